@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "foundation/LogBase.h"
+
+namespace quorvel::test {
+
+// A log for tests: every entry becomes one line ("error: ...", "info: ...", "raw: ...",
+// "data: tag=value", "enter: name", "leave") so that tests can assert what was logged.
+class RecordingLog : public LogBase {
+public:
+    bool getXml(StringBuffer &out) override;
+    bool getHtml(StringBuffer &out) override;
+    bool getText(StringBuffer &out) override;
+    bool saveXml(bool, const XString &) override { return true; }
+    bool logError(const char *text) override;
+    bool logInfo(const char *text) override;
+    bool logRaw(const char *text) override;
+    void clearLog() override { lines.clear(); }
+    bool enterContext(const char *name, bool) override;
+    bool leaveContext() override;
+    bool logData(const char *tag, const char *value) override;
+
+    // True when some line equals the given one.
+    bool has(const std::string &line) const;
+    // True when some line contains the given text.
+    bool mentions(const std::string &text) const;
+    // All lines, each followed by a line feed.
+    std::string joined() const;
+
+    std::vector<std::string> lines;
+};
+
+}  // namespace quorvel::test

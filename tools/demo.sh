@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The main job: builds the library and runs the example program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/ensure-packages.sh cmake ninja-build g++ googletest
+cmake -S . -B build/native -G Ninja -DQUORVEL_TESTS=OFF >/dev/null
+cmake --build build/native --target quorvel_demo
+build/native/examples/quorvel_demo

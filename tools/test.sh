@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs every test in three legs: native, native under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows x64 cross-build under Wine. Any failing leg fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+tools/ensure-packages.sh cmake ninja-build g++ googletest python3 \
+  g++-mingw-w64-x86-64 wine wine64 || exit 1
+
+jobs=$(nproc)
+failed=()
+
+run_leg() {
+  local name=$1 dir=$2; shift 2
+  echo "=== $name"
+  local start=$SECONDS
+  if cmake -S . -B "$dir" -G Ninja "$@" >/dev/null \
+     && cmake --build "$dir" -j "$jobs" \
+     && ctest --test-dir "$dir" --output-on-failure -j "$jobs"; then
+    echo "=== $name: passed in $((SECONDS - start)) s"
+  else
+    echo "=== $name: FAILED"
+    failed+=("$name")
+  fi
+}
+
+run_leg "native" build/native
+run_leg "sanitizers" build/asan -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_EXAMPLES=OFF
+run_leg "windows x64 under wine" build/mingw \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DQUORVEL_EXAMPLES=OFF
+
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "Failed legs: ${failed[*]}"
+  exit 1
+fi
+echo "All legs passed."
