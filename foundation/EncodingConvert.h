@@ -3,17 +3,24 @@
 
 namespace quorvel {
 
+class ConvertOutput;
 class DataBuffer;
 class LogBase;
 
 // Converts text between code pages. One short-lived converter per conversion; never shared.
 // Unconvertible characters are dropped: the conversion completes, the output holds everything
-// else and the result is false. Invalid UTF-8 bytes are skipped without a false result.
+// else and the result is false. Invalid UTF-8 bytes are skipped without a false result. A code
+// page the system cannot convert, or memory running out, gives false with nothing appended.
+// The converter writes no log entries.
+//
+// Byte-order marks at the start of a UTF-8, UTF-16 or UTF-32 source are removed; for UTF-16 and
+// UTF-32 they decide the byte order, whatever the declared code page.
 class EncodingConvert {
 public:
     EncodingConvert() = default;
 
-    // Appends the converted bytes to out. A code page of 0 means "the other one".
+    // Appends the converted bytes to out. A code page of 0 means "the other one"; equal code
+    // pages copy the bytes unchanged.
     bool convert(uint32_t fromCodePage, uint32_t toCodePage, const unsigned char *bytes, uint32_t n,
                  DataBuffer &out, LogBase &log);
     // The source is the system ANSI code page.
@@ -21,10 +28,21 @@ public:
                          LogBase &log);
 
 private:
-    uint32_t m_errorAction = 0;
+    enum class Outcome { kExact, kLossy, kFailed };
+
+    // Everything but the targets that are produced from another Unicode form (UTF-32, UTF-16BE).
+    Outcome convertGeneral(uint32_t from, uint32_t to, const unsigned char *bytes, uint32_t n,
+                           DataBuffer &out);
+    // From UTF-16LE, UTF-8 or a table code page, after byte-order marks have been dealt with.
+    Outcome convertNormalized(uint32_t from, uint32_t to, const unsigned char *bytes, uint32_t n,
+                              DataBuffer &out);
+    Outcome finish(ConvertOutput &out) const;
+
+    // The code pages of the conversion in progress.
     uint32_t m_fromCodePage = 0;
     uint32_t m_toCodePage = 0;
-    bool m_writingPivot = false;
+    // Set while the second step of a two-step conversion reads the intermediate UTF-16, which
+    // is when raw-byte escapes are recognised.
     bool m_readingPivot = false;
 };
 

@@ -32,11 +32,12 @@ public:
     // Shifts the later items down and returns the removed item (never destroyed); null when
     // the index is out of range.
     QuorvelObject *removeAt(int32_t index);
-    // Removes the first occurrence of the pointer; false when absent.
+    // Removes the first occurrence of the pointer (never destroyed); false when absent.
     bool removeItem(const QuorvelObject *item);
     int32_t indexOf(const QuorvelObject *item) const;
     void swapItems(int32_t i, int32_t j);
-    // Drops every item (destroying them when owned) and frees the storage.
+    // Drops every item (destroying them when owned), frees the storage and starts the growth
+    // step again at 5.
     void removeAll();
 
 private:

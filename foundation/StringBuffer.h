@@ -35,9 +35,15 @@ public:
     static StringBuffer *createNewFrom(const char *text);
     static StringBuffer *createNewWithGrowth(uint32_t growthIncrement);
 
+    // The size of the heap block that growth allocates when a text of the given length needs
+    // extra more bytes: length+extra+growth+1, capped at 0xFFFFFFFF. False when the text and its
+    // terminator would not fit in 32 bits.
+    static bool computeGrowth(uint32_t length, uint64_t extra, uint32_t growth, uint32_t &blockSize);
+
     bool isValidObject() const { return m_marker == kValidMarker; }
     void setGrowthIncrement(uint32_t growth) { m_growth = growth; }
     uint32_t getCapacity() const { return m_heap ? m_heapCapacity : kInlineCapacity + 1; }
+    uint32_t getGrowthIncrement() const { return m_growth; }
     bool isInline() const { return m_heap == nullptr; }
 
     // ---- append
@@ -76,6 +82,11 @@ public:
     // when more than 256 bytes are spare.
     void minimizeMemory();
 
+    // ---- reserve: room for extra more bytes, so that a builder that knows its output size
+    // appends without further growth. False (nothing changed) when memory is exhausted or the
+    // text would reach 4 GiB.
+    bool reserve(uint64_t extra) { return ensureRoom(extra); }
+
     // ---- query
     const char *getString() const { return m_data; }
     uint32_t getSize() const { return m_length; }
@@ -85,8 +96,9 @@ public:
     uint32_t countChar(char c) const;
     bool containsChar(char c) const;
     bool contains(const char *substring) const;
-    // Index of the first occurrence at or after start, or -1. The second form copies the bytes
-    // from start up to the occurrence (or to the end when absent) into before.
+    // Index of the first occurrence at or after start, or -1 (an empty substring is found at
+    // start). The second form appends the bytes from start up to the occurrence (or to the end
+    // when absent) to before.
     int32_t indexOf(const char *substring, uint32_t start = 0) const;
     int32_t indexOf(const char *substring, uint32_t start, StringBuffer &before) const;
     // No byte >= 0x80 among the first n bytes (the whole text when n is 0).
@@ -177,8 +189,18 @@ public:
     bool loadFileText(const char *pathUtf8, LogBase &log);
 
 private:
-    bool ensureRoom(uint32_t extra);
+    // Room for extra more bytes plus the terminator; false (nothing changed) when exhausted.
+    bool ensureRoom(uint64_t extra);
     void setEmptyInline();
+    void freeHeap();
+    void setLength(uint32_t n);
+    // True when p points into this buffer's storage (an argument taken from the text itself).
+    bool pointsInto(const char *p) const;
+    // Replaces every occurrence of find by a replacement no longer than find, in place.
+    uint32_t replaceShrinking(const char *find, uint32_t findLen, const char *repl, uint32_t replLen);
+    bool splitImpl(ExtPtrArray &out, const char *delimiters, bool oneDelimiter, bool honorQuotes,
+                   bool honorEscapes) const;
+    void decodeNumericReferences();
 
     uint8_t m_marker;
     char *m_data;

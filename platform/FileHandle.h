@@ -6,39 +6,48 @@ namespace quorvel {
 
 class LogBase;
 
-// Why an open failed, for callers that report it.
+// Why an open failed, for callers that report it. A missing file counts as PathNotFound too.
 enum class FileOpenError { None, AccessDenied, PathNotFound, Other };
 
 // An open file: a platform handle, or an adopted C-runtime stream. Paths are UTF-8. On Windows
 // the name is first made acceptable to the file API (see WindowsFileName) and long paths take
-// the \\?\ form; on POSIX the path is used exactly as given. Every failure is logged.
+// the \\?\ form; on POSIX the path is used exactly as given. Every failure is logged, and the
+// opening modes that write do so inside the log context "openForWriteWin32".
+//
+// A file that refuses writing because it is read-only (the read-only attribute on Windows, no
+// owner write permission on POSIX) is made writable and opened once more.
 class FileHandle {
 public:
     static constexpr uint32_t kReadChunk = 65536;
     static constexpr uint32_t kWriteChunk = 10000000;
+    // How a file is opened; the open* calls below pick one.
+    enum class Mode { Read, Write, ReadWrite, Append };
 
     FileHandle();
     ~FileHandle();
     FileHandle(const FileHandle &) = delete;
     FileHandle &operator=(const FileHandle &) = delete;
 
+    // Opens an existing file; others may read and write it meanwhile.
     bool openForRead(const char *pathUtf8, LogBase &log, FileOpenError *why = nullptr);
-    // Creates the file or truncates it; exclusive while open.
+    // Creates the file or truncates it; exclusive while open (Windows). hidden sets the hidden
+    // attribute on Windows and means nothing on POSIX.
     bool openForWrite(const char *pathUtf8, bool hidden, LogBase &log, FileOpenError *why = nullptr);
-    // Opens (creating when missing) without truncating.
+    // Opens (creating when missing) without truncating; exclusive while open (Windows).
     bool openForReadWrite(const char *pathUtf8, LogBase &log, FileOpenError *why = nullptr);
     // Opens for writing at the end, creating the file when missing.
     bool openForAppend(const char *pathUtf8, LogBase &log, FileOpenError *why = nullptr);
-    // Takes over a C-runtime stream; it is closed with the handle.
+    // Takes over a C-runtime stream (null leaves the handle closed); it is closed with the handle.
     void adoptStream(FILE *stream);
 
     bool isOpen() const;
     void close();
 
-    // 0xFFFFFFFF on failure (also for files of 4 GiB or more).
+    // 0xFFFFFFFF on failure, also for files of 4 GiB - 1 bytes or more.
     uint32_t fileSize32(LogBase &log);
     bool fileSize64(int64_t &size, LogBase &log);
     bool seekToEnd(LogBase &log);
+    // A negative position fails.
     bool seekTo(int64_t position, LogBase &log);
 
     // Reads up to n bytes; got < n only at the end of the file. False on a read error.
@@ -47,7 +56,8 @@ public:
     bool write(const void *bytes, uint32_t n, uint32_t &written, LogBase &log);
 
 private:
-    bool open(const char *pathUtf8, int mode, bool hidden, LogBase &log, FileOpenError *why);
+    bool open(const char *pathUtf8, Mode mode, bool hidden, LogBase &log, FileOpenError *why);
+    bool measure(int64_t &size);
 
     intptr_t m_handle;  // platform handle, -1 when none
     FILE *m_stream;     // adopted C-runtime stream, or null

@@ -2,10 +2,15 @@
 
 namespace quorvel {
 
-// A recursive lock: the thread that holds it may enter again. The destructor waits for a
-// current holder by entering and leaving once before the lock is destroyed.
+// A recursive lock: the thread that holds it may enter again, and leaves once per entry. The
+// destructor waits for a current holder by entering and leaving once before the lock is
+// destroyed. The platform's lock object lives inside, so the header needs no system headers.
 class RecursiveLock {
 public:
+    static constexpr unsigned kStorageSize = 64;
+    static constexpr unsigned kStorageAlign = 16;
+    using Storage = unsigned char[kStorageSize];
+
     RecursiveLock();
     ~RecursiveLock();
     RecursiveLock(const RecursiveLock &) = delete;
@@ -15,7 +20,7 @@ public:
     void leave();
 
 private:
-    alignas(16) unsigned char m_storage[64];  // the platform's lock object lives here
+    alignas(kStorageAlign) Storage m_storage;
 };
 
 }  // namespace quorvel

@@ -8,21 +8,28 @@ class StringBuffer;
 // Facts about the machine and process that the engine needs, answered by the platform.
 class SystemInfo {
 public:
-    // The ANSI and OEM code page numbers (GetACP / GetOEMCP; on POSIX the locale's codeset when
-    // it is a known code page, otherwise 65001, and OEM 437).
+    // The ANSI and OEM code page numbers (GetACP / GetOEMCP; on POSIX the current locale's
+    // codeset when it is a known code page, otherwise 65001, and OEM 437).
     static uint32_t ansiCodePage();
     static uint32_t oemCodePage();
-    // UTF-8 names; false (output empty) when the platform cannot say.
+    // The code page of a codeset name as the C library reports it ("UTF-8", "ISO-8859-15",
+    // "KOI8-R", "CP1251" ...); case, '-', '_' and spaces do not matter. 0 when unknown.
+    static uint32_t codePageForCodeset(const char *codeset);
+    // UTF-8 names, appended; false (nothing appended) when the platform cannot say.
     static bool computerName(StringBuffer &out);
     static bool userName(StringBuffer &out);
     // Milliseconds from an arbitrary start, wrapping at 2^32.
     static uint32_t tickCountMs();
-    // The calling thread's last platform error code (GetLastError / errno).
+    // The calling thread's last platform error code (GetLastError / errno), and setting it, so
+    // that a code can be kept across other calls and logged afterwards.
     static uint32_t lastErrorCode();
-    // Appends the platform's message text for the code, trimmed.
+    static void setLastErrorCode(uint32_t code);
+    // Appends the platform's message text for the code, trimmed; false when there is none.
     static bool appendErrorText(uint32_t code, StringBuffer &out);
+    // Appends the process's current directory (UTF-8).
     static bool currentDirectory(StringBuffer &out);
-    // Simple case mapping of one UTF-16 unit by the platform's wide-character rules.
+    // Simple case mapping of one UTF-16 unit by the platform's wide-character rules; units
+    // without a mapping (surrogates among them) come back unchanged.
     static char16_t toLowerWide(char16_t unit);
     static char16_t toUpperWide(char16_t unit);
 };

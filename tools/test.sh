@@ -7,6 +7,9 @@ tools/ensure-packages.sh cmake ninja-build g++ googletest python3 \
   g++-mingw-w64-x86-64 wine wine64 || exit 1
 
 jobs=$(nproc)
+# Tests of memory exhaustion need allocations that fail instead of aborting.
+export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 failed=()
 
 run_leg() {

@@ -1,0 +1,136 @@
+#include "foundation/CodePageTable.h"
+
+#include <atomic>
+#include <new>
+
+#include "foundation/CodePageData.h"
+#include "foundation/ConvertOutput.h"
+#include "foundation/PivotEscape.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr uint32_t kUnits = 0x10000;
+
+// One slot per built-in code page. A table is published with a compare-and-swap, so two
+// threads expanding the same code page at once both end up with the same complete table.
+std::atomic<const CodePageTable *> s_tables[CodePageData::kMaxBuiltIn];
+
+}  // namespace
+
+const CodePageTable *CodePageTable::forCodePage(uint32_t codePage) {
+    uint32_t index = 0;
+    const CodePageData *data = CodePageData::find(codePage, index);
+    if (data == nullptr) return nullptr;
+    std::atomic<const CodePageTable *> &slot = s_tables[index];
+    if (const CodePageTable *table = slot.load(std::memory_order_acquire)) return table;
+
+    auto *fresh = new (std::nothrow) CodePageTable(*data);
+    if (fresh == nullptr) return nullptr;
+    if (!fresh->isComplete()) {
+        delete fresh;
+        return nullptr;
+    }
+    const CodePageTable *expected = nullptr;
+    if (slot.compare_exchange_strong(expected, fresh, std::memory_order_acq_rel)) return fresh;
+    delete fresh;  // another thread was first
+    return expected;
+}
+
+CodePageTable::CodePageTable(const CodePageData &data) : m_codePage(data.codePage) {
+    bool anyLead = false;
+    m_asciiCompatible = true;
+    for (uint32_t b = 0; b < 256; ++b) {
+        m_bytes[b] = b == 0 ? 0 : data.bytes[b];  // byte 0 is always U+0000
+        if (m_bytes[b] == CodePageData::kLeadByte) anyLead = true;
+        if (b < 0x80 && m_bytes[b] != b) m_asciiCompatible = false;
+    }
+
+    m_reverse = new (std::nothrow) uint16_t[kUnits]();
+    if (m_reverse == nullptr) return;
+    if (anyLead) {
+        m_pairs = new (std::nothrow) char16_t[kUnits];
+        if (m_pairs == nullptr) return;
+        for (uint32_t i = 0; i < kUnits; ++i) m_pairs[i] = CodePageData::kUnmapped;
+    }
+
+    // The first code listed for a character is the one it encodes to.
+    for (uint32_t b = 1; b < 256; ++b) {
+        const char16_t c = m_bytes[b];
+        if (c == CodePageData::kUnmapped || c == CodePageData::kLeadByte || c == 0) continue;
+        if (m_reverse[c] == 0) m_reverse[c] = static_cast<uint16_t>(b);
+    }
+    if (m_pairs != nullptr) {
+        for (uint32_t i = 0; i < data.numPairs; ++i) {
+            const uint16_t code = data.pairCodes[i];
+            const char16_t c = data.pairChars[i];
+            if (code < 0x100 || m_bytes[code >> 8] != CodePageData::kLeadByte) continue;
+            if (c == CodePageData::kUnmapped || c == CodePageData::kLeadByte || c == 0) continue;
+            m_pairs[code] = c;
+            if (m_reverse[c] == 0) m_reverse[c] = code;
+        }
+    }
+    m_complete = true;
+}
+
+CodePageTable::~CodePageTable() {
+    delete[] m_pairs;
+    delete[] m_reverse;
+}
+
+void CodePageTable::decode(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out) const {
+    uint32_t i = 0;
+    while (i < n) {
+        const unsigned char b = p[i++];
+        const char16_t c = m_bytes[b];
+        if (c == CodePageData::kLeadByte) {
+            const char16_t pair = i < n ? m_pairs[(uint32_t{b} << 8) | p[i]] : CodePageData::kUnmapped;
+            if (pair == CodePageData::kUnmapped) {
+                out.noteDropped();
+                continue;
+            }
+            ++i;
+            out.putUtf16(pair, bigEndian);
+        } else if (c == CodePageData::kUnmapped) {
+            out.noteDropped();
+        } else {
+            out.putUtf16(c, bigEndian);
+        }
+    }
+}
+
+void CodePageTable::appendCode(uint32_t unit, ConvertOutput &out) const {
+    if (unit == 0 || (unit < 0x80 && m_asciiCompatible)) {
+        out.put(static_cast<unsigned char>(unit));
+        return;
+    }
+    const uint16_t code = m_reverse[unit];
+    if (code == 0) {
+        out.noteDropped();
+    } else if (code < 0x100) {
+        out.put(static_cast<unsigned char>(code));
+    } else {
+        out.put(static_cast<unsigned char>(code >> 8));
+        out.put(static_cast<unsigned char>(code & 0xFF));
+    }
+}
+
+void CodePageTable::encode(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out,
+                           bool pivotEscapes) const {
+    uint32_t i = 0;
+    while (n - i >= 2) {
+        if (pivotEscapes) {
+            if (const uint32_t esc = PivotEscape::lengthAt(p, n, i)) {
+                out.putBytes(p + i + 3, esc - 3);
+                i += esc;
+                continue;
+            }
+        }
+        const uint32_t unit = bigEndian ? (uint32_t{p[i]} << 8) | p[i + 1] : (uint32_t{p[i + 1]} << 8) | p[i];
+        i += 2;
+        appendCode(unit, out);
+    }
+}
+
+}  // namespace quorvel

@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+
+namespace quorvel {
+
+class ConvertOutput;
+struct CodePageData;
+
+// A code page's mapping expanded for conversion: bytes (or byte pairs) to UTF-16 and UTF-16 back
+// to bytes. Built-in tables are expanded on first use and then shared, read-only, by every
+// thread for the life of the process.
+class CodePageTable {
+public:
+    // The table of a built-in code page; null when there is none or memory ran out expanding it.
+    static const CodePageTable *forCodePage(uint32_t codePage);
+
+    explicit CodePageTable(const CodePageData &data);
+    ~CodePageTable();
+    CodePageTable(const CodePageTable &) = delete;
+    CodePageTable &operator=(const CodePageTable &) = delete;
+
+    // False when memory ran out during expansion; such a table must not be used.
+    bool isComplete() const { return m_complete; }
+    uint32_t codePage() const { return m_codePage; }
+    // Bytes below 0x80 stand for themselves.
+    bool isAsciiCompatible() const { return m_asciiCompatible; }
+    bool isDoubleByte() const { return m_pairs != nullptr; }
+
+    // Bytes to UTF-16 units. Byte 0 is U+0000; a byte (or pair) without a character is
+    // dropped and noted on the output. A double-byte code that is not mapped drops only its
+    // lead byte, so the byte after it is read again on its own.
+    void decode(const unsigned char *bytes, uint32_t n, bool bigEndian, ConvertOutput &out) const;
+    // UTF-16 units to bytes. U+0000 is byte 0; a unit without a code is dropped and noted.
+    // An odd trailing byte is ignored. With pivotEscapes, escapes of a two-step conversion
+    // (see PivotEscape) are written out as their raw bytes.
+    void encode(const unsigned char *utf16, uint32_t n, bool bigEndian, ConvertOutput &out,
+                bool pivotEscapes) const;
+
+private:
+    void appendCode(uint32_t unit, ConvertOutput &out) const;
+
+    uint32_t m_codePage;
+    bool m_complete = false;
+    bool m_asciiCompatible = false;
+    char16_t m_bytes[256];
+    char16_t *m_pairs = nullptr;     // 65536 entries indexed by lead << 8 | trail
+    uint16_t *m_reverse = nullptr;   // 65536 entries indexed by unit; 0 = no code
+};
+
+}  // namespace quorvel

@@ -1,0 +1,71 @@
+#pragma once
+// Byte helpers shared by the conversion tests: hex notation in, readable hex out.
+#include <cstdint>
+#include <string>
+
+#include "foundation/DataBuffer.h"
+#include "foundation/EncodingConvert.h"
+#include "foundation/LogNull.h"
+
+namespace quorvel::test {
+
+// "41 C3 A9" -> the three bytes. Spaces are optional between pairs.
+inline std::string hexBytes(const char *hex) {
+    std::string out;
+    int pending = -1;
+    for (const char *p = hex; *p; ++p) {
+        int v;
+        if (*p >= '0' && *p <= '9') v = *p - '0';
+        else if (*p >= 'a' && *p <= 'f') v = *p - 'a' + 10;
+        else if (*p >= 'A' && *p <= 'F') v = *p - 'A' + 10;
+        else continue;
+        if (pending < 0) {
+            pending = v;
+        } else {
+            out.push_back(static_cast<char>(pending * 16 + v));
+            pending = -1;
+        }
+    }
+    return out;
+}
+
+inline std::string toHex(const std::string &bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char b : bytes) {
+        if (!out.empty()) out.push_back(' ');
+        out.push_back(digits[b >> 4]);
+        out.push_back(digits[b & 15]);
+    }
+    return out;
+}
+
+inline std::string bytesOf(const DataBuffer &db) {
+    return db.getSize() ? std::string(reinterpret_cast<const char *>(db.getData()), db.getSize()) : std::string();
+}
+
+struct Converted {
+    bool ok;
+    std::string bytes;
+};
+
+inline Converted convertBytes(uint32_t from, uint32_t to, const std::string &in) {
+    DataBuffer out;
+    LogNull log;
+    EncodingConvert conv;
+    const bool ok = conv.convert(from, to, reinterpret_cast<const unsigned char *>(in.data()),
+                                 static_cast<uint32_t>(in.size()), out, log);
+    return {ok, bytesOf(out)};
+}
+
+// Little-endian UTF-32 bytes of code points, written out by hand.
+inline std::string utf32Le(const std::u32string &cps) {
+    std::string out;
+    for (char32_t c : cps) {
+        const auto v = static_cast<uint32_t>(c);
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    }
+    return out;
+}
+
+}  // namespace quorvel::test

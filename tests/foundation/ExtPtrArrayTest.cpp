@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "foundation/ExtPtrArray.h"
+
+namespace quorvel {
+namespace {
+
+// Counts its destructions so that tests can see what an owning array destroys.
+class Tracked : public QuorvelObject {
+public:
+    explicit Tracked(int &destroyed) : m_destroyed(destroyed) {}
+    ~Tracked() override { ++m_destroyed; }
+
+private:
+    int &m_destroyed;
+};
+
+TEST(ExtPtrArray, CapacityRoughlyDoublesWithTheStepCappedAt100000) {
+    ExtPtrArray a;
+    std::vector<int32_t> capacities;
+    for (int i = 0; i < 400000; ++i) {
+        int32_t before = a.getCapacity();
+        ASSERT_TRUE(a.append(nullptr));
+        if (a.getCapacity() != before) capacities.push_back(a.getCapacity());
+    }
+    const std::vector<int32_t> expected = {5,    10,    20,    40,     80,     160,    320,   640,
+                                           1280, 2560,  5120,  10240,  20480,  40960,  81920, 163840,
+                                           263840, 363840, 463840};
+    EXPECT_EQ(capacities, expected);
+    EXPECT_EQ(a.getSize(), 400000);
+
+    a.removeAll();
+    EXPECT_EQ(a.getCapacity(), 0);
+    ASSERT_TRUE(a.append(nullptr));
+    EXPECT_EQ(a.getCapacity(), 5);
+}
+
+TEST(ExtPtrArray, IndexingInsertionAndRemoval) {
+    int destroyed = 0;
+    Tracked a(destroyed), b(destroyed), c(destroyed), d(destroyed);
+    ExtPtrArray arr;
+    ASSERT_TRUE(arr.append(&b));
+    ASSERT_TRUE(arr.insertAt(-5, &a));   // clamped to the front
+    ASSERT_TRUE(arr.insertAt(100, &d));  // clamped to the end
+    ASSERT_TRUE(arr.insertAt(2, &c));
+    ASSERT_EQ(arr.getSize(), 4);
+    EXPECT_EQ(arr.elementAt(0), &a);
+    EXPECT_EQ(arr.elementAt(1), &b);
+    EXPECT_EQ(arr.elementAt(2), &c);
+    EXPECT_EQ(arr.elementAt(3), &d);
+    EXPECT_EQ(arr.elementAt(4), nullptr);
+    EXPECT_EQ(arr.elementAt(-1), nullptr);
+    EXPECT_EQ(arr.lastElement(), &d);
+    EXPECT_EQ(arr.indexOf(&c), 2);
+
+    EXPECT_EQ(arr.removeAt(1), &b);
+    EXPECT_EQ(arr.getSize(), 3);
+    EXPECT_EQ(arr.elementAt(1), &c);
+    EXPECT_EQ(arr.elementAt(2), &d);
+    EXPECT_EQ(arr.removeAt(3), nullptr);
+    EXPECT_TRUE(arr.removeItem(&a));
+    EXPECT_FALSE(arr.removeItem(&a));
+    EXPECT_EQ(arr.getSize(), 2);
+    EXPECT_EQ(destroyed, 0);
+}
+
+TEST(ExtPtrArray, OwningArrayDestroysItsItems) {
+    int destroyed = 0;
+    {
+        ExtPtrArray owning(true);
+        for (int i = 0; i < 7; ++i) ASSERT_TRUE(owning.append(new Tracked(destroyed)));
+        // Removal hands the item back rather than destroying it.
+        QuorvelObject *taken = owning.removeAt(0);
+        EXPECT_EQ(destroyed, 0);
+        delete taken;
+        EXPECT_EQ(destroyed, 1);
+        owning.removeAll();
+        EXPECT_EQ(destroyed, 7);
+        EXPECT_EQ(owning.getSize(), 0);
+        ASSERT_TRUE(owning.append(new Tracked(destroyed)));
+        ASSERT_TRUE(owning.append(new Tracked(destroyed)));
+    }
+    EXPECT_EQ(destroyed, 9);
+
+    int kept = 0;
+    Tracked item(kept);
+    {
+        ExtPtrArray borrowing;
+        ASSERT_TRUE(borrowing.append(&item));
+        borrowing.removeAll();
+        ASSERT_TRUE(borrowing.append(&item));
+    }
+    EXPECT_EQ(kept, 0);
+}
+
+}  // namespace
+}  // namespace quorvel
