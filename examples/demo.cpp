@@ -1,11 +1,17 @@
-// A first tour of the foundation: strings, byte buffers and files.
+// A first tour of the foundation: strings, byte buffers, files, codecs and the log.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "foundation/DataBuffer.h"
 #include "foundation/ExtPtrArray.h"
-#include "foundation/LogBase.h"
+#include "foundation/LogNull.h"
+#include "codecs/ContentCoding.h"
+#include "foundation/ClsBase.h"
+#include "foundation/LogContextExitor.h"
+#include "foundation/MethodFrame.h"
+#include "foundation/QuorvelCritSec.h"
 #include "foundation/StringBuffer.h"
 #include "foundation/XString.h"
 
@@ -13,37 +19,28 @@ using namespace quorvel;
 
 namespace {
 
-// Prints every log entry as it is made, indented by context depth.
-class PrintLog : public LogBase {
+// A small object in the style of the public objects: each method runs inside a MethodFrame,
+// so its log describes the last call and can be read back as text or XML.
+class FileTour : public ClsBase, public QuorvelCritSec {
 public:
-    bool getXml(StringBuffer &) override { return true; }
-    bool getHtml(StringBuffer &) override { return true; }
-    bool getText(StringBuffer &) override { return true; }
-    bool saveXml(bool, const XString &) override { return true; }
-    bool logError(const char *text) override { return line("error", text); }
-    bool logInfo(const char *text) override { return line("info", text); }
-    bool logRaw(const char *text) override { return line("raw", text); }
-    void clearLog() override { m_depth = 0; }
-    bool enterContext(const char *name, bool) override {
-        line("context", name);
-        ++m_depth;
-        return true;
+    // Copies a file, upper-casing its text on the way, in nested log contexts.
+    bool CopyUpper(const char *from, const char *to) {
+        MethodFrame frame(*this, this, "CopyUpper");
+        LogBase &log = frame.log();
+        DataBuffer data;
+        if (!data.loadFile(from, log)) return frame.finish(false);
+        {
+            LogContextExitor transform(log, "transform");
+            log.logDataUint32("numBytes", data.getSize());
+            StringBuffer text;
+            text.appendData(data);
+            text.toUpperCase();
+            data.clear();
+            data.appendSb(text);
+            log.logInfo("Upper-cased the text.");
+        }
+        return frame.finish(data.saveToFile(to, log));
     }
-    bool leaveContext() override {
-        if (m_depth > 0) --m_depth;
-        return true;
-    }
-    bool logData(const char *tag, const char *value) override {
-        std::string text = std::string(tag) + " = " + (value ? value : "(NULL)");
-        return line("data", text.c_str());
-    }
-
-private:
-    bool line(const char *kind, const char *text) {
-        std::printf("      %*s[%s] %s\n", 2 * m_depth, "", kind, text);
-        return true;
-    }
-    int m_depth = 0;
 };
 
 void heading(const char *title) { std::printf("\n== %s\n", title); }
@@ -99,6 +96,28 @@ void showXString() {
     std::printf("  in windows-1252: %u bytes, every character kept: %s\n", latin.getSize(), exact ? "yes" : "no");
 }
 
+void showCodecs() {
+    heading("Text codecs: Base64, quoted-printable and encoded words");
+    const char *sample = "Caf\xC3\xA9 = coffee";
+    uint32_t n = static_cast<uint32_t>(std::strlen(sample));
+    StringBuffer base64, qp, word;
+    ContentCoding coding;
+    ContentCoding::encodeBase64OneLine(sample, n, base64);
+    coding.encodeQuotedPrintable(sample, n, qp);
+    coding.encodeQ(sample, n, "utf-8", word);
+    std::printf("  base64: %s\n  quoted-printable: %s  encoded word: %s\n", base64.getString(), qp.getString(),
+                word.getString());
+    DataBuffer decoded;
+    ContentCoding::decodeEncodedWords(word.getString(), word.getSize(), decoded);
+    std::printf("  decoded again: %.*s\n", static_cast<int>(decoded.getSize()),
+                reinterpret_cast<const char *>(decoded.getData()));
+    DataBuffer bytes;
+    bytes.append(sample, n);
+    StringBuffer hex;
+    bytes.encodeAs("hex", hex);
+    std::printf("  by name \"hex\": %s\n", hex.getString());
+}
+
 void showDataBuffer() {
     heading("DataBuffer: stepped growth and byte edits");
     DataBuffer data;
@@ -123,7 +142,7 @@ void showFiles() {
     std::filesystem::create_directories(dir, ec);
     std::string path = (dir / "notes.txt").string();
 
-    PrintLog log;
+    LogNull log;
     DataBuffer content;
     content.append("first line\n", 11);
     std::printf("  save %s: %s\n", path.c_str(), content.saveToFile(path.c_str(), log) ? "ok" : "failed");
@@ -150,10 +169,17 @@ void showFiles() {
     std::printf("  UTF-16LE file with BOM read as UTF-8 text: \"%s\" (%u bytes)\n", asText.getString(),
                 asText.getSize());
 
-    std::printf("  reading a missing file logs why it failed:\n");
-    DataBuffer missing;
-    bool ok = missing.loadFile((dir / "no-such-file.xml").string().c_str(), log);
-    std::printf("  result: %s\n", ok ? "ok" : "failed");
+
+    heading("The log of a method call, as text and as XML");
+    FileTour tour;
+    std::string copyPath = (dir / "NOTES.TXT").string();
+    bool ok = tour.CopyUpper(path.c_str(), copyPath.c_str());
+    XString text;
+    tour.get_LastErrorText(text);
+    std::printf("  CopyUpper: %s\n%s", ok ? "ok" : "failed", text.getUtf8());
+    ok = tour.CopyUpper((dir / "no-such-file.xml").string().c_str(), copyPath.c_str());
+    tour.get_LastErrorXml(text);
+    std::printf("  CopyUpper of a missing file: %s\n%s", ok ? "ok" : "failed", text.getUtf8());
     std::filesystem::remove_all(dir, ec);
 }
 
@@ -164,6 +190,7 @@ int main() {
     showStrings();
     showXString();
     showDataBuffer();
+    showCodecs();
     showFiles();
     return 0;
 }

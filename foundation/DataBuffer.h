@@ -128,6 +128,13 @@ public:
     // schemes 3 and 4 add nothing to aligned data. False for any other scheme.
     bool appendPadding(uint32_t scheme, uint32_t blockSize);
 
+    // ---- encoding by name ("base64", "qp", "qp-N", "hex", "url" ...; see EncodingByName)
+    // Appends the encoding of the bytes to out; an unknown name clears out and returns false.
+    bool encodeAs(const char *encodingName, StringBuffer &out) const;
+    // Decodes the text (trimmed of white space first) and appends the bytes; an unknown name
+    // appends nothing and returns false.
+    bool appendDecoded(const char *encodingName, const char *text, uint32_t n);
+
     // ---- files (the messages of the file layer go to the log; see FileAccess)
     // Replaces the content with the whole file; the buffer is empty after a failure.
     bool loadFile(const char *pathUtf8, LogBase &log);

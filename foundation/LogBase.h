@@ -41,6 +41,10 @@ public:
     bool logDataHexBytes(const char *tag, const unsigned char *bytes, uint32_t n);
     // As logDataHexBytes, but no bytes logs the error "No binary data to log" instead.
     bool logDataHexBytesOrError(const char *tag, const unsigned char *bytes, uint32_t n);
+    // "[" + the bytes quoted-printable encoded with lines of 2048 + "]".
+    bool logDataQpBytes(const char *tag, const unsigned char *bytes, uint32_t n);
+    // The text's bytes quoted-printable encoded with the default line length of 76.
+    bool logDataQpText(const char *tag, const char *text);
     // "Elapsed time: %d millisec", only while the tick count has not wrapped past the start.
     bool logElapsedTime(const char *tag, uint32_t startTickMs);
     bool logAllocationFailure(const char *failurePoint, uint64_t numBytes);
