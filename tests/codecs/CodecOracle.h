@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/StringBuffer.h"
 
@@ -21,10 +22,5 @@ std::vector<std::string> textSamples();
 bool pythonAvailable();
 std::string runPythonOracle(const std::string &name, const char *script, const std::vector<Record> &records,
                             std::vector<Record> &replies);
-
-inline std::string textOf(const StringBuffer &sb) { return std::string(sb.getString(), sb.getSize()); }
-inline std::string bytesOf(const DataBuffer &db) {
-    return std::string(reinterpret_cast<const char *>(db.getData()), db.getSize());
-}
 
 }  // namespace quorvel::test

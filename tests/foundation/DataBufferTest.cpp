@@ -4,20 +4,14 @@
 #include <cstring>
 #include <string>
 
+#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
 
 namespace quorvel {
 namespace {
 
-std::string bytesOf(const DataBuffer &b) {
-    return std::string(reinterpret_cast<const char *>(b.getData()), b.getSize());
-}
-
-DataBuffer bufferOf(const std::string &s) {
-    DataBuffer b;
-    b.append(s.data(), static_cast<uint32_t>(s.size()));
-    return b;
-}
+using test::bytesOf;
+using test::bufferOf;
 
 TEST(DataBuffer, AppendsEncodeValuesLittleEndian) {
     DataBuffer b;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/EncodingConvert.h"
 #include "foundation/LogNull.h"
@@ -38,10 +39,6 @@ inline std::string toHex(const std::string &bytes) {
         out.push_back(digits[b & 15]);
     }
     return out;
-}
-
-inline std::string bytesOf(const DataBuffer &db) {
-    return db.getSize() ? std::string(reinterpret_cast<const char *>(db.getData()), db.getSize()) : std::string();
 }
 
 struct Converted {

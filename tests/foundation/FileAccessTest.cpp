@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/FileAccess.h"
 #include "support/RecordingLog.h"
@@ -11,17 +12,10 @@
 namespace quorvel {
 namespace {
 
+using test::bytesOf;
+using test::bufferOf;
+
 using test::RecordingLog;
-
-std::string bytesOf(const DataBuffer &b) {
-    return std::string(reinterpret_cast<const char *>(b.getData()), b.getSize());
-}
-
-DataBuffer bufferOf(const std::string &s) {
-    DataBuffer b;
-    b.append(s.data(), static_cast<uint32_t>(s.size()));
-    return b;
-}
 
 // More than one 64 KiB read chunk, with every byte value.
 std::string patternBytes(size_t n) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/DataOutputBuffer.h"
 #include "foundation/DataOutputFile.h"
@@ -13,11 +14,9 @@
 namespace quorvel {
 namespace {
 
-using test::RecordingLog;
+using test::bytesOf;
 
-std::string bytesOf(const DataBuffer &b) {
-    return std::string(reinterpret_cast<const char *>(b.getData()), b.getSize());
-}
+using test::RecordingLog;
 
 std::string patternBytes(size_t n) {
     std::string s(n, '\0');

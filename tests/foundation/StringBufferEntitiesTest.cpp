@@ -3,23 +3,25 @@
 
 #include <string>
 
+#include "support/Bytes.h"
 #include "foundation/StringBuffer.h"
 
 namespace quorvel {
 namespace {
 
-std::string str(const StringBuffer &sb) { return std::string(sb.getString(), sb.getSize()); }
+using test::textOf;
+
 
 std::string htmlDecoded(const char *text) {
     StringBuffer sb(text);
     EXPECT_TRUE(sb.decodeHtmlEntities());
-    return str(sb);
+    return textOf(sb);
 }
 
 TEST(StringBufferEntities, XmlEncodeLeavesApostrophe) {
     StringBuffer sb("a&b<c>d\"e'f");
     ASSERT_TRUE(sb.encodeXmlEntities());
-    EXPECT_EQ(str(sb), "a&amp;b&lt;c&gt;d&quot;e'f");
+    EXPECT_EQ(textOf(sb), "a&amp;b&lt;c&gt;d&quot;e'f");
 
     // Longer than the local block of the builder.
     std::string plain;
@@ -30,16 +32,16 @@ TEST(StringBufferEntities, XmlEncodeLeavesApostrophe) {
     }
     StringBuffer big(plain.c_str());
     ASSERT_TRUE(big.encodeXmlEntities());
-    EXPECT_EQ(str(big), expected);
+    EXPECT_EQ(textOf(big), expected);
 }
 
 TEST(StringBufferEntities, XmlDecodeFromIndex) {
     StringBuffer sb("&lt;a&gt; &amp;amp; &apos;&quot; &unknown; & &lt");
     EXPECT_EQ(sb.decodeXmlEntities(), 5u);
-    EXPECT_EQ(str(sb), "<a> &amp; '\" &unknown; & &lt");
+    EXPECT_EQ(textOf(sb), "<a> &amp; '\" &unknown; & &lt");
     StringBuffer partial("&lt;&lt;");
     EXPECT_EQ(partial.decodeXmlEntities(4), 1u);
-    EXPECT_EQ(str(partial), "&lt;<");
+    EXPECT_EQ(textOf(partial), "&lt;<");
     EXPECT_EQ(partial.decodeXmlEntities(50), 0u);
 }
 

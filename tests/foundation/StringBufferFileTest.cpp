@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "support/Bytes.h"
 #include "foundation/CodePageData.h"
 #include "foundation/StringBuffer.h"
 #include "support/RecordingLog.h"
@@ -11,9 +12,10 @@
 namespace quorvel {
 namespace {
 
+using test::textOf;
+
 using test::RecordingLog;
 
-std::string str(const StringBuffer &sb) { return std::string(sb.getString(), sb.getSize()); }
 
 // Writes the bytes to a scratch file and loads it; the text ends up in sb.
 bool load(const std::string &name, const std::string &bytes, StringBuffer &sb, RecordingLog &log) {
@@ -26,17 +28,17 @@ TEST(StringBufferFile, PlainAndUtf8BomFiles) {
     RecordingLog log;
     StringBuffer sb("previous");
     ASSERT_TRUE(load("plain.txt", "<a>caf\xC3\xA9</a>\r\n", sb, log));
-    EXPECT_EQ(str(sb), "<a>caf\xC3\xA9</a>\r\n");
+    EXPECT_EQ(textOf(sb), "<a>caf\xC3\xA9</a>\r\n");
 
     ASSERT_TRUE(load("bom.txt", "\xEF\xBB\xBF<x/>", sb, log));
-    EXPECT_EQ(str(sb), "<x/>");
+    EXPECT_EQ(textOf(sb), "<x/>");
     // A file holding nothing but the mark has no text.
     ASSERT_TRUE(load("bomonly.txt", "\xEF\xBB\xBF", sb, log));
     EXPECT_TRUE(sb.isEmpty());
     ASSERT_TRUE(load("empty.txt", "", sb, log));
     EXPECT_TRUE(sb.isEmpty());
     ASSERT_TRUE(load("nuls.txt", std::string("ab\0\0", 4), sb, log));
-    EXPECT_EQ(str(sb), "ab");
+    EXPECT_EQ(textOf(sb), "ab");
 
     std::string large(300000, 'x');
     ASSERT_TRUE(load("large.txt", large, sb, log));
@@ -48,9 +50,9 @@ TEST(StringBufferFile, Utf16FilesBecomeUtf8) {
     RecordingLog log;
     StringBuffer sb;
     ASSERT_TRUE(load("le.txt", std::string("\xFF\xFE" "A\0\xE9\0\xAC\x20", 8), sb, log)) << log.joined();
-    EXPECT_EQ(str(sb), "A\xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(textOf(sb), "A\xC3\xA9\xE2\x82\xAC");
     ASSERT_TRUE(load("be.txt", std::string("\xFE\xFF\0A\0\xE9\x20\xAC", 8), sb, log)) << log.joined();
-    EXPECT_EQ(str(sb), "A\xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(textOf(sb), "A\xC3\xA9\xE2\x82\xAC");
     ASSERT_TRUE(load("lebomonly.txt", "\xFF\xFE", sb, log)) << log.joined();
     EXPECT_TRUE(sb.isEmpty());
 }
@@ -74,18 +76,18 @@ TEST(StringBufferCharset, ConvertInPlace) {
     RecordingLog log;
     StringBuffer sb("caf\xC3\xA9 \xE2\x82\xAC");
     ASSERT_TRUE(sb.convertEncoding(65001, 1252, log));
-    EXPECT_EQ(str(sb), "caf\xE9 \x80");
+    EXPECT_EQ(textOf(sb), "caf\xE9 \x80");
     ASSERT_TRUE(sb.convertEncoding(1252, 65001, log));
-    EXPECT_EQ(str(sb), "caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(textOf(sb), "caf\xC3\xA9 \xE2\x82\xAC");
 
     StringBuffer oem("plain 7-bit");
     ASSERT_TRUE(oem.convertEncoding(437, 65001, log));
-    EXPECT_EQ(str(oem), "plain 7-bit");
+    EXPECT_EQ(textOf(oem), "plain 7-bit");
 
     // A code page the system cannot convert leaves the text as it was.
     StringBuffer unknown("text");
     EXPECT_FALSE(unknown.convertEncoding(65001, 4242, log));
-    EXPECT_EQ(str(unknown), "text");
+    EXPECT_EQ(textOf(unknown), "text");
 }
 
 TEST(StringBufferCharset, OemTextWithAccentsIsConverted) {
@@ -94,7 +96,7 @@ TEST(StringBufferCharset, OemTextWithAccentsIsConverted) {
     RecordingLog log;
     StringBuffer oemAccent("\x82t\x82");
     ASSERT_TRUE(oemAccent.convertEncoding(437, 65001, log));
-    EXPECT_EQ(str(oemAccent), "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(textOf(oemAccent), "\xC3\xA9t\xC3\xA9");
 }
 
 TEST(StringBufferPlatformError, MessageTextIsTrimmed) {

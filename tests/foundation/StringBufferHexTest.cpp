@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/StringBuffer.h"
 
 namespace quorvel {
 namespace {
 
-std::string str(const StringBuffer &sb) { return std::string(sb.getString(), sb.getSize()); }
+using test::textOf;
+
 
 std::vector<unsigned char> counting(uint32_t n) {
     std::vector<unsigned char> bytes(n);
@@ -22,17 +24,17 @@ TEST(StringBufferHex, EncodeUpperCaseNoSeparators) {
     const unsigned char bytes[] = {0x00, 0xAB, 0x7F, 0x10};
     StringBuffer sb("=");
     ASSERT_TRUE(sb.appendHex(bytes, 4));
-    EXPECT_EQ(str(sb), "=00AB7F10");
+    EXPECT_EQ(textOf(sb), "=00AB7F10");
     EXPECT_TRUE(sb.appendHex(nullptr, 0));
-    EXPECT_EQ(str(sb), "=00AB7F10");
+    EXPECT_EQ(textOf(sb), "=00AB7F10");
 
     // More output than one local block holds.
     std::vector<unsigned char> many = counting(256);
     StringBuffer big;
     ASSERT_TRUE(big.appendHex(many.data(), 256));
     ASSERT_EQ(big.getSize(), 512u);
-    EXPECT_EQ(str(big).substr(0, 8), "00010203");
-    EXPECT_EQ(str(big).substr(504), "FCFDFEFF");
+    EXPECT_EQ(textOf(big).substr(0, 8), "00010203");
+    EXPECT_EQ(textOf(big).substr(504), "FCFDFEFF");
 }
 
 TEST(StringBufferHex, DumpLayout) {
@@ -40,20 +42,20 @@ TEST(StringBufferHex, DumpLayout) {
     bytes[19] = 0xEF;
     StringBuffer sb;
     ASSERT_TRUE(sb.appendHexDump(bytes.data(), 20));
-    EXPECT_EQ(str(sb), "0001 0203 0405 0607 0809 0A0B 0C0D 0E0F\n1011 12EF ");
+    EXPECT_EQ(textOf(sb), "0001 0203 0405 0607 0809 0A0B 0C0D 0E0F\n1011 12EF ");
     StringBuffer odd;
     ASSERT_TRUE(odd.appendHexDump(bytes.data(), 3));
-    EXPECT_EQ(str(odd), "0001 02");
+    EXPECT_EQ(textOf(odd), "0001 02");
     StringBuffer line;
     ASSERT_TRUE(line.appendHexDump(bytes.data(), 16));
-    EXPECT_EQ(str(line), "0001 0203 0405 0607 0809 0A0B 0C0D 0E0F\n");
+    EXPECT_EQ(textOf(line), "0001 0203 0405 0607 0809 0A0B 0C0D 0E0F\n");
 }
 
 TEST(StringBufferHex, LowerCaseSpacedGroups) {
     const unsigned char bytes[] = {0xAB, 0x01, 0xF0};
     StringBuffer sb;
     ASSERT_TRUE(sb.appendHexLowerSpaced(bytes, 3));
-    EXPECT_EQ(str(sb), "ab 01 f0 ");
+    EXPECT_EQ(textOf(sb), "ab 01 f0 ");
 }
 
 TEST(StringBufferHex, Decode) {
@@ -89,9 +91,9 @@ TEST(StringBufferHex, Decode) {
 TEST(StringBufferHex, PrependZeroForOddLength) {
     StringBuffer odd("abc");
     ASSERT_TRUE(odd.prependZeroIfOddLength());
-    EXPECT_EQ(str(odd), "0abc");
+    EXPECT_EQ(textOf(odd), "0abc");
     ASSERT_TRUE(odd.prependZeroIfOddLength());
-    EXPECT_EQ(str(odd), "0abc");
+    EXPECT_EQ(textOf(odd), "0abc");
 }
 
 }  // namespace

@@ -5,13 +5,15 @@
 #include <memory>
 #include <string>
 
+#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/StringBuffer.h"
 
 namespace quorvel {
 namespace {
 
-std::string str(const StringBuffer &sb) { return std::string(sb.getString(), sb.getSize()); }
+using test::textOf;
+
 
 TEST(StringBufferGrowth, InlineUpTo81BytesThenHeapWithIncrement) {
     StringBuffer sb;
@@ -25,7 +27,7 @@ TEST(StringBufferGrowth, InlineUpTo81BytesThenHeapWithIncrement) {
     EXPECT_FALSE(sb.isInline());
     EXPECT_EQ(sb.getCapacity(), 81u + 1 + 202 + 1);
     EXPECT_EQ(sb.getGrowthIncrement(), 285u / 2);
-    EXPECT_EQ(str(sb), std::string(81, 'a') + "b");
+    EXPECT_EQ(textOf(sb), std::string(81, 'a') + "b");
 
     // Nothing moves while length + n stays below the capacity.
     ASSERT_TRUE(sb.appendCharN('c', 202));
@@ -60,7 +62,7 @@ TEST(StringBufferGrowth, SizesPast4GiBFailWithoutWrapping) {
 
     StringBuffer sb("abc");
     EXPECT_FALSE(sb.appendCharN('x', 0xFFFFFFFFu));
-    EXPECT_EQ(str(sb), "abc");
+    EXPECT_EQ(textOf(sb), "abc");
     EXPECT_TRUE(sb.isInline());
 }
 
@@ -69,11 +71,11 @@ TEST(StringBufferAppend, CountedAppendDropsTrailingNuls) {
     ASSERT_TRUE(sb.appendN("ab\0\0", 4));
     EXPECT_EQ(sb.getSize(), 2u);
     ASSERT_TRUE(sb.appendN("\0\0\0", 3));
-    EXPECT_EQ(str(sb), "ab");
+    EXPECT_EQ(textOf(sb), "ab");
     ASSERT_TRUE(sb.appendN("cdef", 2));
-    EXPECT_EQ(str(sb), "abcd");
+    EXPECT_EQ(textOf(sb), "abcd");
     EXPECT_TRUE(sb.append(static_cast<const char *>(nullptr)));
-    EXPECT_EQ(str(sb), "abcd");
+    EXPECT_EQ(textOf(sb), "abcd");
 }
 
 TEST(StringBufferAppend, AllForms) {
@@ -89,7 +91,7 @@ TEST(StringBufferAppend, AllForms) {
     EXPECT_TRUE(sb.appendChar3('4', '5', '6'));
     EXPECT_TRUE(sb.appendCharN('-', 3));
     EXPECT_TRUE(sb.prepend("pre:"));
-    EXPECT_EQ(str(sb), "pre:s<o>DB123456---");
+    EXPECT_EQ(textOf(sb), "pre:s<o>DB123456---");
 
     StringBuffer n;
     n.appendInt32(INT32_MIN);
@@ -101,14 +103,14 @@ TEST(StringBufferAppend, AllForms) {
     n.appendInt64(0);
     n.appendChar(' ');
     n.appendInt32(-7);
-    EXPECT_EQ(str(n), "-2147483648 4294967295 -9223372036854775808 0 -7");
+    EXPECT_EQ(textOf(n), "-2147483648 4294967295 -9223372036854775808 0 -7");
 }
 
 TEST(StringBufferAppend, SourceInsideTheBufferSurvivesGrowth) {
     StringBuffer sb;
     sb.appendCharN('a', 60);
     ASSERT_TRUE(sb.append(sb.getString()));
-    EXPECT_EQ(str(sb), std::string(120, 'a'));
+    EXPECT_EQ(textOf(sb), std::string(120, 'a'));
     ASSERT_TRUE(sb.appendN(sb.getString() + 100, 20));
     EXPECT_EQ(sb.getSize(), 140u);
     ASSERT_TRUE(sb.prepend(sb.getString() + 130));
@@ -116,9 +118,9 @@ TEST(StringBufferAppend, SourceInsideTheBufferSurvivesGrowth) {
 
     StringBuffer text("hello world");
     ASSERT_TRUE(text.setString(text.getString() + 6));
-    EXPECT_EQ(str(text), "world");
+    EXPECT_EQ(textOf(text), "world");
     ASSERT_TRUE(text.setString(text));
-    EXPECT_EQ(str(text), "world");
+    EXPECT_EQ(textOf(text), "world");
 }
 
 TEST(StringBufferAssign, TakeAndRelease) {
@@ -134,7 +136,7 @@ TEST(StringBufferAssign, TakeAndRelease) {
 
     StringBuffer shortText("short");
     taker.takeString(shortText);
-    EXPECT_EQ(str(taker), "short");
+    EXPECT_EQ(textOf(taker), "short");
     EXPECT_TRUE(taker.isInline());
 
     uint32_t len = 0;
@@ -159,20 +161,20 @@ TEST(StringBufferAssign, TakeDataAdoptsConverterOutput) {
     shortData.append("abc\0", 4);
     StringBuffer sb("x");
     ASSERT_TRUE(sb.takeData(shortData));
-    EXPECT_EQ(str(sb), "abc");
+    EXPECT_EQ(textOf(sb), "abc");
     EXPECT_TRUE(shortData.isEmpty());
 
     std::string big(500, 'z');
     DataBuffer bigData;
     bigData.append(big.data(), 500);  // no terminator of its own
     ASSERT_TRUE(sb.takeData(bigData));
-    EXPECT_EQ(str(sb), big);
+    EXPECT_EQ(textOf(sb), big);
     EXPECT_TRUE(bigData.isEmpty());
 
     DataBuffer borrowed;
     borrowed.borrow(big.data(), 200);
     ASSERT_TRUE(sb.takeData(borrowed));
-    EXPECT_EQ(str(sb), std::string(200, 'z'));
+    EXPECT_EQ(textOf(sb), std::string(200, 'z'));
     EXPECT_NE(sb.getString(), big.data());
 }
 
@@ -193,7 +195,7 @@ TEST(StringBufferAssign, FactoriesAndCopies) {
     EXPECT_NE(copy.objectSerial(), exact->objectSerial());
     StringBuffer assigned("x");
     assigned = *small;
-    EXPECT_EQ(str(assigned), "tiny");
+    EXPECT_EQ(textOf(assigned), "tiny");
 }
 
 TEST(StringBufferClear, ClearFormsAndShrink) {
@@ -208,7 +210,7 @@ TEST(StringBufferClear, ClearFormsAndShrink) {
     sb.appendCharN('q', 10);
     sb.minimizeMemory();
     EXPECT_TRUE(sb.isInline());
-    EXPECT_EQ(str(sb), std::string(10, 'q'));
+    EXPECT_EQ(textOf(sb), std::string(10, 'q'));
 
     sb.appendCharN('r', 1990);
     ASSERT_FALSE(sb.isInline());
@@ -244,9 +246,9 @@ TEST(StringBufferQuery, CharactersAndSubstrings) {
 
     StringBuffer before("[");
     EXPECT_EQ(sb.indexOf("ca", 1, before), 2);
-    EXPECT_EQ(str(before), "[b");
+    EXPECT_EQ(textOf(before), "[b");
     EXPECT_EQ(sb.indexOf("zz", 6, before), -1);
-    EXPECT_EQ(str(before), "[b\xC3\xA9");
+    EXPECT_EQ(textOf(before), "[b\xC3\xA9");
 
     EXPECT_FALSE(sb.is7bit());
     EXPECT_TRUE(sb.is7bit(6));
