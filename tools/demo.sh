@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/ensure-packages.sh cmake ninja-build g++ googletest
-cmake -S . -B build/native -G Ninja -DQUORVEL_TESTS=OFF >/dev/null
+cmake -S . -B build/native -G Ninja >/dev/null
 cmake --build build/native --target quorvel_demo
 build/native/examples/quorvel_demo

@@ -16,9 +16,9 @@ run_leg() {
   local name=$1 dir=$2; shift 2
   echo "=== $name"
   local start=$SECONDS
-  if cmake -S . -B "$dir" -G Ninja "$@" >/dev/null \
+  if cmake -S . -B "$dir" -G Ninja -DQUORVEL_TESTS=ON "$@" >/dev/null \
      && cmake --build "$dir" -j "$jobs" \
-     && ctest --test-dir "$dir" --output-on-failure -j "$jobs"; then
+     && ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$jobs"; then
     echo "=== $name: passed in $((SECONDS - start)) s"
   else
     echo "=== $name: FAILED"
