@@ -1,43 +1,21 @@
 #include "foundation/CodePageData.h"
 
-#include <array>
-
-#include "foundation/CodePage.h"
-#include "foundation/Windows1252.h"
+#include "foundation/generated/CodePageTables.h"
 
 namespace quorvel {
 
-namespace {
-
-// Windows-1252 shares its one table with HTML entity decoding.
-const CodePageData *windows1252() {
-    static const std::array<char16_t, 256> bytes = [] {
-        std::array<char16_t, 256> a{};
-        for (unsigned b = 0; b < 256; ++b) a[b] = Windows1252::toUnicode(static_cast<unsigned char>(b));
-        return a;
-    }();
-    static const CodePageData data{CodePage::kWindows1252, bytes.data(), nullptr, nullptr, 0};
-    return &data;
-}
-
-struct BuiltIn {
-    uint32_t codePage;
-    const CodePageData *(*data)();
-};
-
-constexpr BuiltIn kBuiltIn[] = {
-    {CodePage::kWindows1252, &windows1252},
-};
-static_assert(std::size(kBuiltIn) <= CodePageData::kMaxBuiltIn);
-
-}  // namespace
-
 const CodePageData *CodePageData::find(uint32_t codePage, uint32_t &index) {
-    for (uint32_t i = 0; i < std::size(kBuiltIn); ++i) {
-        if (kBuiltIn[i].codePage == codePage) {
-            index = i;
-            return kBuiltIn[i].data();
+    // The generated list is sorted by code page.
+    uint32_t lo = 0, hi = kGeneratedCodePageCount;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        const uint32_t cp = kGeneratedCodePages[mid].codePage;
+        if (cp == codePage) {
+            index = mid;
+            return &kGeneratedCodePages[mid];
         }
+        if (cp < codePage) lo = mid + 1;
+        else hi = mid;
     }
     return nullptr;
 }

@@ -42,7 +42,7 @@ CodePageTable::CodePageTable(const CodePageData &data) : m_codePage(data.codePag
     bool anyLead = false;
     m_asciiCompatible = true;
     for (uint32_t b = 0; b < 256; ++b) {
-        m_bytes[b] = b == 0 ? 0 : data.bytes[b];  // byte 0 is always U+0000
+        m_bytes[b] = b == 0 ? 0 : data.byteChar(b);  // byte 0 is always U+0000
         if (m_bytes[b] == CodePageData::kLeadByte) anyLead = true;
         if (b < 0x80 && m_bytes[b] != b) m_asciiCompatible = false;
     }
@@ -70,6 +70,24 @@ CodePageTable::CodePageTable(const CodePageData &data) : m_codePage(data.codePag
             m_pairs[code] = c;
             if (m_reverse[c] == 0) m_reverse[c] = code;
         }
+        for (uint32_t r = 0; r < data.numRows; ++r) {
+            const CodePageData::Row &row = data.rows[r];
+            if (m_bytes[row.lead] != CodePageData::kLeadByte || row.first + uint32_t{row.count} > 256) continue;
+            for (uint32_t k = 0; k < row.count; ++k) {
+                const char16_t c = data.rowChars[row.offset + k];
+                if (c == CodePageData::kUnmapped || c == CodePageData::kLeadByte || c == 0) continue;
+                const uint16_t code = static_cast<uint16_t>(uint32_t{row.lead} << 8 | (row.first + k));
+                m_pairs[code] = c;
+                if (m_reverse[c] == 0) m_reverse[c] = code;
+            }
+        }
+    }
+    // Where the published mapping encodes a character to a later code than the first listed.
+    for (uint32_t i = 0; i < data.numPrefer; ++i) {
+        const char16_t c = data.preferChars[i];
+        const uint16_t code = data.preferCodes[i];
+        const bool isPair = code >= 0x100 && m_pairs != nullptr;
+        if ((isPair && m_pairs[code] == c) || (code < 0x100 && m_bytes[code] == c)) m_reverse[c] = code;
     }
     m_complete = true;
 }

@@ -2,10 +2,15 @@
 
 #include <cstdint>
 
+#include "foundation/CharsetNames.h"
 #include "foundation/CodePage.h"
 #include "foundation/CodePageTable.h"
 #include "foundation/ConvertOutput.h"
 #include "foundation/DataBuffer.h"
+#include "foundation/Iso2022Jp.h"
+#include "foundation/Iso2022Kr.h"
+#include "foundation/MacArabic.h"
+#include "foundation/Utf7Codec.h"
 #include "foundation/Utf8Codec.h"
 #include "platform/SystemInfo.h"
 
@@ -15,6 +20,25 @@ namespace {
 
 bool isUtf16(uint32_t cp) { return cp == CodePage::kUtf16Le || cp == CodePage::kUtf16Be; }
 bool isUtf32(uint32_t cp) { return cp == CodePage::kUtf32Le || cp == CodePage::kUtf32Be; }
+
+constexpr uint32_t kShiftJis = 932;
+constexpr uint32_t kKorean = 949;
+constexpr uint32_t kMacArabic = 10004;
+constexpr uint32_t kIso2022Kr = 50225;
+constexpr uint32_t kArabicLatin = 28596;  // iso-8859-6
+bool isIso2022Jp(uint32_t cp) { return cp >= 50220 && cp <= 50222; }
+
+// iso-8859-6 has only the ASCII digits: the Arabic-Indic and extended Arabic-Indic digits of
+// UTF-16LE text are written as those.
+void foldArabicDigits(unsigned char *p, uint32_t n) {
+    for (uint32_t i = 0; i + 1 < n; i += 2) {
+        const uint32_t u = uint32_t{p[i + 1]} << 8 | p[i];
+        if ((u >= 0x0660 && u <= 0x0669) || (u >= 0x06F0 && u <= 0x06F9)) {
+            p[i] = static_cast<unsigned char>('0' + (u & 0x0F));
+            p[i + 1] = 0;
+        }
+    }
+}
 
 // Reserves room up front for about `extra` more bytes. A failed reservation is not an error:
 // the appends grow the buffer themselves, or fail and report it.
@@ -70,6 +94,18 @@ bool EncodingConvert::convertFromAnsi(uint32_t toCodePage, const unsigned char *
     return convert(SystemInfo::ansiCodePage(), toCodePage, bytes, n, out, log);
 }
 
+bool EncodingConvert::convertFromName(const char *fromName, uint32_t toCodePage, const unsigned char *bytes,
+                                      uint32_t n, DataBuffer &out, LogBase &log) {
+    const uint32_t from = CharsetNames::codePageForName(fromName);
+    return from != 0 && convert(from, toCodePage, bytes, n, out, log);
+}
+
+bool EncodingConvert::convertToName(uint32_t fromCodePage, const char *toName, const unsigned char *bytes,
+                                    uint32_t n, DataBuffer &out, LogBase &log) {
+    const uint32_t to = CharsetNames::codePageForName(toName);
+    return to != 0 && convert(fromCodePage, to, bytes, n, out, log);
+}
+
 bool EncodingConvert::convert(uint32_t from, uint32_t to, const unsigned char *bytes, uint32_t n,
                               DataBuffer &out, LogBase &) {
     if (bytes == nullptr) n = 0;
@@ -89,29 +125,72 @@ bool EncodingConvert::convert(uint32_t from, uint32_t to, const unsigned char *b
     if (from == to) return out.append(bytes, n);
 
     const uint32_t start = out.getSize();
+    // x-mac-arabic is prepared on a copy before anything else reads it.
+    DataBuffer prepared;
+    if (from == kMacArabic) {
+        if (!prepared.append(bytes, n)) return false;
+        MacArabic::prepare(prepared.getData(), n);
+        bytes = prepared.getData();
+    }
+
     Outcome result;
-    if (isUtf32(to)) {
-        DataBuffer utf8;
-        result = convertGeneral(from, CodePage::kUtf8, bytes, n, utf8);
+    if (isIso2022Jp(from) || from == kIso2022Kr) {
+        // Decoded to the code page it is a 7-bit form of, then converted on from there.
+        const uint32_t middle = from == kIso2022Kr ? kKorean : kShiftJis;
+        DataBuffer decoded;
+        reserveFor(decoded, n);
+        ConvertOutput o(decoded);
+        if (middle == kShiftJis) Iso2022Jp::decodeToShiftJis(bytes, n, o);
+        else Iso2022Kr::decodeTo949(bytes, n, o);
+        result = finish(o);
         if (result != Outcome::kFailed) {
-            reserveFor(out, uint64_t{utf8.getSize()} * 4);
-            ConvertOutput o(out);
-            Utf8Codec::utf8ToUtf32(utf8.getData(), utf8.getSize(), to == CodePage::kUtf32Be, o);
-            const Outcome second = finish(o);
-            if (second != Outcome::kExact) result = second;
+            const Outcome rest = convertToTarget(middle, to, decoded.getData(), decoded.getSize(), out);
+            if (rest != Outcome::kExact) result = rest;
         }
-    } else if (to == CodePage::kUtf16Be) {
-        result = convertGeneral(from, CodePage::kUtf16Le, bytes, n, out);
-        if (result != Outcome::kFailed && out.getSize() > start)
-            swapUnits16(out.getData() + start, out.getSize() - start);
     } else {
-        result = convertGeneral(from, to, bytes, n, out);
+        result = convertToTarget(from, to, bytes, n, out);
     }
     if (result == Outcome::kFailed) {
         out.setSize(start);  // nothing of a failed conversion stays behind
         return false;
     }
     return result == Outcome::kExact;
+}
+
+EncodingConvert::Outcome EncodingConvert::convertToTarget(uint32_t from, uint32_t to, const unsigned char *bytes,
+                                                          uint32_t n, DataBuffer &out) {
+    if (n == 0) return Outcome::kExact;
+    if (from == to) return out.append(bytes, n) ? Outcome::kExact : Outcome::kFailed;
+
+    // The targets written from another form of the text: UTF-7 and UTF-16BE from UTF-16LE,
+    // UTF-32 from UTF-8, ISO-2022 from the code page it is a 7-bit form of.
+    uint32_t middle;
+    if (to == CodePage::kUtf7) middle = CodePage::kUtf16Le;
+    else if (isUtf32(to)) middle = CodePage::kUtf8;
+    else if (isIso2022Jp(to)) middle = kShiftJis;
+    else if (to == kIso2022Kr) middle = kKorean;
+    else if (to == CodePage::kUtf16Be) middle = CodePage::kUtf16Le;
+    else return convertGeneral(from, to, bytes, n, out);
+
+    if (to == CodePage::kUtf16Be) {
+        const uint32_t start = out.getSize();
+        const Outcome result = convertGeneral(from, CodePage::kUtf16Le, bytes, n, out);
+        if (result != Outcome::kFailed && out.getSize() > start)
+            swapUnits16(out.getData() + start, out.getSize() - start);
+        return result;
+    }
+
+    DataBuffer text;
+    const Outcome first = convertGeneral(from, middle, bytes, n, text);
+    if (first == Outcome::kFailed) return first;
+    reserveFor(out, middle == CodePage::kUtf8 ? uint64_t{text.getSize()} * 4 : uint64_t{text.getSize()} * 3 / 2);
+    ConvertOutput o(out);
+    if (to == CodePage::kUtf7) Utf7Codec::encode(text.getData(), text.getSize(), false, o);
+    else if (isUtf32(to)) Utf8Codec::utf8ToUtf32(text.getData(), text.getSize(), to == CodePage::kUtf32Be, o);
+    else if (to == kIso2022Kr) Iso2022Kr::encodeFrom949(text.getData(), text.getSize(), o);
+    else Iso2022Jp::encodeFromShiftJis(text.getData(), text.getSize(), o);
+    const Outcome second = finish(o);
+    return second == Outcome::kExact ? first : second;
 }
 
 EncodingConvert::Outcome EncodingConvert::finish(ConvertOutput &out) const {
@@ -145,6 +224,13 @@ EncodingConvert::Outcome EncodingConvert::convertGeneral(uint32_t from, uint32_t
         sourceOutcome = finish(o);
         if (to == CodePage::kUtf8 || sourceOutcome == Outcome::kFailed) return sourceOutcome;
         from = CodePage::kUtf8;
+    } else if (from == CodePage::kUtf7) {
+        reserveFor(source, uint64_t{n} * 2);
+        ConvertOutput o(source);
+        Utf7Codec::decode(p, n, false, o);
+        sourceOutcome = finish(o);
+        if (sourceOutcome == Outcome::kFailed) return sourceOutcome;
+        from = CodePage::kUtf16Le;
     } else {
         return convertNormalized(from, to, p, n, out);
     }
@@ -168,6 +254,12 @@ EncodingConvert::Outcome EncodingConvert::convertNormalized(uint32_t from, uint3
         }
         const CodePageTable *table = CodePageTable::forCodePage(to);
         if (table == nullptr) return Outcome::kFailed;
+        DataBuffer folded;
+        if (to == kArabicLatin) {
+            if (!folded.append(p, n)) return Outcome::kFailed;
+            foldArabicDigits(folded.getData(), n);
+            p = folded.getData();
+        }
         reserveFor(out, table->isDoubleByte() ? n : n / 2);
         ConvertOutput o(out);
         table->encode(p, n, false, o, m_readingPivot);

@@ -15,6 +15,11 @@ class LogBase;
 //
 // Byte-order marks at the start of a UTF-8, UTF-16 or UTF-32 source are removed; for UTF-16 and
 // UTF-32 they decide the byte order, whatever the declared code page.
+//
+// Besides the table code pages and UTF-8/16/32, the converter reads and writes UTF-7 (65000),
+// ISO-2022-JP (50220-50222, through Shift_JIS 932) and ISO-2022-KR (50225, through 949), and
+// reads x-mac-arabic (10004) with its right-to-left runs put back in order. Writing iso-8859-6
+// (28596) turns Arabic-Indic digits into ASCII digits.
 class EncodingConvert {
 public:
     EncodingConvert() = default;
@@ -26,11 +31,19 @@ public:
     // The source is the system ANSI code page.
     bool convertFromAnsi(uint32_t toCodePage, const unsigned char *bytes, uint32_t n, DataBuffer &out,
                          LogBase &log);
+    // The same with a charset name on one side; an unknown name gives false and appends nothing.
+    bool convertFromName(const char *fromName, uint32_t toCodePage, const unsigned char *bytes, uint32_t n,
+                         DataBuffer &out, LogBase &log);
+    bool convertToName(uint32_t fromCodePage, const char *toName, const unsigned char *bytes, uint32_t n,
+                       DataBuffer &out, LogBase &log);
 
 private:
     enum class Outcome { kExact, kLossy, kFailed };
 
-    // Everything but the targets that are produced from another Unicode form (UTF-32, UTF-16BE).
+    // The conversion by its target: UTF-7, UTF-32, UTF-16BE and ISO-2022 are written from an
+    // intermediate form, everything else goes through the general conversion.
+    Outcome convertToTarget(uint32_t from, uint32_t to, const unsigned char *bytes, uint32_t n, DataBuffer &out);
+    // From UTF-8, UTF-16, UTF-32, UTF-7 or a table code page, byte-order marks included.
     Outcome convertGeneral(uint32_t from, uint32_t to, const unsigned char *bytes, uint32_t n,
                            DataBuffer &out);
     // From UTF-16LE, UTF-8 or a table code page, after byte-order marks have been dealt with.

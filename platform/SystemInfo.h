@@ -12,6 +12,8 @@ public:
     // codeset when it is a known code page, otherwise 65001, and OEM 437).
     static uint32_t ansiCodePage();
     static uint32_t oemCodePage();
+    // Test seam: ansiCodePage() answers codePage from now on; 0 gives the system's back.
+    static void overrideAnsiCodePage(uint32_t codePage);
     // The code page of a codeset name as the C library reports it ("UTF-8", "ISO-8859-15",
     // "KOI8-R", "CP1251" ...); case, '-', '_' and spaces do not matter. 0 when unknown.
     static uint32_t codePageForCodeset(const char *codeset);
@@ -32,6 +34,10 @@ public:
     // without a mapping (surrogates among them) come back unchanged.
     static char16_t toLowerWide(char16_t unit);
     static char16_t toUpperWide(char16_t unit);
+
+private:
+    // The platform's own answer behind ansiCodePage().
+    static uint32_t systemAnsiCodePage();
 };
 
 }  // namespace quorvel

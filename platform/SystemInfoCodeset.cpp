@@ -1,5 +1,6 @@
 #include "platform/SystemInfo.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace quorvel {
@@ -28,7 +29,16 @@ const CodesetEntry kCodesets[] = {
     {"CP850", 850},         {"IBM850", 850},        {"CP866", 866},        {"IBM866", 866},
 };
 
+std::atomic<uint32_t> g_ansiOverride{0};
+
 }  // namespace
+
+uint32_t SystemInfo::ansiCodePage() {
+    const uint32_t forced = g_ansiOverride.load(std::memory_order_relaxed);
+    return forced != 0 ? forced : systemAnsiCodePage();
+}
+
+void SystemInfo::overrideAnsiCodePage(uint32_t codePage) { g_ansiOverride.store(codePage, std::memory_order_relaxed); }
 
 uint32_t SystemInfo::codePageForCodeset(const char *codeset) {
     if (!codeset) return 0;

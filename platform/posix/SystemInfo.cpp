@@ -44,7 +44,7 @@ bool isSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
 }  // namespace
 
-uint32_t SystemInfo::ansiCodePage() {
+uint32_t SystemInfo::systemAnsiCodePage() {
     uint32_t codePage = codePageForCodeset(nl_langinfo(CODESET));
     return codePage ? codePage : 65001;
 }

@@ -23,7 +23,7 @@ char16_t mapCase(char16_t unit, DWORD (WINAPI *mapper)(LPWSTR, DWORD)) {
 
 }  // namespace
 
-uint32_t SystemInfo::ansiCodePage() { return GetACP(); }
+uint32_t SystemInfo::systemAnsiCodePage() { return GetACP(); }
 
 uint32_t SystemInfo::oemCodePage() { return GetOEMCP(); }
 
