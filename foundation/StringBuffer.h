@@ -155,6 +155,8 @@ public:
 
     // ---- numbers: optional sign, leading zeros, digits up to the first non-digit
     int32_t intValue() const;
+    // The same rule over a C string (null reads as empty).
+    static int32_t parseInt32(const char *text);
 
     // ---- hex
     bool appendHex(const unsigned char *bytes, uint32_t n);

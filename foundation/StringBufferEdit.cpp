@@ -1,6 +1,7 @@
 // StringBuffer in-place edits: trim, cut, remove, case and line endings.
 #include <cstring>
 
+#include "foundation/NameChars.h"
 #include "foundation/StringBuffer.h"
 
 namespace quorvel {
@@ -9,11 +10,6 @@ namespace {
 
 inline bool isSpaceTab(char c) { return c == ' ' || c == '\t'; }
 inline bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-inline bool isNameChar(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-           c == '-' || c == '_' || c == ':' || c == '!' || c >= 0x80;
-}
 
 }  // namespace
 

@@ -7,8 +7,10 @@ namespace quorvel {
 
 // Digits accumulate in 64 bits and stop growing once past the 32-bit range, so that no input
 // can overflow; a value outside the int32 range saturates at INT32_MAX or INT32_MIN.
-int32_t StringBuffer::intValue() const {
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(m_data);
+int32_t StringBuffer::intValue() const { return parseInt32(m_data); }
+
+int32_t StringBuffer::parseInt32(const char *text) {
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text ? text : "");
     bool negative = false;
     if (*p == '+' || *p == '-') {
         negative = *p == '-';

@@ -1,0 +1,161 @@
+#include "xml/engine/CompactText.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "foundation/StringBuffer.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr uint64_t kMaxSize = 0xFFFFFFFEull;  // the size and its NUL stay below 4 GiB
+constexpr uint32_t kMinGrowth = 32;
+
+inline bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+const char *CompactText::data() const { return m_block ? bytesOf(m_block) : ""; }
+
+bool CompactText::reserveTotal(uint64_t total) {
+    if (total > kMaxSize) return false;
+    if (m_block && total <= m_block->capacity) return true;
+    uint64_t capacity = total;
+    if (m_block) {
+        // Appending grows the block by half again, so many small appends stay linear.
+        uint64_t grown = static_cast<uint64_t>(m_block->capacity) + m_block->capacity / 2 + kMinGrowth;
+        if (grown > capacity) capacity = grown < kMaxSize ? grown : kMaxSize;
+    }
+    void *block = std::realloc(m_block, sizeof(Header) + static_cast<size_t>(capacity) + 1);
+    if (!block) return false;
+    bool fresh = m_block == nullptr;
+    m_block = static_cast<Header *>(block);
+    if (fresh) {
+        m_block->size = 0;
+        bytesOf(m_block)[0] = '\0';
+    }
+    m_block->capacity = static_cast<uint32_t>(capacity);
+    return true;
+}
+
+bool CompactText::ensureAllocated(uint32_t minCapacity) { return reserveTotal(minCapacity); }
+
+bool CompactText::set(const char *bytes, uint32_t n) {
+    if (m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1) {
+        // A piece of our own text: move it down in place.
+        std::memmove(bytesOf(m_block), bytes, n);
+        m_block->size = n;
+        bytesOf(m_block)[n] = '\0';
+        return true;
+    }
+    if (!m_block || n > m_block->capacity) {
+        // Exact fit for a fresh text: most contents are set once and never grow.
+        void *block = std::realloc(m_block, sizeof(Header) + static_cast<size_t>(n) + 1);
+        if (!block) return false;
+        m_block = static_cast<Header *>(block);
+        m_block->capacity = n;
+    }
+    if (n) std::memcpy(bytesOf(m_block), bytes, n);
+    m_block->size = n;
+    bytesOf(m_block)[n] = '\0';
+    return true;
+}
+
+bool CompactText::append(const char *bytes, uint32_t n) {
+    uint64_t old = size();
+    if (m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1) {
+        // Appending a piece of our own text: copy it out first, the block may move.
+        char *copy = static_cast<char *>(std::malloc(n ? n : 1));
+        if (!copy) return false;
+        std::memcpy(copy, bytes, n);
+        bool ok = append(copy, n);
+        std::free(copy);
+        return ok;
+    }
+    if (!reserveTotal(old + n)) return false;
+    if (n) std::memcpy(bytesOf(m_block) + old, bytes, n);
+    m_block->size = static_cast<uint32_t>(old + n);
+    bytesOf(m_block)[m_block->size] = '\0';
+    return true;
+}
+
+void CompactText::clear() {
+    if (!m_block) return;
+    m_block->size = 0;
+    bytesOf(m_block)[0] = '\0';
+}
+
+void CompactText::release() {
+    std::free(m_block);
+    m_block = nullptr;
+}
+
+void CompactText::shorten(uint32_t n) {
+    if (!m_block || n >= m_block->size) return;
+    m_block->size = n;
+    bytesOf(m_block)[n] = '\0';
+}
+
+void CompactText::swap(CompactText &other) {
+    Header *h = m_block;
+    m_block = other.m_block;
+    other.m_block = h;
+}
+
+bool CompactText::copyTo(StringBuffer &out) const {
+    out.clear();
+    return out.appendN(data(), size());
+}
+
+void CompactText::decodeXmlEntitiesFrom(uint32_t offset) {
+    if (!m_block || offset >= m_block->size) return;
+    char *text = bytesOf(m_block);
+    char *amp = static_cast<char *>(std::memchr(text + offset, '&', m_block->size - offset));
+    if (!amp) return;
+    struct Entity {
+        const char *name;
+        uint32_t length;
+        char value;
+    };
+    static const Entity kEntities[] = {
+        {"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&quot;", 6, '"'}, {"&apos;", 6, '\''}};
+    const char *end = text + m_block->size;
+    char *w = amp;
+    const char *r = amp;
+    while (r < end) {
+        if (*r == '&') {
+            bool replaced = false;
+            for (const Entity &e : kEntities) {
+                if (static_cast<uint32_t>(end - r) >= e.length && std::memcmp(r, e.name, e.length) == 0) {
+                    *w++ = e.value;
+                    r += e.length;
+                    replaced = true;
+                    break;
+                }
+            }
+            if (!replaced) *w++ = *r++;
+            continue;
+        }
+        const char *next = static_cast<const char *>(std::memchr(r, '&', static_cast<size_t>(end - r)));
+        size_t run = next ? static_cast<size_t>(next - r) : static_cast<size_t>(end - r);
+        std::memmove(w, r, run);
+        w += run;
+        r += run;
+    }
+    m_block->size = static_cast<uint32_t>(w - text);
+    *w = '\0';
+}
+
+void CompactText::trimWhitespace() {
+    if (!m_block) return;
+    char *text = bytesOf(m_block);
+    uint32_t end = m_block->size, start = 0;
+    while (end > 0 && isWhite(text[end - 1])) --end;
+    while (start < end && isWhite(text[start])) ++start;
+    if (start) std::memmove(text, text + start, end - start);
+    m_block->size = end - start;
+    text[m_block->size] = '\0';
+}
+
+}  // namespace quorvel

@@ -1,0 +1,185 @@
+// TreeNode: construction, destruction, tag and content.
+#include "xml/engine/TreeNode.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "foundation/ExtPtrArray.h"
+#include "foundation/NameChars.h"
+#include "foundation/StringBuffer.h"
+#include "xml/engine/AttributeSet.h"
+#include "xml/engine/TreeInfo.h"
+
+namespace quorvel {
+
+namespace {
+
+// Copies the name bytes of src[0..n) to dst; returns how many were kept.
+uint32_t copyNameChars(char *dst, const char *src, uint32_t n) {
+    uint32_t w = 0;
+    for (uint32_t i = 0; i < n; ++i)
+        if (isNameChar(static_cast<unsigned char>(src[i]))) dst[w++] = src[i];
+    dst[w] = '\0';
+    return w;
+}
+
+}  // namespace
+
+TreeNode::TreeNode() { m_tag.inlineTag[0] = '\0'; }
+
+TreeNode::~TreeNode() {
+    // Children are unhooked onto a pending list threaded through their sibling links and
+    // destroyed one by one, each with no children left, so depth never reaches the stack.
+    TreeNode *pending = nullptr;
+    auto takeChildren = [&pending](TreeNode *node) {
+        if (!node->m_children) return;
+        for (int32_t i = 0; i < node->m_children->getSize(); ++i) {
+            TreeNode *child = static_cast<TreeNode *>(node->m_children->elementAt(i));
+            if (!isValid(child)) continue;  // never touch what is not ours any more
+            child->m_next = pending;
+            pending = child;
+        }
+        delete node->m_children;
+        node->m_children = nullptr;
+    };
+    takeChildren(this);
+    while (pending) {
+        TreeNode *node = pending;
+        pending = node->m_next;
+        takeChildren(node);
+        node->m_parent = node->m_next = node->m_previous = nullptr;
+        delete node;
+    }
+    releaseOwnFields();
+    if (TreeInfo::isValid(m_tree) && m_tree->root() == this) {
+        TreeInfo *info = m_tree;
+        m_tree = nullptr;
+        delete info;
+    }
+    m_parent = m_next = m_previous = nullptr;
+    m_refCount = 0;
+    m_marker = 0;
+}
+
+void TreeNode::releaseOwnFields() {
+    m_cdata = 0;
+    if (!m_tagInline) std::free(m_tag.heap);
+    m_tagInline = 1;
+    m_tag.inlineTag[0] = '\0';
+    m_content.release();
+    delete m_attributes;
+    m_attributes = nullptr;
+}
+
+TreeNode *TreeNode::createTree(const char *tag) {
+    TreeNode *node = new (std::nothrow) TreeNode();
+    if (!node) return nullptr;
+    TreeInfo *info = new (std::nothrow) TreeInfo();
+    if (!info) {
+        delete node;
+        return nullptr;
+    }
+    node->m_tree = info;
+    info->setRoot(node);
+    node->setTag(tag);
+    return node;
+}
+
+TreeNode *TreeNode::createChild(TreeNode *parent, const char *tag) {
+    if (!parent) return createTree(tag);
+    if (!isValid(parent) || !TreeInfo::isValid(parent->m_tree)) return nullptr;
+    TreeNode *node = new (std::nothrow) TreeNode();
+    if (!node) return nullptr;
+    node->setTag(tag);
+    if (!parent->ensureChildrenArray() || !parent->m_children->append(node)) {
+        delete node;
+        return nullptr;
+    }
+    TreeNode *previous = parent->m_children->getSize() > 1
+                             ? static_cast<TreeNode *>(parent->m_children->elementAt(parent->m_children->getSize() - 2))
+                             : nullptr;
+    if (previous) previous->m_next = node;
+    node->m_previous = previous;
+    node->m_parent = parent;
+    node->m_tree = parent->m_tree;
+    return node;
+}
+
+bool TreeNode::ensureChildrenArray() {
+    if (m_children) return true;
+    m_children = new (std::nothrow) ExtPtrArray(false);
+    return m_children != nullptr;
+}
+
+// ---------------------------------------------------------------- tag
+
+void TreeNode::setTag(const char *tag) { setTagN(tag ? tag : "", tag ? static_cast<uint32_t>(std::strlen(tag)) : 0); }
+
+void TreeNode::setTagN(const char *tag, uint32_t n) {
+    if (!tag) n = 0;
+    // The length before the reduction decides where the tag lives.
+    if (n <= kMaxInlineTag) {
+        char reduced[kTagArea];
+        copyNameChars(reduced, tag, n);
+        if (!m_tagInline) std::free(m_tag.heap);
+        std::memcpy(m_tag.inlineTag, reduced, kTagArea);
+        m_tagInline = 1;
+        return;
+    }
+    char *copy = static_cast<char *>(std::malloc(static_cast<size_t>(n) + 1));
+    if (copy) copyNameChars(copy, tag, n);
+    if (!m_tagInline) std::free(m_tag.heap);
+    if (!copy) {
+        std::memcpy(m_tag.inlineTag, "outOfMemory", sizeof "outOfMemory");
+        m_tagInline = 1;
+        return;
+    }
+    m_tag.heap = copy;
+    m_tagInline = 0;
+}
+
+const char *TreeNode::getTag() const { return m_tagInline ? m_tag.inlineTag : m_tag.heap; }
+
+bool TreeNode::tagEquals(const char *tag) const { return std::strcmp(getTag(), tag ? tag : "") == 0; }
+
+TreeNode *TreeNode::getRoot() const { return TreeInfo::isValid(m_tree) ? m_tree->root() : nullptr; }
+
+bool TreeNode::isRoot() const { return TreeInfo::isValid(m_tree) && m_tree->root() == this; }
+
+uint32_t TreeNode::getTreeId() const { return TreeInfo::isValid(m_tree) ? m_tree->treeId() : 0; }
+
+// ---------------------------------------------------------------- content
+
+int32_t TreeNode::getContentInt() const { return StringBuffer::parseInt32(m_content.data()); }
+
+bool TreeNode::setContent(const char *text) {
+    if (!text) {
+        m_content.clear();
+        return true;
+    }
+    return m_content.set(text, static_cast<uint32_t>(std::strlen(text)));
+}
+
+bool TreeNode::setContentN(const char *bytes, uint32_t n) {
+    if (!bytes) {
+        m_content.clear();
+        return true;
+    }
+    return m_content.set(bytes, n);
+}
+
+bool TreeNode::appendContent(const char *text) {
+    if (!text || !*text) return true;
+    return m_content.append(text, static_cast<uint32_t>(std::strlen(text)));
+}
+
+uint64_t TreeNode::bytesHeld() const {
+    uint64_t bytes = sizeof(TreeNode) + m_content.bytesHeld();
+    if (!m_tagInline) bytes += std::strlen(m_tag.heap) + 1;
+    if (m_attributes) bytes += m_attributes->bytesHeld();
+    if (m_children) bytes += sizeof(ExtPtrArray) + static_cast<uint64_t>(m_children->getCapacity()) * sizeof(void *);
+    return bytes;
+}
+
+}  // namespace quorvel

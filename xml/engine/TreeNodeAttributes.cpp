@@ -1,0 +1,136 @@
+// TreeNode: the attribute operations.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "foundation/NameChars.h"
+#include "foundation/StringBuffer.h"
+#include "xml/engine/AttributeSet.h"
+#include "xml/engine/TreeNode.h"
+
+namespace quorvel {
+
+namespace {
+
+inline bool needsPrefix(unsigned char c) { return (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+
+inline bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+int32_t TreeNode::getNumAttributes() const { return m_attributes ? m_attributes->count() : 0; }
+
+bool TreeNode::getAttributeName(int32_t i, StringBuffer &out) const {
+    if (m_attributes) return m_attributes->getName(i, out);
+    out.clear();
+    return false;
+}
+
+bool TreeNode::getAttributeValue(int32_t i, StringBuffer &out) const {
+    if (m_attributes) return m_attributes->getValue(i, out);
+    out.clear();
+    return false;
+}
+
+bool TreeNode::getAttributePair(int32_t i, StringBuffer &name, StringBuffer &value) const {
+    if (m_attributes) return m_attributes->getPair(i, name, value);
+    name.clear();
+    value.clear();
+    return false;
+}
+
+bool TreeNode::hasAttribute(const char *name) const { return m_attributes && m_attributes->hasAttribute(name); }
+
+bool TreeNode::getAttributeValueOf(const char *name, StringBuffer &out) const {
+    if (m_attributes) return m_attributes->getValueOf(name, out);
+    out.clear();
+    return false;
+}
+
+bool TreeNode::hasAttributeWithValue(const char *name, const char *value) const {
+    return m_attributes && m_attributes->hasWithValue(name, value);
+}
+
+bool TreeNode::hasAttributeMatching(const char *name, const char *pattern) const {
+    return m_attributes && m_attributes->hasMatching(name, pattern);
+}
+
+bool TreeNode::addAttribute(const char *name, const char *value) {
+    return addAttributeN(name, name ? static_cast<uint32_t>(std::strlen(name)) : 0, value,
+                         value ? static_cast<uint32_t>(std::strlen(value)) : 0);
+}
+
+bool TreeNode::addAttributeN(const char *name, uint32_t nameLen, const char *value, uint32_t valueLen) {
+    if (!name || nameLen == 0) return false;
+    // Most names are clean already and go in as they are.
+    uint32_t kept = 0;
+    while (kept < nameLen && isNameChar(static_cast<unsigned char>(name[kept]))) ++kept;
+    const char *finalName = name;
+    uint32_t finalLen = nameLen;
+    char local[64];
+    char *reduced = nullptr;
+    if (kept < nameLen || needsPrefix(static_cast<unsigned char>(name[0]))) {
+        reduced = nameLen + 2 <= sizeof local ? local : static_cast<char *>(std::malloc(static_cast<size_t>(nameLen) + 2));
+        if (!reduced) return false;
+        uint32_t w = 1;
+        for (uint32_t i = 0; i < nameLen; ++i)
+            if (isNameChar(static_cast<unsigned char>(name[i]))) reduced[w++] = name[i];
+        finalLen = w - 1;
+        finalName = reduced + 1;
+        if (finalLen && needsPrefix(static_cast<unsigned char>(finalName[0]))) {
+            reduced[0] = 'A';
+            finalName = reduced;
+            ++finalLen;
+        }
+    }
+    bool ok = finalLen == 0;  // a name reduced to nothing adds nothing
+    if (!ok) {
+        if (!m_attributes) m_attributes = new (std::nothrow) AttributeSet();
+        ok = m_attributes && m_attributes->appendPair(finalName, finalLen, value, value ? valueLen : 0);
+    }
+    if (reduced && reduced != local) std::free(reduced);
+    return ok;
+}
+
+bool TreeNode::addOrReplaceAttribute(const char *name, const char *value) {
+    if (!name || !*name) return false;
+    if (!m_attributes) m_attributes = new (std::nothrow) AttributeSet();
+    if (!m_attributes) return false;
+    m_attributes->removeAll(name, INT32_MAX);
+    return m_attributes->appendPair(name, static_cast<uint32_t>(std::strlen(name)), value,
+                                    value ? static_cast<uint32_t>(std::strlen(value)) : 0);
+}
+
+int32_t TreeNode::removeAttribute(const char *name) {
+    return m_attributes ? m_attributes->removeAll(name, kMaxAttributesRemoved) : 0;
+}
+
+void TreeNode::removeAllAttributes() {
+    if (m_attributes) m_attributes->clear();
+}
+
+bool TreeNode::copyAttributesFrom(const TreeNode &other) {
+    // Built aside and swapped in, so copying from this very node loses nothing and a failure
+    // leaves the attributes as they were.
+    TreeNode scratch;
+    const AttributeSet *source = other.m_attributes;
+    for (int32_t i = 0; source && i < source->count(); ++i) {
+        const char *name, *value;
+        uint32_t nameLen, valueLen;
+        source->nameAt(i, name, nameLen);
+        source->valueAt(i, value, valueLen);
+        while (nameLen && isWhite(name[0])) ++name, --nameLen;
+        while (nameLen && isWhite(name[nameLen - 1])) --nameLen;
+        if (nameLen && !scratch.addAttributeN(name, nameLen, value, valueLen)) return false;
+    }
+    if (!scratch.m_attributes) {
+        removeAllAttributes();
+        return true;
+    }
+    AttributeSet *old = m_attributes;
+    m_attributes = scratch.m_attributes;
+    scratch.m_attributes = old;
+    return true;
+}
+
+}  // namespace quorvel
