@@ -74,6 +74,10 @@ void ExtPtrArray::swapItems(int32_t i, int32_t j) {
     m_items[j] = t;
 }
 
+void ExtPtrArray::setAt(int32_t index, QuorvelObject *item) {
+    if (index >= 0 && index < m_count) m_items[index] = item;
+}
+
 void ExtPtrArray::removeAll() {
     // Detach the items first so that a destructor reaching back into this array sees it empty.
     QuorvelObject **items = m_items;

@@ -36,6 +36,8 @@ public:
     bool removeItem(const QuorvelObject *item);
     int32_t indexOf(const QuorvelObject *item) const;
     void swapItems(int32_t i, int32_t j);
+    // Replaces the item at index (never destroyed); nothing happens outside [0, count).
+    void setAt(int32_t index, QuorvelObject *item);
     // Drops every item (destroying them when owned), frees the storage and starts the growth
     // step again at 5.
     void removeAll();

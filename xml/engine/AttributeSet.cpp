@@ -8,9 +8,17 @@
 
 namespace quorvel {
 
+namespace {
+
+constexpr uint32_t kFirstTextCapacity = 40;
+
+}  // namespace
+
 AttributeSet::AttributeSet() = default;
 
-AttributeSet::~AttributeSet() { std::free(m_lengths); }
+AttributeSet::~AttributeSet() {
+    if (m_lengths != m_inlineLengths) std::free(m_lengths);
+}
 
 uint32_t AttributeSet::offsetOf(int32_t entry) const {
     uint32_t offset = 0;
@@ -110,9 +118,11 @@ bool AttributeSet::hasMatching(const char *name, const char *pattern) const {
 bool AttributeSet::growLengths() {
     if (m_numLengths + 2 <= m_lengthsCapacity) return true;
     if (m_lengthsCapacity > INT32_MAX / 2 - 2) return false;
-    int32_t capacity = m_lengthsCapacity ? m_lengthsCapacity * 2 : 4;
-    void *block = std::realloc(m_lengths, static_cast<size_t>(capacity) * sizeof(int32_t));
+    int32_t capacity = m_lengthsCapacity * 2;
+    const bool wasInline = m_lengths == m_inlineLengths;
+    void *block = std::realloc(wasInline ? nullptr : m_lengths, static_cast<size_t>(capacity) * sizeof(int32_t));
     if (!block) return false;
+    if (wasInline) std::memcpy(block, m_inlineLengths, sizeof m_inlineLengths);
     m_lengths = static_cast<int32_t *>(block);
     m_lengthsCapacity = capacity;
     return true;
@@ -126,7 +136,12 @@ bool AttributeSet::appendPair(const char *name, uint32_t nameLen, const char *va
     if (static_cast<uint64_t>(m_text.size()) + nameLen + valueLen > 0xFFFFFFFEull) return false;
     if (!growLengths()) return false;
     uint32_t before = m_text.size();
-    if (!m_text.append(name, nameLen) || (valueLen && !m_text.append(value, valueLen))) {
+    // One reservation for the pair, so the two appends cost at most one reallocation; the
+    // first one leaves room for a second short pair, as most elements have several.
+    uint32_t wanted = before + nameLen + valueLen;
+    if (!m_text.isAllocated() && wanted < kFirstTextCapacity) wanted = kFirstTextCapacity;
+    if (!m_text.ensureAllocated(wanted) || !m_text.append(name, nameLen) ||
+        (valueLen && !m_text.append(value, valueLen))) {
         m_text.shorten(before);
         return false;
     }
@@ -166,7 +181,8 @@ void AttributeSet::clear() {
 }
 
 uint64_t AttributeSet::bytesHeld() const {
-    return sizeof(AttributeSet) + m_text.bytesHeld() + static_cast<uint64_t>(m_lengthsCapacity) * sizeof(int32_t);
+    uint64_t heapLengths = m_lengths == m_inlineLengths ? 0 : static_cast<uint64_t>(m_lengthsCapacity) * sizeof(int32_t);
+    return sizeof(AttributeSet) + m_text.bytesHeld() + heapLengths;
 }
 
 }  // namespace quorvel

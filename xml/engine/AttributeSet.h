@@ -56,10 +56,13 @@ private:
     bool growLengths();
     void removeAt(int32_t i);
 
-    // Two entries per attribute: name length, value length.
-    int32_t *m_lengths = nullptr;
+    static constexpr int32_t kInlineLengths = 8;
+    // Two entries per attribute: name length, value length. The first four attributes use the
+    // inline array, which spares most elements an allocation.
+    int32_t m_inlineLengths[kInlineLengths];
+    int32_t *m_lengths = m_inlineLengths;
     int32_t m_numLengths = 0;
-    int32_t m_lengthsCapacity = 0;
+    int32_t m_lengthsCapacity = kInlineLengths;
     CompactText m_text;
 };
 

@@ -87,18 +87,28 @@ TreeNode *TreeNode::createTree(const char *tag) {
 }
 
 TreeNode *TreeNode::createChild(TreeNode *parent, const char *tag) {
-    if (!parent) return createTree(tag);
+    return createChildN(parent, tag, tag ? static_cast<uint32_t>(std::strlen(tag)) : 0);
+}
+
+TreeNode *TreeNode::createChildN(TreeNode *parent, const char *tag, uint32_t n) {
+    if (!parent) {
+        TreeNode *root = createTree(nullptr);
+        if (root) root->setTagN(tag, n);
+        return root;
+    }
     if (!isValid(parent) || !TreeInfo::isValid(parent->m_tree)) return nullptr;
     TreeNode *node = new (std::nothrow) TreeNode();
     if (!node) return nullptr;
-    node->setTag(tag);
-    if (!parent->ensureChildrenArray() || !parent->m_children->append(node)) {
+    node->setTagN(tag, n);
+    if (!parent->ensureChildrenArray()) {
         delete node;
         return nullptr;
     }
-    TreeNode *previous = parent->m_children->getSize() > 1
-                             ? static_cast<TreeNode *>(parent->m_children->elementAt(parent->m_children->getSize() - 2))
-                             : nullptr;
+    TreeNode *previous = static_cast<TreeNode *>(parent->m_children->lastElement());
+    if (!parent->m_children->append(node)) {
+        delete node;
+        return nullptr;
+    }
     if (previous) previous->m_next = node;
     node->m_previous = previous;
     node->m_parent = parent;
@@ -118,17 +128,37 @@ void TreeNode::setTag(const char *tag) { setTagN(tag ? tag : "", tag ? static_ca
 
 void TreeNode::setTagN(const char *tag, uint32_t n) {
     if (!tag) n = 0;
-    // The length before the reduction decides where the tag lives.
+    // Most tags are clean: copied as they are. The length before the reduction decides where
+    // the tag lives.
+    const bool clean = nameCharRun(tag, n) == n;
     if (n <= kMaxInlineTag) {
         char reduced[kTagArea];
-        copyNameChars(reduced, tag, n);
-        if (!m_tagInline) std::free(m_tag.heap);
-        std::memcpy(m_tag.inlineTag, reduced, kTagArea);
+        const char *source = tag;
+        if (!clean) {
+            n = copyNameChars(reduced, tag, n);
+            source = reduced;
+        }
+        if (!m_tagInline) {
+            // A heap tag can be the source itself: copy before releasing it.
+            char *old = m_tag.heap;
+            if (source != reduced) std::memcpy(reduced, source, n);
+            std::free(old);
+            source = reduced;
+        }
+        std::memmove(m_tag.inlineTag, source, n);
+        m_tag.inlineTag[n] = '\0';
         m_tagInline = 1;
         return;
     }
     char *copy = static_cast<char *>(std::malloc(static_cast<size_t>(n) + 1));
-    if (copy) copyNameChars(copy, tag, n);
+    if (copy) {
+        if (clean) {
+            std::memcpy(copy, tag, n);
+            copy[n] = '\0';
+        } else {
+            copyNameChars(copy, tag, n);
+        }
+    }
     if (!m_tagInline) std::free(m_tag.heap);
     if (!copy) {
         std::memcpy(m_tag.inlineTag, "outOfMemory", sizeof "outOfMemory");

@@ -38,6 +38,8 @@ public:
     static TreeNode *createTree(const char *tag);
     // With a null parent: createTree. Otherwise a new last child of parent; null on failure.
     static TreeNode *createChild(TreeNode *parent, const char *tag);
+    // The same with a counted tag (not NUL-terminated).
+    static TreeNode *createChildN(TreeNode *parent, const char *tag, uint32_t n);
 
     // Keeps only name bytes (letters, digits, . - _ : ! and bytes >= 0x80). Tags of up to 15
     // bytes (counted before the reduction) stay inline; a failed heap copy leaves "outOfMemory".

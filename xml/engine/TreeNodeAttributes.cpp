@@ -63,8 +63,7 @@ bool TreeNode::addAttribute(const char *name, const char *value) {
 bool TreeNode::addAttributeN(const char *name, uint32_t nameLen, const char *value, uint32_t valueLen) {
     if (!name || nameLen == 0) return false;
     // Most names are clean already and go in as they are.
-    uint32_t kept = 0;
-    while (kept < nameLen && isNameChar(static_cast<unsigned char>(name[kept]))) ++kept;
+    uint32_t kept = nameCharRun(name, nameLen);
     const char *finalName = name;
     uint32_t finalLen = nameLen;
     char local[64];
