@@ -1,0 +1,64 @@
+#pragma once
+// Helpers for the Xml object tests.
+#include <memory>
+#include <string>
+
+#include "foundation/XString.h"
+#include "xml/object/ClsXml.h"
+
+namespace quorvel::test {
+
+inline XString x(const char *utf8) {
+    XString s;
+    s.setFromUtf8(utf8);
+    return s;
+}
+
+inline std::string tagOf(ClsXml &xml) {
+    XString tag;
+    xml.get_Tag(tag);
+    return tag.getUtf8();
+}
+
+inline std::string contentOf(ClsXml &xml) {
+    XString content;
+    xml.get_Content(content);
+    return content.getUtf8();
+}
+
+// The subtree without declaration, one line per element as the serializer writes it.
+inline std::string xmlOf(ClsXml &xml) {
+    bool emit = xml.get_EmitXmlDecl();
+    xml.put_EmitXmlDecl(false);
+    XString out;
+    xml.GetXml(out);
+    xml.put_EmitXmlDecl(emit);
+    return out.getUtf8();
+}
+
+// Tags of the children, in order, joined by ",".
+inline std::string childTags(ClsXml &xml) {
+    std::string tags;
+    for (int i = 0; i < xml.get_NumChildren(); ++i) tags += (i ? "," : "") + tagOf(*xml.GetChild(i));
+    return tags;
+}
+
+// Attributes as name=value pairs joined by ";".
+inline std::string attributesOf(ClsXml &xml) {
+    std::string out;
+    for (int i = 0; i < xml.get_NumAttributes(); ++i) {
+        XString name, value;
+        xml.GetAttributeName(i, name);
+        xml.GetAttributeValue(i, value);
+        out += std::string(name.getUtf8()) + "=" + value.getUtf8() + ";";
+    }
+    return out;
+}
+
+inline std::unique_ptr<ClsXml> loaded(const char *text) {
+    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
+    if (xml && !xml->LoadXml(x(text))) xml.reset();
+    return xml;
+}
+
+}  // namespace quorvel::test
