@@ -3,9 +3,8 @@
 #include <array>
 #include <cstddef>
 
-#include "codecs/ByteBlockWriter.h"
+#include "codecs/BlockWriter.h"
 #include "codecs/ContentCoding.h"
-#include "codecs/TextBlockWriter.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/StringBuffer.h"
 
@@ -82,7 +81,7 @@ bool encode(const void *bytes, uint32_t n, const char *alphabet, uint32_t lineLe
     if (!out.reserve(encodedLength(n, lineLength, mime))) return false;
 
     const unsigned char *in = static_cast<const unsigned char *>(bytes);
-    TextBlockWriter<kTextBlock> w(out);
+    BlockWriter<StringBuffer, kTextBlock> w(out);
     // A line ends after the first group that takes its column to the line length or beyond,
     // that is after groupsPerLine groups.
     const bool breakLines = mime && lineLength != 0;
@@ -126,7 +125,7 @@ bool encode(const void *bytes, uint32_t n, const char *alphabet, uint32_t lineLe
 bool decode(const char *text, uint32_t n, const std::array<unsigned char, 256> &table, DataBuffer &out) {
     if (n != 0 && text == nullptr) return false;
     const unsigned char *in = reinterpret_cast<const unsigned char *>(text);
-    ByteBlockWriter w(out);
+    BlockWriter<DataBuffer> w(out);
     w.expect(n / 4 * 3 + 3);
 
     uint32_t acc = 0;
@@ -136,7 +135,7 @@ bool decode(const char *text, uint32_t n, const std::array<unsigned char, 256> &
         // Runs of whole groups, the bulk of any real input, go through the fast loop.
         if (count == 0 && n - i >= 4) {
             uint32_t k = (n - i) / 4;
-            if (k > ByteBlockWriter::kBlockSize / 3) k = ByteBlockWriter::kBlockSize / 3;
+            if (k > w.kBlockSize / 3) k = w.kBlockSize / 3;
             const uint32_t done = decodeGroups(in + i, k, table, w.room(k * 3));
             w.commit(done * 3);
             i += done * 4;

@@ -1,10 +1,9 @@
 // Quoted-printable encoding and decoding.
 #include <cstring>
 
-#include "codecs/ByteBlockWriter.h"
+#include "codecs/BlockWriter.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/HexDigit.h"
-#include "codecs/TextBlockWriter.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/StringBuffer.h"
 
@@ -46,7 +45,7 @@ bool ContentCoding::encodeQuotedPrintable(const void *bytes, uint32_t n, StringB
     const unsigned char *in = static_cast<const unsigned char *>(bytes);
     const uint32_t lineLength = m_lineLength < kMinQpLineLength ? kMinQpLineLength : m_lineLength;
 
-    TextBlockWriter<2000> w(out);
+    BlockWriter<StringBuffer, 2000> w(out);
     uint32_t column = 0;
     uint32_t i = 0;
     while (i < n) {
@@ -83,7 +82,7 @@ bool ContentCoding::decodeQuotedPrintable(const char *text, uint32_t n, DataBuff
     const void *nul = n != 0 ? std::memchr(in, 0, n) : nullptr;
     const uint32_t end = nul ? static_cast<uint32_t>(static_cast<const unsigned char *>(nul) - in) : n;
 
-    ByteBlockWriter w(out);
+    BlockWriter<DataBuffer> w(out);
     w.expect(end);
     uint32_t pos = 0;
     while (pos < end) {

@@ -2,10 +2,9 @@
 // decoding of text that contains encoded words.
 #include <cstring>
 
-#include "codecs/ByteBlockWriter.h"
+#include "codecs/BlockWriter.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/HexDigit.h"
-#include "codecs/TextBlockWriter.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/StringBuffer.h"
 
@@ -80,7 +79,7 @@ bool ContentCoding::encodeQ(const void *bytes, uint32_t n, const char *charset, 
     const uint32_t start = out.getSize();
     bool ok = appendWordStart(out, charset, "?Q?");
     if (ok) {
-        TextBlockWriter<2000> w(out);
+        BlockWriter<StringBuffer, 2000> w(out);
         for (uint32_t i = 0; i < n; ++i) {
             const unsigned char b = in[i];
             // '=', '?' and '_' carry meaning inside the word and are always escaped.
@@ -119,7 +118,7 @@ bool ContentCoding::encodeWord(const void *bytes, uint32_t n, const char *charse
 bool ContentCoding::decodeQ(const char *text, uint32_t n, DataBuffer &out) {
     if (n != 0 && text == nullptr) return false;
     const unsigned char *in = reinterpret_cast<const unsigned char *>(text);
-    ByteBlockWriter w(out);
+    BlockWriter<DataBuffer> w(out);
     uint32_t i = 0;
     while (i < n) {
         const unsigned char c = in[i];

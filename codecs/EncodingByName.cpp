@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "codecs/ByteBlockWriter.h"
+#include "codecs/BlockWriter.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/HexDigit.h"
-#include "codecs/TextBlockWriter.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/StringBuffer.h"
 
@@ -24,7 +23,7 @@ bool isTrimmed(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c
 
 bool percentEncode(const unsigned char *in, uint32_t n, const char *safe, StringBuffer &out) {
     if (n != 0 && in == nullptr) return false;
-    TextBlockWriter<256> w(out);
+    BlockWriter<StringBuffer, 256> w(out);
     for (uint32_t i = 0; i < n; ++i) {
         const unsigned char b = in[i];
         if (isAlnum(b) || (b != 0 && std::strchr(safe, b) != nullptr)) {
@@ -37,7 +36,7 @@ bool percentEncode(const unsigned char *in, uint32_t n, const char *safe, String
 }
 
 bool percentDecode(const unsigned char *in, uint32_t n, DataBuffer &out) {
-    ByteBlockWriter w(out);
+    BlockWriter<DataBuffer> w(out);
     uint32_t i = 0;
     while (i < n) {
         const unsigned char c = in[i];

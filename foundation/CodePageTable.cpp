@@ -1,17 +1,27 @@
 #include "foundation/CodePageTable.h"
 
 #include <atomic>
+#include <cstring>
 #include <new>
 
 #include "foundation/CodePageData.h"
 #include "foundation/ConvertOutput.h"
 #include "foundation/PivotEscape.h"
+#include "foundation/Utf8Codec.h"
 
 namespace quorvel {
 
 namespace {
 
 constexpr uint32_t kUnits = 0x10000;
+
+// Characters that the UTF-16 -> UTF-8 step treats otherwise than on their own.
+bool actsOnUtf16Step(char16_t c) { return c == 0xEFFD || (c >= 0xD800 && c <= 0xDFFF); }
+
+bool isAscii8(const unsigned char *p, uint64_t &word) {
+    std::memcpy(&word, p, 8);
+    return (word & 0x8080808080808080ull) == 0;
+}
 
 // One slot per built-in code page. A table is published with a compare-and-swap, so two
 // threads expanding the same code page at once both end up with the same complete table.
@@ -89,7 +99,28 @@ CodePageTable::CodePageTable(const CodePageData &data) : m_codePage(data.codePag
         const bool isPair = code >= 0x100 && m_pairs != nullptr;
         if ((isPair && m_pairs[code] == c) || (code < 0x100 && m_bytes[code] == c)) m_reverse[c] = code;
     }
+    buildUtf8Forms();
     m_complete = true;
+}
+
+void CodePageTable::buildUtf8Forms() {
+    m_decodesToUtf8 = true;
+    m_maxUtf8PerByte = m_pairs != nullptr ? 2 : 1;  // a pair gives at most 3 bytes for its 2
+    for (uint32_t b = 0; b < 256; ++b) {
+        const char16_t c = m_bytes[b];
+        unsigned char *form = m_utf8[b];
+        std::memset(form, 0, 4);
+        if (c == CodePageData::kLeadByte) {
+            form[3] = kUtf8Lead;
+        } else if (c != CodePageData::kUnmapped) {
+            form[3] = static_cast<unsigned char>(Utf8Codec::write(form, c) - form);
+            if (form[3] > m_maxUtf8PerByte) m_maxUtf8PerByte = form[3];
+            if (actsOnUtf16Step(c)) m_decodesToUtf8 = false;
+        }
+    }
+    if (m_pairs != nullptr)
+        for (uint32_t i = 0; i < kUnits && m_decodesToUtf8; ++i)
+            if (m_pairs[i] != CodePageData::kUnmapped && actsOnUtf16Step(m_pairs[i])) m_decodesToUtf8 = false;
 }
 
 CodePageTable::~CodePageTable() {
@@ -118,6 +149,43 @@ void CodePageTable::decode(const unsigned char *p, uint32_t n, bool bigEndian, C
     }
 }
 
+void CodePageTable::decodeToUtf8(const unsigned char *p, uint32_t n, ConvertOutput &out) const {
+    // Input bytes per fill of the output block. The last step of a fill may read up to 8 bytes
+    // past it, and each byte gives at most 3 output bytes (4 written), so 3 * (kChunk + 8) fits.
+    constexpr uint32_t kChunk = 160;
+    uint32_t i = 0;
+    while (i < n) {
+        const uint32_t end = n - i > kChunk ? i + kChunk : n;
+        unsigned char *w = out.room(3 * (kChunk + 8));
+        while (i < end) {
+            uint64_t word;
+            if (m_asciiCompatible && n - i >= 8 && isAscii8(p + i, word)) {
+                std::memcpy(w, &word, 8);
+                w += 8;
+                i += 8;
+                continue;
+            }
+            const unsigned char b = p[i++];
+            const unsigned char *form = m_utf8[b];
+            if (form[3] == kUtf8Lead) {
+                const char16_t pair = i < n ? m_pairs[(uint32_t{b} << 8) | p[i]] : CodePageData::kUnmapped;
+                if (pair == CodePageData::kUnmapped) {
+                    out.noteDropped();
+                    continue;
+                }
+                ++i;
+                w = Utf8Codec::write(w, pair);
+            } else if (form[3] == 0) {
+                out.noteDropped();
+            } else {
+                std::memcpy(w, form, 4);
+                w += form[3];
+            }
+        }
+        out.commit(w);
+    }
+}
+
 void CodePageTable::appendCode(uint32_t unit, ConvertOutput &out) const {
     if (unit == 0 || (unit < 0x80 && m_asciiCompatible)) {
         out.put(static_cast<unsigned char>(unit));
@@ -136,19 +204,13 @@ void CodePageTable::appendCode(uint32_t unit, ConvertOutput &out) const {
 
 void CodePageTable::encode(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out,
                            bool pivotEscapes) const {
-    uint32_t i = 0;
-    while (n - i >= 2) {
-        if (pivotEscapes) {
-            if (const uint32_t esc = PivotEscape::lengthAt(p, n, i)) {
-                out.putBytes(p + i + 3, esc - 3);
-                i += esc;
-                continue;
-            }
-        }
-        const uint32_t unit = bigEndian ? (uint32_t{p[i]} << 8) | p[i + 1] : (uint32_t{p[i + 1]} << 8) | p[i];
-        i += 2;
-        appendCode(unit, out);
-    }
+    PivotEscape::convert(p, n, pivotEscapes, out,
+                         [&](const unsigned char *units, uint32_t len) { encodeUnits(units, len, bigEndian, out); });
+}
+
+void CodePageTable::encodeUnits(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out) const {
+    for (uint32_t i = 0; n - i >= 2; i += 2)
+        appendCode(bigEndian ? (uint32_t{p[i]} << 8) | p[i + 1] : (uint32_t{p[i + 1]} << 8) | p[i], out);
 }
 
 }  // namespace quorvel

@@ -28,6 +28,16 @@ public:
     }
     void putUtf32(uint32_t cp, bool bigEndian);
 
+    // For loops that write many bytes at once: room for at least `need` bytes (at most the block
+    // size) at the end of the block, flushing it first when short. The loop writes there and
+    // hands back where it stopped.
+    static constexpr uint32_t kBlockSize = 512;
+    unsigned char *room(uint32_t need) {
+        if (kBlockSize - m_used < need) flush();
+        return m_block + m_used;
+    }
+    void commit(const unsigned char *end) { m_used = static_cast<uint32_t>(end - m_block); }
+
     void noteDropped() { m_dropped = true; }
     bool dropped() const { return m_dropped; }
     bool failed() const { return m_failed; }
@@ -36,8 +46,6 @@ public:
     bool flush();
 
 private:
-    static constexpr uint32_t kBlockSize = 512;
-
     DataBuffer &m_target;
     unsigned char m_block[kBlockSize];
     uint32_t m_used = 0;

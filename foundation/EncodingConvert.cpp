@@ -286,6 +286,14 @@ EncodingConvert::Outcome EncodingConvert::convertNormalized(uint32_t from, uint3
         return Outcome::kFailed;
     if (to != CodePage::kUtf8 && CodePageTable::forCodePage(to) == nullptr) return Outcome::kFailed;
 
+    // A table whose characters all pass the UTF-16 step unchanged goes to UTF-8 in one step.
+    if (to == CodePage::kUtf8 && fromTable->decodesToUtf8()) {
+        reserveFor(out, uint64_t{n} * fromTable->maxUtf8PerByte());
+        ConvertOutput o(out);
+        fromTable->decodeToUtf8(p, n, o);
+        return finish(o);
+    }
+
     DataBuffer pivot;
     const Outcome first = convertNormalized(from, CodePage::kUtf16Le, p, n, pivot);
     if (first == Outcome::kFailed) return first;

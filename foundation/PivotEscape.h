@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "foundation/ConvertOutput.h"
+
 namespace quorvel {
 
 // The escape that the intermediate UTF-16 of a two-step conversion may carry: the bytes FD EF,
@@ -20,6 +22,31 @@ public:
         const uint32_t count = bytes[i + 2];
         if (count > kMaxRaw || n - i - 3 < count) return 0;
         return 3 + count;
+    }
+
+    // The second step over intermediate UTF-16: escapes are looked for where a unit would start;
+    // their raw bytes go to out, and each stretch of units between them to convertUnits(bytes, n).
+    // Without escapes the text is one stretch.
+    template <class ConvertUnits>
+    static void convert(const unsigned char *bytes, uint32_t n, bool escapes, ConvertOutput &out,
+                        ConvertUnits convertUnits) {
+        if (!escapes) {
+            convertUnits(bytes, n);
+            return;
+        }
+        uint32_t start = 0, i = 0;
+        while (n - i >= 2) {
+            const uint32_t esc = lengthAt(bytes, n, i);
+            if (esc == 0) {
+                i += 2;
+                continue;
+            }
+            if (i > start) convertUnits(bytes + start, i - start);
+            out.putBytes(bytes + i + 3, esc - 3);
+            i += esc;
+            start = i;
+        }
+        if (n > start) convertUnits(bytes + start, n - start);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "foundation/Utf8Codec.h"
 
+#include <cstring>
+
 #include "foundation/ConvertOutput.h"
 #include "foundation/PivotEscape.h"
 
@@ -9,22 +11,105 @@ namespace {
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-uint32_t readUnit16(const unsigned char *p, bool bigEndian) {
-    return bigEndian ? (uint32_t{p[0]} << 8) | p[1] : (uint32_t{p[1]} << 8) | p[0];
-}
-
 uint32_t readUnit32(const unsigned char *p, bool bigEndian) {
     if (bigEndian) return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
     return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
 }
 
-void putCodePointAsUtf16(uint32_t cp, bool bigEndian, ConvertOutput &out) {
-    if (cp < 0x10000) {
-        out.putUtf16(cp, bigEndian);
-    } else {
-        cp -= 0x10000;
-        out.putUtf16(0xD800 + (cp >> 10), bigEndian);
-        out.putUtf16(0xDC00 + (cp & 0x3FF), bigEndian);
+template <bool kBigEndian> unsigned char *putUnit(unsigned char *w, uint32_t unit) {
+    w[kBigEndian ? 1 : 0] = static_cast<unsigned char>(unit & 0xFF);
+    w[kBigEndian ? 0 : 1] = static_cast<unsigned char>(unit >> 8);
+    return w + 2;
+}
+
+bool isAscii8(const unsigned char *p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
+// Input bytes per fill of the output block; the last step of a fill may read a few bytes past
+// it, which the room asked for allows.
+constexpr uint32_t kChunk = 192;
+
+template <bool kBigEndian> void utf8ToUtf16Units(const unsigned char *p, uint32_t n, ConvertOutput &out) {
+    uint32_t i = 0;
+    while (i < n) {
+        const uint32_t end = n - i > kChunk ? i + kChunk : n;
+        // At most two output bytes for each input byte.
+        unsigned char *w = out.room(2 * (kChunk + 8));
+        while (i < end) {
+            const uint32_t b0 = p[i];
+            if (b0 < 0x80) {
+                if (n - i >= 8 && isAscii8(p + i)) {
+                    for (int k = 0; k < 8; ++k) w = putUnit<kBigEndian>(w, p[i + k]);
+                    i += 8;
+                } else {
+                    w = putUnit<kBigEndian>(w, b0);
+                    ++i;
+                }
+                continue;
+            }
+            // The two- and three-byte forms inline; everything else through decode.
+            if (n - i >= 3) {
+                const uint32_t b1 = p[i + 1], b2 = p[i + 2];
+                if (b0 >= 0xE0 && b0 < 0xF0) {
+                    const uint32_t unit = ((b0 & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
+                    if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80 && unit >= 0x800) {
+                        w = putUnit<kBigEndian>(w, unit);
+                        i += 3;
+                        continue;
+                    }
+                } else if (b0 >= 0xC2 && b0 < 0xE0 && (b1 & 0xC0) == 0x80) {
+                    w = putUnit<kBigEndian>(w, ((b0 & 0x1F) << 6) | (b1 & 0x3F));
+                    i += 2;
+                    continue;
+                }
+            }
+            uint32_t len;
+            uint32_t cp = Utf8Codec::decode(p + i, n - i, len);
+            i += len;
+            if (cp == Utf8Codec::kInvalid) continue;
+            if (cp < 0x10000) {
+                w = putUnit<kBigEndian>(w, cp);
+            } else {
+                cp -= 0x10000;
+                w = putUnit<kBigEndian>(w, 0xD800 + (cp >> 10));
+                w = putUnit<kBigEndian>(w, 0xDC00 + (cp & 0x3FF));
+            }
+        }
+        out.commit(w);
+    }
+}
+
+template <bool kBigEndian> uint32_t unitAt(const unsigned char *p) {
+    return kBigEndian ? (uint32_t{p[0]} << 8) | p[1] : (uint32_t{p[1]} << 8) | p[0];
+}
+
+template <bool kBigEndian> void utf16UnitsToUtf8(const unsigned char *p, uint32_t n, ConvertOutput &out) {
+    uint32_t i = 0;
+    while (n - i >= 2) {
+        const uint32_t end = n - i > kChunk ? i + kChunk : n;
+        // At most three output bytes for each unit, four for a pair.
+        unsigned char *w = out.room(2 * (kChunk + 8));
+        while (i < end && n - i >= 2) {
+            const uint32_t unit = unitAt<kBigEndian>(p + i);
+            i += 2;
+            if (unit < 0x80) {
+                *w++ = static_cast<unsigned char>(unit);
+                continue;
+            }
+            if (Utf8Codec::isHighSurrogate(unit) && n - i >= 2) {
+                const uint32_t next = unitAt<kBigEndian>(p + i);
+                if (Utf8Codec::isLowSurrogate(next)) {
+                    w = Utf8Codec::write(w, Utf8Codec::joinSurrogates(unit, next));
+                    i += 2;
+                    continue;
+                }
+            }
+            w = Utf8Codec::write(w, unit);  // a lone surrogate keeps its three-byte form
+        }
+        out.commit(w);
     }
 }
 
@@ -58,56 +143,21 @@ uint32_t Utf8Codec::decode(const unsigned char *p, uint32_t n, uint32_t &len) {
 }
 
 void Utf8Codec::encode(uint32_t cp, ConvertOutput &out) {
-    if (cp < 0x80) {
-        out.put(static_cast<unsigned char>(cp));
-    } else if (cp < 0x800) {
-        out.put(static_cast<unsigned char>(0xC0 | (cp >> 6)));
-        out.put(static_cast<unsigned char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.put(static_cast<unsigned char>(0xE0 | (cp >> 12)));
-        out.put(static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.put(static_cast<unsigned char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.put(static_cast<unsigned char>(0xF0 | (cp >> 18)));
-        out.put(static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.put(static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.put(static_cast<unsigned char>(0x80 | (cp & 0x3F)));
-    }
+    unsigned char *w = out.room(4);
+    out.commit(Utf8Codec::write(w, cp));
 }
 
 void Utf8Codec::utf8ToUtf16(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out) {
-    uint32_t i = 0;
-    while (i < n) {
-        uint32_t len;
-        const uint32_t cp = decode(p + i, n - i, len);
-        i += len;
-        if (cp != kInvalid) putCodePointAsUtf16(cp, bigEndian, out);
-    }
+    if (bigEndian) utf8ToUtf16Units<true>(p, n, out);
+    else utf8ToUtf16Units<false>(p, n, out);
 }
 
 void Utf8Codec::utf16ToUtf8(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out,
                             bool pivotEscapes) {
-    uint32_t i = 0;
-    while (n - i >= 2) {
-        if (pivotEscapes) {
-            if (const uint32_t esc = PivotEscape::lengthAt(p, n, i)) {
-                out.putBytes(p + i + 3, esc - 3);
-                i += esc;
-                continue;
-            }
-        }
-        const uint32_t unit = readUnit16(p + i, bigEndian);
-        i += 2;
-        if (isHighSurrogate(unit) && n - i >= 2) {
-            const uint32_t next = readUnit16(p + i, bigEndian);
-            if (isLowSurrogate(next)) {
-                encode(joinSurrogates(unit, next), out);
-                i += 2;
-                continue;
-            }
-        }
-        encode(unit, out);  // a lone surrogate keeps its three-byte form
-    }
+    PivotEscape::convert(p, n, pivotEscapes, out, [&](const unsigned char *units, uint32_t len) {
+        if (bigEndian) utf16UnitsToUtf8<true>(units, len, out);
+        else utf16UnitsToUtf8<false>(units, len, out);
+    });
 }
 
 void Utf8Codec::utf32ToUtf8(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out) {

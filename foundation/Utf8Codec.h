@@ -22,6 +22,25 @@ public:
     static uint32_t decode(const unsigned char *bytes, uint32_t n, uint32_t &len);
     // Appends the 1-4 byte form of a code point (a surrogate value gets the three-byte form).
     static void encode(uint32_t cp, ConvertOutput &out);
+    // The same form written at w, which has room for 4 bytes; returns the end.
+    static unsigned char *write(unsigned char *w, uint32_t cp) {
+        if (cp < 0x80) {
+            *w++ = static_cast<unsigned char>(cp);
+        } else if (cp < 0x800) {
+            *w++ = static_cast<unsigned char>(0xC0 | (cp >> 6));
+            *w++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            *w++ = static_cast<unsigned char>(0xE0 | (cp >> 12));
+            *w++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+            *w++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        } else {
+            *w++ = static_cast<unsigned char>(0xF0 | (cp >> 18));
+            *w++ = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+            *w++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+            *w++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        }
+        return w;
+    }
 
     static void utf8ToUtf16(const unsigned char *bytes, uint32_t n, bool bigEndian, ConvertOutput &out);
     // An odd trailing byte is ignored. With pivotEscapes, escapes of a two-step conversion

@@ -3,8 +3,8 @@
 #include "foundation/LogBase.h"
 #include "foundation/LogContextExitor.h"
 #include "foundation/StringBuffer.h"
-#include "platform/NativeFile.h"
 #include "platform/SystemInfo.h"
+#include "platform/internal/NativeFile.h"
 
 namespace quorvel {
 

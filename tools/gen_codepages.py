@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Generates foundation/generated/CodePageTables.cpp, the built-in code page tables.
 
-Run on a Debian machine with python3 and glibc (libc6 with its gconv modules and the locales
-charmaps):  python3 tools/gen_codepages.py
+Run on a Debian machine with python3, perl (with its Encode module) and glibc (libc6 with its
+gconv modules and the locales charmaps):  python3 tools/gen_codepages.py
 The output is committed, so a build never needs this script.
 
 Every code page takes its mapping from one source, recorded in SOURCES below with the reason.
@@ -10,15 +10,22 @@ Kinds of source:
   ('py', codec)        Python's codec tables (encodings.<codec>)
   ('iconv', name)      glibc iconv(3) through its gconv modules
   ('charmap', name)    a glibc charmap, /usr/share/i18n/charmaps/<name>.gz
+  ('perl', name)       Perl's Encode tables (single-byte code pages only)
 A single byte is mapped when the source decodes it alone to one BMP character. A byte that does
 not decode alone but starts two-byte codes is a lead byte; each of its 256 trail bytes is tried.
-Where a character has several codes, the source's own encoder picks the one it encodes to.
+Where a character has several codes, the source's own encoder picks the one it encodes to,
+unless ENCODERS names another source for that choice.
 """
-import codecs, ctypes, ctypes.util, gzip, os, re, sys
+import codecs, ctypes, ctypes.util, gzip, os, re, subprocess, sys
 
+MAC_PERL = ('no Python or glibc table has this layout. Perl writes a few bytes as a sequence (a base '
+            'character with a point or a private-use transcoding hint); the Windows table holds the base '
+            'character. Bytes below 0x80 that Perl leaves undefined (the left-to-right copies of punctuation '
+            'and digits, and 0x7F) are ASCII, as in every Windows Mac table')
 WIN_C1 = 'the Windows table fills the bytes 0x80-0x9F the source leaves undefined with U+0080-U+009F'
 
-# code page: (source, reason[, adjustment])
+# code page: (source, reason[, adjustment]). Adjustments: 'c1' fills undefined 0x80-0x9F with
+# U+0080-U+009F, 'ascii' fills undefined bytes below 0x80 with ASCII, 'latin9' is IBM00924's.
 SOURCES = {
     37: (('py', 'cp037'), 'IBM EBCDIC US/Canada, same as Windows'),
     437: (('py', 'cp437'), 'OEM United States'),
@@ -72,10 +79,12 @@ SOURCES = {
     10000: (('py', 'mac_roman'), 'Mac Roman'),
     10001: (('py', 'shift_jis'), 'no Mac Japanese table here; Mac Japanese is Shift_JIS (JIS X 0208) at heart, the closest source'),
     10004: (('py', 'mac_arabic'), 'Mac Arabic'),
+    10005: (('perl', 'MacHebrew'), 'Mac Hebrew; ' + MAC_PERL, 'ascii'),
     10006: (('py', 'mac_greek'), 'Mac Greek'),
     10007: (('py', 'mac_cyrillic'), 'Mac Cyrillic'),
     10010: (('py', 'mac_romanian'), 'Mac Romanian'),
     10017: (('iconv', 'MAC-UK'), 'glibc MAC-UK is Mac Ukrainian'),
+    10021: (('perl', 'MacThai'), 'Mac Thai; ' + MAC_PERL, 'ascii'),
     10029: (('py', 'mac_latin2'), 'Mac Central European'),
     10079: (('py', 'mac_iceland'), 'Mac Icelandic'),
     10081: (('py', 'mac_turkish'), 'Mac Turkish'),
@@ -124,9 +133,13 @@ SOURCES = {
     51936: (('py', 'gb2312'), 'EUC-CN, GB2312'),
     51949: (('py', 'euc_kr'), 'EUC-KR, KS X 1001'),
 }
-# No mapping data on this machine: 10005 (x-mac-hebrew) and 10021 (x-mac-thai). glibc's HEBREW
-# is ISO-8859-8 and TIS-620 is not the Mac layout, so neither is generated rather than guessed.
-MISSING = {10005: 'x-mac-hebrew', 10021: 'x-mac-thai'}
+
+# Where the code a character encodes to comes from another source than its mapping.
+ENCODERS = {
+    932: (('iconv', 'WINDOWS-31J'), 'Windows writes the IBM extension codes (0xFA-0xFC) for the characters that '
+          'also sit in the NEC-selected rows 0xED-0xEE, as glibc WINDOWS-31J does; Python\'s cp932 encoder '
+          'keeps the NEC-selected codes'),
+}
 
 # --- sources ---------------------------------------------------------------------------------
 
@@ -182,6 +195,9 @@ def make_decoder(kind, name):
         def enc(s):
             return from_u(s.encode('utf-32-le'))
         return dec, enc
+    if kind == 'perl':
+        table, reverse = read_perl_encode(name)
+        return (lambda b: table.get(b)), (lambda s: reverse.get(s))
     if kind == 'charmap':
         table = read_charmap(name)
         reverse = {}
@@ -206,6 +222,44 @@ def read_charmap(name):
                 code = bytes(int(x, 16) for x in m.group(2).split('/x')[1:])
                 table.setdefault(code, chr(int(m.group(1), 16)))
     return table
+
+
+PERL_DUMP = r'''
+use Encode;
+my $e = find_encoding($ARGV[0]) or die "Encode has no $ARGV[0]\n";
+for my $b (0 .. 255) {
+    my $s = $e->decode(chr($b), sub { "" });
+    print "D $b ", join(" ", map { ord } split //, $s), "\n";
+}
+for my $c (1 .. 0xFFFF) {
+    next if $c >= 0xD800 && $c <= 0xDFFF;
+    my $x = $e->encode(chr($c), sub { "" });
+    print "E $c ", join(" ", map { ord } split //, $x), "\n" if length $x;
+}
+'''
+
+
+def base_character(cps):
+    """The character a single-byte table holds for a sequence: the first one that is neither a
+    directional control (U+202A-U+202E) nor a private-use transcoding hint."""
+    for c in cps:
+        if not (0x202A <= c <= 0x202E or 0xE000 <= c <= 0xF8FF):
+            return chr(c)
+    return chr(cps[0]) if len(cps) == 1 else None
+
+
+def read_perl_encode(name):
+    """Single byte -> character and character -> bytes from Perl's Encode."""
+    out = subprocess.run(['perl', '-e', PERL_DUMP, name], capture_output=True, text=True, check=True).stdout
+    table, reverse = {}, {}
+    for line in out.splitlines():
+        kind, value, *seq = line.split()
+        seq = [int(x) for x in seq]
+        if kind == 'D' and seq:
+            table[bytes([int(value)])] = base_character(seq)
+        elif kind == 'E':
+            reverse[chr(int(value))] = bytes(seq)
+    return table, reverse
 
 
 def one_bmp(s):
@@ -237,6 +291,10 @@ def build(cp):
         for b in range(0x80, 0xA0):
             if single[b] is None and b not in rows:
                 single[b] = b
+    elif adjust == 'ascii':
+        for b in range(0x80):
+            if single[b] is None and b not in rows:
+                single[b] = b
     elif adjust == 'latin9':
         latin9 = codecs.decode(bytes(range(256)), 'iso8859_15')
         single = [None if c is None else ord(latin9[c]) if c < 256 else c for c in single]
@@ -248,9 +306,12 @@ def build(cp):
     for lead in sorted(rows):
         for trail, c in sorted(rows[lead].items()):
             codes_of.setdefault(c, []).append(lead << 8 | trail)
+    if cp in ENCODERS:
+        enc = make_decoder(*ENCODERS[cp][0])[1]
     prefer = []
     for c, cl in sorted(codes_of.items()):
-        if len(cl) < 2:
+        # With 'ascii' the ASCII characters keep their own bytes, not their right-to-left copies.
+        if len(cl) < 2 or (adjust == 'ascii' and c < 0x80):
             continue
         e = enc(chr(c)) if adjust != 'latin9' else None
         if e is None or not 1 <= len(e) <= 2:
@@ -258,17 +319,6 @@ def build(cp):
         code = e[0] if len(e) == 1 else e[0] << 8 | e[1]
         if code in cl and code != cl[0]:
             prefer.append((c, code))
-    if cp == 932:
-        # Windows never writes the NEC-selected copy of the IBM extensions (rows 0xED-0xEE): a
-        # character that also has an IBM extension code (0xFA-0xFC) encodes to that code.
-        # Python's cp932 encoder keeps the first code, so this rule is Windows' own.
-        prefer = [p for p in prefer if p[0] not in codes_of or not 0xED00 <= codes_of[p[0]][0] < 0xEF00]
-        for c, cl in sorted(codes_of.items()):
-            if 0xED00 <= cl[0] < 0xEF00:
-                ibm = [k for k in cl if 0xFA00 <= k < 0xFD00]
-                if ibm:
-                    prefer.append((c, ibm[0]))
-        prefer.sort()
     return single, rows, prefer, src, reason
 
 # --- output ----------------------------------------------------------------------------------
@@ -292,6 +342,8 @@ def emit(out):
             bytes_[lead] = 0xFFFE
         ascii_low = all(bytes_[b] == b for b in range(128))
         w('// %d: %s %s. %s.\n' % (cp, src[0], src[1], reason))
+        if cp in ENCODERS:
+            w('// Encoding: %s %s. %s.\n' % (ENCODERS[cp][0] + (ENCODERS[cp][1],)))
         w('const char16_t kBytes%d[] = {\n%s\n};\n' % (cp, words(bytes_[128:] if ascii_low else bytes_)))
         row_ref = 'nullptr, 0, nullptr'
         if rows:
@@ -329,8 +381,7 @@ def main():
     path = os.path.join(root, 'foundation', 'generated', 'CodePageTables.cpp')
     with open(path, 'w') as out:
         emit(out)
-    print('wrote', path, len(SOURCES), 'code pages; without a source:', ', '.join(
-        '%d (%s)' % kv for kv in sorted(MISSING.items())))
+    print('wrote', path, len(SOURCES), 'code pages')
 
 
 if __name__ == '__main__':

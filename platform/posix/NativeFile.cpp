@@ -1,4 +1,4 @@
-#include "platform/NativeFile.h"
+#include "platform/internal/NativeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/NativeFile.h"
+#include "platform/internal/NativeFile.h"
 
 #include <windows.h>
 

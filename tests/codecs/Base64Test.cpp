@@ -2,7 +2,7 @@
 // the decoder treats padding, NUL and stray characters, and the 4 GiB limit.
 #include <gtest/gtest.h>
 
-#include "CodecOracle.h"
+#include "support/Bytes.h"
 #include "codecs/ContentCoding.h"
 
 namespace quorvel::test {

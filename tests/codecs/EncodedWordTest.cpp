@@ -2,7 +2,7 @@
 // choice between Q and B, and how text with encoded words is decoded.
 #include <gtest/gtest.h>
 
-#include "CodecOracle.h"
+#include "support/Bytes.h"
 #include "codecs/ContentCoding.h"
 
 namespace quorvel::test {

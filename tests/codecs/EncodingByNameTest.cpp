@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "CodecOracle.h"
+#include "support/Bytes.h"
 #include "support/RecordingLog.h"
 
 namespace quorvel::test {

@@ -2,7 +2,8 @@
 // space is escaped, and the decoder's line handling and "=FFFFFF" escape.
 #include <gtest/gtest.h>
 
-#include "CodecOracle.h"
+#include "CodecSamples.h"
+#include "support/Bytes.h"
 #include "codecs/ContentCoding.h"
 
 namespace quorvel::test {

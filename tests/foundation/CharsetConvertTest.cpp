@@ -1,47 +1,98 @@
-// Conversion paths by code page: round trips among the Unicode forms, the recognised code pages
-// without a table, iso-8859-6 digits and the x-mac-arabic preparation.
+// Conversion paths by code page: realistic text round trips between every pair of Unicode forms
+// and table code pages, edge cases of the paths, code pages without a table, and x-mac-arabic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "EncodingConvertTestBytes.h"
+#include "foundation/CodePageTable.h"
+#include "foundation/ConvertOutput.h"
 #include "foundation/MacArabic.h"
 
 namespace quorvel::test {
 namespace {
 
-// Random text of every plane's kind, as UTF-8, from a fixed seed.
-std::string randomUtf8(std::mt19937 &gen, size_t chars) {
-    static const uint32_t ranges[][2] = {{0x20, 0x7E}, {0x09, 0x0D}, {0xA0, 0x7FF}, {0x800, 0xD7FF},
-                                         {0xE000, 0xFFFD}, {0x10000, 0x10FFFF}, {0x1F600, 0x1F64F}};
-    std::u32string cps;
-    for (size_t i = 0; i < chars; ++i) {
-        const auto &r = ranges[gen() % std::size(ranges)];
-        cps.push_back(static_cast<char32_t>(r[0] + gen() % (r[1] - r[0] + 1)));
+const uint32_t kUnicodeForms[] = {65001, 1200, 1201, 65005, 65006, 65000};
+const uint32_t kTablePages[] = {1252, 1251, 932, 936, 949, 950, 874, 28592, 51932, 20866, 10005, 10021};
+
+bool isUnicodeForm(uint32_t cp) { return std::find(std::begin(kUnicodeForms), std::end(kUnicodeForms), cp) != std::end(kUnicodeForms); }
+
+// Every character a table page maps, sorted.
+std::vector<char32_t> repertoire(uint32_t cp) {
+    const CodePageTable *table = CodePageTable::forCodePage(cp);
+    std::vector<char32_t> chars;
+    auto collect = [&](const unsigned char *bytes, uint32_t n) {
+        DataBuffer utf16;
+        ConvertOutput o(utf16);
+        table->decode(bytes, n, false, o);
+        if (o.flush() && !o.dropped() && utf16.getSize() == 2)
+            chars.push_back(utf16.getData()[0] | (char32_t{utf16.getData()[1]} << 8));
+    };
+    for (uint32_t b = 1; b < 256; ++b) {
+        unsigned char code[2] = {static_cast<unsigned char>(b), 0};
+        collect(code, 1);
+        for (uint32_t t = 0; table->isDoubleByte() && t < 256; ++t) {
+            code[1] = static_cast<unsigned char>(t);
+            collect(code, 2);
+        }
     }
-    const Converted utf8 = convertBytes(65005, 65001, utf32Le(cps));
-    return utf8.bytes;
+    std::sort(chars.begin(), chars.end());
+    chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
+    chars.erase(std::remove(chars.begin(), chars.end(), char32_t{0}), chars.end());
+    return chars;
 }
 
-TEST(CharsetConvert, UnicodeFormsRoundTripInEveryPair) {
-    const uint32_t forms[] = {65001, 1200, 1201, 65005, 65006, 65000};
+// Characters for Unicode-only pairs: every plane's kind, without the two that read as byte-order
+// marks at the start of a text, and without surrogates.
+char32_t randomScalar(std::mt19937 &gen) {
+    static const uint32_t ranges[][2] = {{0x20, 0x7E}, {0x09, 0x0D}, {0xA0, 0x7FF}, {0x800, 0xD7FF},
+                                         {0xE000, 0xFEFE}, {0xFF00, 0xFFFD}, {0x10000, 0x10FFFF}, {0x1F600, 0x1F64F}};
+    const auto &r = ranges[gen() % std::size(ranges)];
+    return static_cast<char32_t>(r[0] + gen() % (r[1] - r[0] + 1));
+}
+
+// For each ordered pair (A, B): seeded random text drawn from what both can hold, written in A,
+// converts to B and back to the same bytes, and B holds the same text.
+TEST(CharsetConvert, RealisticTextRoundTripsBetweenEveryPair) {
+    std::vector<uint32_t> pages(std::begin(kUnicodeForms), std::end(kUnicodeForms));
+    pages.insert(pages.end(), std::begin(kTablePages), std::end(kTablePages));
+    std::vector<std::vector<char32_t>> repertoires;
+    for (uint32_t cp : pages) {
+        repertoires.push_back(isUnicodeForm(cp) ? std::vector<char32_t>() : repertoire(cp));
+        ASSERT_TRUE(isUnicodeForm(cp) || repertoires.back().size() > 60) << cp;
+    }
     std::mt19937 gen(1993u);
-    for (int sample = 0; sample < 40; ++sample) {
-        const std::string utf8 = randomUtf8(gen, gen() % 200);
-        for (uint32_t from : forms) {
-            const Converted source = convertBytes(65001, from, utf8);
-            ASSERT_TRUE(source.ok) << from;
-            for (uint32_t to : forms) {
-                SCOPED_TRACE(std::to_string(from) + " -> " + std::to_string(to));
-                const Converted there = convertBytes(from, to, source.bytes);
-                EXPECT_TRUE(there.ok);
-                const Converted back = convertBytes(to, 65001, there.bytes);
-                EXPECT_TRUE(back.ok);
-                EXPECT_EQ(back.bytes, utf8);
+    size_t pairs = 0;
+    for (size_t a = 0; a < pages.size(); ++a) {
+        for (size_t b = 0; b < pages.size(); ++b) {
+            if (a == b) continue;
+            ++pairs;
+            SCOPED_TRACE(std::to_string(pages[a]) + " -> " + std::to_string(pages[b]));
+            std::vector<char32_t> common;  // empty: any character
+            const auto &ra = repertoires[a], &rb = repertoires[b];
+            if (ra.empty() || rb.empty()) common = ra.empty() ? rb : ra;
+            else std::set_intersection(ra.begin(), ra.end(), rb.begin(), rb.end(), std::back_inserter(common));
+            // Short texts of every length, and one long enough to cross many output blocks.
+            for (size_t length : {size_t{0}, size_t{1}, size_t{2}, size_t{7}, size_t{40}, size_t{200}, size_t{3000}}) {
+                std::u32string text;
+                for (size_t k = 0; k < length; ++k)
+                    text.push_back(gen() % 4 == 0 ? U" a1\n"[gen() % 4] : common.empty() ? randomScalar(gen) : common[gen() % common.size()]);
+                const Converted source = convertBytes(65005, pages[a], utf32Le(text));
+                ASSERT_TRUE(source.ok);
+                const Converted there = convertBytes(pages[a], pages[b], source.bytes);
+                const Converted back = convertBytes(pages[b], pages[a], there.bytes);
+                const Converted check = convertBytes(pages[b], 65005, there.bytes);
+                ASSERT_TRUE(there.ok && back.ok && check.ok) << "length " << length;
+                ASSERT_EQ(toHex(back.bytes), toHex(source.bytes));
+                ASSERT_EQ(toHex(check.bytes), toHex(utf32Le(text)));
             }
         }
     }
+    EXPECT_EQ(pairs, 18u * 17u);
 }
 
 TEST(CharsetConvert, EdgeCases) {
@@ -53,11 +104,19 @@ TEST(CharsetConvert, EdgeCases) {
     } cases[] = {
         {"1200 starting with FE FF is big-endian", 1200, 65001, "FE FF 00 61 20 AC", "61 E2 82 AC", true},
         {"a euro b to iso-8859-1", 1200, 28591, "61 00 AC 20 62 00", "61 62", false},
-        {"U+1F600 from UTF-8 to UTF-16", 65001, 1200, "F0 9F 98 80", "3D D8 00 DE", true},
+        {"U+1F600 from UTF-8 to UTF-16 (a pair)", 65001, 1200, "F0 9F 98 80", "3D D8 00 DE", true},
         {"Arabic-Indic digits to iso-8859-6", 65001, 28596, "D9 A0 D9 A9 DB B0 DB B9 20 D8 A7", "30 39 30 39 20 C7", true},
         {"digits from UTF-16 to iso-8859-6", 1200, 28596, "65 06 F5 06", "35 35", true},
-        {"UTF-16 to UTF-7 to UTF-16BE", 65000, 1201, "2B 49 6D 49 2D", "22 62", true},
+        {"UTF-7 to UTF-16BE", 65000, 1201, "2B 49 6D 49 2D", "22 62", true},
         {"x-mac-arabic digits are lowered", 10004, 65001, "B1 B2 B3", "31 32 33", true},
+        {"x-mac-hebrew letters", 10005, 65001, "41 E0 FA", "41 D7 90 D7 AA", true},
+        {"x-mac-thai letter and mark", 10021, 1200, "A1 E8", "01 0E 48 0E", true},
+        {"1252 fills 0x80-0x9F", 1252, 65001, "41 80 81", "41 E2 82 AC C2 81", true},
+        {"1253 to UTF-8 drops an unmapped byte", 1253, 65001, "41 AA E1", "41 CE B1", false},
+        {"932 to UTF-8 drops a lone lead byte", 932, 65001, "41 88 9F 88", "41 E4 BA 9C", false},
+        {"U+EFFD from UTF-16 is text, no escape", 1200, 65001, "FD EF 02 00", "EE BF BD 02", true},
+        {"unknown table code page", 52936, 65001, "41", "", false},
+        {"table code page to an unknown one", 1252, 52936, "41", "", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -67,43 +126,41 @@ TEST(CharsetConvert, EdgeCases) {
     }
 }
 
-TEST(CharsetConvert, TablelessCodePagesFailOnEveryPath) {
-    for (uint32_t cp : {52936u, 54936u, 50227u, 57002u, 57011u, 20000u, 709u}) {
-        for (uint32_t other : {65000u, 50220u, 50225u, 10004u, 932u}) {
+TEST(CharsetConvert, CodePagesWithoutATableFailWithNoOutputOnEveryPath) {
+    // Known by name but never convertible, or no code page at all.
+    for (uint32_t cp : {52936u, 54936u, 50227u, 57002u, 57011u, 20000u, 709u, 1u, 99999u}) {
+        for (uint32_t other : {65001u, 1200u, 1201u, 65005u, 65006u, 65000u, 50220u, 50225u, 10004u, 932u, 1252u}) {
             for (bool fromIt : {true, false}) {
                 SCOPED_TRACE(std::to_string(cp) + (fromIt ? " -> " : " <- ") + std::to_string(other));
-                const Converted got = fromIt ? convertBytes(cp, other, "AB") : convertBytes(other, cp, "AB");
-                EXPECT_FALSE(got.ok);
-                EXPECT_EQ(got.bytes, "");
+                DataBuffer out;
+                out.append("keep", 4);
+                LogNull log;
+                const unsigned char in[] = {0x41, 0x00, 0x42, 0x00};
+                EXPECT_FALSE(EncodingConvert().convert(fromIt ? cp : other, fromIt ? other : cp, in, 4, out, log));
+                EXPECT_EQ(bytesOf(out), "keep");
             }
         }
     }
 }
 
 TEST(MacArabic, Preparation) {
-    struct Case {
-        const char *what;
-        const char *in, *out;
-    } cases[] = {
-        {"a run of letters is reversed", "41 C7 C8 CA 42", "41 CA C8 C7 42"},
-        {"a single letter stays", "41 C7 42 C8", "41 C7 42 C8"},
-        {"two runs each reversed", "C7 C8 20 CA CB CC", "C8 C7 20 CC CB CA"},
-        {"right-to-left punctuation inside a run", "C7 AC C8", "C8 AC C7"},
-        {"lowered bytes", "A0 A1 AF B0 B9 BA BC BE DB DF FB FD", "20 21 2F 30 39 3A 3C 3E 5B 5F 7B 7D"},
-        {"bytes that stay", "A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF", "A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF"},
-        {"no-break space", "81", "A0"},
-        {"ASCII", "48 69 21", "48 69 21"},
+    const std::pair<const char *, const char *> cases[] = {
+        {"41 C7 C8 CA 42", "41 CA C8 C7 42"},        // a run of letters is reversed
+        {"41 C7 42 C8", "41 C7 42 C8"},              // a single letter stays
+        {"C7 C8 20 CA CB CC", "C8 C7 20 CC CB CA"},  // two runs, each reversed
+        {"C7 AC C8", "C8 AC C7"},                    // right-to-left punctuation inside a run
+        {"A0 A1 AF B0 B9 BA BC BE DB DF FB FD", "20 21 2F 30 39 3A 3C 3E 5B 5F 7B 7D"},  // lowered
+        {"A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF", "A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF"},
+        {"81 48 69", "A0 48 69"},  // no-break space; ASCII stays
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string bytes = hexBytes(c.in);
+    for (const auto &[in, out] : cases) {
+        std::string bytes = hexBytes(in);
         MacArabic::prepare(reinterpret_cast<unsigned char *>(bytes.data()), static_cast<uint32_t>(bytes.size()));
-        EXPECT_EQ(toHex(bytes), toHex(hexBytes(c.out)));
+        EXPECT_EQ(toHex(bytes), toHex(hexBytes(out))) << in;
     }
     uint32_t rightToLeft = 0;
     for (int b = 0; b < 256; ++b) rightToLeft += MacArabic::isRightToLeft(static_cast<unsigned char>(b)) ? 1 : 0;
     EXPECT_EQ(rightToLeft, 60u);
-    EXPECT_FALSE(MacArabic::isRightToLeft('A'));
     EXPECT_FALSE(MacArabic::isRightToLeft(0xB0));  // a digit
 }
 

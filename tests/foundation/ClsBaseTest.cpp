@@ -6,6 +6,7 @@
 #include "foundation/ClsBase.h"
 #include "foundation/LogContextExitor.h"
 #include "foundation/MethodFrame.h"
+#include "foundation/ProgressEvent.h"
 #include "foundation/QuorvelCritSec.h"
 #include "foundation/StringBuffer.h"
 #include "foundation/XString.h"
@@ -43,151 +44,103 @@ XString xs(const std::string &s) {
     return x;
 }
 
-std::string lastText(ClsBase &obj) {
+std::string last(ClsBase &obj, void (ClsBase::*getter)(XString &) = &ClsBase::get_LastErrorText) {
     XString out;
-    obj.get_LastErrorText(out);
+    (obj.*getter)(out);
     return out.getUtf8();
-}
-
-std::string lastXml(ClsBase &obj) {
-    XString out;
-    obj.get_LastErrorXml(out);
-    return out.getUtf8();
-}
-
-std::string lastHtml(ClsBase &obj) {
-    XString out;
-    obj.get_LastErrorHtml(out);
-    return out.getUtf8();
-}
-
-bool endsWith(const std::string &s, const std::string &tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// The Username entry as the platform describes this machine and user.
-std::string expectedUsername() {
-    StringBuffer computer;
-    if (!SystemInfo::computerName(computer)) computer.setString("Win32");
-    StringBuffer user;
-    SystemInfo::userName(user);
-    if (computer.isEmpty()) return user.getString();
-    return std::string(computer.getString()) + ":" + user.getString();
 }
 
 std::string prologue(const char *method, int verbose) {
+    // The Username entry as the platform describes this machine and user.
+    StringBuffer computer, user;
+    if (!SystemInfo::computerName(computer)) computer.setString("Win32");
+    SystemInfo::userName(user);
+    const std::string username =
+        computer.isEmpty() ? user.getString() : std::string(computer.getString()) + ":" + user.getString();
     const char *order = std::endian::native == std::endian::big ? "Big" : "Little";
-    return std::string("QuorvelLog:\r\n  ") + method + ":\r\n" +
-           "    DllDate: Mar 21 2014\r\n"
-           "    QuorvelVersion: 9.5.0.21\r\n"
-           "    Username: " + expectedUsername() + "\r\n" +
-           "    Architecture: " + order + " Endian; 64-bit\r\n" +
-           "    Language: ActiveX / x64\r\n"
-           "    VerboseLogging: " + std::to_string(verbose) + "\r\n";
+    return std::string("QuorvelLog:\r\n  ") + method + ":\r\n    DllDate: Mar 21 2014\r\n" +
+           "    QuorvelVersion: 9.5.0.21\r\n    Username: " + username + "\r\n    Architecture: " + order +
+           " Endian; 64-bit\r\n" +
+           "    Language: ActiveX / x64\r\n    VerboseLogging: " + std::to_string(verbose) + "\r\n";
 }
 
 TEST(ClsBaseLog, FreshObjectAndVersion) {
     Sample obj;
-    EXPECT_EQ(lastText(obj), "QuorvelLog:\r\n--QuorvelLog\r\n");
-    EXPECT_EQ(lastXml(obj), "<QuorvelLog>\r\n</QuorvelLog>\r\n");
-    EXPECT_EQ(lastHtml(obj), "QuorvelLog:<blockquote>\r\n</blockquote>\r\n");
     XString version;
     obj.get_Version(version);
     EXPECT_STREQ(version.getUtf8(), "9.5.0.21");
-    EXPECT_EQ(lastText(obj), "QuorvelLog:\r\n--QuorvelLog\r\n");
+    EXPECT_EQ(last(obj), "QuorvelLog:\r\n--QuorvelLog\r\n");
     EXPECT_FALSE(obj.get_VerboseLogging());
 }
 
 TEST(ClsBaseLog, PrologueAndEpilogue) {
     Sample obj;
     EXPECT_TRUE(obj.Work(true, "did it"));
-    const std::string expected = prologue("Work", 0) +
-                                 "    did it\r\n"
-                                 "    nested:\r\n"
-                                 "      step: 1\r\n"
-                                 "    --nested\r\n"
-                                 "    Success.\r\n"
-                                 "  --Work\r\n"
-                                 "--QuorvelLog\r\n";
-    EXPECT_EQ(lastText(obj), expected);
-
+    const std::string nested = "    nested:\r\n      step: 1\r\n    --nested\r\n";
+    const std::string success = "    Success.\r\n  --Work\r\n--QuorvelLog\r\n";
+    EXPECT_EQ(last(obj), prologue("Work", 0) + "    did it\r\n" + nested + success);
     // The next call replaces the log.
     EXPECT_FALSE(obj.Work(false, "second"));
-    EXPECT_EQ(lastText(obj), prologue("Work", 0) +
-                                 "    second\r\n    nested:\r\n      step: 1\r\n    --nested\r\n"
-                                 "    Failed.\r\n  --Work\r\n--QuorvelLog\r\n");
-}
-
-TEST(ClsBaseLog, FrameClosesTheContextOnEarlyReturn) {
-    Sample obj;
+    EXPECT_EQ(last(obj), prologue("Work", 0) + "    second\r\n" + nested + "    Failed.\r\n  --Work\r\n" +
+                             "--QuorvelLog\r\n");
+    // A method that returns early still closes its context and releases the lock.
     EXPECT_FALSE(obj.Abandon());
-    EXPECT_EQ(lastText(obj), prologue("Abandon", 0) + "  --Abandon\r\n--QuorvelLog\r\n");
-    // The lock was released and the log is back at the root: a later call starts afresh.
+    EXPECT_EQ(last(obj), prologue("Abandon", 0) + "  --Abandon\r\n--QuorvelLog\r\n");
     EXPECT_TRUE(obj.Work(true, "next"));
-    EXPECT_TRUE(endsWith(lastText(obj), "    Success.\r\n  --Work\r\n--QuorvelLog\r\n"));
+    EXPECT_EQ(last(obj), prologue("Work", 0) + "    next\r\n" + nested + success);
 }
 
 TEST(ClsBaseLog, VerboseLoggingReachesThePrologueAndTheLog) {
     Sample obj;
-    obj.put_VerboseLogging(true);
-    EXPECT_TRUE(obj.get_VerboseLogging());
-    obj.Work(true, "v");
-    EXPECT_TRUE(obj.sawVerbose);
-    EXPECT_EQ(lastText(obj).substr(0, prologue("Work", 1).size()), prologue("Work", 1));
-    obj.put_VerboseLogging(false);
-    obj.Work(true, "v");
-    EXPECT_FALSE(obj.sawVerbose);
-    EXPECT_EQ(lastText(obj).substr(0, prologue("Work", 0).size()), prologue("Work", 0));
+    for (bool verbose : {true, false}) {
+        obj.put_VerboseLogging(verbose);
+        EXPECT_EQ(obj.get_VerboseLogging(), verbose);
+        obj.Work(true, "v");
+        EXPECT_EQ(obj.sawVerbose, verbose);
+        EXPECT_EQ(last(obj).substr(0, prologue("Work", verbose).size()), prologue("Work", verbose));
+    }
 }
 
 TEST(ClsBaseLog, GettersTurnLoneLineFeedsIntoCrLf) {
     Sample obj;
     obj.Work(true, "first\nsecond\r\nthird & <4>");
-    const std::string text = lastText(obj);
+    const std::string text = last(obj), html = last(obj, &ClsBase::get_LastErrorHtml);
     EXPECT_NE(text.find("    first\r\nsecond\r\nthird & <4>\r\n"), std::string::npos);
     EXPECT_EQ(text.find("\r\r"), std::string::npos);
-    EXPECT_NE(lastXml(obj).find("    <info><![CDATA[first\r\nsecond\r\nthird & <4>]]></info>\r\n"),
-              std::string::npos);
-    EXPECT_NE(lastHtml(obj).find("Work:<blockquote>\r\nDllDate: Mar 21 2014<br>\r\n"), std::string::npos);
-    EXPECT_NE(lastHtml(obj).find("first\r\nsecond\r\nthird &amp; &lt;4&gt;<br>\r\n"), std::string::npos);
+    const std::string xml = last(obj, &ClsBase::get_LastErrorXml);
+    EXPECT_NE(xml.find("    <info><![CDATA[first\r\nsecond\r\nthird & <4>]]></info>\r\n"), std::string::npos);
+    EXPECT_NE(html.find("Work:<blockquote>\r\nDllDate: Mar 21 2014<br>\r\n"), std::string::npos);
+    EXPECT_NE(html.find("first\r\nsecond\r\nthird &amp; &lt;4&gt;<br>\r\n"), std::string::npos);
 }
 
 TEST(ClsBaseLog, SaveLastError) {
-    const std::string dir = test::scratchDir("ClsBaseSaveLastError");
+    const std::string dir = test::scratchDir("ClsBaseSaveLastError"), path = dir + "log.xml";
     Sample obj;
     obj.Work(true, "a\nb");
-    const std::string before = lastText(obj);
-
+    const std::string before = last(obj);
     EXPECT_FALSE(obj.SaveLastError(xs("   ")));
     EXPECT_FALSE(test::fileExists("   "));
     EXPECT_FALSE(obj.SaveLastError(xs("")));
     EXPECT_FALSE(obj.SaveLastError(xs(dir + "missing/log.xml")));
-    EXPECT_FALSE(test::fileExists(dir + "missing"));
-
     // The file is replaced, the path trimmed, and the XML written without the CR LF pass.
-    const std::string path = dir + "log.xml";
     ASSERT_TRUE(test::writeRawFile(path, std::string(20000, 'x')));
     EXPECT_TRUE(obj.SaveLastError(xs(" \t" + path + "  ")));
-    std::string saved;
+    std::string saved, expected = last(obj, &ClsBase::get_LastErrorXml);
     ASSERT_TRUE(test::readRawFile(path, saved));
-    std::string expected = lastXml(obj);
-    const size_t at = expected.find("a\r\nb");
+    const size_t at = expected.find("<info><![CDATA[a\r\nb]]></info>\r\n");
     ASSERT_NE(at, std::string::npos);
-    expected.replace(at, 4, "a\nb");
-    EXPECT_EQ(saved, expected);
-    EXPECT_NE(saved.find("<info><![CDATA[a\nb]]></info>\r\n"), std::string::npos);
-    // Saving does not change the log.
-    EXPECT_EQ(lastText(obj), before);
+    EXPECT_EQ(saved, expected.replace(at + 16, 2, "\n"));
+    EXPECT_EQ(last(obj), before);  // saving does not change the log
 }
 
 TEST(ClsBaseLog, ErrorInMethodAndExceptionText) {
     Sample obj;
     obj.logErrorInMethod("LoadXml", "It went wrong.");
     const std::string method = prologue("LoadXml", 0) + "    It went wrong.\r\n  --LoadXml\r\n";
-    EXPECT_EQ(lastText(obj), method + "--QuorvelLog\r\n");
+    EXPECT_EQ(last(obj), method + "--QuorvelLog\r\n");
     // Outside any method the entry goes under the root.
     obj.logExceptionText("bad_alloc");
-    EXPECT_EQ(lastText(obj), method + "  Exception: bad_alloc\r\n--QuorvelLog\r\n");
+    EXPECT_EQ(last(obj), method + "  Exception: bad_alloc\r\n--QuorvelLog\r\n");
 }
 
 TEST(ClsBaseLog, DebugLogFilePathProperty) {
@@ -200,20 +153,28 @@ TEST(ClsBaseLog, DebugLogFilePathProperty) {
     obj.get_DebugLogFilePath(got);
     EXPECT_STREQ(got.getUtf8(), path.c_str());
     obj.Work(true, "to the file");
-    std::string first;
-    ASSERT_TRUE(test::readRawFile(path, first));
-    EXPECT_EQ(first.rfind("Work:", 0), 0u);
-    EXPECT_NE(first.find("    DllDate: Mar 21 2014"), std::string::npos);
-    EXPECT_NE(first.find("    to the file"), std::string::npos);
-    EXPECT_NE(first.find("        step: 1"), std::string::npos);
-
     obj.put_DebugLogFilePath(XString());
     obj.get_DebugLogFilePath(got);
     EXPECT_TRUE(got.isEmpty());
     obj.Work(true, "not in the file");
-    std::string second;
-    ASSERT_TRUE(test::readRawFile(path, second));
-    EXPECT_EQ(second, first);
+    std::string written;
+    ASSERT_TRUE(test::readRawFile(path, written));
+    EXPECT_EQ(written.rfind("Work:", 0), 0u);
+    EXPECT_NE(written.find("    to the file"), std::string::npos);
+    EXPECT_EQ(written.find("not in the file"), std::string::npos);
+}
+
+// Every callback that can ask to abort answers no by default, whatever the flag held before.
+TEST(ProgressEventDefaults, NeverAskToAbort) {
+    ProgressEvent sink;
+    bool abort[6] = {true, true, true, true, true, true};
+    sink.percentDone(50, abort[0]);
+    sink.abortCheck(abort[1]);
+    sink.sendProgress(10, 100, abort[2]);
+    sink.receiveProgress(10, -1, abort[3]);
+    sink.redirect("http://a/", "http://b/", 302, abort[4]);
+    sink.idleWait(1000, abort[5]);
+    for (bool a : abort) EXPECT_FALSE(a);
 }
 
 }  // namespace

@@ -1,68 +1,45 @@
+// DataBuffer storage: growth, appends, copies and borrowed blocks.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "support/Bytes.h"
 #include "foundation/DataBuffer.h"
+#include "support/Bytes.h"
 
 namespace quorvel {
 namespace {
 
-using test::bytesOf;
 using test::bufferOf;
+using test::bytesOf;
 
-TEST(DataBuffer, AppendsEncodeValuesLittleEndian) {
-    DataBuffer b;
-    ASSERT_TRUE(b.appendUint16Le(0x1234));
-    ASSERT_TRUE(b.appendUint32Le(0xA1B2C3D4u));
-    ASSERT_TRUE(b.appendDoubleLe(1.0));
+TEST(DataBuffer, AppendForms) {
+    DataBuffer b, w16, w32;
+    ASSERT_TRUE(b.appendUint16Le(0x1234) && b.appendUint32Le(0xA1B2C3D4u) && b.appendDoubleLe(1.0));
     EXPECT_EQ(bytesOf(b), std::string("\x34\x12\xD4\xC3\xB2\xA1\0\0\0\0\0\0\xF0\x3F", 14));
-}
-
-TEST(DataBuffer, Utf16UnitsAsUtf8) {
-    const struct {
-        uint16_t unit;
-        const char *utf8;
-    } cases[] = {{0x41, "A"}, {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0xE9, "\xC3\xA9"}, {0x7FF, "\xDF\xBF"},
-                 {0x800, "\xE0\xA0\x80"}, {0x20AC, "\xE2\x82\xAC"}, {0xD800, "\xED\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}};
-    for (const auto &c : cases) {
-        DataBuffer b;
-        ASSERT_TRUE(b.appendUtf16UnitAsUtf8(c.unit));
-        EXPECT_EQ(bytesOf(b), c.utf8) << std::hex << c.unit;
+    // Terminated wide strings keep their terminator; a null string is the terminator alone.
+    ASSERT_TRUE(w16.appendUtf16z(u"hi") && w16.appendUtf16z(nullptr));
+    EXPECT_EQ(bytesOf(w16), std::string(reinterpret_cast<const char *>(u"hi"), 6) + std::string(2, '\0'));
+    ASSERT_TRUE(w32.appendUtf32z(U"ab") && w32.appendUtf32z(nullptr));
+    EXPECT_EQ(bytesOf(w32), std::string(reinterpret_cast<const char *>(U"ab"), 12) + std::string(4, '\0'));
+    const std::pair<uint16_t, const char *> units[] = {
+        {0x41, "A"}, {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0xE9, "\xC3\xA9"}, {0x7FF, "\xDF\xBF"},
+        {0x800, "\xE0\xA0\x80"}, {0x20AC, "\xE2\x82\xAC"}, {0xD800, "\xED\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}};
+    for (const auto &[unit, utf8] : units) {
+        DataBuffer u;
+        ASSERT_TRUE(u.appendUtf16UnitAsUtf8(unit));
+        EXPECT_EQ(bytesOf(u), utf8) << std::hex << unit;
     }
 }
 
-TEST(DataBuffer, TerminatedWideStringsKeepTheirTerminator) {
-    DataBuffer b;
-    ASSERT_TRUE(b.appendUtf16z(u"hi"));
-    ASSERT_EQ(b.getSize(), 6u);
-    EXPECT_EQ(std::memcmp(b.getData(), u"hi", 6), 0);
-    ASSERT_TRUE(b.appendUtf16z(nullptr));
-    EXPECT_EQ(b.getSize(), 8u);
-    EXPECT_EQ(b.lastByte(), 0);
-
-    DataBuffer w;
-    ASSERT_TRUE(w.appendUtf32z(U"ab"));
-    ASSERT_EQ(w.getSize(), 12u);
-    EXPECT_EQ(std::memcmp(w.getData(), U"ab", 12), 0);
-    ASSERT_TRUE(w.appendUtf32z(nullptr));
-    EXPECT_EQ(w.getSize(), 16u);
-}
-
 TEST(DataBuffer, PrependAndSelfReferencingAppends) {
-    DataBuffer b = bufferOf("world");
+    DataBuffer b = bufferOf("world"), full;
     ASSERT_TRUE(b.prepend("hello ", 6));
-    EXPECT_EQ(bytesOf(b), "hello world");
     ASSERT_TRUE(b.prepend(b.getData() + 6, 5));
     EXPECT_EQ(bytesOf(b), "worldhello world");
-
     // Appending a buffer to itself while it has to grow reads from the old bytes correctly.
-    DataBuffer full;
-    ASSERT_TRUE(full.ensureCapacity(3));
-    ASSERT_TRUE(full.append("abc", 3));
-    ASSERT_EQ(full.getCapacity(), 3u);
+    ASSERT_TRUE(full.ensureCapacity(3) && full.append("abc", 3) && full.getCapacity() == 3);
     ASSERT_TRUE(full.append(full));
     EXPECT_EQ(bytesOf(full), "abcabc");
     EXPECT_TRUE(b.append(nullptr, 0));
@@ -70,38 +47,26 @@ TEST(DataBuffer, PrependAndSelfReferencingAppends) {
 }
 
 TEST(DataBuffer, CopiesAreDeepAndTakeOverMovesStorage) {
-    DataBuffer a = bufferOf("data");
+    DataBuffer a = bufferOf("data"), target = bufferOf("old");
     DataBuffer copy(a);
     copy.getData()[0] = 'D';
-    EXPECT_EQ(bytesOf(a), "data");
-    EXPECT_EQ(bytesOf(copy), "Data");
+    EXPECT_EQ(bytesOf(a) + bytesOf(copy), "dataData");
     a = copy;
-    EXPECT_EQ(bytesOf(a), "Data");
-
-    DataBuffer target = bufferOf("old");
     const unsigned char *storage = a.getData();
     target.takeData(a);
     EXPECT_EQ(target.getData(), storage);
     EXPECT_EQ(bytesOf(target), "Data");
-    EXPECT_TRUE(a.isEmpty());
     EXPECT_EQ(a.getData(), nullptr);
-
     uint32_t n = 0;
     unsigned char *block = target.detach(n);
-    ASSERT_EQ(n, 4u);
-    EXPECT_EQ(std::memcmp(block, "Data", 4), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(block), n), "Data");
     EXPECT_TRUE(target.isEmpty());
     target.adopt(block, n);
     EXPECT_EQ(target.getCapacity(), 4u);
     EXPECT_EQ(bytesOf(target), "Data");
-}
-
-TEST(DataBuffer, SecureClearWipesTheBytes) {
-    DataBuffer b = bufferOf("secret");
-    b.secureClear();
-    EXPECT_EQ(b.getSize(), 0u);
-    ASSERT_GE(b.getCapacity(), 6u);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(b.getData()[i], 0);
+    target.secureClear();  // wipes the bytes it held
+    EXPECT_EQ(target.getSize(), 0u);
+    EXPECT_EQ(std::memcmp(target.getData(), "\0\0\0\0", 4), 0);
 }
 
 // A borrowed block is the caller's: never written to, never freed.
@@ -109,60 +74,122 @@ TEST(DataBuffer, BorrowedBlocksAreNeverWrittenOrFreed) {
     const char original[] = "borrowed";
     char block[sizeof original];
     std::memcpy(block, original, sizeof original);
-
-    DataBuffer b;
-    b.borrow(block, 8);
-    EXPECT_TRUE(b.isBorrowed());
-    EXPECT_EQ(b.getCapacity(), 8u);
-    EXPECT_EQ(bytesOf(b), "borrowed");
-
-    // Shortening leaves spare capacity inside the caller's block; the append must not use it.
-    b.shorten(3);
-    ASSERT_TRUE(b.append("XYZ", 3));
-    EXPECT_FALSE(b.isBorrowed());
-    EXPECT_EQ(bytesOf(b), "borroXYZ");
-    EXPECT_STREQ(block, original);
-
     const struct {
-        const char *name;
         bool (*edit)(DataBuffer &);
         const char *expected;
     } edits[] = {
-        {"replaceByte", [](DataBuffer &d) { return d.replaceByte('o', '0') == 2; }, "b0rr0wed"},
-        {"reverseBytes", [](DataBuffer &d) { return d.reverseBytes(); }, "dewo" "rrob"},
-        {"swapBytes16", [](DataBuffer &d) { return d.swapBytes16(); }, "obrrwode"},
-        {"swapBytes32", [](DataBuffer &d) { return d.swapBytes32(); }, "rrobdewo"},
-        {"removeChunk", [](DataBuffer &d) { return d.removeChunk(1, 2); }, "browed"},
-        {"appendByte", [](DataBuffer &d) { return d.appendByte('!'); }, "borrowed!"},
-        {"prepend", [](DataBuffer &d) { return d.prepend("<", 1); }, "<borrowed"},
-        {"ensureSlack4", [](DataBuffer &d) { return d.ensureSlack4(); }, "borrowed"},
+        // Shortening leaves spare capacity inside the caller's block; the append must not use it.
+        {[](DataBuffer &d) { d.shorten(3); return d.append("XYZ", 3); }, "borroXYZ"},
+        {[](DataBuffer &d) { return d.replaceByte('o', '0') == 2; }, "b0rr0wed"},
+        {[](DataBuffer &d) { return d.reverseBytes(); }, "dewo" "rrob"},
+        {[](DataBuffer &d) { return d.swapBytes16(); }, "obrrwode"},
+        {[](DataBuffer &d) { return d.swapBytes32(); }, "rrobdewo"},
+        {[](DataBuffer &d) { return d.removeChunk(1, 2); }, "browed"},
+        {[](DataBuffer &d) { return d.appendByte('!'); }, "borrowed!"},
+        {[](DataBuffer &d) { return d.prepend("<", 1); }, "<borrowed"},
+        {[](DataBuffer &d) { return d.ensureSlack4(); }, "borrowed"},
+        {[](DataBuffer &d) { d.clear(); return d.getData() == nullptr; }, ""},
+        {[](DataBuffer &d) { d.secureClear(); return d.getData() == nullptr; }, ""},
     };
     for (const auto &e : edits) {
         DataBuffer d;
         d.borrow(block, 8);
-        ASSERT_TRUE(e.edit(d)) << e.name;
-        EXPECT_EQ(bytesOf(d), e.expected) << e.name;
-        EXPECT_FALSE(d.isBorrowed()) << e.name;
-        EXPECT_STREQ(block, original) << e.name;
+        EXPECT_TRUE(d.isBorrowed());
+        ASSERT_TRUE(e.edit(d)) << e.expected;
+        EXPECT_EQ(bytesOf(d), e.expected);
+        EXPECT_FALSE(d.isBorrowed()) << e.expected;
+        EXPECT_STREQ(block, original) << e.expected;
     }
-
-    DataBuffer c;
-    c.borrow(block, 8);
-    c.clear();
-    EXPECT_EQ(c.getData(), nullptr);
-    c.borrow(block, 8);
-    c.secureClear();
-    EXPECT_EQ(c.getData(), nullptr);
-    EXPECT_STREQ(block, original);
-
     // Detaching a borrowed block hands out a copy the caller can free.
+    DataBuffer c;
     c.borrow(block, 8);
     uint32_t n = 0;
     unsigned char *copy = c.detach(n);
-    ASSERT_NE(copy, nullptr);
     EXPECT_NE(static_cast<void *>(copy), static_cast<void *>(block));
-    EXPECT_EQ(n, 8u);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(copy), n), "borrowed");
     std::free(copy);
+}
+
+TEST(DataBufferGrowth, PlanFollowsTheSteppedTable) {
+    // Each step of the table, on both sides of its thresholds: size, n, preferred capacity.
+    const uint32_t table[][3] = {
+        {0, 1, 20000}, {0, 19999, 20000}, {0, 20000, 20000}, {0, 20001, 20001}, {49999, 10, 69999},
+        {50000, 10, 100000}, {50000, 49999, 100000}, {50000, 60000, 110000}, {99999, 10, 149999},
+        {100000, 10, 200000}, {150000, 10, 250000}, {100000, 150000, 250000}, {999999, 99999, 1099999},
+        {1000000, 10, 2000000}, {1000000, 1500000, 2500000}, {2000000, 10, 4000000}, {2999999, 10, 4999999},
+        {3000000, 10, 6000000}, {3999999, 10, 6999999}, {4000000, 10, 8000000}, {4000000, 4000000, 8000000},
+        {8000000, 10, 16000000}, {8000000, 9000000, 17000000}, {12000000, 10, 24000000},
+        {12000000, 9000000, 24000000}, {12000000, 12000000, 24000000}, {12000000, 13000000, 25000000},
+        // Near the 4 GiB limit the capacity is capped rather than wrapped.
+        {4000000000u, 10, 4012000000u}, {4290000000u, 10, 0xFFFFFFFFu}, {0xFFFFFFF0u, 15, 0xFFFFFFFFu},
+    };
+    for (const auto &[size, n, preferred] : table) {
+        DataBuffer::GrowthPlan plan{};
+        ASSERT_TRUE(DataBuffer::planGrowth(size, n, plan)) << size << "+" << n;
+        EXPECT_EQ(plan.preferred, preferred) << size << "+" << n;
+        const uint64_t fallback = static_cast<uint64_t>(size) + n + 400;
+        EXPECT_EQ(plan.fallback, fallback > 0xFFFFFFFFu ? 0xFFFFFFFFu : fallback) << size << "+" << n;
+    }
+    DataBuffer::GrowthPlan plan{};
+    EXPECT_FALSE(DataBuffer::planGrowth(0xFFFFFFF0u, 16, plan));
+    EXPECT_FALSE(DataBuffer::planGrowth(0xFFFFFFFFu, 1, plan));
+    EXPECT_FALSE(DataBuffer::planGrowth(0x80000000u, 0x80000000u, plan));
+    EXPECT_TRUE(DataBuffer::planGrowth(0x7FFFFFFFu, 0x80000000u, plan));
+}
+
+TEST(DataBufferGrowth, AppendsReserveTheDocumentedRoom) {
+    const struct {
+        uint32_t full;  // bytes in a buffer whose capacity is exactly that
+        bool (*append)(DataBuffer &);
+        uint32_t capacity;
+    } cases[] = {
+        {0, [](DataBuffer &b) { return b.append("x", 1); }, 20000},
+        {0, [](DataBuffer &b) { return b.appendByte('x'); }, 10000},
+        {0, [](DataBuffer &b) { return b.appendByteN('x', 5); }, 10005},
+        {0, [](DataBuffer &b) { return b.appendUtf16UnitAsUtf8(0x41); }, 20000},
+        {100, [](DataBuffer &b) { return b.appendByte(2); }, 10100},
+        {100, [](DataBuffer &b) { return b.appendByteN(2, 50); }, 10150},
+        {100, [](DataBuffer &b) { return b.appendUtf16UnitAsUtf8(0x20AC); }, 20100},
+        {150000, [](DataBuffer &b) { return b.append("0123456789", 10); }, 250000},
+    };
+    int i = 0;
+    for (const auto &c : cases) {
+        DataBuffer b;
+        if (c.full) {
+            ASSERT_TRUE(b.ensureCapacity(c.full) && b.appendByteN(7, c.full) && b.getCapacity() == c.full);
+        }
+        ASSERT_TRUE(c.append(b));
+        EXPECT_EQ(b.getCapacity(), c.capacity) << i++;
+    }
+}
+
+TEST(DataBufferGrowth, ReserveIsExact) {
+    DataBuffer b;
+    ASSERT_TRUE(b.ensureCapacity(37));
+    ASSERT_TRUE(b.ensureCapacity(10));
+    EXPECT_EQ(b.getCapacity(), 37u);
+    ASSERT_TRUE(b.appendByteN('a', 37));
+    ASSERT_TRUE(b.ensureSlack4());
+    EXPECT_EQ(b.getCapacity(), 41u);
+    EXPECT_EQ(b.getSize(), 37u);
+}
+
+// A borrowed block that claims a size near 4 GiB: the appends must refuse before they touch it.
+TEST(DataBufferGrowth, OperationsThatWouldPass4GiBFailAndChangeNothing) {
+    unsigned char tiny[4] = {1, 2, 3, 4};
+    DataBuffer b;
+    b.borrow(tiny, 0xFFFFFFF0u);
+    EXPECT_FALSE(b.append("0123456789abcdef", 16));
+    EXPECT_FALSE(b.appendByteN('x', 16));
+    EXPECT_FALSE(b.prepend("0123456789abcdef", 16));
+    EXPECT_EQ(b.getSize(), 0xFFFFFFF0u);
+    b.borrow(tiny, 0xFFFFFFFFu);
+    EXPECT_FALSE(b.appendByte('x') || b.appendUtf16UnitAsUtf8(0x41) || b.appendUint16Le(1) || b.ensureSlack4());
+    EXPECT_EQ(b.getSize(), 0xFFFFFFFFu);
+    EXPECT_EQ(b.getData(), tiny);
+    EXPECT_TRUE(b.isBorrowed());
+    b.release();
+    EXPECT_EQ(tiny[0], 1);
 }
 
 }  // namespace

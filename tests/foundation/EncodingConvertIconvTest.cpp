@@ -1,94 +1,62 @@
-// The Unicode and Windows-1252 conversions checked against glibc iconv, an independent
-// implementation. iconv is not part of the Windows C runtime, so there these tests skip.
+// The Unicode forms and the single-byte paths checked against glibc iconv, an independent
+// implementation (not part of the Windows C runtime: there these tests skip).
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "EncodingConvertTestBytes.h"
-
-#ifndef _WIN32
-#include <iconv.h>
-#endif
+#include "support/IconvOracle.h"
 
 namespace quorvel::test {
 namespace {
-
-#ifndef _WIN32
-// Converts the whole input strictly; false when iconv cannot.
-bool iconvConvert(const char *from, const char *to, const std::string &in, std::string &out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    std::vector<char> buf(in.size() * 4 + 16);
-    char *inp = const_cast<char *>(in.data());
-    size_t inLeft = in.size();
-    char *outp = buf.data();
-    size_t outLeft = buf.size();
-    const size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
-    iconv_close(cd);
-    if (r == static_cast<size_t>(-1) || inLeft != 0) return false;
-    out.assign(buf.data(), static_cast<size_t>(outp - buf.data()));
-    return true;
-}
-#endif
 
 struct Form {
     uint32_t codePage;
     const char *iconvName;
 };
 
-const Form kForms[] = {
-    {65001, "UTF-8"}, {1200, "UTF-16LE"}, {1201, "UTF-16BE"}, {65005, "UTF-32LE"}, {65006, "UTF-32BE"},
-};
-
 TEST(EncodingConvertIconv, EveryCharacterInEveryUnicodeFormMatchesIconv) {
-#ifdef _WIN32
-    GTEST_SKIP() << "glibc iconv is not available on Windows";
-#else
+    if (!iconvAvailable()) GTEST_SKIP() << "glibc iconv is not available";
+    const Form forms[] = {{65001, "UTF-8"}, {1200, "UTF-16LE"}, {1201, "UTF-16BE"}, {65005, "UTF-32LE"}, {65006, "UTF-32BE"}};
     std::u32string all;
     for (char32_t c = 1; c <= 0x10FFFF; ++c)
         if (c < 0xD800 || c > 0xDFFF) all.push_back(c);
-    const std::string utf32 = utf32Le(all);
-
-    // The text in each form, as iconv writes it.
-    std::string reference[std::size(kForms)];
-    for (size_t i = 0; i < std::size(kForms); ++i)
-        ASSERT_TRUE(iconvConvert("UTF-32LE", kForms[i].iconvName, utf32, reference[i])) << kForms[i].iconvName;
-
-    for (size_t from = 0; from < std::size(kForms); ++from) {
-        for (size_t to = 0; to < std::size(kForms); ++to) {
-            SCOPED_TRACE(std::string(kForms[from].iconvName) + " -> " + kForms[to].iconvName);
-            const Converted r = convertBytes(kForms[from].codePage, kForms[to].codePage, reference[from]);
+    std::string reference[std::size(forms)];  // the text in each form, as iconv writes it
+    for (size_t i = 0; i < std::size(forms); ++i)
+        ASSERT_TRUE(iconvConvert("UTF-32LE", forms[i].iconvName, utf32Le(all), reference[i])) << forms[i].iconvName;
+    for (size_t from = 0; from < std::size(forms); ++from) {
+        for (size_t to = 0; to < std::size(forms); ++to) {
+            SCOPED_TRACE(std::string(forms[from].iconvName) + " -> " + forms[to].iconvName);
+            const Converted r = convertBytes(forms[from].codePage, forms[to].codePage, reference[from]);
             EXPECT_TRUE(r.ok);
             EXPECT_TRUE(r.bytes == reference[to]) << "sizes " << r.bytes.size() << " vs " << reference[to].size();
         }
     }
-#endif
 }
 
-TEST(EncodingConvertIconv, Windows1252MatchesIconvWhereIconvDefinesIt) {
-#ifdef _WIN32
-    GTEST_SKIP() << "glibc iconv is not available on Windows";
-#else
-    // glibc leaves the five codes that Windows does not assign undefined; the system maps them
-    // to the C1 controls of the same value, checked in the table tests.
-    std::string defined;
-    for (int b = 1; b < 256; ++b)
-        if (b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D) defined.push_back(static_cast<char>(b));
-
-    for (const char *target : {"UTF-8", "UTF-16LE"}) {
-        SCOPED_TRACE(target);
-        const uint32_t cp = std::string(target) == "UTF-8" ? 65001 : 1200;
-        std::string reference;
-        ASSERT_TRUE(iconvConvert("CP1252", target, defined, reference));
-        const Converted decoded = convertBytes(1252, cp, defined);
-        EXPECT_TRUE(decoded.ok);
-        EXPECT_EQ(toHex(decoded.bytes), toHex(reference));
-        const Converted encoded = convertBytes(cp, 1252, reference);
-        EXPECT_TRUE(encoded.ok);
-        EXPECT_EQ(toHex(encoded.bytes), toHex(defined));
+// Every byte iconv defines, to UTF-8 (straight from the table) and UTF-16LE and back, for
+// ASCII-compatible pages and an EBCDIC one. glibc leaves the five codes Windows-1252 does not
+// assign undefined; they are checked against the Windows table elsewhere.
+TEST(EncodingConvertIconv, SingleBytePagesMatchIconvWhereIconvDefinesThem) {
+    if (!iconvAvailable()) GTEST_SKIP() << "glibc iconv is not available";
+    const Form pages[] = {{1252, "CP1252"}, {1251, "CP1251"}, {28592, "ISO-8859-2"}, {20866, "KOI8-R"}, {437, "CP437"}, {37, "IBM037"}};
+    for (const Form &page : pages) {
+        std::string defined, ignored;
+        for (int b = 1; b < 256; ++b)
+            if (iconvConvert(page.iconvName, "UTF-8", std::string(1, static_cast<char>(b)), ignored)) defined.push_back(static_cast<char>(b));
+        EXPECT_GE(defined.size(), 250u) << page.iconvName;
+        for (const Form &target : {Form{65001, "UTF-8"}, Form{1200, "UTF-16LE"}}) {
+            SCOPED_TRACE(std::string(page.iconvName) + " <-> " + target.iconvName);
+            std::string reference;
+            ASSERT_TRUE(iconvConvert(page.iconvName, target.iconvName, defined, reference));
+            const Converted decoded = convertBytes(page.codePage, target.codePage, defined);
+            EXPECT_TRUE(decoded.ok);
+            EXPECT_EQ(toHex(decoded.bytes), toHex(reference));
+            const Converted encoded = convertBytes(target.codePage, page.codePage, reference);
+            EXPECT_TRUE(encoded.ok);
+            EXPECT_EQ(toHex(encoded.bytes), toHex(defined));
+        }
     }
-#endif
 }
 
 }  // namespace

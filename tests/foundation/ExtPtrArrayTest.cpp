@@ -25,12 +25,8 @@ TEST(ExtPtrArray, CapacityRoughlyDoublesWithTheStepCappedAt100000) {
         ASSERT_TRUE(a.append(nullptr));
         if (a.getCapacity() != before) capacities.push_back(a.getCapacity());
     }
-    const std::vector<int32_t> expected = {5,    10,    20,    40,     80,     160,    320,   640,
-                                           1280, 2560,  5120,  10240,  20480,  40960,  81920, 163840,
-                                           263840, 363840, 463840};
-    EXPECT_EQ(capacities, expected);
-    EXPECT_EQ(a.getSize(), 400000);
-
+    EXPECT_EQ(capacities, (std::vector<int32_t>{5, 10, 20, 40, 80, 160, 320, 640, 1280, 2560, 5120, 10240, 20480,
+                                                40960, 81920, 163840, 263840, 363840, 463840}));
     a.removeAll();
     EXPECT_EQ(a.getCapacity(), 0);
     ASSERT_TRUE(a.append(nullptr));
@@ -45,37 +41,29 @@ TEST(ExtPtrArray, IndexingInsertionAndRemoval) {
     ASSERT_TRUE(arr.insertAt(-5, &a));   // clamped to the front
     ASSERT_TRUE(arr.insertAt(100, &d));  // clamped to the end
     ASSERT_TRUE(arr.insertAt(2, &c));
-    ASSERT_EQ(arr.getSize(), 4);
-    EXPECT_EQ(arr.elementAt(0), &a);
-    EXPECT_EQ(arr.elementAt(1), &b);
-    EXPECT_EQ(arr.elementAt(2), &c);
-    EXPECT_EQ(arr.elementAt(3), &d);
-    EXPECT_EQ(arr.elementAt(4), nullptr);
-    EXPECT_EQ(arr.elementAt(-1), nullptr);
+    const std::vector<QuorvelObject *> items = {arr.elementAt(-1), arr.elementAt(0), arr.elementAt(1),
+                                                arr.elementAt(2), arr.elementAt(3), arr.elementAt(4)};
+    EXPECT_EQ(items, (std::vector<QuorvelObject *>{nullptr, &a, &b, &c, &d, nullptr}));
     EXPECT_EQ(arr.lastElement(), &d);
     EXPECT_EQ(arr.indexOf(&c), 2);
-
     EXPECT_EQ(arr.removeAt(1), &b);
-    EXPECT_EQ(arr.getSize(), 3);
-    EXPECT_EQ(arr.elementAt(1), &c);
-    EXPECT_EQ(arr.elementAt(2), &d);
     EXPECT_EQ(arr.removeAt(3), nullptr);
     EXPECT_TRUE(arr.removeItem(&a));
     EXPECT_FALSE(arr.removeItem(&a));
-    EXPECT_EQ(arr.getSize(), 2);
+    ASSERT_EQ(arr.getSize(), 2);
+    EXPECT_EQ(arr.elementAt(0), &c);
+    EXPECT_EQ(arr.elementAt(1), &d);
     EXPECT_EQ(destroyed, 0);
-}
+}  // arr goes first: a borrowing array leaves c and d alone
 
 TEST(ExtPtrArray, OwningArrayDestroysItsItems) {
     int destroyed = 0;
     {
         ExtPtrArray owning(true);
         for (int i = 0; i < 7; ++i) ASSERT_TRUE(owning.append(new Tracked(destroyed)));
-        // Removal hands the item back rather than destroying it.
-        QuorvelObject *taken = owning.removeAt(0);
+        QuorvelObject *taken = owning.removeAt(0);  // handed back, not destroyed
         EXPECT_EQ(destroyed, 0);
         delete taken;
-        EXPECT_EQ(destroyed, 1);
         owning.removeAll();
         EXPECT_EQ(destroyed, 7);
         EXPECT_EQ(owning.getSize(), 0);
@@ -83,16 +71,6 @@ TEST(ExtPtrArray, OwningArrayDestroysItsItems) {
         ASSERT_TRUE(owning.append(new Tracked(destroyed)));
     }
     EXPECT_EQ(destroyed, 9);
-
-    int kept = 0;
-    Tracked item(kept);
-    {
-        ExtPtrArray borrowing;
-        ASSERT_TRUE(borrowing.append(&item));
-        borrowing.removeAll();
-        ASSERT_TRUE(borrowing.append(&item));
-    }
-    EXPECT_EQ(kept, 0);
 }
 
 }  // namespace

@@ -16,20 +16,18 @@ namespace quorvel {
 namespace {
 
 using test::fileExists;
-using test::readRawFile;
 using test::RecordingLog;
 using test::scratchDir;
 using test::writeRawFile;
+using Lines = std::vector<std::string>;
 
 constexpr uid_t kNobody = 65534;
 
 // Root passes every permission check, so the permission tests run as "nobody" for a while.
 class AsUnprivilegedUser {
 public:
-    AsUnprivilegedUser() {
-        if (geteuid() != 0) return;
-        m_dropped = setegid(kNobody) == 0 && seteuid(kNobody) == 0;
-        if (!m_dropped) setegid(0);
+    AsUnprivilegedUser() : m_dropped(geteuid() == 0 && setegid(kNobody) == 0 && seteuid(kNobody) == 0) {
+        if (!m_dropped && geteuid() == 0) setegid(0);
     }
     ~AsUnprivilegedUser() {
         if (m_dropped) {
@@ -40,12 +38,17 @@ public:
     bool ok() const { return geteuid() != 0; }
 
 private:
-    bool m_dropped = false;
+    bool m_dropped;
 };
 
 mode_t modeOf(const std::string &path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+std::string fileText(const std::string &path) {
+    std::string content;
+    return test::readRawFile(path, content) ? content : "<missing>";
 }
 
 bool writeThrough(const std::string &path, const std::string &text, LogBase &log, FileOpenError *why = nullptr) {
@@ -55,83 +58,58 @@ bool writeThrough(const std::string &path, const std::string &text, LogBase &log
            file.write(text.data(), static_cast<uint32_t>(text.size()), written, log) && written == text.size();
 }
 
-std::string permissionDir(const char *name) {
-    std::string dir = scratchDir(name);
+TEST(FileHandlePosix, OnlyOurOwnReadOnlyFilesAreMadeWritable) {
+    std::string dir = scratchDir("fhp_readonly");
     ::chmod(dir.c_str(), 0777);
-    return dir;
-}
-
-TEST(FileHandlePosix, WriteToOwnReadOnlyFileAddsOwnerWritePermission) {
-    std::string dir = permissionDir("fhp_readonly");
+    std::string mine = dir + "mine.txt", theirs = dir + "theirs.txt";
+    ASSERT_TRUE(writeRawFile(theirs, "keep"));
+    ASSERT_EQ(0, ::chmod(theirs.c_str(), 0444));
     AsUnprivilegedUser user;
     if (!user.ok()) GTEST_SKIP() << "cannot run without root's permission bypass";
-    std::string path = dir + "locked.txt";
-    if (!writeRawFile(path, "old")) GTEST_SKIP() << "scratch folder not writable for an unprivileged user";
-    ASSERT_EQ(0, ::chmod(path.c_str(), 0444));
+    if (!writeRawFile(mine, "old")) GTEST_SKIP() << "scratch folder not writable for an unprivileged user";
+    ASSERT_EQ(0, ::chmod(mine.c_str(), 0444));
     RecordingLog log;
-    ASSERT_TRUE(writeThrough(path, "new", log)) << log.joined();
-    EXPECT_EQ(0644, modeOf(path));
-    std::string content;
-    ASSERT_TRUE(readRawFile(path, content));
-    EXPECT_EQ("new", content);
-    EXPECT_EQ((std::vector<std::string>{"enter: openForWriteWin32", "leave"}), log.lines);
-}
-
-TEST(FileHandlePosix, SomeoneElsesReadOnlyFileIsAccessDenied) {
-    std::string dir = permissionDir("fhp_denied");
-    std::string path = dir + "theirs.txt";
-    ASSERT_TRUE(writeRawFile(path, "keep"));
-    ASSERT_EQ(0, ::chmod(path.c_str(), 0444));
-    AsUnprivilegedUser user;
-    if (!user.ok() || getuid() == geteuid()) {
-        // Without root the file is our own; the retry would (rightly) succeed.
-        GTEST_SKIP() << "needs a file owned by another user";
-    }
-    RecordingLog log;
+    ASSERT_TRUE(writeThrough(mine, "new", log)) << log.joined();
+    EXPECT_EQ(0644, modeOf(mine));
+    EXPECT_EQ("new", fileText(mine));
+    EXPECT_EQ((Lines{"enter: openForWriteWin32", "leave"}), log.lines);
+    // Without root the other file is our own as well, and the retry would rightly succeed.
+    if (getuid() == geteuid()) GTEST_SKIP() << "needs a file owned by another user";
     FileOpenError why = FileOpenError::None;
-    EXPECT_FALSE(writeThrough(path, "lost", log, &why));
+    EXPECT_FALSE(writeThrough(theirs, "lost", log, &why));
     EXPECT_EQ(FileOpenError::AccessDenied, why);
     EXPECT_TRUE(log.has("data: WindowsErrorCode=0xd")) << log.joined();  // EACCES
-    EXPECT_TRUE(log.has("data: localWindowsFilePath=" + path));
-    EXPECT_EQ("leave", log.lines.back());
-    EXPECT_EQ(0444, modeOf(path));
-    std::string content;
-    ASSERT_TRUE(readRawFile(path, content));
-    EXPECT_EQ("keep", content);
+    EXPECT_TRUE(log.has("data: localWindowsFilePath=" + theirs));
+    EXPECT_EQ(0444, modeOf(theirs));
+    EXPECT_EQ("keep", fileText(theirs));
 }
 
 TEST(FileHandlePosix, PathsAreUsedExactlyAsGiven) {
     std::string dir = scratchDir("fhp_names");
     for (const char *name : {"a\\b:c?.txt", "con.txt", "star*<>|\"q\".txt"}) {
-        SCOPED_TRACE(name);
         RecordingLog log;
-        ASSERT_TRUE(writeThrough(dir + name, "x", log));
-        EXPECT_TRUE(fileExists(dir + name));
-        EXPECT_EQ((std::vector<std::string>{"enter: openForWriteWin32", "leave"}), log.lines);
+        ASSERT_TRUE(writeThrough(dir + name, "x", log)) << name;
+        EXPECT_TRUE(fileExists(dir + name)) << name;
+        EXPECT_EQ((Lines{"enter: openForWriteWin32", "leave"}), log.lines);
     }
 }
 
 TEST(FileHandlePosix, ErrnoBecomesTheOpenFailure) {
     std::string dir = scratchDir("fhp_errno");
     ASSERT_TRUE(writeRawFile(dir + "plain.txt", "x"));
-    const struct {
-        std::string path;
-        FileOpenError why;
-    } cases[] = {
+    const std::pair<std::string, FileOpenError> cases[] = {
         {dir + "plain.txt/inside.txt", FileOpenError::PathNotFound},  // ENOTDIR
         {dir + "absent/inside.txt", FileOpenError::PathNotFound},     // ENOENT
         {dir, FileOpenError::Other},                                   // a folder
         {dir + std::string(5000, 'n'), FileOpenError::Other},          // ENAMETOOLONG
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.path.substr(0, 100));
+    for (const auto &[path, expected] : cases) {
         RecordingLog log;
         FileHandle file;
         FileOpenError why = FileOpenError::None;
-        EXPECT_FALSE(file.openForRead(c.path.c_str(), log, &why));
-        EXPECT_EQ(c.why, why);
-        EXPECT_FALSE(file.isOpen());
-        EXPECT_TRUE(log.has("data: localWindowsFilePath=" + c.path));
+        EXPECT_FALSE(file.openForRead(path.c_str(), log, &why));
+        EXPECT_EQ(expected, why) << path.substr(0, 100);
+        EXPECT_TRUE(log.has("data: localWindowsFilePath=" + path));
     }
 }
 

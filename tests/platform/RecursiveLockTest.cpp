@@ -14,99 +14,79 @@
 namespace quorvel {
 namespace {
 
-// Runs fn(arg) on a second thread; the Windows toolchain has no std::thread.
-class SecondThread {
-public:
-    SecondThread(void (*fn)(void *), void *arg) : m_fn(fn), m_arg(arg) {
+void pause(int ms) {
 #ifdef _WIN32
-        m_thread = CreateThread(nullptr, 0, &SecondThread::run, this, 0, nullptr);
+    Sleep(ms);
 #else
-        m_thread = std::thread(fn, arg);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 #endif
-    }
-    void join() {
-#ifdef _WIN32
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-#else
-        m_thread.join();
-#endif
-    }
-    static void pause(int ms) {
-#ifdef _WIN32
-        Sleep(ms);
-#else
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-#endif
-    }
-
-private:
-    void (*m_fn)(void *);
-    void *m_arg;
-#ifdef _WIN32
-    static DWORD WINAPI run(void *self) {
-        static_cast<SecondThread *>(self)->m_fn(static_cast<SecondThread *>(self)->m_arg);
-        return 0;
-    }
-    HANDLE m_thread;
-#else
-    std::thread m_thread;
-#endif
-};
+}
 
 struct Shared {
     RecursiveLock *lock;
+    int holdMs;
     std::atomic<bool> inside{false};
     std::atomic<bool> done{false};
 };
 
-TEST(RecursiveLock, TheHolderMayEnterAgain) {
-    RecursiveLock lock;
-    lock.enter();
-    lock.enter();
-    lock.enter();
-    lock.leave();
-    lock.leave();
-    lock.leave();
-    // Balanced use leaves it free for the destructor's enter and leave.
+// The second thread enters, holds the lock for a while and leaves.
+void holdLock(Shared *s) {
+    s->lock->enter();
+    s->inside = true;
+    pause(s->holdMs);
+    s->done = true;
+    s->lock->leave();
 }
+
+// Runs holdLock on a second thread; the Windows toolchain has no std::thread.
+#ifdef _WIN32
+class SecondThread {
+public:
+    explicit SecondThread(Shared &shared) : m_thread(CreateThread(nullptr, 0, run, &shared, 0, nullptr)) {}
+    void join() {
+        WaitForSingleObject(m_thread, INFINITE);
+        CloseHandle(m_thread);
+    }
+
+private:
+    static DWORD WINAPI run(void *shared) {
+        holdLock(static_cast<Shared *>(shared));
+        return 0;
+    }
+    HANDLE m_thread;
+};
+#else
+class SecondThread {
+public:
+    explicit SecondThread(Shared &shared) : m_thread(holdLock, &shared) {}
+    void join() { m_thread.join(); }
+
+private:
+    std::thread m_thread;
+};
+#endif
 
 TEST(RecursiveLock, OtherThreadsWaitUntilEveryEntryIsLeft) {
     RecursiveLock lock;
-    Shared shared{&lock};
+    Shared shared{&lock, 0};
     lock.enter();
+    lock.enter();  // the holder may enter again
     lock.enter();
-    SecondThread other(
-        [](void *p) {
-            Shared *s = static_cast<Shared *>(p);
-            s->lock->enter();
-            s->inside = true;
-            s->lock->leave();
-        },
-        &shared);
     lock.leave();
-    SecondThread::pause(50);
-    // Still held once: the other thread cannot be inside.
-    EXPECT_FALSE(shared.inside.load());
+    SecondThread other(shared);
+    lock.leave();
+    pause(50);
+    EXPECT_FALSE(shared.inside.load());  // still held once
     lock.leave();
     other.join();
-    EXPECT_TRUE(shared.inside.load());
+    EXPECT_TRUE(shared.done.load());
 }
 
 TEST(RecursiveLock, DestructorWaitsForTheHolder) {
     auto lock = std::make_unique<RecursiveLock>();
-    Shared shared{lock.get()};
-    SecondThread holder(
-        [](void *p) {
-            Shared *s = static_cast<Shared *>(p);
-            s->lock->enter();
-            s->inside = true;
-            SecondThread::pause(50);
-            s->done = true;
-            s->lock->leave();
-        },
-        &shared);
-    while (!shared.inside.load()) SecondThread::pause(1);
+    Shared shared{lock.get(), 50};
+    SecondThread holder(shared);
+    while (!shared.inside.load()) pause(1);
     lock.reset();  // enters and leaves once, so it cannot finish before the holder leaves
     EXPECT_TRUE(shared.done.load());
     holder.join();

@@ -15,8 +15,6 @@ namespace quorvel {
 namespace {
 
 TEST(SystemInfo, CodePages) {
-    EXPECT_NE(0u, SystemInfo::ansiCodePage());
-    EXPECT_NE(0u, SystemInfo::oemCodePage());
 #ifdef _WIN32
     EXPECT_EQ(GetACP(), SystemInfo::ansiCodePage());
     EXPECT_EQ(GetOEMCP(), SystemInfo::oemCodePage());
@@ -31,62 +29,42 @@ TEST(SystemInfo, CodePages) {
     }
     std::setlocale(LC_CTYPE, saved.c_str());
 #endif
-}
-
-TEST(SystemInfo, CodesetNames) {
-    const std::pair<const char *, uint32_t> cases[] = {
-        {"UTF-8", 65001},      {"utf8", 65001},       {"ISO-8859-1", 28591}, {"ISO-8859-9", 28599},
-        {"ISO-8859-13", 28603}, {"ISO-8859-15", 28605}, {"KOI8-R", 20866},    {"KOI8-U", 21866},
-        {"CP1250", 1250},      {"CP1258", 1258},      {"EUC-JP", 51932},     {"EUC-KR", 51949},
-        {"GB2312", 936},       {"GBK", 936},          {"BIG5", 950},         {"BIG5-HKSCS", 950},
-        {"TIS-620", 874},      {"SHIFT_JIS", 932},    {"SJIS", 932},         {"CP437", 437},
-        {"CP850", 850},        {"CP866", 866},        {"ANSI_X3.4-1968", 0}, {"ISO-8859-10", 0},
-        {"", 0},               {nullptr, 0},
+    const std::pair<const char *, uint32_t> codesets[] = {
+        {"UTF-8", 65001}, {"utf8", 65001}, {"ISO-8859-1", 28591}, {"ISO-8859-9", 28599}, {"ISO-8859-13", 28603},
+        {"ISO-8859-15", 28605}, {"KOI8-R", 20866}, {"KOI8-U", 21866}, {"CP1250", 1250}, {"CP1258", 1258},
+        {"EUC-JP", 51932}, {"EUC-KR", 51949}, {"GB2312", 936}, {"GBK", 936}, {"BIG5", 950}, {"BIG5-HKSCS", 950},
+        {"TIS-620", 874}, {"SHIFT_JIS", 932}, {"SJIS", 932}, {"CP437", 437}, {"CP850", 850}, {"CP866", 866},
+        {"ANSI_X3.4-1968", 0}, {"ISO-8859-10", 0}, {"", 0}, {nullptr, 0},
         {"A-VERY-LONG-CODESET-NAME-THAT-NOBODY-USES-ANYWHERE", 0},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.first ? c.first : "(null)");
-        EXPECT_EQ(c.second, SystemInfo::codePageForCodeset(c.first));
-    }
+    for (const auto &[name, page] : codesets) EXPECT_EQ(page, SystemInfo::codePageForCodeset(name)) << name;
 }
 
-TEST(SystemInfo, NamesAndDirectory) {
-    StringBuffer computer, user, dir;
-    EXPECT_TRUE(SystemInfo::computerName(computer));
-    EXPECT_FALSE(computer.isEmpty());
-    EXPECT_TRUE(SystemInfo::userName(user));
-    EXPECT_FALSE(user.isEmpty());
-    EXPECT_TRUE(SystemInfo::currentDirectory(dir));
-    EXPECT_FALSE(dir.isEmpty());
-    // The names are appended.
-    StringBuffer prefixed("x:");
+TEST(SystemInfo, NamesAreAppended) {
+    StringBuffer computer, user, dir, prefixed("x:");
+    EXPECT_TRUE(SystemInfo::computerName(computer) && !computer.isEmpty());
+    EXPECT_TRUE(SystemInfo::userName(user) && !user.isEmpty());
+    EXPECT_TRUE(SystemInfo::currentDirectory(dir) && !dir.isEmpty());
     EXPECT_TRUE(SystemInfo::userName(prefixed));
     EXPECT_EQ(std::string("x:") + user.getString(), prefixed.getString());
 }
 
 TEST(SystemInfo, TickCountMovesForward) {
-    uint32_t first = SystemInfo::tickCountMs();
-    uint32_t later = first;
+    uint32_t first = SystemInfo::tickCountMs(), later = first;
     // Spin until the millisecond count changes; a stuck clock would never get there.
     for (int i = 0; i < 100000000 && later == first; ++i) later = SystemInfo::tickCountMs();
     EXPECT_NE(first, later);
     EXPECT_LT(later - first, 60000u);  // forward, not wrapped backwards
 }
 
-TEST(SystemInfo, ErrorCodesAndTexts) {
+TEST(SystemInfo, ErrorTextIsTrimmedAndKeepsTheLastError) {
     SystemInfo::setLastErrorCode(2);
-    EXPECT_EQ(2u, SystemInfo::lastErrorCode());
     StringBuffer text("[");
-    // 2 is "file not found" on both platforms.
-    EXPECT_TRUE(SystemInfo::appendErrorText(2, text));
+    EXPECT_TRUE(SystemInfo::appendErrorText(2, text));  // 2 is "file not found" on both platforms
     std::string s = text.getString();
-    EXPECT_GT(s.size(), 1u);
-    EXPECT_EQ('[', s[0]);
+    ASSERT_GT(s.size(), 1u);
     EXPECT_NE(' ', s[1]);
-    EXPECT_NE('\n', s.back());
-    EXPECT_NE('\r', s.back());
-    EXPECT_NE(' ', s.back());
-    // Fetching the text leaves the last error alone.
+    EXPECT_EQ(std::string::npos, std::string(" \r\n").find(s.back()));
     EXPECT_EQ(2u, SystemInfo::lastErrorCode());
     SystemInfo::setLastErrorCode(0);
 }
@@ -95,16 +73,13 @@ TEST(SystemInfo, WideCaseMapping) {
     const struct {
         char16_t unit, lower, upper;
     } cases[] = {
-        {u'A', u'a', u'A'},       {u'z', u'z', u'Z'},       {u'5', u'5', u'5'},
-        {0x00C4, 0x00E4, 0x00C4},  // Ä ä
-        {0x0414, 0x0434, 0x0414},  // Cyrillic De
-        {0x03C9, 0x03C9, 0x03A9},  // Greek omega
-        {0xD83D, 0xD83D, 0xD83D},  // a surrogate stays
+        {u'A', u'a', u'A'}, {u'z', u'z', u'Z'}, {u'5', u'5', u'5'}, {0x00C4, 0x00E4, 0x00C4},  // Ä ä
+        {0x0414, 0x0434, 0x0414}, {0x03C9, 0x03C9, 0x03A9},  // Cyrillic De, Greek omega
+        {0xD83D, 0xD83D, 0xD83D},                            // a surrogate stays
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.unit));
-        EXPECT_EQ(c.lower, SystemInfo::toLowerWide(c.unit));
-        EXPECT_EQ(c.upper, SystemInfo::toUpperWide(c.unit));
+        EXPECT_EQ(c.lower, SystemInfo::toLowerWide(c.unit)) << static_cast<int>(c.unit);
+        EXPECT_EQ(c.upper, SystemInfo::toUpperWide(c.unit)) << static_cast<int>(c.unit);
     }
 }
 

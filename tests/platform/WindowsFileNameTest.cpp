@@ -11,106 +11,81 @@
 namespace quorvel {
 namespace {
 
-using test::RecordingLog;
+using Lines = std::vector<std::string>;
 
-struct NameCase {
-    const char *input;
-    bool forWriting;
-    const char *expected;
-    std::vector<std::string> log;
-};
+std::string rewritten(const char *input, bool forWriting, Lines &log) {
+    StringBuffer path(input);
+    test::RecordingLog rec;
+    EXPECT_TRUE(WindowsFileName::makeAcceptable(path, forWriting, rec));
+    log = rec.lines;
+    return path.getString();
+}
 
-const char kColon[] = "error: The : character is not allowed in Windows filenames.";
-const char kColon2[] = "error: The : character is not allowed in Windows filenames..";
+std::string refused(const char *what) {
+    return std::string("The ") + what + " character is not allowed in Windows filenames.";
+}
 
-std::string data(const char *tag, const std::string &value) { return std::string("data: ") + tag + "=" + value; }
-
-TEST(WindowsFileName, RewritesNamesAndLogsEachRule) {
-    const std::vector<NameCase> cases = {
-        {"C:/dir/file.txt", false, "C:\\dir\\file.txt", {}},
-        // Colon: at index 1..7 it stays and later ones go, with the two-dot message.
-        {"C:\\dir\\a:b.txt", false, "C:\\dir\\a_b.txt",
-         {kColon2, data("filename", "C:\\dir\\a:b.txt"), data("modifiedFilename", "C:\\dir\\a_b.txt")}},
-        {"abcdefg:x", false, "abcdefg:x", {}},
-        {"\\\\?\\C:\\dir\\x:y", false, "\\\\?\\C:\\dir\\x_y",
-         {kColon2, data("filename", "\\\\?\\C:\\dir\\x:y"), data("modifiedFilename", "\\\\?\\C:\\dir\\x_y")}},
-        // Colon: from index 8 on every colon goes, with the one-dot message; index 0 likewise.
-        {"abcdefgh:x", false, "abcdefgh_x",
-         {kColon, data("filename", "abcdefgh:x"), data("modifiedFilename", "abcdefgh_x")}},
-        {"folder\\sub:x:y", false, "folder\\sub_x_y",
-         {kColon, data("filename", "folder\\sub:x:y"), data("modifiedFilename", "folder\\sub_x_y")}},
-        {":abc", false, "_abc", {kColon, data("filename", ":abc"), data("modifiedFilename", "_abc")}},
-        // The index counts characters, not bytes.
-        {"\xC3\xA9:\\x:y", false, "\xC3\xA9:\\x_y",
-         {kColon2, data("filename", "\xC3\xA9:\\x:y"), data("modifiedFilename", "\xC3\xA9:\\x_y")}},
-        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9:x", false,
-         "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9:x", {}},
-        // The other characters Windows refuses.
-        {"a|b", false, "a_b", {"error: The | character is not allowed in Windows filenames.", data("filename", "a|b")}},
-        {"dir\\what?.txt", false, "dir\\what_.txt",
-         {"error: The ? character is not allowed in Windows filenames.", data("filename", "dir\\what?.txt")}},
-        {"\\\\?\\C:\\q?.txt", false, "\\\\?\\C:\\q_.txt",
-         {"error: The ? character is not allowed in Windows filenames.", data("filename", "\\\\?\\C:\\q?.txt")}},
-        {"//?/C:/q.txt", false, "\\\\?\\C:\\q.txt", {}},
-        {"a*b", false, "a_b",
-         {"error: The asterisk character is not allowed in Windows filenames.", data("filename", "a*b")}},
-        {"a<b", false, "a_b",
-         {"error: The open-angle-bracket character is not allowed in Windows filenames.", data("filename", "a<b")}},
-        {"a>b", false, "a_b",
-         {"error: The close-angle-bracket character is not allowed in Windows filenames.", data("filename", "a>b")}},
-        {"a\"b\"", false, "a_b_",
-         {"error: The double-quote character is not allowed in Windows filenames.", data("filename", "a\"b\"")}},
-        {"C:\\a|b*c.txt", false, "C:\\a_b_c.txt",
-         {"error: The | character is not allowed in Windows filenames.", data("filename", "C:\\a|b*c.txt"),
-          "error: The asterisk character is not allowed in Windows filenames.", data("filename", "C:\\a_b*c.txt")}},
+TEST(WindowsFileName, RefusedCharactersAreReplacedAndLogged) {
+    const std::string colon = refused(":"), driveColon = colon + ".";
+    const char *const longE = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9:x";
+    const struct {
+        const char *input, *expected;
+        std::string message;  // empty: nothing logged
+    } cases[] = {
+        {"C:/dir/file.txt", "C:\\dir\\file.txt", ""}, {"abcdefg:x", "abcdefg:x", ""}, {longE, longE, ""},
+        // A first colon at character index 1..7 stays and later ones go; from index 8 on, or at 0, all go.
+        {"C:\\dir\\a:b.txt", "C:\\dir\\a_b.txt", driveColon}, {"\\\\?\\C:\\x:y", "\\\\?\\C:\\x_y", driveColon},
+        {"\xC3\xA9:\\x:y", "\xC3\xA9:\\x_y", driveColon},  // the index counts characters, not bytes
+        {"abcdefgh:x", "abcdefgh_x", colon}, {"folder\\sub:x:y", "folder\\sub_x_y", colon}, {":abc", "_abc", colon},
+        {"a|b", "a_b", refused("|")}, {"d\\what?.txt", "d\\what_.txt", refused("?")},
+        {"\\\\?\\C:\\q?.txt", "\\\\?\\C:\\q_.txt", refused("?")}, {"//?/C:/q.txt", "\\\\?\\C:\\q.txt", ""},
+        {"a*b", "a_b", refused("asterisk")}, {"a<b", "a_b", refused("open-angle-bracket")},
+        {"a>b", "a_b", refused("close-angle-bracket")}, {"a\"b\"", "a_b_", refused("double-quote")},
         // Line breaks disappear without a message, before the colon is placed.
-        {"line\r\nbreak.txt", false, "linebreak.txt", {}},
-        {"\r\n\r\n\r\n\r\nC:\\x.txt", false, "C:\\x.txt", {}},
-        // Reserved device names get '_' in front of the file name, only when writing.
-        {"con.txt", true, "_con.txt", {}},
-        {"C:\\dir\\con.txt", true, "C:\\dir\\_con.txt", {}},
-        {"C:/dir/CON.TXT", true, "C:\\dir\\_CON.TXT", {}},
-        {"C:\\dir\\Com1.log", true, "C:\\dir\\_Com1.log", {}},
-        {"C:\\dir\\lpt9.x", true, "C:\\dir\\_lpt9.x", {}},
-        {"C:\\dir\\clock$.txt", true, "C:\\dir\\_clock$.txt", {}},
-        {"prn.", true, "_prn.", {}},
-        {"d\\Aux.a", true, "d\\_Aux.a", {}},
-        {"d\\nul.a", true, "d\\_nul.a", {}},
-        {"C:con.txt", true, "C:_con.txt", {}},
-        {"C:\\dir\\con.txt", false, "C:\\dir\\con.txt", {}},
-        {"C:\\con\\file.txt", true, "C:\\con\\file.txt", {}},
-        {"C:\\dir\\console.txt", true, "C:\\dir\\console.txt", {}},
-        {"C:\\dir\\con", true, "C:\\dir\\con", {}},
-        {"C:\\dir\\com10.txt", true, "C:\\dir\\com10.txt", {}},
-        {"C:\\dir\\comx.txt", true, "C:\\dir\\comx.txt", {}},
-        {"C:\\dir\\lpt", true, "C:\\dir\\lpt", {}},
+        {"line\r\nbreak.txt", "linebreak.txt", ""}, {"\r\n\r\n\r\n\r\nC:\\x.txt", "C:\\x.txt", ""},
     };
-    for (const NameCase &c : cases) {
+    Lines log;
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.input);
-        StringBuffer path(c.input);
-        RecordingLog log;
-        EXPECT_TRUE(WindowsFileName::makeAcceptable(path, c.forWriting, log));
-        EXPECT_STREQ(c.expected, path.getString());
-        EXPECT_EQ(c.log, log.lines);
+        EXPECT_EQ(c.expected, rewritten(c.input, false, log));
+        Lines expected;
+        if (!c.message.empty()) expected = {"error: " + c.message, std::string("data: filename=") + c.input};
+        if (c.message.rfind("The :", 0) == 0) expected.push_back(std::string("data: modifiedFilename=") + c.expected);
+        EXPECT_EQ(expected, log);
     }
+    // Each rule logs the name as the rules before it left it.
+    EXPECT_EQ("C:\\a_b_c.txt", rewritten("C:\\a|b*c.txt", false, log));
+    EXPECT_EQ((Lines{"error: " + refused("|"), "data: filename=C:\\a|b*c.txt", "error: " + refused("asterisk"),
+                     "data: filename=C:\\a_b*c.txt"}),
+              log);
 }
 
-TEST(WindowsFileName, EmptyPathsFail) {
-    for (const char *input : {"", "\r\n", "\n"}) {
-        SCOPED_TRACE(testing::PrintToString(input));
-        StringBuffer path(input);
-        RecordingLog log;
-        EXPECT_FALSE(WindowsFileName::makeAcceptable(path, true, log));
-        EXPECT_EQ(std::vector<std::string>{"error: openFileWin32: file path is empty."}, log.lines);
-    }
-}
-
-TEST(WindowsFileName, LongPathForms) {
+TEST(WindowsFileName, DeviceNamesGetAnUnderscoreOnlyForWriting) {
     const std::pair<const char *, const char *> cases[] = {
-        {"\\\\?\\C:\\x", "\\\\?\\C:\\x"},
-        {"\\\\?\\UNC\\server\\share\\x", "\\\\?\\UNC\\server\\share\\x"},
-        {"\\\\server\\share\\x", "\\\\?\\UNC\\server\\share\\x"},
-        {"\\\\.\\C:\\x", "\\\\?\\C:\\x"},
+        {"con.txt", "_con.txt"}, {"C:\\d\\con.txt", "C:\\d\\_con.txt"}, {"C:/d/CON.TXT", "C:\\d\\_CON.TXT"},
+        {"C:\\Com1.log", "C:\\_Com1.log"}, {"C:\\lpt9.x", "C:\\_lpt9.x"}, {"C:\\clock$.txt", "C:\\_clock$.txt"},
+        {"prn.", "_prn."}, {"d\\Aux.a", "d\\_Aux.a"}, {"d\\nul.a", "d\\_nul.a"}, {"C:con.txt", "C:_con.txt"},
+        {"C:\\con\\file.txt", "C:\\con\\file.txt"}, {"C:\\console.txt", "C:\\console.txt"}, {"C:\\con", "C:\\con"},
+        {"C:\\com10.txt", "C:\\com10.txt"}, {"C:\\comx.txt", "C:\\comx.txt"}, {"C:\\lpt", "C:\\lpt"},
+    };
+    Lines log;
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.second, rewritten(c.first, true, log)) << c.first;
+        EXPECT_TRUE(log.empty());
+    }
+    EXPECT_EQ("C:\\dir\\con.txt", rewritten("C:\\dir\\con.txt", false, log));
+}
+
+TEST(WindowsFileName, EmptyPathsFailAndLongPathForms) {
+    for (const char *input : {"", "\r\n", "\n"}) {
+        StringBuffer path(input);
+        test::RecordingLog log;
+        EXPECT_FALSE(WindowsFileName::makeAcceptable(path, true, log));
+        EXPECT_EQ(Lines{"error: openFileWin32: file path is empty."}, log.lines);
+    }
+    const std::pair<const char *, const char *> cases[] = {
+        {"\\\\?\\C:\\x", "\\\\?\\C:\\x"}, {"\\\\?\\UNC\\server\\share\\x", "\\\\?\\UNC\\server\\share\\x"},
+        {"\\\\server\\share\\x", "\\\\?\\UNC\\server\\share\\x"}, {"\\\\.\\C:\\x", "\\\\?\\C:\\x"},
         {"C:\\x", "\\\\?\\C:\\x"},
     };
     for (const auto &c : cases) {

@@ -12,6 +12,7 @@ class StringBuffer;
 // The operating-system calls behind FileHandle, one implementation in posix/ and one in win32/.
 // FileHandle keeps the logging and the messages, so that they are the same everywhere; these
 // calls only report success and leave the platform error as the thread's last error.
+// Only the platform layer sees it: headers under internal/ are not installed.
 class NativeFile {
 public:
     using Mode = FileHandle::Mode;
