@@ -1,0 +1,88 @@
+#include "platform/SystemClock.h"
+
+#include <climits>
+#include <ctime>
+
+namespace quorvel {
+
+namespace {
+
+// tzset once per process, before the first conversion that needs the zone rules
+// (localtime_r, unlike localtime, need not read them itself).
+void ensureZoneRules() {
+    static const bool loaded = (tzset(), true);
+    (void)loaded;
+}
+
+void fromTm(const tm &t, CivilTime &out) {
+    out.year = t.tm_year + 1900;
+    out.month = t.tm_mon + 1;
+    out.day = t.tm_mday;
+    out.hour = t.tm_hour;
+    out.minute = t.tm_min;
+    out.second = t.tm_sec;
+    out.dayOfWeek = t.tm_wday;
+    out.isDst = t.tm_isdst > 0 ? 1 : (t.tm_isdst == 0 ? 0 : -1);
+}
+
+time_t nowSeconds() {
+    timespec ts;
+    if (clock_gettime(CLOCK_REALTIME, &ts) != 0) return time(nullptr);
+    return ts.tv_sec;
+}
+
+}  // namespace
+
+void SystemClock::nowUtc(CivilTime &out) {
+    const time_t now = nowSeconds();
+    tm t{};
+    if (gmtime_r(&now, &t)) fromTm(t, out);
+    out.isDst = -1;
+}
+
+void SystemClock::nowLocal(CivilTime &out) {
+    ensureZoneRules();
+    const time_t now = nowSeconds();
+    tm t{};
+    if (localtime_r(&now, &t)) fromTm(t, out);
+}
+
+int64_t SystemClock::nowInstant() { return static_cast<int64_t>(nowSeconds()); }
+
+bool SystemClock::localToInstant(CivilTime &fields, int64_t &instant) {
+    ensureZoneRules();
+    if (fields.year < INT_MIN + 1900) return false;
+    tm t{};
+    t.tm_year = fields.year - 1900;
+    t.tm_mon = fields.month - 1;
+    t.tm_mday = fields.day;
+    t.tm_hour = fields.hour;
+    t.tm_min = fields.minute;
+    t.tm_sec = fields.second;
+    t.tm_isdst = -1;
+    // mktime's -1 is also a real instant (one second before 1970); a weekday it filled in tells
+    // the two apart.
+    t.tm_wday = -1;
+    const time_t result = mktime(&t);
+    if (t.tm_wday < 0) return false;
+    fromTm(t, fields);
+    instant = static_cast<int64_t>(result);
+    return true;
+}
+
+bool SystemClock::instantToLocal(int64_t instant, CivilTime &out) {
+    ensureZoneRules();
+    const time_t t = static_cast<time_t>(instant);
+    if (static_cast<int64_t>(t) != instant) return false;
+    tm local{};
+    if (!localtime_r(&t, &local)) return false;
+    fromTm(local, out);
+    return true;
+}
+
+void SystemClock::reloadZoneRules() {
+    ensureZoneRules();
+    tzset();
+}
+
+}  // namespace quorvel

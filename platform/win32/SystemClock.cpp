@@ -1,0 +1,99 @@
+#include "platform/SystemClock.h"
+
+#include <windows.h>
+
+#include <time.h>
+
+namespace quorvel {
+
+namespace {
+
+// 100-nanosecond intervals between 1601-01-01 (the file-time epoch) and 1970-01-01.
+constexpr int64_t kFileTimeUnixEpoch = 116444736000000000LL;
+constexpr int64_t kFileTimeTicksPerSecond = 10000000LL;
+
+// _tzset once per process, before the first conversion that needs the zone rules.
+void ensureZoneRules() {
+    static const bool loaded = (_tzset(), true);
+    (void)loaded;
+}
+
+void fromSystemTime(const SYSTEMTIME &st, CivilTime &out) {
+    out.year = st.wYear;
+    out.month = st.wMonth;
+    out.day = st.wDay;
+    out.hour = st.wHour;
+    out.minute = st.wMinute;
+    out.second = st.wSecond;
+    out.dayOfWeek = st.wDayOfWeek;
+    out.isDst = -1;
+}
+
+void fromTm(const tm &t, CivilTime &out) {
+    out.year = t.tm_year + 1900;
+    out.month = t.tm_mon + 1;
+    out.day = t.tm_mday;
+    out.hour = t.tm_hour;
+    out.minute = t.tm_min;
+    out.second = t.tm_sec;
+    out.dayOfWeek = t.tm_wday;
+    out.isDst = t.tm_isdst > 0 ? 1 : (t.tm_isdst == 0 ? 0 : -1);
+}
+
+}  // namespace
+
+void SystemClock::nowUtc(CivilTime &out) {
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    fromSystemTime(st, out);
+}
+
+void SystemClock::nowLocal(CivilTime &out) {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    fromSystemTime(st, out);
+}
+
+int64_t SystemClock::nowInstant() {
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    FILETIME ft;
+    if (!SystemTimeToFileTime(&st, &ft)) return static_cast<int64_t>(_time64(nullptr));
+    const int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+    return (ticks - kFileTimeUnixEpoch) / kFileTimeTicksPerSecond;
+}
+
+bool SystemClock::localToInstant(CivilTime &fields, int64_t &instant) {
+    ensureZoneRules();
+    // The C runtime's range is 1970 to 3000; anything far outside cannot be a tm year.
+    if (fields.year < 1000 || fields.year > 4000) return false;
+    tm t{};
+    t.tm_year = fields.year - 1900;
+    t.tm_mon = fields.month - 1;
+    t.tm_mday = fields.day;
+    t.tm_hour = fields.hour;
+    t.tm_min = fields.minute;
+    t.tm_sec = fields.second;
+    t.tm_isdst = -1;
+    const __time64_t result = _mktime64(&t);
+    if (result == static_cast<__time64_t>(-1)) return false;  // never a valid result: the range starts at 0
+    fromTm(t, fields);
+    instant = static_cast<int64_t>(result);
+    return true;
+}
+
+bool SystemClock::instantToLocal(int64_t instant, CivilTime &out) {
+    ensureZoneRules();
+    const __time64_t t = static_cast<__time64_t>(instant);
+    const tm *local = _localtime64(&t);
+    if (!local) return false;
+    fromTm(*local, out);
+    return true;
+}
+
+void SystemClock::reloadZoneRules() {
+    ensureZoneRules();
+    _tzset();
+}
+
+}  // namespace quorvel
