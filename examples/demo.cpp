@@ -1,196 +1,212 @@
-// A first tour of the foundation: strings, byte buffers, files, codecs and the log.
+// The main job, in one tour: load a book catalog saved in ISO-8859-1, walk it, query it with
+// searches and path commands, edit it, pack one element, sort it, and save it back in its
+// declared encoding and in UTF-8, reporting each step.
+//
+//     quorvel_demo [catalog.xml [output-folder]]
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "foundation/DataBuffer.h"
-#include "foundation/ExtPtrArray.h"
 #include "foundation/LogNull.h"
-#include "codecs/ContentCoding.h"
-#include "foundation/ClsBase.h"
-#include "foundation/LogContextExitor.h"
-#include "foundation/MethodFrame.h"
-#include "foundation/QuorvelCritSec.h"
-#include "foundation/StringBuffer.h"
 #include "foundation/XString.h"
+#include "xml/object/ClsXml.h"
 
 using namespace quorvel;
 
 namespace {
 
-// A small object in the style of the public objects: each method runs inside a MethodFrame,
-// so its log describes the last call and can be read back as text or XML.
-class FileTour : public ClsBase, public QuorvelCritSec {
-public:
-    // Copies a file, upper-casing its text on the way, in nested log contexts.
-    bool CopyUpper(const char *from, const char *to) {
-        MethodFrame frame(*this, this, "CopyUpper");
-        LogBase &log = frame.log();
-        DataBuffer data;
-        if (!data.loadFile(from, log)) return frame.finish(false);
-        {
-            LogContextExitor transform(log, "transform");
-            log.logDataUint32("numBytes", data.getSize());
-            StringBuffer text;
-            text.appendData(data);
-            text.toUpperCase();
-            data.clear();
-            data.appendSb(text);
-            log.logInfo("Upper-cased the text.");
-        }
-        return frame.finish(data.saveToFile(to, log));
-    }
-};
+XString text(const char *utf8) {
+    XString s;
+    s.setFromUtf8(utf8);
+    return s;
+}
+
+std::string childContent(ClsXml &xml, const char *tag) {
+    XString out;
+    xml.GetChildContent(text(tag), out);
+    return out.getUtf8();
+}
+
+// The text followed by spaces up to width characters (UTF-8 continuation bytes take no room).
+std::string padded(const std::string &s, size_t width) {
+    size_t chars = 0;
+    for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
+    return s + std::string(chars < width ? width - chars : 0, ' ');
+}
 
 void heading(const char *title) { std::printf("\n== %s\n", title); }
 
-void showStrings() {
-    heading("StringBuffer: short texts stay inline, longer ones move to the heap");
-    StringBuffer sb("Quorvel");
-    std::printf("  \"%s\": %u bytes, inline: %s\n", sb.getString(), sb.getSize(), sb.isInline() ? "yes" : "no");
-    sb.appendCharN('!', 80);
-    std::printf("  after 80 more bytes: %u bytes, inline: %s, capacity %u\n", sb.getSize(),
-                sb.isInline() ? "yes" : "no", sb.getCapacity());
-
-    heading("Splitting a line, honouring quotes");
-    StringBuffer line("title,\"Smith, Jane\",,2014");
-    ExtPtrArray tokens(true);
-    line.split(tokens, ',', true, false);
-    for (int32_t i = 0; i < tokens.getSize(); ++i)
-        std::printf("  token %d: [%s]\n", i, static_cast<StringBuffer *>(tokens.elementAt(i))->getString());
-
-    heading("Entities");
-    StringBuffer xml("if (a < b && c > \"d\") it's fine");
-    xml.encodeXmlEntities();
-    std::printf("  XML-encoded: %s\n", xml.getString());
-    xml.decodeXmlEntities();
-    std::printf("  decoded again: %s\n", xml.getString());
-    StringBuffer html("caf&eacute; &amp;lt;tag&amp;gt; costs 5&#x80; &hellip;");
-    html.decodeHtmlEntities();
-    std::printf("  HTML-decoded: %s\n", html.getString());
-
-    heading("Numbers and hex");
-    StringBuffer number("-0042 apples");
-    std::printf("  \"%s\" parses as %d\n", number.getString(), number.intValue());
-    const unsigned char bytes[] = {0x51, 0x75, 0x6F, 0x72, 0x76, 0x65, 0x6C, 0x00, 0xFF, 0x10};
-    StringBuffer hex;
-    hex.appendHex(bytes, sizeof bytes);
-    std::printf("  hex: %s\n", hex.getString());
+// One line per book: id, title, author, year and price.
+void listBooks(ClsXml &catalog) {
+    std::unique_ptr<ClsXml> book = catalog.FirstChild();
+    for (bool more = book != nullptr; more; more = book->NextSibling2()) {
+        XString id;
+        book->GetAttrValue(text("id"), id);
+        std::printf("   %-6s %s %s %s  %6s\n", id.getUtf8(), padded(childContent(*book, "title"), 24).c_str(),
+                    padded(childContent(*book, "author"), 24).c_str(), childContent(*book, "year").c_str(),
+                    childContent(*book, "price").c_str());
+    }
 }
 
-void showXString() {
-    heading("XString: one text, converted lazily between UTF-8, UTF-16 and ANSI");
-    XString text;
-    text.setFromUtf8("Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80");
-    const char16_t *units = text.getUtf16();
-    std::printf("  UTF-8 \"%s\" has %u UTF-16 units:", text.getUtf8(), text.getNumChars());
-    for (const char16_t *u = units; *u; ++u) std::printf(" %04X", static_cast<unsigned>(*u));
+bool load(ClsXml &catalog, const std::string &path) {
+    heading("Load");
+    if (!catalog.LoadXmlFile(text(path.c_str()))) {
+        XString log;
+        catalog.get_LastErrorText(log);
+        std::printf("could not load %s:\n%s\n", path.c_str(), log.getUtf8());
+        return false;
+    }
+    XString encoding, tag;
+    catalog.get_Encoding(encoding);
+    catalog.get_Tag(tag);
+    std::printf("%s: declared encoding %s, root <%s> with %d books\n", path.c_str(), encoding.getUtf8(),
+                tag.getUtf8(), catalog.get_NumChildren());
+    listBooks(catalog);
+    return true;
+}
+
+void navigate(ClsXml &catalog) {
+    heading("Navigate");
+    std::unique_ptr<ClsXml> book = catalog.GetChild(1);
+    XString lang;
+    book->GetAttrValue(text("lang"), lang);
+    std::printf("second book: %s (lang=%s)\n", childContent(*book, "title").c_str(), lang.getUtf8());
+    std::unique_ptr<ClsXml> author = book->FindChild(text("author"));
+    XString name;
+    author->get_Content(name);
+    std::printf("its author, found as a child: %s; the author's parent is <%s>\n", name.getUtf8(),
+                author->GetParent()->TagEquals(text("book")) ? "book" : "?");
+}
+
+void search(ClsXml &catalog) {
+    heading("Search (level order, resumed with 'after')");
+    std::unique_ptr<ClsXml> found = catalog.SearchForTag(nullptr, text("title"));
+    std::printf("every title:");
+    while (found) {
+        XString title;
+        found->get_Content(title);
+        std::printf(" [%s]", title.getUtf8());
+        found = catalog.SearchForTag(found.get(), text("title"));
+    }
     std::printf("\n");
-    XString back;
-    back.setFromUtf16(units);
-    std::printf("  back to UTF-8 from UTF-16: \"%s\" (%s)\n", back.getUtf8(),
-                back.equalsUtf8(text.getUtf8()) ? "identical" : "different");
-    DataBuffer latin;
-    bool exact = text.getConverted(1252, latin);
-    std::printf("  in windows-1252: %u bytes, every character kept: %s\n", latin.getSize(), exact ? "yes" : "no");
+    if (std::unique_ptr<ClsXml> author = catalog.SearchForContent(nullptr, text("author"), text("*Bront*"))) {
+        XString name;
+        author->get_Content(name);
+        std::printf("author matching *Bront*: %s\n", name.getUtf8());
+    }
+    if (std::unique_ptr<ClsXml> book = catalog.SearchForAttribute(nullptr, text("book"), text("lang"), text("fr"))) {
+        std::printf("first book with lang=fr: %s\n", childContent(*book, "title").c_str());
+    }
 }
 
-void showCodecs() {
-    heading("Text codecs: Base64, quoted-printable and encoded words");
-    const char *sample = "Caf\xC3\xA9 = coffee";
-    uint32_t n = static_cast<uint32_t>(std::strlen(sample));
-    StringBuffer base64, qp, word;
-    ContentCoding coding;
-    ContentCoding::encodeBase64OneLine(sample, n, base64);
-    coding.encodeQuotedPrintable(sample, n, qp);
-    coding.encodeQ(sample, n, "utf-8", word);
-    std::printf("  base64: %s\n  quoted-printable: %s  encoded word: %s\n", base64.getString(), qp.getString(),
-                word.getString());
-    DataBuffer decoded;
-    ContentCoding::decodeEncodedWords(word.getString(), word.getSize(), decoded);
-    std::printf("  decoded again: %.*s\n", static_cast<int>(decoded.getSize()),
-                reinterpret_cast<const char *>(decoded.getData()));
-    DataBuffer bytes;
-    bytes.append(sample, n);
-    StringBuffer hex;
-    bytes.encodeAs("hex", hex);
-    std::printf("  by name \"hex\": %s\n", hex.getString());
+void pathCommands(ClsXml &catalog) {
+    heading("Path commands");
+    const char *commands[] = {"book[3]|title|*", "/A/book,id,bk103|price|*", "/C/genre,Fantasy|..|(id)",
+                              "book{missing}|*"};
+    for (const char *command : commands) {
+        XString result;
+        bool ok = catalog.QuorvelPath(text(command), result);
+        std::printf("   %-28s -> %s\n", command, ok ? result.getUtf8() : "(fails; the object stays put)");
+    }
 }
 
-void showDataBuffer() {
-    heading("DataBuffer: stepped growth and byte edits");
-    DataBuffer data;
-    data.appendByte(0x41);
-    std::printf("  one byte appended: capacity %u\n", data.getCapacity());
-    DataBuffer block;
-    block.append("AB", 2);
-    std::printf("  two bytes as a block: capacity %u\n", block.getCapacity());
-    data.takeData(block);
-    data.appendUint16Le(0x4443);
-    data.swapBytes16();
-    std::printf("  after swapping 16-bit units: %.*s\n", static_cast<int>(data.getSize()),
-                reinterpret_cast<const char *>(data.getData()));
-    data.appendPadding(0, 8);
-    std::printf("  padded to 8 bytes (PKCS#7): last byte %u, size %u\n", data.lastByte(), data.getSize());
+void edit(ClsXml &catalog) {
+    heading("Edit");
+    std::unique_ptr<ClsXml> added = catalog.NewChild(text("book"), text(""));
+    added->AddAttribute(text("id"), text("bk106"));
+    added->AddAttribute(text("lang"), text("en"));
+    added->NewChild2(text("title"), text("A Tale of Two Cities"));
+    added->NewChild2(text("author"), text("Charles Dickens"));
+    added->NewChild2(text("genre"), text("Novel"));
+    added->NewChildInt2(text("year"), 1859);
+    added->NewChild2(text("price"), text("7.25"));
+    std::printf("added bk106; ");
+    std::unique_ptr<ClsXml> hobbit = catalog.SearchForAttribute(nullptr, text("book"), text("id"), text("bk105"));
+    hobbit->UpdateChildContent(text("price"), text("10.49"));
+    std::printf("repriced bk105; ");
+    std::unique_ptr<ClsXml> removed = catalog.ExtractChildByName(text("book"), text("id"), text("bk103"));
+    std::printf("took out bk103 (%s) into a tree of its own\n", childContent(*removed, "title").c_str());
 }
 
-void showFiles() {
-    heading("Files: write, append, read back, text with a byte-order mark");
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "quorvel_demo";
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    std::string path = (dir / "notes.txt").string();
+void pack(ClsXml &catalog) {
+    heading("Pack an element in place (deflate, then AES under a password, as base64)");
+    std::unique_ptr<ClsXml> book = catalog.SearchForAttribute(nullptr, text("book"), text("id"), text("bk101"));
+    std::unique_ptr<ClsXml> note = book->NewChild(text("note"), text("First edition, London 1847, three volumes."));
+    note->ZipContent();
+    note->EncryptContent(text("s3cret"));
+    XString packed;
+    note->GetXml(packed);
+    std::printf("packed:%s", packed.getUtf8());
+    std::unique_ptr<ClsXml> copy = note->GetSelf();
+    bool ok = copy->DecryptContent(text("s3cret")) && copy->UnzipContent();
+    XString plain;
+    copy->get_Content(plain);
+    std::printf("unpacked again (%s): %s\n", ok ? "ok" : "failed", plain.getUtf8());
+    note->ZipContent();
+    note->EncryptContent(text("s3cret"));  // stays packed in the saved files
+}
 
-    LogNull log;
-    DataBuffer content;
-    content.append("first line\n", 11);
-    std::printf("  save %s: %s\n", path.c_str(), content.saveToFile(path.c_str(), log) ? "ok" : "failed");
-    DataBuffer more;
-    more.append("second line\n", 12);
-    std::printf("  append: %s\n", more.appendToFile(path.c_str(), log) ? "ok" : "failed");
-    DataBuffer loaded;
-    loaded.loadFile(path.c_str(), log);
-    std::printf("  loaded %u bytes:\n%.*s", loaded.getSize(), static_cast<int>(loaded.getSize()),
-                reinterpret_cast<const char *>(loaded.getData()));
+void sort(ClsXml &catalog) {
+    heading("Sort by title, then by year, newest first");
+    catalog.SortRecordsByContent(text("title"), true);
+    listBooks(catalog);
+    std::printf("   --\n");
+    catalog.SortRecordsByContentInt(text("year"), false);
+    listBooks(catalog);
+}
 
-    std::string utf16Path = (dir / "utf16.txt").string();
-    DataBuffer utf16;
-    const unsigned char bom[] = {0xFF, 0xFE};
-    utf16.append(bom, 2);
-    XString word;
-    word.setFromUtf8("na\xC3\xAFve");
-    DataBuffer units;
-    word.getUtf16Le(units, false);
-    utf16.append(units);
-    utf16.saveToFile(utf16Path.c_str(), log);
-    StringBuffer asText;
-    asText.loadFileText(utf16Path.c_str(), log);
-    std::printf("  UTF-16LE file with BOM read as UTF-8 text: \"%s\" (%u bytes)\n", asText.getString(),
-                asText.getSize());
+void save(ClsXml &catalog, const std::filesystem::path &folder) {
+    heading("Save");
+    std::filesystem::create_directories(folder);
+    const std::string latin1 = (folder / "books-latin1.xml").string();
+    const std::string utf8 = (folder / "books-utf8.xml").string();
+    bool savedLatin1 = catalog.SaveXml(text(latin1.c_str()));
+    catalog.put_Encoding(text("utf-8"));
+    bool savedUtf8 = catalog.SaveXml(text(utf8.c_str()));
+    for (const auto &[path, ok] : {std::pair{latin1, savedLatin1}, std::pair{utf8, savedUtf8}}) {
+        DataBuffer bytes;
+        LogNull quiet;
+        bytes.loadFile(path.c_str(), quiet);
+        std::printf("   %s %s, %u bytes\n", ok ? "wrote" : "FAILED", path.c_str(), bytes.getSize());
+    }
+    // Read back: the Latin-1 file converts to the same text as the UTF-8 one.
+    ClsXml fromLatin1, fromUtf8;
+    fromLatin1.LoadXmlFile(text(latin1.c_str()));
+    fromUtf8.LoadXmlFile(text(utf8.c_str()));
+    XString a, b;
+    fromLatin1.QuorvelPath(text("/A/book,id,bk102|title|*"), a);
+    fromUtf8.QuorvelPath(text("/A/book,id,bk102|title|*"), b);
+    std::printf("   read back from both: \"%s\" and \"%s\"\n", a.getUtf8(), b.getUtf8());
+}
 
-
-    heading("The log of a method call, as text and as XML");
-    FileTour tour;
-    std::string copyPath = (dir / "NOTES.TXT").string();
-    bool ok = tour.CopyUpper(path.c_str(), copyPath.c_str());
-    XString text;
-    tour.get_LastErrorText(text);
-    std::printf("  CopyUpper: %s\n%s", ok ? "ok" : "failed", text.getUtf8());
-    ok = tour.CopyUpper((dir / "no-such-file.xml").string().c_str(), copyPath.c_str());
-    tour.get_LastErrorXml(text);
-    std::printf("  CopyUpper of a missing file: %s\n%s", ok ? "ok" : "failed", text.getUtf8());
-    std::filesystem::remove_all(dir, ec);
+void showLog(ClsXml &catalog) {
+    heading("The log of the last call (a load that fails)");
+    catalog.LoadXmlFile(text("no/such/catalog.xml"));
+    XString log;
+    catalog.get_LastErrorText(log);
+    std::printf("%s", log.getUtf8());
 }
 
 }  // namespace
 
-int main() {
-    std::printf("Quorvel XML foundation tour\n");
-    showStrings();
-    showXString();
-    showDataBuffer();
-    showCodecs();
-    showFiles();
+int main(int argc, char **argv) {
+    const std::string input = argc > 1 ? argv[1] : QUORVEL_EXAMPLES_DATA "/books.xml";
+    const std::filesystem::path output = argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "quorvel_demo";
+    std::unique_ptr<ClsXml> catalog = ClsXml::createNew();
+    if (!catalog || !load(*catalog, input)) return 1;
+    navigate(*catalog);
+    search(*catalog);
+    pathCommands(*catalog);
+    edit(*catalog);
+    pack(*catalog);
+    sort(*catalog);
+    heading("The document now");
+    XString xml;
+    catalog->GetXml(xml);
+    std::printf("%s", xml.getUtf8());
+    save(*catalog, output);
+    showLog(*catalog);
     return 0;
 }

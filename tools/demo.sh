@@ -2,7 +2,7 @@
 # The main job: builds the library and runs the example program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/ensure-packages.sh cmake ninja-build g++ googletest
+tools/ensure-packages.sh cmake ninja-build g++ googletest zlib1g-dev libssl-dev
 cmake -S . -B build/native -G Ninja >/dev/null
 cmake --build build/native --target quorvel_demo
 build/native/examples/quorvel_demo

@@ -212,12 +212,12 @@ bool writeOpening(XmlTextWriter &w, const TreeNode &node, int32_t index, int32_t
 
 }  // namespace
 
-void serializeNode(const TreeNode *node, StringBuffer &out, int32_t index, int32_t depth, bool suppressDeclaration) {
-    if (!isWritable(node)) return;
+bool serializeNode(const TreeNode *node, StringBuffer &out, int32_t index, int32_t depth, bool suppressDeclaration) {
+    if (!isWritable(node)) return false;
     if (depth < 0) depth = 0;
     XmlTextWriter w(out);
     OpenElementStack open;
-    if (writeOpening(w, *node, index, depth, suppressDeclaration) && !open.push({node, 0, depth})) return;
+    if (writeOpening(w, *node, index, depth, suppressDeclaration) && !open.push({node, 0, depth})) return false;
 
     while (!open.empty() && !w.failed()) {
         OpenElement &current = open.top();
@@ -227,13 +227,17 @@ void serializeNode(const TreeNode *node, StringBuffer &out, int32_t index, int32
             int32_t childDepth = current.depth < INT32_MAX ? current.depth + 1 : current.depth;
             const TreeNode *child = static_cast<const TreeNode *>(children->elementAt(i));
             if (!isWritable(child)) continue;
-            if (writeOpening(w, *child, i, childDepth, false) && !open.push({child, 0, childDepth})) break;
+            if (writeOpening(w, *child, i, childDepth, false) && !open.push({child, 0, childDepth})) {
+                w.markFailed();
+                break;
+            }
             continue;
         }
         w.writeIndent(current.depth);
         writeCloseTag(w, *current.node);
         open.pop();
     }
+    return w.flush();
 }
 
 }  // namespace quorvel

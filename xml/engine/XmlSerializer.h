@@ -11,8 +11,9 @@ class TreeNode;
 // first (declaration unless suppressed, style sheets, DOCTYPE, other PIs); writing the
 // declaration moves its standalone pseudo-attribute to the last place, for good. A node at index
 // 0 that is not a root starts with CR LF. A node whose tree is not valid writes nothing.
-// Iterative, so depth is limited only by memory; running out of memory truncates the output.
-void serializeNode(const TreeNode *node, StringBuffer &out, int32_t index, int32_t depth, bool suppressDeclaration);
+// Iterative, so depth is limited only by memory; running out of memory truncates the output and
+// gives false, so that callers about to drop the subtree can tell the text is not whole.
+bool serializeNode(const TreeNode *node, StringBuffer &out, int32_t index, int32_t depth, bool suppressDeclaration);
 
 // The pseudo-attributes of the declaration of node's tree (the first one of the name).
 // False, value emptied, when the tree has no declaration or the declaration no such attribute.

@@ -7,6 +7,7 @@
 
 namespace quorvel {
 
+class DataBuffer;
 class LogBase;
 class StringBuffer;
 class TreeNode;
@@ -189,6 +190,46 @@ public:
     bool LoadXmlFile2(const XString &fileName, bool autoTrim);
     bool GetXml(XString &out);
     bool SaveXml(const XString &fileName);
+
+    // ---- content transforms
+    // Packed forms held as text in this node's content: compressed (raw DEFLATE), encrypted
+    // (AES-128-CBC under a password) or binary data, each as base64 with CR LF line breaks; and
+    // RFC 2047 encoded words. Nothing in the tree marks a packed node. Each pair of names is one
+    // operation with one log context (the first name). ZipContent, UnzipTree, UnzipContent,
+    // EncryptContent, DecryptContent and GetBinaryContent return true at once, without logging,
+    // when the node has no content.
+    // The node and its subtree as XML text, compressed; the children go, the CDATA flag is set.
+    bool ZipTree();
+    bool CompressSubtree();
+    // The content compressed; the CDATA flag is set.
+    bool ZipContent();
+    bool CompressNode();
+    // Restores the content and appends the packed children; tag, attributes and CDATA flag stay.
+    bool UnzipTree();
+    bool DecompressSubtree();
+    bool UnzipContent();
+    bool DecompressNode();
+    bool EncryptContent(const XString &password);
+    bool EncryptNode(const XString &password);
+    // A wrong password is not detected: the content becomes other bytes.
+    bool DecryptContent(const XString &password);
+    bool DecryptNode(const XString &password);
+    // data -> compress when zipFlag -> encrypt when encryptFlag -> base64 -> content.
+    bool SetBinaryContent(const DataBuffer &inData, bool zipFlag, bool encryptFlag, const XString &password);
+    bool SetBinaryContentFromFile(const XString &fileName, bool zipFlag, bool encryptFlag, const XString &password);
+    // content -> base64 -> decrypt when decryptFlag -> inflate when unzipFlag; out is replaced.
+    // False (out empty) only when memory runs out.
+    bool GetBinaryContent(bool unzipFlag, bool decryptFlag, const XString &password, DataBuffer &out);
+    bool SaveBinaryContent(const XString &fileName, bool unzipFlag, bool decryptFlag, const XString &password);
+    // The content becomes one encoded word of the bytes, labelled with the charset; false when
+    // there are no bytes.
+    bool QEncodeContent(const XString &charset, const DataBuffer &inData);
+    bool BEncodeContent(const XString &charset, const DataBuffer &inData);
+    // The bytes of the encoded words in the content (in their own charset), or the content's
+    // bytes when it holds none; out is replaced. False only when memory runs out.
+    bool DecodeContent(DataBuffer &out);
+    // str with its HTML and XML entities replaced; the node is not looked at.
+    void DecodeEntities(const XString &str, XString &out);
 
     // ---- internal forms for the feed objects and the automation binding (UTF-8)
     // This object lets go of its node and takes over other's node, reference and switches;

@@ -6,19 +6,12 @@
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/TreeSearch.h"
 #include "xml/engine/Wildcard.h"
+#include "xml/object/ArgumentText.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel {
 
 namespace {
-
-// Tag and attribute-name arguments of the searches lose surrounding white space; patterns do
-// not.
-StringBuffer trimmed(const XString &text) {
-    StringBuffer sb(text.getUtf8());
-    sb.trim();
-    return sb;
-}
 
 bool contentMatches(const TreeNode *node, const XString &pattern, bool caseSensitive) {
     // A node that never had content does not match even "*"; an emptied one does.
@@ -57,14 +50,14 @@ TreeNode *ClsXml::searchFrom(ClsXml *after, TreeNode *&afterNode) {
     }
 
 QUORVEL_SEARCH(SearchForTag, (ClsXml * after, const XString &tag),
-               searchTag(scope, afterNode, trimmed(tag).getString()))
+               searchTag(scope, afterNode, trimmedUtf8(tag).getString()))
 QUORVEL_SEARCH(SearchForContent, (ClsXml * after, const XString &tag, const XString &contentPattern),
-               searchTagAndContent(scope, afterNode, trimmed(tag).getString(), contentPattern.getUtf8()))
+               searchTagAndContent(scope, afterNode, trimmedUtf8(tag).getString(), contentPattern.getUtf8()))
 QUORVEL_SEARCH(SearchAllForContent, (ClsXml * after, const XString &contentPattern),
                searchContent(scope, afterNode, contentPattern.getUtf8()))
 QUORVEL_SEARCH(SearchForAttribute,
                (ClsXml * after, const XString &tag, const XString &attr, const XString &valuePattern),
-               searchTagAndAttribute(scope, afterNode, trimmed(tag).getString(), trimmed(attr).getString(),
+               searchTagAndAttribute(scope, afterNode, trimmedUtf8(tag).getString(), trimmedUtf8(attr).getString(),
                                      valuePattern.getUtf8()))
 
 #undef QUORVEL_SEARCH

@@ -3,19 +3,12 @@
 #include "foundation/StringBuffer.h"
 #include "foundation/XString.h"
 #include "xml/engine/TreeNode.h"
+#include "xml/object/ArgumentText.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel {
 
 namespace {
-
-// Some lookups forgive white space around the tag they are given; the has-tests and the
-// value getters compare the tag exactly as given.
-StringBuffer trimmed(const XString &text) {
-    StringBuffer sb(text.getUtf8());
-    sb.trim();
-    return sb;
-}
 
 void setContentOut(const TreeNode *node, XString &out) { out.setFromUtf8N(node->getContent(), node->getContentSize()); }
 
@@ -25,12 +18,12 @@ void setContentOut(const TreeNode *node, XString &out) { out.setFromUtf8N(node->
 
 std::unique_ptr<ClsXml> ClsXml::FindChild(const XString &tag) {
     CritSecExitor lock(this);
-    return hasValidNode() ? objectOn(m_node->firstChildWithTag(trimmed(tag).getString())) : nullptr;
+    return hasValidNode() ? objectOn(m_node->firstChildWithTag(trimmedUtf8(tag).getString())) : nullptr;
 }
 
 bool ClsXml::FindChild2(const XString &tag) {
     CritSecExitor lock(this);
-    TreeNode *child = hasValidNode() ? m_node->firstChildWithTag(trimmed(tag).getString()) : nullptr;
+    TreeNode *child = hasValidNode() ? m_node->firstChildWithTag(trimmedUtf8(tag).getString()) : nullptr;
     if (!child) return false;
     moveTo(child);
     return true;
@@ -40,12 +33,12 @@ std::unique_ptr<ClsXml> ClsXml::GetChildWithTag(const XString &tag) { return Fin
 
 std::unique_ptr<ClsXml> ClsXml::GetNthChildWithTag(const XString &tag, int n) {
     CritSecExitor lock(this);
-    return hasValidNode() ? objectOn(m_node->nthChildWithTag(trimmed(tag).getString(), n)) : nullptr;
+    return hasValidNode() ? objectOn(m_node->nthChildWithTag(trimmedUtf8(tag).getString(), n)) : nullptr;
 }
 
 bool ClsXml::GetNthChildWithTag2(const XString &tag, int n) {
     CritSecExitor lock(this);
-    TreeNode *child = hasValidNode() ? m_node->nthChildWithTag(trimmed(tag).getString(), n) : nullptr;
+    TreeNode *child = hasValidNode() ? m_node->nthChildWithTag(trimmedUtf8(tag).getString(), n) : nullptr;
     if (!child) return false;
     moveTo(child);
     return true;
@@ -66,12 +59,12 @@ std::unique_ptr<ClsXml> ClsXml::GetChildWithAttr(const XString &tag, const XStri
     CritSecExitor lock(this);
     if (!hasValidNode()) return nullptr;
     return objectOn(
-        m_node->firstChildWithTagAttrMatching(trimmed(tag).getString(), attrName.getUtf8(), attrValue.getUtf8()));
+        m_node->firstChildWithTagAttrMatching(trimmedUtf8(tag).getString(), attrName.getUtf8(), attrValue.getUtf8()));
 }
 
 int ClsXml::NumChildrenHavingTag(const XString &tag) {
     CritSecExitor lock(this);
-    return hasValidNode() ? m_node->countChildrenWithTag(trimmed(tag).getString()) : 0;
+    return hasValidNode() ? m_node->countChildrenWithTag(trimmedUtf8(tag).getString()) : 0;
 }
 
 bool ClsXml::HasChildWithTag(const XString &tag) {

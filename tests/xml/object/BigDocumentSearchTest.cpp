@@ -8,16 +8,13 @@
 
 #include "foundation/StringBuffer.h"
 #include "foundation/XString.h"
+#include "XmlTestSupport.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel {
 namespace {
 
-XString x(const char *utf8) {
-    XString s;
-    s.setFromUtf8(utf8);
-    return s;
-}
+using namespace quorvel::test;
 
 std::string text(const XString &s) { return s.getUtf8(); }
 

@@ -6,30 +6,13 @@
 #include <string>
 
 #include "foundation/XString.h"
+#include "XmlTestSupport.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel {
 namespace {
 
-XString x(const char *utf8) {
-    XString s;
-    s.setFromUtf8(utf8);
-    return s;
-}
-
-std::unique_ptr<ClsXml> load(const char *text) {
-    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
-    EXPECT_TRUE(xml->LoadXml(x(text)));
-    return xml;
-}
-
-std::string where(ClsXml *xml) {
-    if (!xml) return "none";
-    XString tag, content;
-    xml->get_Tag(tag);
-    xml->get_Content(content);
-    return std::string(tag.getUtf8()) + "=" + content.getUtf8();
-}
+using namespace quorvel::test;
 
 const char *kList =
     "<list><item id=\"1\">first</item><other>first</other><item id=\"22\" kind=\"\">second</item>"

@@ -4,34 +4,13 @@
 #include <string>
 
 #include "foundation/XString.h"
+#include "XmlTestSupport.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel {
 namespace {
 
-XString x(const char *utf8) {
-    XString s;
-    s.setFromUtf8(utf8);
-    return s;
-}
-
-std::string tagOf(ClsXml &xml) {
-    XString tag;
-    xml.get_Tag(tag);
-    return tag.getUtf8();
-}
-
-std::string xmlOf(ClsXml &xml) {
-    XString out;
-    xml.GetXml(out);
-    return out.getUtf8();
-}
-
-std::unique_ptr<ClsXml> load(const char *text) {
-    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
-    EXPECT_TRUE(xml->LoadXml(x(text)));
-    return xml;
-}
+using namespace quorvel::test;
 
 TEST(ClsXmlCreate, FreshObjectStandsOnUnnamedRoot) {
     std::unique_ptr<ClsXml> xml = ClsXml::createNew();
@@ -40,9 +19,9 @@ TEST(ClsXmlCreate, FreshObjectStandsOnUnnamedRoot) {
     EXPECT_GE(xml->get_TreeId(), 100);
     EXPECT_TRUE(xml->get_EmitXmlDecl());
     EXPECT_FALSE(xml->get_SortCaseInsensitive());
-    EXPECT_EQ(xmlOf(*xml), "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<unnamed />\r\n");
+    EXPECT_EQ(documentOf(*xml), "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<unnamed />\r\n");
     xml->put_EmitXmlDecl(false);
-    EXPECT_EQ(xmlOf(*xml), "<unnamed />\r\n");
+    EXPECT_EQ(documentOf(*xml), "<unnamed />\r\n");
 }
 
 TEST(ClsXmlNavigate, NewObjectsAndMovesInPlace) {
@@ -113,7 +92,7 @@ TEST(ClsXmlDocument, EncodingStandaloneAndDocType) {
     EXPECT_STREQ(text.getUtf8(), "utf-8");
     auto child = xml->FirstChild();
     child->put_Encoding(x(" utf-8 >"));  // document-level, whatever node the object is on
-    EXPECT_EQ(xmlOf(*xml), "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<r>\r\n    <c />\r\n</r>\r\n");
+    EXPECT_EQ(documentOf(*xml), "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<r>\r\n    <c />\r\n</r>\r\n");
     xml->put_Encoding(x("ISO-8859-1"));
     xml->get_Encoding(text);
     EXPECT_STREQ(text.getUtf8(), "ISO-8859-1");
@@ -136,7 +115,7 @@ TEST(ClsXmlCopy, CopyTakesTagContentAttributesOnly) {
     auto from = load("<src a=\"1\" b=\"2\"><![CDATA[text]]><kid/></src>");
     auto to = load("<dst old=\"x\"><keep/></dst>");
     to->Copy(from.get());
-    EXPECT_EQ(xmlOf(*to), "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<src a=\"1\" b=\"2\">text\r\n    <keep />\r\n</src>\r\n");
+    EXPECT_EQ(documentOf(*to), "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<src a=\"1\" b=\"2\">text\r\n    <keep />\r\n</src>\r\n");
     EXPECT_FALSE(to->get_Cdata());
     to->Copy(nullptr);
     EXPECT_EQ(tagOf(*to), "src");

@@ -6,28 +6,13 @@
 #include <string>
 
 #include "foundation/XString.h"
+#include "XmlTestSupport.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel {
 namespace {
 
-XString x(const char *utf8) {
-    XString s;
-    s.setFromUtf8(utf8);
-    return s;
-}
-
-std::unique_ptr<ClsXml> load(const char *text) {
-    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
-    EXPECT_TRUE(xml->LoadXml(x(text)));
-    return xml;
-}
-
-std::string tagOf(ClsXml &xml) {
-    XString tag;
-    xml.get_Tag(tag);
-    return tag.getUtf8();
-}
+using namespace quorvel::test;
 
 const char *kShop =
     "<shop id=\"s\">top"

@@ -6,31 +6,13 @@
 #include <string>
 
 #include "foundation/XString.h"
+#include "XmlTestSupport.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel {
 namespace {
 
-XString x(const char *utf8) {
-    XString s;
-    s.setFromUtf8(utf8);
-    return s;
-}
-
-std::unique_ptr<ClsXml> load(const char *text) {
-    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
-    EXPECT_TRUE(xml->LoadXml(x(text)));
-    return xml;
-}
-
-// "tag=content" of the object's node, or "none".
-std::string where(ClsXml *xml) {
-    if (!xml) return "none";
-    XString tag, content;
-    xml->get_Tag(tag);
-    xml->get_Content(content);
-    return std::string(tag.getUtf8()) + "=" + content.getUtf8();
-}
+using namespace quorvel::test;
 
 TEST(SearchOrder, LevelOrderThenResumeAfterEachMatch) {
     auto doc = load("<r><a><x>deep</x></a><x>near</x></r>");

@@ -1,5 +1,7 @@
 #pragma once
 // Helpers for the Xml object tests.
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -55,6 +57,27 @@ inline std::string attributesOf(ClsXml &xml) {
     return out;
 }
 
+// The whole text GetXml gives, declaration included.
+inline std::string documentOf(ClsXml &xml) {
+    XString out;
+    xml.GetXml(out);
+    return out.getUtf8();
+}
+
+// "tag=content" of the object's node, or "none".
+inline std::string where(ClsXml *xml) {
+    if (!xml) return "none";
+    return tagOf(*xml) + "=" + contentOf(*xml);
+}
+
+// A new object holding the text, which must load.
+inline std::unique_ptr<ClsXml> load(const char *text) {
+    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
+    EXPECT_TRUE(xml->LoadXml(x(text)));
+    return xml;
+}
+
+// A new object holding the text; null when it does not load.
 inline std::unique_ptr<ClsXml> loaded(const char *text) {
     std::unique_ptr<ClsXml> xml = ClsXml::createNew();
     if (xml && !xml->LoadXml(x(text))) xml.reset();
