@@ -24,10 +24,16 @@ public:
     // AES-128 in CBC mode over n bytes, n a multiple of 16, one chain from the given vector; no
     // padding is added or removed. in and out may be the same block (in-place); other overlaps
     // are not allowed.
+    static bool aes128Cbc(bool encrypt, const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
+                          const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log);
     static bool aes128CbcEncrypt(const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
-                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log);
+                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
+        return aes128Cbc(true, key, iv, in, out, n, log);
+    }
     static bool aes128CbcDecrypt(const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
-                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log);
+                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
+        return aes128Cbc(false, key, iv, in, out, n, log);
+    }
 };
 
 }  // namespace quorvel

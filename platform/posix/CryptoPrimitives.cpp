@@ -25,8 +25,19 @@ void logCryptoFailure(const char *what, LogBase &log) {
     if (!any) log.logData("libcrypto", "no error detail");
 }
 
-bool aes128Cbc(bool encrypt, const unsigned char *key, const unsigned char *iv, const unsigned char *in,
-               unsigned char *out, uint32_t n, LogBase &log) {
+}  // namespace
+
+bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], LogBase &log) {
+    static const unsigned char kNothing = 0;
+    unsigned int size = 0;
+    if (EVP_Digest(n != 0 ? bytes : &kNothing, n, digest, &size, EVP_md5(), nullptr) == 1 && size == kMd5Size)
+        return true;
+    logCryptoFailure("MD5 digest failed.", log);
+    return false;
+}
+
+bool CryptoPrimitives::aes128Cbc(bool encrypt, const unsigned char *key, const unsigned char *iv,
+                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
     const char *failure = encrypt ? "AES-128-CBC encryption failed." : "AES-128-CBC decryption failed.";
     if (n % CryptoPrimitives::kAesBlockSize != 0) {
         log.logError(failure);
@@ -49,27 +60,6 @@ bool aes128Cbc(bool encrypt, const unsigned char *key, const unsigned char *iv, 
     EVP_CIPHER_CTX_free(ctx);
     if (!ok) logCryptoFailure(failure, log);
     return ok;
-}
-
-}  // namespace
-
-bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], LogBase &log) {
-    static const unsigned char kNothing = 0;
-    unsigned int size = 0;
-    if (EVP_Digest(n != 0 ? bytes : &kNothing, n, digest, &size, EVP_md5(), nullptr) == 1 && size == kMd5Size)
-        return true;
-    logCryptoFailure("MD5 digest failed.", log);
-    return false;
-}
-
-bool CryptoPrimitives::aes128CbcEncrypt(const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
-                                        const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
-    return aes128Cbc(true, key, iv, in, out, n, log);
-}
-
-bool CryptoPrimitives::aes128CbcDecrypt(const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
-                                        const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
-    return aes128Cbc(false, key, iv, in, out, n, log);
 }
 
 }  // namespace quorvel

@@ -1,4 +1,5 @@
 #include "platform/SystemClock.h"
+#include "platform/internal/TmFields.h"
 
 #include <climits>
 #include <ctime>
@@ -12,17 +13,6 @@ namespace {
 void ensureZoneRules() {
     static const bool loaded = (tzset(), true);
     (void)loaded;
-}
-
-void fromTm(const tm &t, CivilTime &out) {
-    out.year = t.tm_year + 1900;
-    out.month = t.tm_mon + 1;
-    out.day = t.tm_mday;
-    out.hour = t.tm_hour;
-    out.minute = t.tm_min;
-    out.second = t.tm_sec;
-    out.dayOfWeek = t.tm_wday;
-    out.isDst = t.tm_isdst > 0 ? 1 : (t.tm_isdst == 0 ? 0 : -1);
 }
 
 time_t nowSeconds() {

@@ -49,8 +49,31 @@ private:
     BCRYPT_KEY_HANDLE m_key = nullptr;
 };
 
-bool aes128Cbc(bool encrypt, const unsigned char *keyBytes, const unsigned char *iv, const unsigned char *in,
-               unsigned char *out, uint32_t n, LogBase &log) {
+}  // namespace
+
+bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], LogBase &log) {
+    const char *failure = "MD5 digest failed.";
+    BCRYPT_ALG_HANDLE provider = nullptr;
+    NTSTATUS status = BCryptOpenAlgorithmProvider(&provider, BCRYPT_MD5_ALGORITHM, nullptr, 0);
+    if (!succeeded(status)) return logBcryptFailure(failure, "BCryptOpenAlgorithmProvider", status, log);
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    const char *call = "BCryptCreateHash";
+    status = BCryptCreateHash(provider, &hash, nullptr, 0, nullptr, 0, 0);
+    if (succeeded(status) && n != 0) {
+        call = "BCryptHashData";
+        status = BCryptHashData(hash, static_cast<PUCHAR>(const_cast<void *>(bytes)), n, 0);
+    }
+    if (succeeded(status)) {
+        call = "BCryptFinishHash";
+        status = BCryptFinishHash(hash, digest, kMd5Size, 0);
+    }
+    if (hash) BCryptDestroyHash(hash);
+    BCryptCloseAlgorithmProvider(provider, 0);
+    return succeeded(status) || logBcryptFailure(failure, call, status, log);
+}
+
+bool CryptoPrimitives::aes128Cbc(bool encrypt, const unsigned char *keyBytes, const unsigned char *iv,
+                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
     const char *failure = encrypt ? "AES-128-CBC encryption failed." : "AES-128-CBC decryption failed.";
     if (n % CryptoPrimitives::kAesBlockSize != 0) {
         log.logError(failure);
@@ -75,39 +98,6 @@ bool aes128Cbc(bool encrypt, const unsigned char *keyBytes, const unsigned char 
         return false;
     }
     return true;
-}
-
-}  // namespace
-
-bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], LogBase &log) {
-    const char *failure = "MD5 digest failed.";
-    BCRYPT_ALG_HANDLE provider = nullptr;
-    NTSTATUS status = BCryptOpenAlgorithmProvider(&provider, BCRYPT_MD5_ALGORITHM, nullptr, 0);
-    if (!succeeded(status)) return logBcryptFailure(failure, "BCryptOpenAlgorithmProvider", status, log);
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    const char *call = "BCryptCreateHash";
-    status = BCryptCreateHash(provider, &hash, nullptr, 0, nullptr, 0, 0);
-    if (succeeded(status) && n != 0) {
-        call = "BCryptHashData";
-        status = BCryptHashData(hash, static_cast<PUCHAR>(const_cast<void *>(bytes)), n, 0);
-    }
-    if (succeeded(status)) {
-        call = "BCryptFinishHash";
-        status = BCryptFinishHash(hash, digest, kMd5Size, 0);
-    }
-    if (hash) BCryptDestroyHash(hash);
-    BCryptCloseAlgorithmProvider(provider, 0);
-    return succeeded(status) || logBcryptFailure(failure, call, status, log);
-}
-
-bool CryptoPrimitives::aes128CbcEncrypt(const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
-                                        const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
-    return aes128Cbc(true, key, iv, in, out, n, log);
-}
-
-bool CryptoPrimitives::aes128CbcDecrypt(const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
-                                        const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
-    return aes128Cbc(false, key, iv, in, out, n, log);
 }
 
 }  // namespace quorvel

@@ -1,4 +1,5 @@
 #include "platform/SystemClock.h"
+#include "platform/internal/TmFields.h"
 
 #include <windows.h>
 
@@ -27,17 +28,6 @@ void fromSystemTime(const SYSTEMTIME &st, CivilTime &out) {
     out.second = st.wSecond;
     out.dayOfWeek = st.wDayOfWeek;
     out.isDst = -1;
-}
-
-void fromTm(const tm &t, CivilTime &out) {
-    out.year = t.tm_year + 1900;
-    out.month = t.tm_mon + 1;
-    out.day = t.tm_mday;
-    out.hour = t.tm_hour;
-    out.minute = t.tm_min;
-    out.second = t.tm_sec;
-    out.dayOfWeek = t.tm_wday;
-    out.isDst = t.tm_isdst > 0 ? 1 : (t.tm_isdst == 0 ? 0 : -1);
 }
 
 }  // namespace
