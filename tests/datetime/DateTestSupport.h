@@ -1,20 +1,56 @@
 #pragma once
-#include <cstdint>
-#include <string>
+#include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ZoneScope.h"
+#include "datetime/CivilCalendar.h"
+#include "datetime/DateParser.h"
 #include "datetime/TimeRecord.h"
+#include "foundation/LogNull.h"
+#include "foundation/StringBuffer.h"
+#include "support/RecordingLog.h"
+
+// What the date tests share: records made from fields, exact descriptions of them, the texts
+// the formatters write, and the clock.
 
 namespace quorvel::test {
 
-// A record with the given fields and the date's weekday, UTC or local wall-clock time.
-TimeRecord utcRecord(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-TimeRecord localRecord(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// A record with the given fields and the date's weekday, as local wall-clock time or UTC.
+inline TimeRecord dateRecord(bool local, int year, int month, int day, int hour, int minute, int second) {
+    TimeRecord r;
+    r.year = static_cast<uint16_t>(year), r.month = static_cast<uint16_t>(month), r.day = static_cast<uint16_t>(day);
+    r.hour = static_cast<uint16_t>(hour), r.minute = static_cast<uint16_t>(minute), r.second = static_cast<uint16_t>(second);
+    r.dayOfWeek = static_cast<uint16_t>(CivilCalendar::weekdayOf(year, month, day));
+    r.isLocal = local;
+    return r;
+}
+inline TimeRecord utcRecord(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return dateRecord(false, y, mo, d, h, mi, s); }
+inline TimeRecord localRecord(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return dateRecord(true, y, mo, d, h, mi, s); }
 
 // "2014-03-21 10:00:00 Fri UTC" (or "local"), the fields as they stand, for exact comparisons.
-std::string describe(const TimeRecord &r);
+inline std::string describe(const TimeRecord &r) {
+    static const char *const kDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d %s %s", r.year, r.month, r.day, r.hour, r.minute,
+                  r.second, r.dayOfWeek < 7 ? kDays[r.dayOfWeek] : "???", r.isLocal ? "local" : "UTC");
+    return text;
+}
 
-// The text that StringBuffer-appending formatters produce for the record.
-std::string rfc822Of(const TimeRecord &r);
-std::string iso8601Of(const TimeRecord &r);
+// The texts the formatters append for the record.
+inline std::string rfc822Of(const TimeRecord &r) { StringBuffer sb; DateParser::formatRfc822Date(r, sb); return sb.getString(); }
+inline std::string iso8601Of(const TimeRecord &r) { StringBuffer sb; DateParser::formatIso8601Date(r, sb); return sb.getString(); }
+
+// Seconds between the record's fields and the clock's current fields of the same kind (local
+// wall-clock time or UTC).
+inline int64_t secondsFromNow(TimeRecord r) {
+    TimeRecord now;
+    if (r.isLocal) now.setNowLocal(); else now.setNowUtc();
+    r.isLocal = now.isLocal = false;  // compare the fields as they stand
+    return std::llabs(r.toInstant() - now.toInstant());
+}
 
 }  // namespace quorvel::test

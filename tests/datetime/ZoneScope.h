@@ -1,13 +1,17 @@
 #pragma once
+#include <cstdlib>
+#include <cstring>
 #include <string>
+
+#include "platform/SystemClock.h"
+#include "support/TestFiles.h"
 
 namespace quorvel::test {
 
 // Puts the test process into a time zone (TZ, then the zone rules read again) for the lifetime
-// of the scope, and back afterwards. The zone is an IANA name ("Europe/Berlin") or a POSIX
-// rule ("<-0030>0:30"). Windows' C runtime and clock take their zone from the system, so there
-// a scope is active only for the zone the system already has (under Wine, the host's TZ at
-// start), and the tests that need another zone skip.
+// of the scope, and back afterwards. The zone is an IANA name ("Europe/Berlin") or a POSIX rule
+// ("<-0030>0:30"). Windows' C runtime and clock take their zone from the system, so there a
+// scope is active only for the zone the system already has (under Wine, the host's TZ at start).
 class ZoneScope {
 public:
     explicit ZoneScope(const char *zone);
@@ -16,7 +20,6 @@ public:
     ZoneScope &operator=(const ZoneScope &) = delete;
 
     bool active() const { return m_active; }
-    // Why the zone could not be chosen.
     const std::string &whyNot() const { return m_whyNot; }
 
 private:
@@ -30,5 +33,55 @@ private:
 #define QUORVEL_IN_ZONE(zone)                                          \
     ::quorvel::test::ZoneScope zoneScope_(zone);                       \
     if (!zoneScope_.active()) GTEST_SKIP() << zoneScope_.whyNot()
+
+#ifdef _WIN32
+
+// Wine reports the host's zone as the system zone and hands its TZ on, which the C runtime would
+// read in its own syntax: TZ is taken away before any test runs and only remembered.
+inline const std::string &hostZone() {
+    static const std::string zone = [] {
+        const char *tz = std::getenv("TZ");
+        std::string taken = tz ? tz : "";
+        _putenv("TZ=");
+        SystemClock::reloadZoneRules();
+        return taken;
+    }();
+    return zone;
+}
+inline const bool kHostZoneTaken = (hostZone(), true);
+
+inline ZoneScope::ZoneScope(const char *zone) {
+    m_active = hostZone() == zone;
+    m_whyNot = std::string("cannot choose the zone ") + zone + ": the Windows clock and C runtime follow the system's zone (" +
+               (hostZone().empty() ? std::string("Wine's own") : "Wine's, from TZ=" + hostZone()) + ")";
+}
+
+inline ZoneScope::~ZoneScope() = default;
+
+#else
+
+inline ZoneScope::ZoneScope(const char *zone) {
+    // A named zone needs its rules installed (Debian: tzdata); a POSIX rule carries its own.
+    if (zone[0] != '<' && std::strpbrk(zone, "0123456789") == nullptr) {
+        const char *dir = std::getenv("TZDIR");
+        const std::string file = std::string(dir && *dir ? dir : "/usr/share/zoneinfo") + "/" + zone;
+        if (!fileExists(file)) {
+            m_whyNot = std::string("no zone rules for ") + zone + " (" + file + " is missing; install tzdata)";
+            return;
+        }
+    }
+    if (const char *previous = std::getenv("TZ")) m_hadZone = true, m_previous = previous;
+    setenv("TZ", zone, 1);
+    SystemClock::reloadZoneRules();
+    m_active = true;
+}
+
+inline ZoneScope::~ZoneScope() {
+    if (!m_active) return;
+    m_hadZone ? setenv("TZ", m_previous.c_str(), 1) : unsetenv("TZ");
+    SystemClock::reloadZoneRules();
+}
+
+#endif
 
 }  // namespace quorvel::test

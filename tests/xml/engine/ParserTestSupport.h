@@ -1,16 +1,13 @@
 #pragma once
-// Helpers for the parser tests: parse a text into a tree that frees itself, and write a tree
-// as a compact string (iteratively, so deep trees are fine):
-//   tag[name=value,...]{content}(child child ...)
-// "!{...}" marks CDATA content; "{}" an allocated but empty content; "()" an empty children
-// array. A null tree is "(null)".
+// Parses whose trees free themselves, and trees written as compact strings (iteratively, so
+// deep trees are fine): tag[name=value,...]{content}(child child ...). "!{...}" marks CDATA
+// content, "{}" an allocated but empty content, "()" an empty children array; "(null)" no tree.
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "foundation/StringBuffer.h"
 #include "support/RecordingLog.h"
-#include "xml/engine/AttributeSet.h"
 #include "xml/engine/ParseEngine.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
@@ -20,25 +17,15 @@ namespace quorvel::test {
 
 inline void appendNodeHead(const TreeNode &node, std::string &out) {
     out += node.getTag();
-    const int32_t n = node.getNumAttributes();
-    if (n > 0) {
-        out += '[';
-        StringBuffer name, value;
-        for (int32_t i = 0; i < n; ++i) {
-            node.getAttributePair(i, name, value);
-            if (i > 0) out += ',';
-            out.append(name.getString(), name.getSize());
-            out += '=';
-            out.append(value.getString(), value.getSize());
-        }
-        out += ']';
+    StringBuffer name, value;
+    for (int32_t i = 0; node.getAttributePair(i, name, value); ++i) {
+        out += i ? ',' : '[';
+        out.append(name.getString(), name.getSize()) += '=';
+        out.append(value.getString(), value.getSize());
     }
-    if (node.content().isAllocated()) {
-        if (node.getCdata()) out += '!';
-        out += '{';
-        out.append(node.getContent(), node.getContentSize());
-        out += '}';
-    }
+    if (node.getNumAttributes() > 0) out += ']';
+    if (node.content().isAllocated())
+        out += (node.getCdata() ? "!{" : "{") + std::string(node.getContent(), node.getContentSize()) + "}";
 }
 
 inline std::string dumpTree(const TreeNode *root) {
@@ -49,21 +36,16 @@ inline std::string dumpTree(const TreeNode *root) {
     out += '(';
     std::vector<std::pair<const TreeNode *, int32_t>> open{{root, 0}};
     while (!open.empty()) {
-        const TreeNode *node = open.back().first;
-        const int32_t next = open.back().second;
+        auto &[node, next] = open.back();
         if (next >= node->getNumChildren()) {
             out += ')';
             open.pop_back();
             continue;
         }
-        open.back().second = next + 1;
         if (next > 0) out += ' ';
-        const TreeNode *child = node->getChild(next);
+        const TreeNode *child = node->getChild(next++);
         appendNodeHead(*child, out);
-        if (child->hasChildrenArray()) {
-            out += '(';
-            open.emplace_back(child, 0);
-        }
+        if (child->hasChildrenArray()) out += '(', open.emplace_back(child, 0);
     }
     return out;
 }
@@ -71,10 +53,20 @@ inline std::string dumpTree(const TreeNode *root) {
 // The style sheets of a tree, each dumped, separated by " ".
 inline std::string dumpStyleSheets(const TreeInfo &info) {
     std::string out;
-    for (int32_t i = 0; i < info.styleSheets().getSize(); ++i) {
-        if (i > 0) out += ' ';
-        out += dumpTree(static_cast<const TreeNode *>(info.styleSheets().elementAt(i)));
-    }
+    for (int32_t i = 0; i < info.styleSheets().getSize(); ++i)
+        out += (i ? " " : "") + dumpTree(static_cast<const TreeNode *>(info.styleSheets().elementAt(i)));
+    return out;
+}
+
+// The tree, then every part of its prologue that is not empty.
+inline std::string dumpDocument(const TreeNode *root) {
+    std::string out = dumpTree(root);
+    if (!root) return out;
+    const TreeInfo &info = *root->treeInfo();
+    if (info.declaration()) out += " decl:" + dumpTree(info.declaration());
+    if (info.styleSheets().getSize()) out += " sheets:" + dumpStyleSheets(info);
+    if (*info.doctypeText()) out += " doctype:" + std::string(info.doctypeText());
+    if (*info.piText()) out += " pi:" + std::string(info.piText());
     return out;
 }
 
@@ -83,8 +75,7 @@ struct Parsed {
     explicit Parsed(const std::string &text, bool trim = true) {
         // Loaded by length so that a test can embed a zero byte.
         ParseEngine engine;
-        loaded = engine.loadBytes(text.data(), static_cast<uint32_t>(text.size()));
-        ok = loaded && parseXml(engine, &log, root, trim);
+        ok = engine.loadBytes(text.data(), static_cast<uint32_t>(text.size())) && parseXml(engine, &log, root, trim);
     }
     ~Parsed() { TreeNode::deleteTree(root); }
     Parsed(const Parsed &) = delete;
@@ -92,8 +83,9 @@ struct Parsed {
 
     std::string dump() const { return dumpTree(root); }
     const TreeInfo &info() const { return *root->treeInfo(); }
+    // The document, then the log when it is not empty.
+    std::string all() const { return dumpDocument(root) + (log.lines.empty() ? "" : " log:" + log.joined()); }
 
-    bool loaded = false;
     bool ok = false;
     TreeNode *root = nullptr;
     RecordingLog log;

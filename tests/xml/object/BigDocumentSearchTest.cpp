@@ -3,28 +3,13 @@
 // stay linear.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
 #include "XmlTestSupport.h"
-#include "xml/object/ClsXml.h"
+#include "foundation/StringBuffer.h"
 
-namespace quorvel {
+namespace quorvel::test {
 namespace {
 
-using namespace quorvel::test;
-
 std::string text(const XString &s) { return s.getUtf8(); }
-
-std::unique_ptr<ClsXml> loadGenerated(const std::string &xml) {
-    XString data;
-    EXPECT_TRUE(data.setFromUtf8N(xml.data(), static_cast<uint32_t>(xml.size())));
-    std::unique_ptr<ClsXml> doc = ClsXml::createNew();
-    EXPECT_TRUE(doc->LoadXml(data));
-    return doc;
-}
 
 TEST(BigDocumentSearch, MillionLevelsDeep) {
     constexpr int kDepth = 1000000;
@@ -33,37 +18,28 @@ TEST(BigDocumentSearch, MillionLevelsDeep) {
     for (int i = 1; i < kDepth; ++i) xml += "<d>";
     xml += "<leaf id=\"end\">bottom</leaf>";
     for (int i = 1; i < kDepth; ++i) xml += "</d>";
-    auto doc = loadGenerated(xml);
-    xml.clear();
-    xml.shrink_to_fit();
+    auto doc = load(xml);
+    xml = std::string();
 
     auto leaf = doc->SearchForTag(nullptr, x("leaf"));
-    ASSERT_TRUE(leaf);
-    XString out;
-    leaf->get_Content(out);
-    EXPECT_EQ(text(out), "bottom");
+    EXPECT_EQ(where(leaf.get()), "leaf=bottom");
     EXPECT_EQ(doc->SearchForTag(leaf.get(), x("leaf")), nullptr);
     EXPECT_EQ(leaf->SearchForTag(doc.get(), x("leaf")), nullptr);  // after above the scope
-
-    EXPECT_TRUE(doc->QuorvelPath(x("/A/leaf,id,e*|*"), out));
-    EXPECT_EQ(text(out), "bottom");
-    EXPECT_TRUE(doc->TagContent(x("leaf"), out));
-    EXPECT_EQ(text(out), "bottom");
+    XString out;
+    EXPECT_TRUE(doc->QuorvelPath(x("/A/leaf,id,e*|*"), out) && text(out) == "bottom");
+    EXPECT_TRUE(doc->TagContent(x("leaf"), out) && text(out) == "bottom");
     doc->AccumulateTagContent(x("leaf"), x(""), out);
     EXPECT_EQ(text(out), "bottom");
 
     auto walker = doc->GetSelf();
     ASSERT_TRUE(walker->QuorvelPath(x("/T/leaf|..|..|$"), out));
-    EXPECT_TRUE(walker->FirstChild()->FirstChild()->TagEquals(x("leaf")));
     EXPECT_FALSE(walker->QuorvelPath(x("/T/leaf|..|nope|$"), out));
-    EXPECT_TRUE(walker->FirstChild()->FirstChild()->TagEquals(x("leaf")));  // not moved
-
+    EXPECT_TRUE(walker->FirstChild()->FirstChild()->TagEquals(x("leaf")));  // moved once only
     walker->SortByTag(false);
     StringBuffer written;
     ASSERT_TRUE(doc->getXmlUtf8(written));
     // Indentation stops growing at 200 spaces.
-    const std::string capped = "\n" + std::string(200, ' ') + "<leaf id=\"end\">bottom</leaf>";
-    EXPECT_TRUE(written.contains(capped.c_str()));
+    EXPECT_TRUE(written.contains(("\n" + std::string(200, ' ') + "<leaf id=\"end\">bottom</leaf>").c_str()));
     EXPECT_FALSE(written.contains((std::string(201, ' ') + "<").c_str()));
 }
 
@@ -72,37 +48,25 @@ TEST(BigDocumentSearch, ThreeHundredThousandRecords) {
     std::string xml = "<records>";
     xml.reserve(kRecords * 32);
     for (int i = 0; i < kRecords; ++i) xml += "<r><k>" + std::to_string(i) + "</k></r>";
-    xml += "</records>";
-    auto doc = loadGenerated(xml);
-    xml.clear();
-    xml.shrink_to_fit();
+    auto doc = load(xml + "</records>");
+    xml = std::string();
 
     EXPECT_EQ(doc->NumChildrenHavingTag(x("r")), kRecords);
     // Every record waits in the parent queue before the first key is tested.
     auto last = doc->SearchForContent(nullptr, x("k"), x("299999"));
     ASSERT_TRUE(last);
     EXPECT_EQ(doc->SearchForContent(last.get(), x("k"), x("*")), nullptr);
-    auto next = doc->SearchForTag(doc->LastChild().get(), x("k"));
-    ASSERT_TRUE(next);
+    EXPECT_EQ(where(doc->SearchForTag(doc->LastChild().get(), x("k")).get()), "k=0");
     XString out;
-    next->get_Content(out);
-    EXPECT_EQ(text(out), "0");
+    EXPECT_FALSE(doc->QuorvelPath(x("/C/k,29999?|*"), out));  // '?' is no wildcard
+    EXPECT_TRUE(doc->QuorvelPath(x("r[299998]|k|*"), out) && text(out) == "299998");
+    EXPECT_TRUE(doc->QuorvelPath(x("/C/k,2999*9|..|$"), out) && doc->GetChildContent(x("k"), out) && text(out) == "29999");
 
-    EXPECT_TRUE(doc->QuorvelPath(x("/C/k,29999?|*"), out) == false);  // '?' is no wildcard
-    EXPECT_TRUE(doc->QuorvelPath(x("r[299998]|k|*"), out));
-    EXPECT_EQ(text(out), "299998");
-    EXPECT_TRUE(doc->QuorvelPath(x("/C/k,2999*9|..|$"), out));
-    EXPECT_TRUE(doc->GetChildContent(x("k"), out));
-    EXPECT_EQ(text(out), "29999");
-
-    auto record = doc->GetRoot();
-    ASSERT_TRUE(record->FirstChild2());
-    auto found = record->FindNextRecord(x("k"), x("2999?9"));
-    EXPECT_EQ(found, nullptr);
-    found = record->FindNextRecord(x("k"), x("29999*"));
+    auto record = doc->GetRoot()->FirstChild();
+    EXPECT_EQ(record->FindNextRecord(x("k"), x("2999?9")), nullptr);
+    auto found = record->FindNextRecord(x("k"), x("29999*"));
     ASSERT_TRUE(found);
-    EXPECT_TRUE(found->GetChildContent(x("k"), out));
-    EXPECT_EQ(text(out), "29999");
+    EXPECT_EQ(found->GetChildIntValue(x("k")), 29999);
 
     doc->GetRoot2();
     doc->SortRecordsByContentInt(x("k"), false);
@@ -110,8 +74,9 @@ TEST(BigDocumentSearch, ThreeHundredThousandRecords) {
     EXPECT_EQ(doc->LastChild()->GetChildIntValue(x("k")), 0);
     StringBuffer written;
     ASSERT_TRUE(doc->getXmlUtf8(written));
-    EXPECT_TRUE(written.beginsWith("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<records>\r\n    <r>\r\n        <k>299999</k>"));
+    EXPECT_TRUE(written.beginsWith("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<records>\r\n    <r>\r\n"
+                                   "        <k>299999</k>"));
 }
 
 }  // namespace
-}  // namespace quorvel
+}  // namespace quorvel::test

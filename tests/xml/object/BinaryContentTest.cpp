@@ -3,28 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "TransformSupport.h"
 #include "XmlTestSupport.h"
-#include "codecs/AesCrypt.h"
 #include "support/TestFiles.h"
 
 namespace quorvel::test {
 namespace {
 
-std::string encrypted(const std::string &bytes, const std::string &password) {
-    AesCrypt crypt;
-    LogNull log;
-    DataBuffer out;
-    crypt.setPasswordUtf8(password.data(), sizeOf(password), log);
-    crypt.encrypt(bytes.data(), sizeOf(bytes), out, log);
-    return bytesOf(out);
-}
-
 std::string rows(int n) {
     std::string s;
-    for (int i = 0; i < n; ++i) s += "<row n=\"" + std::to_string(i) + "\">" + std::to_string(i * 7919 % 10007) + "</row>\r\n";
+    for (int i = 0; i < n; ++i) s += "<row n=\"" + std::to_string(i) + "\">" + std::to_string(i * 7919 % 10007) + "</row>\n";
     return s;
 }
 
@@ -47,23 +36,18 @@ TEST(XmlBinaryContent, EveryFlagCombinationRoundTrips) {
             EXPECT_EQ(zip, xml.get_Cdata());
             EXPECT_TRUE(logHasLine(xml, "  SetBinaryContent:") && logHasLine(xml, "    Success."));
             // data -> deflate -> encrypt -> base64; no data gives an empty content.
-            std::string layered = data;
-            if (zip && !data.empty()) layered = deflated(layered);
-            if (encrypt) layered = encrypted(layered, password);
-            EXPECT_EQ(base64Of(layered), rawContent(xml));
+            const std::string zipped = zip && !data.empty() ? deflated(data) : data;
+            EXPECT_EQ(base64Of(encrypt ? encrypted(zipped, password) : zipped), rawContent(xml));
             EXPECT_EQ(data, binaryOf(xml, zip, encrypt, password));
             EXPECT_EQ(!data.empty(), logHasLine(xml, "  GetBinaryContent:"));
         }
     }
-}
-
-TEST(XmlBinaryContent, PartialUnpackingShowsEachLayer) {
+    // Partly unpacked, each layer shows; a wrong password is not an error but gives other bytes.
     const std::string data = rows(300);
     ClsXml xml;
     ASSERT_TRUE(xml.SetBinaryContent(bufferOf(data), true, true, x("pw")));
     EXPECT_EQ(encrypted(deflated(data), "pw"), binaryOf(xml, false, false, ""));
     EXPECT_EQ(deflated(data), binaryOf(xml, false, true, "pw"));
-    // A wrong password is not an error: other bytes come out.
     EXPECT_NE(deflated(data), binaryOf(xml, false, true, "Pw"));
     EXPECT_NE(data, binaryOf(xml, true, true, "Pw"));
     // Text that is not base64 yields what the decoder makes of it: here nothing.
@@ -80,10 +64,8 @@ TEST(XmlBinaryContent, FilesInAndOut) {
     EXPECT_NE(std::string::npos, lastError(xml).find("    path: " + in + "\r\n    zipFlag: 1\r\n    encryptFlag: 1\r\n"));
     EXPECT_TRUE(logHasLine(xml, "    NumBytes: " + std::to_string(data.size()) + "\r\n    Success."));
     EXPECT_EQ(base64Of(encrypted(deflated(data), "pw")), rawContent(xml));
-
     std::string written;
-    ASSERT_TRUE(xml.SaveBinaryContent(x(out.c_str()), true, true, x("pw")));
-    ASSERT_TRUE(readRawFile(out, written));
+    ASSERT_TRUE(xml.SaveBinaryContent(x(out.c_str()), true, true, x("pw")) && readRawFile(out, written));
     EXPECT_TRUE(written == data);
     // The unpacking ran as a call of its own; the log is the saving's.
     EXPECT_TRUE(logHasLine(xml, "  SaveBinaryContent:") && logHasLine(xml, "    Success."));
@@ -96,19 +78,12 @@ TEST(XmlBinaryContent, FilesInAndOut) {
     EXPECT_EQ(std::string::npos, lastError(xml).find("NumBytes"));
     EXPECT_EQ(std::string::npos, lastError(xml).find("Success."));
     EXPECT_FALSE(logHasLine(xml, "    Failed."));
-
     EXPECT_FALSE(xml.SaveBinaryContent(x((dir + "no/such/folder/out.bin").c_str()), false, false, XString()));
     EXPECT_TRUE(logHasLine(xml, "  SaveBinaryContent:") && logHasLine(xml, "    Failed."));
     // A node without content writes an empty file.
     ClsXml blank;
     ASSERT_TRUE(blank.SaveBinaryContent(x(out.c_str()), true, true, x("pw")) && readRawFile(out, written));
     EXPECT_EQ("", written);
-}
-
-std::string hex(const unsigned char *bytes, size_t n) {
-    std::string s;
-    for (size_t i = 0; i < n; ++i) s += "0123456789abcdef"[bytes[i] >> 4], s += "0123456789abcdef"[bytes[i] & 15];
-    return s;
 }
 
 bool run(const std::string &command) { return std::system((command + " 2>/dev/null").c_str()) == 0; }
@@ -121,18 +96,19 @@ TEST(XmlBinaryContent, OpensslDecryptsWhatTheNodeStores) {
 #endif
     if (!run("openssl version > /dev/null")) GTEST_SKIP() << "the openssl command is not available";
     const std::string dir = scratchDir("xml_binary_openssl"), data = noise(4000, 11);
+    std::string iv;
+    for (unsigned char b : AesCrypt::kFixedIv) iv += "0123456789abcdef"[b >> 4], iv += "0123456789abcdef"[b & 15];
     for (const std::string password : {"secret", "P\xc3\xa4ssw\xc3\xb6rd"}) {
         std::string digest, plain;
         ASSERT_TRUE(writeRawFile(dir + "password", password) &&
                     run("openssl dgst -md5 -r " + dir + "password > " + dir + "md5") && readRawFile(dir + "md5", digest));
-        const std::string decrypt = "openssl enc -d -aes-128-cbc -K " + digest.substr(0, 32) + " -iv " +
-                                    hex(AesCrypt::kFixedIv, AesCrypt::kBlockSize) + " -in " + dir + "c -out " + dir + "p";
+        const std::string decrypt = "openssl enc -d -aes-128-cbc -K " + digest.substr(0, 32) + " -iv " + iv + " -in " + dir +
+                                    "c -out " + dir + "p";
         ClsXml xml;
         xml.setContentUtf8(kBadUtf8.c_str());
         ASSERT_TRUE(xml.EncryptContent(x(password.c_str())));
         ASSERT_TRUE(writeRawFile(dir + "c", unbase64(rawContent(xml))) && run(decrypt) && readRawFile(dir + "p", plain));
         EXPECT_EQ(kBadUtf8, plain);
-
         ASSERT_TRUE(xml.SetBinaryContent(bufferOf(data), true, true, x(password.c_str())));
         ASSERT_TRUE(writeRawFile(dir + "c", unbase64(rawContent(xml))) && run(decrypt) && readRawFile(dir + "p", plain));
         EXPECT_TRUE(inflated(plain) == data);

@@ -6,48 +6,44 @@
 namespace quorvel::test {
 namespace {
 
-TEST(XmlNewChild, TagCleanUpAndContent) {
-    auto xml = loaded("<r/>");
-    auto child = xml->NewChild(x(" first name "), x("x"));
-    EXPECT_EQ(tagOf(*child), "first_name");
-    EXPECT_EQ(tagOf(*xml->NewChild(x("a<b"), x(""))), "ab");
-    EXPECT_TRUE(xml->GetChild(1)->get_Cdata() == false);
+TEST(XmlEdit, NewChildrenCleanTheirTagAndStartWithDefaultSwitches) {
+    auto xml = load("<r/>");
     xml->put_SortCaseInsensitive(true);
     xml->put_EmitXmlDecl(false);
-    auto fresh = xml->NewChild(x("c"), x(""));
-    EXPECT_FALSE(fresh->get_SortCaseInsensitive());  // new nodes come with default switches
-    EXPECT_TRUE(fresh->get_EmitXmlDecl());
+    EXPECT_EQ(tagOf(*xml->NewChild(x(" first name "), x("x"))), "first_name");
+    auto fresh = xml->NewChild(x("a<b"), x(""));
+    EXPECT_TRUE(tagOf(*fresh) == "ab" && !fresh->get_SortCaseInsensitive() && fresh->get_EmitXmlDecl());
     xml->NewChildInt2(x("n"), -5);
-    EXPECT_EQ(xmlOf(*xml), "<r>\r\n    <first_name>x</first_name>\r\n    <ab />\r\n    <c />\r\n    <n>-5</n>\r\n</r>\r\n");
+    // FindOrAddNewChild finds the first exact match, or creates one.
+    auto item = xml->FindOrAddNewChild(x("item"));
+    EXPECT_EQ(item->node(), xml->FindOrAddNewChild(x("item"))->node());
+    EXPECT_EQ(xmlOf(*xml),
+              "<r>\r\n    <first_name>x</first_name>\r\n    <ab />\r\n    <n>-5</n>\r\n    <item />\r\n</r>\r\n");
 }
 
-TEST(XmlNewChild, InsertPositions) {
-    struct Case {
-        bool before;
-        int index;
-        const char *order;
-    } cases[] = {
-        {true, 0, "N,a,b,c"}, {true, 1, "N,a,b,c"}, {true, 2, "a,N,b,c"}, {true, 3, "a,b,N,c"}, {true, 4, "a,b,c,N"},
-        {false, 1, "a,b,N,c"}, {false, 2, "a,b,c,N"}, {false, -5, "a,N,b,c"}, {false, 0, "a,N,b,c"},
+TEST(XmlEdit, InsertPositions) {
+    // Kinds: 'b' NewChildBefore, 'a' NewChildAfter, 'B' InsertChildTreeBefore, 'A' InsertChildTreeAfter.
+    const struct { char kind; int index; const char *order; } cases[] = {
+        {'b', 0, "N,a,b,c"}, {'b', 1, "N,a,b,c"},  {'b', 2, "a,N,b,c"}, {'b', 3, "a,b,N,c"}, {'b', 4, "a,b,c,N"},
+        {'a', 1, "a,b,N,c"}, {'a', 2, "a,b,c,N"},  {'a', -5, "a,N,b,c"}, {'a', 0, "a,N,b,c"},
+        {'B', 0, "N,a,b,c"}, {'B', 3, "a,b,c,N"},  {'B', -2, "N,a,b,c"}, {'A', -1, "a,N,b,c"}, {'A', 1, "a,b,N,c"},
+        {'A', 2, "a,b,c,N"},
     };
-    for (const Case &c : cases) {
-        auto xml = loaded("<r><a/><b/><c/></r>");
-        auto made = c.before ? xml->NewChildBefore(c.index, x("N"), x("")) : xml->NewChildAfter(c.index, x("N"), x(""));
-        ASSERT_TRUE(made);
-        EXPECT_EQ(childTags(*xml), c.order) << (c.before ? "before " : "after ") << c.index;
+    for (const auto &c : cases) {
+        auto xml = load("<r><a/><b/><c/></r>");
+        auto tree = load("<N/>");
+        switch (c.kind) {
+            case 'b': EXPECT_TRUE(xml->NewChildBefore(c.index, x("N"), x(""))); break;
+            case 'a': EXPECT_TRUE(xml->NewChildAfter(c.index, x("N"), x(""))); break;
+            case 'B': xml->InsertChildTreeBefore(c.index, tree.get()); break;
+            case 'A': xml->InsertChildTreeAfter(c.index, tree.get()); break;
+        }
+        EXPECT_EQ(childTags(*xml), c.order) << c.kind << " " << c.index;
     }
 }
 
-TEST(XmlNewChild, FindOrAddReturnsTheSameChild) {
-    auto xml = loaded("<r/>");
-    auto first = xml->FindOrAddNewChild(x("item"));
-    auto second = xml->FindOrAddNewChild(x("item"));
-    EXPECT_EQ(first->node(), second->node());
-    EXPECT_EQ(xml->get_NumChildren(), 1);
-}
-
-TEST(XmlContentEdits, ArithmeticAndChildUpdates) {
-    auto xml = loaded("<r>abc<count>7x</count></r>");
+TEST(XmlEdit, ContentArithmeticAndChildUpdates) {
+    auto xml = load("<r>abc<count>7x</count></r>");
     xml->AddToContent(-3);
     EXPECT_EQ(contentOf(*xml), "-3");
     xml->AddToChildContent(x("count"), 5);
@@ -63,10 +59,9 @@ TEST(XmlContentEdits, ArithmeticAndChildUpdates) {
     EXPECT_EQ(contentOf(*xml), "-2147483648");
 }
 
-TEST(XmlAttributes, AddUpdateAndArithmetic) {
-    auto xml = loaded("<r count=\"7x\"/>");
-    EXPECT_TRUE(xml->AddAttribute(x("x"), x("1")));
-    EXPECT_TRUE(xml->AddAttribute(x("x"), x("1")));
+TEST(XmlEdit, AttributesAddUpdateAndArithmetic) {
+    auto xml = load("<r count=\"7x\"/>");
+    EXPECT_TRUE(xml->AddAttribute(x("x"), x("1")) && xml->AddAttribute(x("x"), x("1")));
     EXPECT_TRUE(xml->UpdateAttribute(x("x"), x("2")));
     EXPECT_EQ(attributesOf(*xml), "count=7x;x=2;");
     xml->AddAttribute(x(" 2nd "), x("v"));
@@ -77,8 +72,7 @@ TEST(XmlAttributes, AddUpdateAndArithmetic) {
     EXPECT_EQ(attributesOf(*xml), "x=2;A2nd=v; id=v;count=12;fresh=5;");
     xml->AddOrUpdateAttribute(x("x"), x("3"));
     xml->AddOrUpdateAttributeI(x("y"), 9);
-    EXPECT_TRUE(xml->AddAttributeInt(x("z"), -1));
-    EXPECT_TRUE(xml->UpdateAttributeInt(x("A2nd"), 8));
+    EXPECT_TRUE(xml->AddAttributeInt(x("z"), -1) && xml->UpdateAttributeInt(x("A2nd"), 8));
     EXPECT_EQ(attributesOf(*xml), " id=v;count=12;fresh=5;x=3;y=9;z=-1;A2nd=8;");
     EXPECT_TRUE(xml->RemoveAttribute(x(" x ")));
     EXPECT_FALSE(xml->HasAttribute(x("x")));
@@ -86,51 +80,28 @@ TEST(XmlAttributes, AddUpdateAndArithmetic) {
     EXPECT_EQ(xml->get_NumAttributes(), 0);
 }
 
-TEST(XmlSubtrees, AddChildTreeMovesBetweenDocuments) {
-    auto doc = loaded("<doc><a/></doc>");
-    auto other = loaded("<other><moving><k/></moving></other>");
+TEST(XmlEdit, AddChildTreeMovesTheSubtree) {
+    auto doc = load("<doc><a/></doc>");
+    auto other = load("<other><moving><k/></moving></other>");
     auto moving = other->FirstChild();
-    EXPECT_FALSE(doc->AddChildTree(doc.get()));
-    EXPECT_FALSE(doc->AddChildTree(nullptr));
+    EXPECT_FALSE(doc->AddChildTree(doc.get()) || doc->AddChildTree(nullptr));
     EXPECT_TRUE(doc->AddChildTree(moving.get()));
     EXPECT_EQ(childTags(*doc), "a,moving");
     EXPECT_EQ(other->get_NumChildren(), 0);
     EXPECT_EQ(moving->get_TreeId(), doc->get_TreeId());
-
-    // An ancestor of this node: detached from its document, nothing attached.
-    auto deep = loaded("<top><mid><leaf/></mid></top>");
-    auto mid = deep->FirstChild();
-    auto leaf = mid->FirstChild();
+    // An ancestor of this node is detached from its document and nothing is attached.
+    auto deep = load("<top><mid><leaf/></mid></top>");
+    auto mid = deep->FirstChild(), leaf = mid->FirstChild();
     EXPECT_TRUE(leaf->AddChildTree(mid.get()));
-    EXPECT_EQ(deep->get_NumChildren(), 0);
-    EXPECT_EQ(leaf->get_NumChildren(), 0);
+    EXPECT_EQ(deep->get_NumChildren() + leaf->get_NumChildren(), 0);
     EXPECT_EQ(leaf->get_TreeId(), mid->get_TreeId());
     // The root of this document: nothing changes.
-    auto root = leaf->GetRoot();
-    EXPECT_TRUE(leaf->AddChildTree(root.get()));
+    EXPECT_TRUE(leaf->AddChildTree(leaf->GetRoot().get()));
     EXPECT_EQ(tagOf(*leaf->GetParent()), "mid");
 }
 
-TEST(XmlSubtrees, InsertChildTreePositions) {
-    struct Case {
-        bool before;
-        int index;
-        const char *order;
-    } cases[] = {{true, 0, "t,a,b,c"}, {true, 3, "a,b,c,t"}, {true, -2, "t,a,b,c"}, {false, -1, "a,t,b,c"},
-                 {false, 1, "a,b,t,c"}, {false, 2, "a,b,c,t"}};
-    for (const Case &c : cases) {
-        auto xml = loaded("<r><a/><b/><c/></r>");
-        auto t = loaded("<t/>");
-        if (c.before)
-            xml->InsertChildTreeBefore(c.index, t.get());
-        else
-            xml->InsertChildTreeAfter(c.index, t.get());
-        EXPECT_EQ(childTags(*xml), c.order) << (c.before ? "before " : "after ") << c.index;
-    }
-}
-
-TEST(XmlSubtrees, SwapsAndTheirRefusals) {
-    auto xml = loaded("<r><a k=\"1\">A<a1/></a><b>B</b></r>");
+TEST(XmlEdit, SwapsAndTheirRefusals) {
+    auto xml = load("<r><a k=\"1\">A<a1/></a><b>B</b></r>");
     auto a = xml->GetChild(0), b = xml->GetChild(1);
     EXPECT_TRUE(a->SwapNode(b.get()));
     EXPECT_EQ(xmlOf(*xml), "<r>\r\n    <b>B\r\n        <a1 />\r\n    </b>\r\n    <a k=\"1\">A</a>\r\n</r>\r\n");
@@ -138,13 +109,11 @@ TEST(XmlSubtrees, SwapsAndTheirRefusals) {
     EXPECT_TRUE(a->SwapTree(b.get()));
     EXPECT_EQ(xmlOf(*xml), "<r>\r\n    <a k=\"1\">A    </a>\r\n    <b>B\r\n        <a1 />\r\n    </b>\r\n</r>\r\n");
     EXPECT_TRUE(a->SwapNode(a.get()));
-    EXPECT_FALSE(xml->SwapTree(a.get()));  // a node and its own descendant
-    EXPECT_FALSE(a->SwapTree(xml.get()));
-    EXPECT_FALSE(a->SwapNode(nullptr));
+    EXPECT_FALSE(xml->SwapTree(a.get()) || a->SwapTree(xml.get()) || a->SwapNode(nullptr));  // own descendant, ancestor
 }
 
-TEST(XmlSubtrees, RemovingAndExtracting) {
-    auto xml = loaded("<r><item>1</item><x/><item>2</item><y>c</y><item>3</item></r>");
+TEST(XmlEdit, RemovingAndExtracting) {
+    auto xml = load("<r><item>1</item><x/><item>2</item><y>c</y><item>3</item></r>");
     auto held = xml->GetChild(2);
     xml->RemoveChild(x("item"));
     EXPECT_EQ(childTags(*xml), "x,y");
@@ -154,58 +123,41 @@ TEST(XmlSubtrees, RemovingAndExtracting) {
     xml->RemoveChildByIndex(5);
     EXPECT_EQ(childTags(*xml), "x");
 
-    auto doc = loaded("<r><a/><b/><c/></r>");
+    auto doc = load("<r><a/><b/><c/></r>");
     EXPECT_EQ(doc->ExtractChildByIndex(3), nullptr);
     auto b = doc->ExtractChildByIndex(1);
-    ASSERT_TRUE(b);
-    EXPECT_EQ(tagOf(*b), "b");
-    EXPECT_EQ(b->GetParent(), nullptr);
-    EXPECT_EQ(childTags(*doc), "a,c");
+    EXPECT_TRUE(tagOf(*b) == "b" && b->GetParent() == nullptr);
     auto c = doc->GetChild(1);
     c->RemoveFromTree();
     EXPECT_EQ(childTags(*doc), "a");
     EXPECT_EQ(tagOf(*c->GetRoot()), "c");
     doc->RemoveAllChildren();
     EXPECT_EQ(doc->get_NumChildren(), 0);
-}
 
-TEST(XmlSubtrees, ExtractChildByName) {
-    auto xml = loaded("<r><x id=\"1\"/><y><x id=\"22\"/></y><x/></r>");
-    auto first = xml->ExtractChildByName(x(" x "), x(""), x("ignored"));
-    ASSERT_TRUE(first);
-    EXPECT_EQ(attributesOf(*first), "id=1;");
-    auto nested = xml->ExtractChildByName(x("x"), x(" id "), x("2*"));  // searched in level order
-    ASSERT_TRUE(nested);
-    EXPECT_EQ(attributesOf(*nested), "id=22;");
-    EXPECT_EQ(xml->ExtractChildByName(x("x"), x("id"), x("*")), nullptr);
-    EXPECT_EQ(childTags(*xml), "y,x");
+    auto named = load("<r><x id=\"1\"/><y><x id=\"22\"/></y><x/></r>");
+    EXPECT_EQ(attributesOf(*named->ExtractChildByName(x(" x "), x(""), x("ignored"))), "id=1;");
+    EXPECT_EQ(attributesOf(*named->ExtractChildByName(x("x"), x(" id "), x("2*"))), "id=22;");  // in level order
+    EXPECT_EQ(named->ExtractChildByName(x("x"), x("id"), x("*")), nullptr);
+    EXPECT_EQ(childTags(*named), "y,x");
     // The search starts with the node itself: an "x" extracts itself from its document.
-    auto self = xml->LastChild();
+    auto self = named->LastChild();
     self->AddAttribute(x("id"), x("7"));
-    auto same = self->ExtractChildByName(x("x"), x("id"), x("*"));
-    ASSERT_TRUE(same);
-    EXPECT_EQ(same->node(), self->node());
-    EXPECT_EQ(childTags(*xml), "y");
+    EXPECT_EQ(self->ExtractChildByName(x("x"), x("id"), x("*"))->node(), self->node());
+    EXPECT_EQ(childTags(*named), "y");
 }
 
-TEST(XmlStyleSheet, AddedOnlyForACompleteInstruction) {
-    struct Case {
-        const char *text;
-        bool added;
-    } cases[] = {
-        {"<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>", true},
-        {"junk before <?XML-STYLESHEET href='t.xsl'?>", true},
-        {"xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>", false},
-        {"no markup at all", false},
+TEST(XmlEdit, StyleSheetAddedOnlyForACompleteInstruction) {
+    const struct { const char *text, *prologue; } cases[] = {
+        {"<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>", "<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\" ?>\r\n"},
+        {"junk before <?XML-STYLESHEET href='t.xsl'?>", "<?xml-stylesheet href=\"t.xsl\" ?>\r\n"},
+        {"xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>", ""},
+        {"no markup at all", ""},
     };
-    for (const Case &c : cases) {
-        auto xml = loaded("<r/>");
+    for (const auto &c : cases) {
+        auto xml = load("<r/>");
         xml->AddStyleSheet(x(c.text));
-        EXPECT_EQ(xmlOf(*xml).find("<?xml-stylesheet") == 0, c.added) << c.text;
+        EXPECT_EQ(xmlOf(*xml), std::string(c.prologue) + "<r />\r\n") << c.text;
     }
-    auto xml = loaded("<r/>");
-    xml->AddStyleSheet(x("<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>"));
-    EXPECT_EQ(xmlOf(*xml), "<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\" ?>\r\n<r />\r\n");
 }
 
 }  // namespace

@@ -2,17 +2,10 @@
 // object, and indexes too large for an int.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-
-#include "foundation/XString.h"
 #include "XmlTestSupport.h"
-#include "xml/object/ClsXml.h"
 
-namespace quorvel {
+namespace quorvel::test {
 namespace {
-
-using namespace quorvel::test;
 
 const char *kShop =
     "<shop id=\"s\">top"
@@ -23,120 +16,58 @@ const char *kShop =
     "<x note=\"a,b\">xc</x>"
     "</shop>";
 
-struct PathCase {
-    const char *path;
-    bool ok;
-    const char *out;
-};
-
-void expectPaths(ClsXml &xml, const PathCase *begin, const PathCase *end) {
-    std::string home = tagOf(xml);
-    int treeId = xml.get_TreeId();
-    for (const PathCase *c = begin; c != end; ++c) {
+// Each path with the text it returns, or null where it fails; none of them moves the object.
+void expectPaths(ClsXml &xml, std::initializer_list<std::pair<const char *, const char *>> cases) {
+    const std::string home = tagOf(xml);
+    for (const auto &[path, result] : cases) {
         XString out;
         out.setFromUtf8("stale");
-        EXPECT_EQ(xml.QuorvelPath(x(c->path), out), c->ok) << c->path;
-        EXPECT_STREQ(out.getUtf8(), c->ok ? c->out : "") << c->path;
-        EXPECT_EQ(tagOf(xml), home) << c->path << " moved the object";
-        EXPECT_EQ(xml.get_TreeId(), treeId);
+        EXPECT_EQ(xml.QuorvelPath(x(path), out), result != nullptr) << path;
+        EXPECT_STREQ(out.getUtf8(), result ? result : "") << path;
+        EXPECT_EQ(tagOf(xml), home) << path << " moved the object";
     }
 }
 
 TEST(PathCommand, StepFormsAndReturnCommands) {
     auto doc = load(kShop);
-    const PathCase cases[] = {
-        // return commands alone
-        {"*", true, "top"},
-        {"", true, ""},
-        {"(id)", true, "s"},
-        {"(id", true, "s"},  // no ')' : the name runs to the end
-        {"(nope)", false, ""},
-        {"q", false, ""},
-        {"|*", true, "top"},  // an empty step does not move
-        {"book||(id)", true, "b0"},
-        {"book|", true, ""},
-        {"x|*ignored", true, "xc"},
-        {"x|q", false, ""},
-        // parent
-        {"..|*", false, ""},
-        {"book|title|..|..|*", true, "top"},
-        // child by tag, exact and untrimmed
-        {"x|*", true, "xc"},
-        {" x|*", false, ""},
-        {"X|*", false, ""},
-        {"nope|*", false, ""},
-        // index steps
-        {"book[1]|title|*", true, "T1"},
-        {" book [1]|title|*", true, "T1"},
-        {"book[ +1]|title|*", true, "T1"},
-        {"book[1x|title|*", true, "T1"},  // no ']' needed, the rest is ignored
-        {"book[2]|*", false, ""},
-        {"book[-1]|*", false, ""},
-        {"book[]|*", false, ""},  // no number: the whole step is the tag
-        {"[0]|(id)", true, "b0"},
-        {"[7]|*", true, "xc"},
-        {"[8]|*", false, ""},
-        {"[-1]|*", false, ""},
-        {"[\t\n-0]|(id)", true, "b0"},
-        {"[0001]|(id)", true, "b1"},
+    expectPaths(*doc, {
+        // return commands; an empty step does not move, ")" may be missing, the rest of "*" is ignored
+        {"*", "top"}, {"", ""}, {"(id)", "s"}, {"(id", "s"}, {"(nope)", nullptr}, {"q", nullptr}, {"|*", "top"},
+        {"book||(id)", "b0"}, {"book|", ""}, {"x|*ignored", "xc"}, {"x|q", nullptr},
+        // parent; a child by its exact, untrimmed tag
+        {"..|*", nullptr}, {"book|title|..|..|*", "top"}, {"x|*", "xc"}, {" x|*", nullptr}, {"X|*", nullptr},
+        // indexes: the name is trimmed, "%d" reads the number, no ']' is needed
+        {"book[1]|title|*", "T1"}, {" book [1]|title|*", "T1"}, {"book[ +1]|title|*", "T1"}, {"book[1x|title|*", "T1"},
+        {"book[2]|*", nullptr}, {"book[-1]|*", nullptr}, {"book[]|*", nullptr},  // no number: the step is the tag
+        {"[0]|(id)", "b0"}, {"[7]|*", "xc"}, {"[8]|*", nullptr}, {"[-1]|*", nullptr}, {"[\t\n-0]|(id)", "b0"},
+        {"[0001]|(id)", "b1"},
         // content steps
-        {"color{red}|*", true, "red"},
-        {"{red}|*", true, "red"},
-        {"{blue}|*", true, "blue"},
-        {"book{}|(id)", true, "b0"},
-        {"color{red|*", false, ""},
-        {"color{re}|*", false, ""},
-        {"colour{red}|*", false, ""},
-        {"}color{red|*", false, ""},
+        {"color{red}|*", "red"}, {"{red}|*", "red"}, {"{blue}|*", "blue"}, {"book{}|(id)", "b0"},
+        {"color{red|*", nullptr}, {"color{re}|*", nullptr}, {"colour{red}|*", nullptr}, {"}color{red|*", nullptr},
         // subtree searches, the cursor included
-        {"/T/price|*", true, "15"},
-        {"/T/price|..|(id)", true, "b1"},
-        {"/T/shop|(id)", true, "s"},
-        {"/T/nope|*", false, ""},
-        {"/T/ price|*", false, ""},
-        {"/T/title|..|..|..|*", false, ""},
-        {"/C/item,A*|(sku)", true, "A1"},
-        {"/C/item,*an*|(id)", true, "7"},
-        {"/C/item|(sku)", true, "E0"},  // no pattern: the first item with empty content
-        {"/C/item,|(sku)", true, "E0"},
-        {"/C/item,Cherry|*", false, ""},
-        {"/A/item,id,7|*", true, "Banana"},
-        {"/A/item,sku,B*|*", true, "Banana"},
-        {"/A/x,note,a,b|*", true, "xc"},  // the pattern keeps its commas
-        {"/A/item,id|*", false, ""},
-        {"/A/item,id,8|*", false, ""},
-    };
-    expectPaths(*doc, std::begin(cases), std::end(cases));
+        {"/T/price|*", "15"}, {"/T/price|..|(id)", "b1"}, {"/T/shop|(id)", "s"}, {"/T/nope|*", nullptr},
+        {"/T/ price|*", nullptr}, {"/T/title|..|..|..|*", nullptr},
+        {"/C/item,A*|(sku)", "A1"}, {"/C/item,*an*|(id)", "7"}, {"/C/item,Cherry|*", nullptr},
+        {"/C/item|(sku)", "E0"}, {"/C/item,|(sku)", "E0"},  // no pattern: the first item with empty content
+        {"/A/item,id,7|*", "Banana"}, {"/A/item,sku,B*|*", "Banana"}, {"/A/item,id|*", nullptr}, {"/A/item,id,8|*", nullptr},
+        {"/A/x,note,a,b|*", "xc"},  // the pattern keeps its commas
+    });
 }
 
 TEST(PathCommand, DollarMovesOnlyAfterAWholeWalk) {
     auto doc = load(kShop);
-    XString out;
-    out.setFromUtf8("stale");
-    ASSERT_TRUE(doc->QuorvelPath(x("$"), out));
-    EXPECT_TRUE(out.isEmpty());
-    EXPECT_EQ(tagOf(*doc), "shop");
-
     // The first two steps succeed, the third fails: nothing moves.
-    EXPECT_FALSE(doc->QuorvelPath(x("book[1]|title|nope|$"), out));
-    EXPECT_FALSE(doc->QuorvelPath(x("book[1]|title|$x|"), out));
-    EXPECT_FALSE(doc->QuorvelPath(x("x|q$"), out));
-    EXPECT_EQ(tagOf(*doc), "shop");
-
+    expectPaths(*doc, {{"$", ""}, {"book[1]|title|nope|$", nullptr}, {"book[1]|title|$x|", nullptr}, {"x|q$", nullptr}});
     auto obj = doc->GetSelf();
+    XString out;
     ASSERT_TRUE(obj->QuorvelPath(x("/T/price|..|$"), out));
-    EXPECT_TRUE(obj->TagEquals(x("book")));
-    EXPECT_TRUE(obj->HasAttrWithValue(x("id"), x("b1")));
-    ASSERT_TRUE(obj->QuorvelPath(x("price|$"), out));
+    EXPECT_TRUE(obj->TagEquals(x("book")) && obj->HasAttrWithValue(x("id"), x("b1")));
     // Standing on a price, the search finds the node itself and ".." is its parent.
-    ASSERT_TRUE(obj->QuorvelPath(x("/T/price|..|$"), out));
+    ASSERT_TRUE(obj->QuorvelPath(x("price|$"), out) && obj->QuorvelPath(x("/T/price|..|$"), out));
     EXPECT_TRUE(obj->HasAttrWithValue(x("id"), x("b1")));
-
     obj->CopyRef(doc.get());
     ASSERT_TRUE(obj->QuorvelPath(x("color{red}|$trailing"), out));
-    EXPECT_EQ(tagOf(*obj), "color");
-    obj->get_Content(out);
-    EXPECT_STREQ(out.getUtf8(), "red");
+    EXPECT_EQ(where(obj.get()), "color=red");
     ASSERT_TRUE(obj->QuorvelPath(x("..|{Banana}|$"), out));
     EXPECT_TRUE(obj->HasAttrWithValue(x("id"), x("7")));
     EXPECT_EQ(tagOf(*doc), "shop");
@@ -145,24 +76,15 @@ TEST(PathCommand, DollarMovesOnlyAfterAWholeWalk) {
 // An index out of the int range fails the step; it must not wrap onto a real child.
 TEST(PathCommand, IndexesBeyondIntFail) {
     auto doc = load("<r><c>zero</c><c>one</c><c>two</c></r>");
-    const PathCase cases[] = {
-        {"[1]|*", true, "one"},
-        {"c[2]|*", true, "two"},
-        {"[000000000000000000000000002]|*", true, "two"},
-        {"[2147483647]|*", false, ""},
-        {"[2147483648]|*", false, ""},
-        {"[4294967296]|*", false, ""},  // 2^32 would wrap to 0
-        {"[4294967297]|*", false, ""},  // and this to 1
-        {"c[4294967298]|*", false, ""},
-        {"[18446744073709551617]|*", false, ""},  // 2^64 + 1
-        {"[99999999999999999999999999999999999999]|*", false, ""},
-        {"[-2147483648]|*", false, ""},
-        {"[-2147483649]|*", false, ""},
-        {"[-4294967296]|*", false, ""},
-        {"[-4294967295]|*", false, ""},  // would wrap to 1
-    };
-    expectPaths(*doc, std::begin(cases), std::end(cases));
+    expectPaths(*doc, {
+        {"[1]|*", "one"}, {"c[2]|*", "two"}, {"[000000000000000000000000002]|*", "two"},
+        {"[2147483647]|*", nullptr}, {"[2147483648]|*", nullptr},
+        {"[4294967296]|*", nullptr}, {"[4294967297]|*", nullptr}, {"c[4294967298]|*", nullptr},  // 2^32 + 0, 1, 2
+        {"[18446744073709551617]|*", nullptr}, {"[99999999999999999999999999999999999999]|*", nullptr},
+        {"[-2147483648]|*", nullptr}, {"[-2147483649]|*", nullptr}, {"[-4294967296]|*", nullptr},
+        {"[-4294967295]|*", nullptr},  // would wrap to 1
+    });
 }
 
 }  // namespace
-}  // namespace quorvel
+}  // namespace quorvel::test

@@ -18,7 +18,7 @@ namespace {
 
 class SharingRun {
 public:
-    explicit SharingRun(uint32_t seed) : m_rng(seed) { m_objects.push_back(loaded("<r><a><a1/><a2/></a><b/></r>")); }
+    explicit SharingRun(uint32_t seed) : m_rng(seed) { m_objects.push_back(load("<r><a><a1/><a2/></a><b/></r>")); }
 
     void step() {
         ClsXml &one = pickObject();

@@ -1,7 +1,11 @@
 #pragma once
 // Helpers for the tests of packed content: raw content bytes, the packed layers and the log.
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "XmlTestSupport.h"
+#include "codecs/AesCrypt.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/DeflateCodec.h"
 #include "foundation/LogNull.h"
@@ -13,7 +17,13 @@ namespace quorvel::test {
 
 inline uint32_t sizeOf(const std::string &s) { return static_cast<uint32_t>(s.size()); }
 
-// The content bytes exactly as the node holds them (valid UTF-8 or not).
+// A new object whose root holds exactly these content bytes (valid UTF-8 or not).
+inline std::unique_ptr<ClsXml> withContent(const std::string &bytes) {
+    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
+    xml->setContentUtf8(bytes.c_str());
+    return xml;
+}
+
 inline std::string rawContent(ClsXml &xml) {
     StringBuffer sb;
     xml.getContentUtf8(sb);
@@ -28,6 +38,13 @@ inline std::string lastError(ClsXml &xml) {
 
 inline bool logHasLine(ClsXml &xml, const std::string &line) {
     return lastError(xml).find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+// One packing or unpacking call, whatever its arguments.
+using Step = std::function<bool(ClsXml &)>;
+
+inline Step keyed(bool (ClsXml::*method)(const XString &), const char *password) {
+    return [method, password](ClsXml &xml) { return (xml.*method)(x(password)); };
 }
 
 inline std::string base64Of(const std::string &bytes) {
@@ -53,6 +70,15 @@ inline std::string inflated(const std::string &bytes) {
     DataBuffer out;
     LogNull log;
     DeflateCodec::inflateFromSource(bytes.data(), sizeOf(bytes), out, log);
+    return bytesOf(out);
+}
+
+inline std::string encrypted(const std::string &bytes, const std::string &password) {
+    AesCrypt crypt;
+    LogNull log;
+    DataBuffer out;
+    crypt.setPasswordUtf8(password.data(), sizeOf(password), log);
+    crypt.encrypt(bytes.data(), sizeOf(bytes), out, log);
     return bytesOf(out);
 }
 

@@ -28,14 +28,20 @@ inline std::string contentOf(ClsXml &xml) {
     return content.getUtf8();
 }
 
-// The subtree without declaration, one line per element as the serializer writes it.
-inline std::string xmlOf(ClsXml &xml) {
-    bool emit = xml.get_EmitXmlDecl();
-    xml.put_EmitXmlDecl(false);
+// The whole text GetXml gives, declaration included.
+inline std::string documentOf(ClsXml &xml) {
     XString out;
     xml.GetXml(out);
-    xml.put_EmitXmlDecl(emit);
     return out.getUtf8();
+}
+
+// The subtree without declaration, one line per element as the serializer writes it.
+inline std::string xmlOf(ClsXml &xml) {
+    const bool emit = xml.get_EmitXmlDecl();
+    xml.put_EmitXmlDecl(false);
+    std::string out = documentOf(xml);
+    xml.put_EmitXmlDecl(emit);
+    return out;
 }
 
 // Tags of the children, in order, joined by ",".
@@ -57,30 +63,15 @@ inline std::string attributesOf(ClsXml &xml) {
     return out;
 }
 
-// The whole text GetXml gives, declaration included.
-inline std::string documentOf(ClsXml &xml) {
-    XString out;
-    xml.GetXml(out);
-    return out.getUtf8();
-}
-
 // "tag=content" of the object's node, or "none".
-inline std::string where(ClsXml *xml) {
-    if (!xml) return "none";
-    return tagOf(*xml) + "=" + contentOf(*xml);
-}
+inline std::string where(ClsXml *xml) { return xml ? tagOf(*xml) + "=" + contentOf(*xml) : "none"; }
 
 // A new object holding the text, which must load.
-inline std::unique_ptr<ClsXml> load(const char *text) {
+inline std::unique_ptr<ClsXml> load(const std::string &text) {
     std::unique_ptr<ClsXml> xml = ClsXml::createNew();
-    EXPECT_TRUE(xml->LoadXml(x(text)));
-    return xml;
-}
-
-// A new object holding the text; null when it does not load.
-inline std::unique_ptr<ClsXml> loaded(const char *text) {
-    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
-    if (xml && !xml->LoadXml(x(text))) xml.reset();
+    XString data;
+    data.setFromUtf8N(text.data(), static_cast<uint32_t>(text.size()));
+    EXPECT_TRUE(xml->LoadXml(data)) << text.substr(0, 200);
     return xml;
 }
 

@@ -1,0 +1,186 @@
+// The lenient parser, one table per concern. Each row gives the text and what it parses to (the
+// tree, then the prologue parts and the log, see Parsed::all) with trimming on, and with
+// trimming off where that differs. Well-formed documents are also read against an independent
+// reader in XmllintAgreementTest and written back in RoundTripTest.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ParserTestSupport.h"
+#include "SerializerTestTrees.h"
+
+namespace quorvel::test {
+namespace {
+
+struct ParseCase {
+    std::string xml;
+    std::string trimOn;
+    const char *trimOff = nullptr;  // null: as with trimming on
+};
+
+void expectParses(std::initializer_list<ParseCase> cases) {
+    for (const ParseCase &c : cases) {
+        Parsed on(c.xml, true), off(c.xml, false);
+        EXPECT_TRUE(on.ok && off.ok) << c.xml;
+        EXPECT_EQ(on.all(), c.trimOn) << c.xml;
+        EXPECT_EQ(off.all(), c.trimOff ? c.trimOff : c.trimOn) << c.xml << " (trim off)";
+    }
+}
+
+TEST(Parser, TextPieces) {
+    expectParses({
+        {"<a>  x  </a>", "a{x}", "a{  x  }"}, {"<a> \t\r\n </a>", "a", "a{ \t\r\n }"}, {"<a></a>", "a"},
+        // Text around children is joined by one space; whitespace between children never survives.
+        {"<a>one<b/>two</a>", "a{one two}(b)"},
+        {"<a> one <b/> two </a>", "a{one two}(b)", "a{one   two}(b)"},
+        {"<a>\n  <b>x</b>\n  <c/>\n</a>", "a(b{x} c)"},
+        {"<a> <b/> ", "a(b)"},  // also when the element is closed by the end of the text
+        {"<a>x<!-- c -->y</a>", "a{x y}"}, {"<a>x< b>y</b></a>", "a{x}(b{y})"},
+        {"<a>\v x \f</a>", "a{\v x \f}"},  // white space is space, tab, CR and LF only
+        {"<a<b><x:y-z.1!/><abcdefghijklmnopq/></a<b>",
+         "ab(x:y-z.1! abcdefghijklmnopq) log:error: Error in closing tag\ndata: error_tag=ab\n"},
+    });
+}
+
+TEST(Parser, CdataSections) {
+    expectParses({
+        {"<a><![CDATA[x < y & z &amp;]]></a>", "a!{x < y & z &amp;}"},
+        {"<a>p<![CDATA[q]]></a>", "a!{pq}"}, {"<a>x<b/><![CDATA[y]]></a>", "a!{xy}(b)"},
+        {"<a><![CDATA[x]]>dropped<b/></a>", "a!{x}(b)"}, {"<a><![CDATA[x]]> \n <![CDATA[y]]></a>", "a!{xy}"},
+        {"<a>  <![CDATA[ x ]]></a>", "a!{ x }"}, {"<a><![CDATA[]]></a>", "a!{}"}, {"<a><![CDATA[abc", "a!{abc}"},
+        {"<a><![cdata[x]]></a>", "a"},  // the marker is case-sensitive
+    });
+}
+
+TEST(Parser, EntitiesInContent) {
+    expectParses({
+        {"<a>&lt;&#65;&#x42;&amp;&gt;&quot;&apos;</a>", "a{<&#65;&#x42;&>\"'}"},
+        {"<a>&amp;lt; &amp;amp;</a>", "a{&lt; &amp;}"},  // one pass, not rescanned
+        {"<a>&nbsp; & &lt &;</a>", "a{&nbsp; & &lt &;}"},
+        {"<a>&amp;amp;<b/>&amp;</a>", "a{&amp; &}(b)"},  // only the new piece is decoded
+        {"<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]><n>&e;</n>",
+         "n{&e;} doctype:<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]>\n"},
+    });
+}
+
+TEST(Parser, RootsAndTheEndOfTheText) {
+    expectParses({
+        {"hello <r>x</r> bye", "r{x}"}, {"<a>1</a> junk <b>2</b> tail", "b{2}"},
+        {"<r1/><r2><c>x</c>", "r1"}, {"<r1/><r2></r2", "r1"}, {"<a><b>text", "a(b{text})"}, {"<a><bcd", "a"},
+        {"</x><a><b></c></a>", "a(b)"}, {"<>x</>", "{x}"}, {"<a>< /b></a>", "a([b=])"},
+        {std::string("<a>x\0<b/></a>", 13), "a{x}"},
+        {"", "(null)"}, {"  just text", "(null)"}, {"<?pi x?>", "(null)"}, {"<", "(null)"},
+    });
+}
+
+TEST(Parser, Attributes) {
+    expectParses({
+        {"<a x='say \"hi\"' y=\"it's\"/>", "a[x=say \"hi\",y=it's]"},
+        {"<a x = \"1\"\n\ty\t=\t'2' />", "a[x=1,y=2]"},
+        {"<a checked x=\"\" y/>", "a[checked=,x=,y=]"},
+        {"<a x=\"1\" x=\"2\" x='3'/>", "a[x=1,x=2,x=3]"},
+        {"<a 1x=\"v\" -y=\"w\" .z=''/>", "a[A1x=v,A-y=w,A.z=]"},
+        {"<a x\"y='1' b<c=\"2\" 'q'=\"3\"/>", "a[xy=1,bc=2,q=3]"},
+        {"<a da#ta=\"1\" :n_s.k!=\"2\"/>", "a[data=1,:n_s.k!=2]"},
+        // An unquoted value runs to the next quote of either kind, across markup.
+        {"<a x=1 y=\"2\">", "a[x=1 y=,A2=]"},
+        {"<a x=1>text</a><b c=\"d\"/>", "a[x=1>text</a><b c=,d=]"},
+        {"<a x=abc", "a[x=abc]"}, {"<a x=\"abc", "a[x=abc]"},
+        {"<a x=\"&lt;&amp;lt;&quot;&apos;&gt;&#65;&nbsp;\"/>", "a[x=<&lt;\"'>&#65;&nbsp;]"},
+        {"<a x=\" > \n \"/>", "a[x= > \n ]"},
+        {"<r><a/ x=\"1\"><b/></r>", "r(a[x=1] b)"}, {"<r><a x/y><b/></a></r>", "r(a[x=,y=] b)"},
+    });
+}
+
+TEST(Parser, LogMessages) {
+    expectParses({
+        {"<a><b></b<c/></a>", "a(b c) log:error: Error in closing tag\ndata: error_tag=b\n"},
+        {"</x<a/>", "a log:error: Error in closing tag\n"},
+        {"<abcdefghijklmnopqrstuvwxyz></a<b/>",
+         "b log:error: Error in closing tag\ndata: error_tag=abcdefghijklmnopqrstuvwxyz\n"},
+        {"<!DOCTYPE x [<!ENTITY a \"b\">", "(null) log:error: Failed to parse DTD\n"},
+        {"<a>x<!-- never <b/>", "a{x} log:error: Unclosed comment\n"},
+        {"<!-- <a/>", "(null) log:error: Unclosed comment\n"},
+        {"<a><b></c></d>", "a(b)"},  // names of close tags are never compared
+    });
+    // Without a log the messages are discarded.
+    TreeNode *root = nullptr;
+    ASSERT_TRUE(parseXmlText("<a><b></b<c/><!-- x", nullptr, root, true));
+    EXPECT_EQ(dumpTree(root), "a(b c)");
+    TreeNode::deleteTree(root);
+}
+
+TEST(Parser, CommentsDoctypeAndInstructions) {
+    expectParses({
+        {"<!-- a --><a><!--b-->x<!-- <c/> --><!---->y</a><!-- d -->", "a{x y}"},
+        {"<!ELEMENT x (#PCDATA)><a/>", "a"},
+        {"<!doctype a><a><!DOCTYPE b>t</a>", "a{t} doctype:<!doctype a>\n<!DOCTYPE b>\n"},
+        {"<?php echo 1; ?><a><?two x?>t<?three?></a>", "a{t} pi:<?php echo 1; ?>\n<?two x?>\n<?three?>\n"},
+        {"<?xml?><?xml\tversion=\"1.0\"?><? xml v?><a/>", "a pi:<?xml?>\n<?xml\tversion=\"1.0\"?>\n<? xml v?>\n"},
+        {"<?pi a>b?><a/>", "a pi:<?pi a>b?>\n"},
+        {"<a><?pi x", "a{pi x} pi:<?\n"},  // an unclosed instruction leaves its text to the element
+    });
+}
+
+TEST(Parser, DeclarationAndStyleSheets) {
+    expectParses({
+        {"<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n<r/>",
+         "r decl:xml[version=1.0,encoding=utf-8,standalone=yes]"},
+        {"<?XML version='1.0' encoding=utf-8 ?><r/>", "r decl:XML[version=1.0,encoding=utf-8]"},
+        {"<?xml version=\"1.0\"?><?xml version=\"2.0\"?><r/>", "r decl:xml[version=2.0]"},
+        {"<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?><r/>", "r sheets:xml-stylesheet[type=text/xsl,href=s.xsl]"},
+        {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a.css\"?><?XML-STYLESHEET href='b.css'/?><r/>",
+         "r decl:xml[version=1.0] sheets:xml-stylesheet[href=a.css] XML-STYLESHEET[href=b.css]"},
+        {"<?xml-stylesheet href=\"a?b&amp;c&lt;\"?><r/>", "r sheets:xml-stylesheet[href=a?b&c<]"},
+        {"<?xml version=\"1\n0\"?><r/>", "r decl:xml[version=1,A0=]"},
+        {"<?xml standalone?><r/>", "r decl:xml[standalone=]"},
+        // Declaration and style sheets go to the first root that closes and die with it; the
+        // DOCTYPE and PI texts are copied to every root. An unclosed document still gets them.
+        {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><!DOCTYPE a><?pi?><a/><?later?><b/>",
+         "b doctype:<!DOCTYPE a>\n pi:<?pi?>\n<?later?>\n"},
+        {"<a/><?xml version=\"1.0\"?><?xml-stylesheet href=\"x\"?>", "a"},
+        {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"x\"?><a><b>",
+         "a(b) decl:xml[version=1.0] sheets:xml-stylesheet[href=x]"},
+    });
+    // Prologue parts are one-node trees of their own.
+    Parsed p("<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><r/>");
+    const TreeNode *sheet = static_cast<const TreeNode *>(p.info().styleSheets().elementAt(0));
+    for (const TreeNode *node : {static_cast<const TreeNode *>(p.info().declaration()), sheet}) {
+        ASSERT_NE(node, nullptr);
+        EXPECT_TRUE(node->isRoot() && node->refCount() == 0 && node->getTreeId() != p.root->getTreeId());
+    }
+}
+
+TEST(Parser, PseudoAttributeReader) {
+    // The text after the instruction name, the pseudo-attributes read, and the text left.
+    const char *cases[][3] = {
+        {" a=\"1\" b='2' c=3 d ?>rest", "n[a=1,b=2,c=3,d=]", "rest"}, {"a = \"x y\"?>", "n[a=x y]", ""},
+        {"\"q\"=\"1\"?>", "n[q=1]", ""}, {"a=\"'x'\"?>", "n[a=x]", ""}, {"a='\"x\"'?>", "n[a=,x=]", ""},
+        {"a=1 b=2", "n[a=1,b=2]", ""}, {"1st=\"v\"?>", "n[A1st=v]", ""}, {"??? a=\"1\" ?>z", "n[a=1]", "z"},
+    };
+    for (const auto &[text, attributes, rest] : cases) {
+        OwnedTree node("n");
+        ParseEngine engine;
+        ASSERT_TRUE(engine.loadText(text));
+        EXPECT_TRUE(parsePrologLineAttr(engine, node.root(), nullptr)) << text;
+        EXPECT_EQ(dumpTree(node.root()), attributes) << text;
+        EXPECT_STREQ(engine.cursor(), rest) << text;
+    }
+}
+
+TEST(Parser, AddStyleSheet) {
+    Parsed p("<?xml-stylesheet href=\"first\"?><r><c/></r>");
+    RecordingLog log;
+    EXPECT_TRUE(addStyleSheet(p.root, "<?xml-stylesheet type=\"text/css\" href=\"a.css\"?>", &log));
+    // Leading text is skipped, so is whitespace after the '<'; a child node adds to its tree.
+    EXPECT_TRUE(addStyleSheet(p.root->getChild(0), "junk < \n?XML-STYLESHEET href='b.css' /?>", &log));
+    for (const char *refused : {"xml-stylesheet href=\"c.css\"?>", "<xml-stylesheet href=\"c.css\"?>", "none"})
+        EXPECT_FALSE(addStyleSheet(p.root, refused, &log));
+    EXPECT_FALSE(addStyleSheet(p.root, nullptr, &log) || addStyleSheet(nullptr, "<?xml-stylesheet href=\"c.css\"?>", &log));
+    EXPECT_EQ(dumpStyleSheets(p.info()),
+              "xml-stylesheet[href=first] xml-stylesheet[type=text/css,href=a.css] XML-STYLESHEET[href=b.css]");
+    EXPECT_TRUE(log.lines.empty()) << log.joined();
+}
+
+}  // namespace
+}  // namespace quorvel::test
