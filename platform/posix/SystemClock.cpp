@@ -42,14 +42,7 @@ int64_t SystemClock::nowInstant() { return static_cast<int64_t>(nowSeconds()); }
 bool SystemClock::localToInstant(CivilTime &fields, int64_t &instant) {
     ensureZoneRules();
     if (fields.year < INT_MIN + 1900) return false;
-    tm t{};
-    t.tm_year = fields.year - 1900;
-    t.tm_mon = fields.month - 1;
-    t.tm_mday = fields.day;
-    t.tm_hour = fields.hour;
-    t.tm_min = fields.minute;
-    t.tm_sec = fields.second;
-    t.tm_isdst = -1;
+    tm t = toTm(fields);
     // mktime's -1 is also a real instant (one second before 1970); a weekday it filled in tells
     // the two apart.
     t.tm_wday = -1;

@@ -57,14 +57,7 @@ bool SystemClock::localToInstant(CivilTime &fields, int64_t &instant) {
     ensureZoneRules();
     // The C runtime's range is 1970 to 3000; anything far outside cannot be a tm year.
     if (fields.year < 1000 || fields.year > 4000) return false;
-    tm t{};
-    t.tm_year = fields.year - 1900;
-    t.tm_mon = fields.month - 1;
-    t.tm_mday = fields.day;
-    t.tm_hour = fields.hour;
-    t.tm_min = fields.minute;
-    t.tm_sec = fields.second;
-    t.tm_isdst = -1;
+    tm t = toTm(fields);
     const __time64_t result = _mktime64(&t);
     if (result == static_cast<__time64_t>(-1)) return false;  // never a valid result: the range starts at 0
     fromTm(t, fields);
