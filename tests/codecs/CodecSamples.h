@@ -13,29 +13,19 @@
 #include "support/Bytes.h"
 #include "support/RecordingLog.h"
 
-// What the codec tests share: generated samples, known inputs, and each codec step on its own,
-// required to succeed.
-
 namespace quorvel::test {
 
-// Generated samples. mt19937's raw output is fixed by the standard (unlike the distributions),
-// so every standard library generates the same ones.
-
-// Random bytes of every length 0-300 (8 of each), every byte value, large blocks.
+// Random bytes of every length 0-300 (4 of each), every byte value, large blocks. mt19937's raw
+// output is fixed by the standard, so every standard library generates the same ones.
 inline std::vector<std::string> binarySamples() {
     std::mt19937 gen(20140321u);
-    const auto randomBytes = [&](size_t n) {
-        std::string s(n, '\0');
-        for (auto &c : s) c = static_cast<char>(gen() >> 24);
-        return s;
-    };
+    const auto randomBytes = [&](size_t n) { std::string s(n, '\0'); for (auto &c : s) c = static_cast<char>(gen() >> 24); return s; };
     std::vector<std::string> out;
     for (size_t length = 0; length <= 300; ++length)
-        for (int k = 0; k < 8; ++k) out.push_back(randomBytes(length));
-    std::string ascending, tripled;
-    for (int b = 0; b < 256; ++b) ascending.push_back(static_cast<char>(b)), tripled.append(3, static_cast<char>(b));
-    out.insert(out.end(), {ascending, std::string(ascending.rbegin(), ascending.rend()), tripled, randomBytes(65537),
-                           randomBytes(100000)});
+        for (int k = 0; k < 4; ++k) out.push_back(randomBytes(length));
+    std::string ascending;
+    for (int b = 0; b < 256; ++b) ascending.push_back(static_cast<char>(b));
+    out.insert(out.end(), {ascending, randomBytes(100000)});
     return out;
 }
 
@@ -47,7 +37,7 @@ inline std::vector<std::string> allSamples() {
     std::mt19937 gen(1952u);
     const auto below = [&](uint32_t n) { return static_cast<uint32_t>(gen() % n); };
     std::vector<std::string> out = binarySamples();
-    for (int k = 0; k < 1500; ++k) {
+    for (int k = 0; k < 1000; ++k) {
         std::string s;
         for (uint32_t p = below(60); p > 0; --p) {
             const uint32_t pick = below(10), n = below(150);
@@ -65,7 +55,6 @@ inline std::string unhex(const std::string &hex) {
     for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return bytes;
 }
-
 inline std::string hexOf(const std::string &bytes) {
     std::string hex;
     for (unsigned char c : bytes) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
@@ -78,7 +67,6 @@ inline std::string noiseBytes(size_t n, uint32_t seed) {
     for (char &c : s) seed = seed * 1103515245u + 12345u, c = static_cast<char>(seed >> 24);
     return s;
 }
-
 // XML rows of the shared deflate vector: rowsText(2000) is its plaintext (52669 bytes).
 inline std::string rowsText(int rows) {
     std::string s;
@@ -89,25 +77,18 @@ inline std::string rowsText(int rows) {
 // Not valid UTF-8: stray continuation bytes, an overlong form, a lone lead byte, NULs.
 inline const std::string kNotUtf8("\xff\xfe\x80\xc0\xaf<a>\xed\xa0\x80\x00\x00\xc3", 14);
 
-inline XString password(const std::string &utf8) {
-    XString x;
-    x.setFromUtf8N(utf8.data(), len(utf8));
-    return x;
-}
+inline XString password(const std::string &utf8) { XString x; x.setFromUtf8N(utf8.data(), len(utf8)); return x; }
 
-// Raw DEFLATE both ways, and AES under a password both ways: done without a word in the log.
-inline std::string deflated(const std::string &data, int level = DeflateCodec::kDefaultLevel) {
+// Each step required to succeed without a word in the log.
+inline std::string deflateOrInflate(bool compress, const std::string &bytes, int level = DeflateCodec::kDefaultLevel) {
     DataBuffer out;
     RecordingLog log;
-    EXPECT_TRUE(DeflateCodec::deflateFromSource(data.data(), len(data), out, level, log) && log.lines.empty()) << log.joined();
+    EXPECT_TRUE((compress ? DeflateCodec::deflateFromSource(bytes.data(), len(bytes), out, level, log)
+                          : DeflateCodec::inflateFromSource(bytes.data(), len(bytes), out, log)) && log.lines.empty()) << log.joined();
     return bytesOf(out);
 }
-inline std::string inflated(const std::string &stream) {
-    DataBuffer out;
-    RecordingLog log;
-    EXPECT_TRUE(DeflateCodec::inflateFromSource(stream.data(), len(stream), out, log) && log.lines.empty()) << log.joined();
-    return bytesOf(out);
-}
+inline std::string deflated(const std::string &data, int level = DeflateCodec::kDefaultLevel) { return deflateOrInflate(true, data, level); }
+inline std::string inflated(const std::string &stream) { return deflateOrInflate(false, stream); }
 inline std::string aes(bool encrypt, const std::string &bytes, const std::string &pw) {
     AesCrypt crypt;
     DataBuffer out;
@@ -120,41 +101,28 @@ inline std::string aes(bool encrypt, const std::string &bytes, const std::string
 inline std::string encrypted(const std::string &plain, const std::string &pw) { return aes(true, plain, pw); }
 inline std::string decrypted(const std::string &cipher, const std::string &pw) { return aes(false, cipher, pw); }
 
-// What the text codecs make of bytes, and of text, each call required to succeed: MIME base64
-// and quoted-printable with their line lengths, a Q word (the variant escapes commas too), any
-// other encoder or decoder with the common signature.
 inline std::string mime(const std::string &bytes, uint32_t lineLength = 76) {
-    ContentCoding coder;
-    coder.setLineLength(lineLength);
-    StringBuffer out;
-    EXPECT_TRUE(coder.encodeBase64(bytes.data(), len(bytes), out));
+    ContentCoding coder; StringBuffer out;
+    EXPECT_TRUE((coder.setLineLength(lineLength), coder.encodeBase64(bytes.data(), len(bytes), out)));
     return textOf(out);
 }
 inline std::string qp(const std::string &bytes, uint32_t qpLineLength = 76) {
-    ContentCoding coder;
-    coder.setQpLineLength(qpLineLength);
-    StringBuffer out;
-    EXPECT_TRUE(coder.encodeQuotedPrintable(bytes.data(), len(bytes), out));
+    ContentCoding coder; StringBuffer out;
+    EXPECT_TRUE((coder.setQpLineLength(qpLineLength), coder.encodeQuotedPrintable(bytes.data(), len(bytes), out)));
     return textOf(out);
 }
 inline std::string qWord(const std::string &bytes, const char *charset, bool variant = false) {
-    ContentCoding coder;
-    coder.setQVariant(variant);
-    StringBuffer out;
-    EXPECT_TRUE(coder.encodeQ(bytes.data(), len(bytes), charset, out));
+    ContentCoding coder; StringBuffer out;
+    EXPECT_TRUE((coder.setQVariant(variant), coder.encodeQ(bytes.data(), len(bytes), charset, out)));
     return textOf(out);
 }
 using Encoder = bool (*)(const void *, uint32_t, StringBuffer &);
 inline std::string encoded(Encoder encode, const std::string &bytes) {
-    StringBuffer out;
-    EXPECT_TRUE(encode(bytes.data(), len(bytes), out));
-    return textOf(out);
+    StringBuffer out; EXPECT_TRUE(encode(bytes.data(), len(bytes), out)); return textOf(out);
 }
 using Decoder = bool (*)(const char *, uint32_t, DataBuffer &);
 inline std::string decoded(Decoder decode, const std::string &text) {
-    DataBuffer out;
-    EXPECT_TRUE(decode(text.data(), len(text), out));
-    return bytesOf(out);
+    DataBuffer out; EXPECT_TRUE(decode(text.data(), len(text), out)); return bytesOf(out);
 }
 inline std::string unbase64(const std::string &text) { return decoded(ContentCoding::decodeBase64, text); }
 

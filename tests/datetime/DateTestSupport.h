@@ -14,16 +14,13 @@
 #include "foundation/StringBuffer.h"
 #include "support/RecordingLog.h"
 
-// What the date tests share: records made from fields, exact descriptions of them, the texts
-// the formatters write, and the clock.
-
 namespace quorvel::test {
 
 // A record with the given fields and the date's weekday, as local wall-clock time or UTC.
 inline TimeRecord dateRecord(bool local, int year, int month, int day, int hour, int minute, int second) {
     TimeRecord r;
-    r.year = static_cast<uint16_t>(year), r.month = static_cast<uint16_t>(month), r.day = static_cast<uint16_t>(day);
-    r.hour = static_cast<uint16_t>(hour), r.minute = static_cast<uint16_t>(minute), r.second = static_cast<uint16_t>(second);
+    const auto u16 = [](int v) { return static_cast<uint16_t>(v); };
+    r.year = u16(year), r.month = u16(month), r.day = u16(day), r.hour = u16(hour), r.minute = u16(minute), r.second = u16(second);
     r.dayOfWeek = static_cast<uint16_t>(CivilCalendar::weekdayOf(year, month, day));
     r.isLocal = local;
     return r;
@@ -40,12 +37,10 @@ inline std::string describe(const TimeRecord &r) {
     return text;
 }
 
-// The texts the formatters append for the record.
 inline std::string rfc822Of(const TimeRecord &r) { StringBuffer sb; DateParser::formatRfc822Date(r, sb); return sb.getString(); }
 inline std::string iso8601Of(const TimeRecord &r) { StringBuffer sb; DateParser::formatIso8601Date(r, sb); return sb.getString(); }
 
-// Seconds between the record's fields and the clock's current fields of the same kind (local
-// wall-clock time or UTC).
+// Seconds between the record's fields and the clock's current ones of the same kind.
 inline int64_t secondsFromNow(TimeRecord r) {
     TimeRecord now;
     if (r.isLocal) now.setNowLocal(); else now.setNowUtc();

@@ -1,19 +1,12 @@
 // Dates as feeds write them, RFC 822 (RSS) and ISO 8601 (Atom): what the readers tolerate or
-// refuse, and what the writers produce; then the readers and automation dates against Python.
-// What the reader makes of the writers' texts, local times through their offsets, is checked in
-// every zone by ZoneRulesTest.
-#include <cmath>
-
+// refuse, what the writers produce, and both against Python. Local times are in ZoneRulesTest.
 #include "DateTestSupport.h"
 #include "support/PythonOracle.h"
 
 namespace quorvel::test {
 namespace {
 
-struct Parsed {
-    const char *text;
-    const char *record;  // afterwards, starting from 1999-01-02 03:04:05 local with a known dst flag
-};
+struct Parsed { const char *text, *record; };  // the record afterwards, from 1999-01-02 03:04:05 local
 
 // Each text parses, or fails, without a log line; the fields written forget the dst flag.
 void expectParsed(bool iso, bool ok, const std::vector<Parsed> &cases) {
@@ -29,260 +22,130 @@ void expectParsed(bool iso, bool ok, const std::vector<Parsed> &cases) {
 }
 void expectRfc822(const std::vector<Parsed> &cases) { expectParsed(false, true, cases); }
 
-// The start of a text and endings that give 21 March 2014 (or a day of that month) at a UTC time.
-void expectMarch2014(const char *start, const std::vector<std::pair<const char *, const char *>> &endings) {
-    for (const auto &[ending, dayAndTime] : endings) {
-        int day = 0, h = 0, mi = 0;
-        ASSERT_EQ(std::sscanf(dayAndTime, "%d %d:%d", &day, &h, &mi), 3);
-        expectRfc822({{(start + std::string(ending)).c_str(), describe(utcRecord(2014, 3, day, h, mi)).c_str()}});
-    }
-}
-
-TEST(Rfc822Parse, CommonShapes) {
+TEST(Rfc822Parse, ShapesZonesAndTheTwelveHourClock) {
     expectRfc822({
         {"Fri, 21 Mar 2014 10:00:00 -0500", "2014-03-21 15:00:00 Fri UTC"}, {"21-Mar-14 10:00 PST", "2014-03-21 18:00:00 Fri UTC"},
-        {"Fri, 21 Mar 2014 10:00:00 +0100", "2014-03-21 09:00:00 Fri UTC"}, {"21 Mar 2014 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"},
-        {"21-Mar-2014 10:00:00 +0000", "2014-03-21 10:00:00 Fri UTC"}, {"Sun,23 Mar 2014 10:00:00 GMT", "2014-03-23 10:00:00 Sun UTC"},
-        {"Friday, 21 March 2014 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"},
-        {"  Fri ,\t21  Mar\t2014   10:00:00   GMT  ", "2014-03-21 10:00:00 Fri UTC"},
-        {"21 Mar 2014 10:00:00", "2014-03-21 10:00:00 Fri UTC"},   // no zone: UTC
-        {"021 Mar 2014 10:00:00", "2014-03-21 10:00:00 Fri UTC"},  // three digits of day
-        {"1 Jan 2014 0:0:0 GMT", "2014-01-01 00:00:00 Wed UTC"}, {"29 Feb 2016 12:00:00 GMT", "2016-02-29 12:00:00 Mon UTC"},
-        {"Wed, 31 Dec 2014 23:30:00 -0100", "2015-01-01 00:30:00 Thu UTC"},
-        {"Thu, 01 Jan 2015 00:30:00 +0100", "2014-12-31 23:30:00 Wed UTC"},
-        // Days the month lacks run on into the next month.
-        {"30 Feb 2014 10:00:00 GMT", "2014-03-02 10:00:00 Sun UTC"}, {"31 Apr 2014 10:00:00 GMT", "2014-05-01 10:00:00 Thu UTC"},
-        // Quotes are removed wherever they stand once the text starts with one.
-        {"\"Fri, 21 Mar 2014 10:00:00 -0500\"", "2014-03-21 15:00:00 Fri UTC"},
-        {"\"Fri, 21 \"Mar\" 2014 10:00:00 GMT\"", "2014-03-21 10:00:00 Fri UTC"},
-        {"\"2014-03-21T10:00:00+01:00\"", "2014-03-21 09:00:00 Fri UTC"},
-        // ISO text is handed to the ISO reader.
-        {"2014-03-21T23:30:00-05:00", "2014-03-22 04:30:00 Sat UTC"}, {"2014-03-21T10:00:00Z", "2014-03-21 10:00:00 Fri UTC"},
-        // Either month table; a word of up to five letters is read on its first three.
-        {"21 dez 2014 10:00:00", "2014-12-21 10:00:00 Sun UTC"}, {"21 ian 2014 10:00:00", "2014-01-21 10:00:00 Tue UTC"},
-        {"21 fev 2014 10:00:00", "2014-02-21 10:00:00 Fri UTC"}, {"21 mai 2014 10:00:00", "2014-05-21 10:00:00 Wed UTC"},
-        {"21 set 2014 10:00:00", "2014-09-21 10:00:00 Sun UTC"}, {"21 okt 2014 10:00:00", "2014-10-21 10:00:00 Tue UTC"},
-        {"21 JUN 2014 10:00:00", "2014-06-21 10:00:00 Sat UTC"}, {"21 Augus 2014 10:00:00", "2014-08-21 10:00:00 Thu UTC"},
-        // Two digits: 00-49 in the 2000s, 50-99 in the 1900s; three count from 1900; four as written.
-        {"21 Mar 14 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"}, {"21 Mar 0 10:00:00 GMT", "2000-03-21 10:00:00 Tue UTC"},
+        {"Friday, 21 March 2014 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"}, {"21 dez 2014 10:00:00", "2014-12-21 10:00:00 Sun UTC"},
+        {"  Fri ,\t021  Mar\t2014   10:00:00  ", "2014-03-21 10:00:00 Fri UTC"},  // three digits of day; no zone: UTC
+        {"30 Feb 2014 23:30:00 -0100", "2014-03-03 00:30:00 Mon UTC"},  // runs on into the next month
+        // Quotes go wherever they stand once the text starts with one; ISO text goes to the ISO reader.
+        {"\"Fri, 21 \"Mar\" 2014 10:00:00 GMT\"", "2014-03-21 10:00:00 Fri UTC"}, {"2014-03-21T23:30:00-05:00", "2014-03-22 04:30:00 Sat UTC"},
+        // Two digits: 00-49 in the 2000s, 50-99 in the 1900s; three count from 1900.
         {"21 Mar 49 10:00:00 GMT", "2049-03-21 10:00:00 Sun UTC"}, {"21 Mar 50 10:00:00 GMT", "1950-03-21 10:00:00 Tue UTC"},
-        {"21 Mar 99 10:00:00 GMT", "1999-03-21 10:00:00 Sun UTC"}, {"21 Mar 114 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"},
-        {"1 Jan 1850 00:00:00 GMT", "1850-01-01 00:00:00 Tue UTC"}, {"21 Mar 1000 10:00:00 GMT", "1000-03-21 10:00:00 Fri UTC"},
-        {"21 Mar 02014 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"},
+        {"21 Mar 114 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"}, {"21 Augus 2014 10:00:00", "2014-08-21 10:00:00 Thu UTC"},
         // Numbers too large for their fields saturate; the date is clamped to what a record holds.
-        {"21 Mar 2014 99999999999:00:00 GMT", "65535-12-31 23:59:59 Tue UTC"},
+        {"21 Mar 2014 99999999999:00:00 GMT", "65535-12-31 23:59:59 Tue UTC"}, {"21 Mar 2014 -99999999999:00:00 GMT", "0000-01-01 00:00:00 Sat UTC"},
         {"21 Mar 2014 10:99999999999999999999 GMT", "6097-04-12 12:07:00 Fri UTC"},  // 2^31-1 minutes
-        {"21 Mar 2014 -99999999999:00:00 GMT", "0000-01-01 00:00:00 Sat UTC"},
-        {"21 Mar 999999 10:00:00 GMT", "65535-12-31 23:59:59 Tue UTC"},
         {"21 Mar 2014 10:00:00 +9999999999", "2014-03-17 05:21:00 Mon UTC"},  // 99 hours 99 minutes
-        {"21 Mar 2014 -5:00:00 GMT", "2014-03-20 19:00:00 Thu UTC"}, {"21 Mar 2014 25:61:61 GMT", "2014-03-22 02:02:01 Sat UTC"},
-    });
-}
-
-TEST(Rfc822Parse, ZonesAndTheTwelveHourClock) {
-    expectMarch2014("Fri, 21 Mar 2014 10:00:00 ", {
-        {"UT", "21 10:00"}, {"GMT", "21 10:00"}, {"Z", "21 10:00"}, {"EST", "21 15:00"}, {"EDT", "21 14:00"}, {"CST", "21 16:00"},
-        {"CDT", "21 15:00"}, {"MST", "21 17:00"}, {"MDT", "21 16:00"}, {"PST", "21 18:00"}, {"PDT", "21 17:00"}, {"pdt", "21 17:00"},
-        {"A", "21 11:00"}, {"M", "21 22:00"}, {"N", "21 09:00"}, {"Y", "20 22:00"},
-        {"UTC", "21 10:00"}, {"CET", "21 10:00"}, {"Eastern", "21 10:00"},  // names nobody knows count as UTC
-        {"-0500", "21 15:00"}, {"+0530", "21 04:30"}, {"0530", "21 04:30"}, {"+05:30", "21 04:30"}, {"-03:30", "21 13:30"},
-        {"+5", "21 05:00"}, {"-5", "21 15:00"}, {"-0030", "21 10:30"}, {"+1400", "20 20:00"}, {"-1200", "21 22:00"},
-        {"+0100 (CET)", "21 09:00"},
-    });
-    expectMarch2014("21 Mar 2014 ", {
-        {"10:00:00 PM", "21 22:00"}, {"10:00:00 am", "21 10:00"}, {"12:30:00 PM", "21 12:30"},
-        {"12:30:00 AM", "21 00:30"},  // the half hour after midnight
-        {"10:00 pm +0100", "21 21:00"}, {"10:00 pm EST", "22 03:00"},
+        {"21 Mar 2014 10:00:00 pdt", "2014-03-21 17:00:00 Fri UTC"}, {"21 Mar 2014 10:00:00 Y", "2014-03-20 22:00:00 Thu UTC"},
+        {"21 Mar 2014 10:00:00 Eastern", "2014-03-21 10:00:00 Fri UTC"},  // names nobody knows count as UTC
+        {"21 Mar 2014 10:00:00 +05:30", "2014-03-21 04:30:00 Fri UTC"}, {"21 Mar 2014 10:00:00 -0030", "2014-03-21 10:30:00 Fri UTC"},
+        {"21 Mar 2014 12:30:00 AM", "2014-03-21 00:30:00 Fri UTC"}, {"21 Mar 2014 10:00 pm EST", "2014-03-22 03:00:00 Sat UTC"},
         // The long US names, only behind AM or PM and only as the whole rest of the text.
-        {"10:00:00 PM Eastern Standard Time", "22 03:00"}, {"10:00:00 AM Central Standard Time", "21 16:00"},
-        {"10:00:00 AM Mountain Standard Time", "21 17:00"}, {"10:00:00 AM Pacific Standard Time", "21 18:00"},
-        {"10:00:00 AM Eastern Daylight Time", "21 14:00"}, {"10:00:00 AM Central Daylight Time", "21 15:00"},
-        {"10:00:00 AM Mountain Daylight Time", "21 16:00"}, {"10:00:00 PM Pacific Daylight Time", "22 05:00"},
-        {"10:00:00 Eastern Standard Time", "21 10:00"}, {"10:00:00 PM Eastern Standard Time Zone", "21 22:00"},
-        {"10:00:00 PM Eastern", "21 22:00"},
+        {"21 Mar 2014 10:00:00 PM Eastern Standard Time", "2014-03-22 03:00:00 Sat UTC"},
+        {"21 Mar 2014 10:00:00 PM Pacific Daylight Time", "2014-03-22 05:00:00 Sat UTC"},
+        {"21 Mar 2014 10:00:00 Eastern Standard Time", "2014-03-21 10:00:00 Fri UTC"},
+        {"21 Mar 2014 10:00:00 PM Eastern Standard Time Zone", "2014-03-21 22:00:00 Fri UTC"},
     });
 }
 
 TEST(Rfc822Parse, FailuresSayWhyAndGiveNowInLocalTime) {
     const std::pair<const char *, const char *> cases[] = {
-        {nullptr, "parseRfc822Date: empty string"},
-        {"20140321T10:00:00Z", "parseRfc822Date: day part contains non-numeric chars"},
-        {"2014 Mar 21 10:00:00", "parseRfc822Date: day part contains non-numeric chars"},
-        {"0 Mar 2014 10:00:00", "parseRfc822Date: day out of range (1-31)"},
-        {"32 Mar 2014 10:00:00", "parseRfc822Date: day out of range (1-31)"},
-        {"Fri, Mar 21 2014 10:00:00", "parseRfc822Date: day out of range (1-31)"},
-        {"21 September 2014 10:00:00 GMT", "parseRfc822Date: month string is too long"},
-        {"21 Mar 2014123 10:00:00", "parseRfc822Date: year string is too long"},
-        {"21 Foo 2014 10:00:00", "parseRfc822Date: invalid month abbreviation\ndata: monthAbbrev=foo"},
-        {"21 2014 10:00:00", "parseRfc822Date: invalid month abbreviation\ndata: monthAbbrev=2014"},
-        {"21 Mar 2014", "parseRfc822Date: HH:MM:SS not found"}, {"21 Mar 2014 10h00", "parseRfc822Date: HH:MM:SS not found"},
-        {"21 Mar 2014 10 : 00", "parseRfc822Date: HH:MM:SS not found"},
-        {"21 Mar 2014 10:00:00 -x", "parseRfc822Date: invalid timezone"}, {"21 Mar 2014 10:00:00 -", "parseRfc822Date: invalid timezone"},
+        {nullptr, "empty string"}, {"20140321T10:00:00Z", "day part contains non-numeric chars"},
+        {"32 Mar 2014 10:00:00", "day out of range (1-31)"}, {"21 September 2014 10:00:00 GMT", "month string is too long"},
+        {"21 Mar 2014123 10:00:00", "year string is too long"}, {"21 Mar 2014 10h00", "HH:MM:SS not found"},
+        {"21 Foo 2014 10:00:00", "invalid month abbreviation\ndata: monthAbbrev=foo"}, {"21 Mar 2014 10:00:00 -x", "invalid timezone"},
     };
     for (const auto &[text, logged] : cases) {
         RecordingLog log;
         TimeRecord r = utcRecord(1999, 1, 2);
-        EXPECT_FALSE(DateParser::parseRfc822Date(text, r, log)) << (text ? text : "(null)");
-        EXPECT_EQ(log.joined(), "error: " + std::string(logged) + "\nerror: Returning current date/time\n");
-        EXPECT_TRUE(r.isLocal);
-        EXPECT_LE(secondsFromNow(r), 2) << describe(r);
+        EXPECT_TRUE(!DateParser::parseRfc822Date(text, r, log) && r.isLocal && secondsFromNow(r) <= 2) << describe(r);
+        EXPECT_EQ(log.joined(), "error: parseRfc822Date: " + std::string(logged) + "\nerror: Returning current date/time\n");
     }
     // A blank text, or a day name with nothing behind it, fails without a word or a change; ISO
     // text the ISO reader refuses leaves what that reader left.
-    expectParsed(false, false, {
-        {"", "1999-01-02 03:04:05 Sat local"}, {"  \t ", "1999-01-02 03:04:05 Sat local"}, {"Fri", "1999-01-02 03:04:05 Sat local"},
-        {"Fri, ", "1999-01-02 03:04:05 Sat local"}, {"friday ,  ", "1999-01-02 03:04:05 Sat local"},
-        {"\"\"", "1999-01-02 03:04:05 Sat local"}, {"2014-03-21T10:00Z", "2014-03-21 03:04:05 Fri local"},
-    });
+    expectParsed(false, false, {{"  \t ", "1999-01-02 03:04:05 Sat local"}, {"friday ,  ", "1999-01-02 03:04:05 Sat local"},
+                                {"2014-03-21T10:00Z", "2014-03-21 03:04:05 Fri local"}});
 }
 
-TEST(Rfc822Parse, VerboseLogShowsInputAndZone) {
+// Only the first 199 bytes are read; what lies beyond cannot change the date. The verbose log
+// shows the input and the zone.
+TEST(Rfc822Parse, LongTextIsReadUpToItsLimitAndVerboseLog) {
     RecordingLog log;
     log.setVerbose(true);
     TimeRecord r;
-    EXPECT_TRUE(DateParser::parseRfc822Date("Fri, 21 Mar 2014 10:00:00 -0500", r, log));
     EXPECT_TRUE(DateParser::parseRfc822Date("21 Mar 2014 10:00:00", r, log));
-    EXPECT_EQ(log.joined(), "data: parseRfc822Date=Fri, 21 Mar 2014 10:00:00 -0500\ndata: zoneStr=-0500\n"
-                            "data: parseRfc822Date=21 Mar 2014 10:00:00\ndata: zoneStr=GMT\n");
-}
-
-// Only the first 199 bytes are read; what lies beyond cannot change the date.
-TEST(Rfc822Parse, LongTextIsReadUpToItsLimit) {
-    const std::string date = "Fri, 21 Mar 2014 10:00:00 PM Eastern Standard Time";
-    std::string padded = date;
-    padded.insert(26, 199 - date.size(), ' ');  // the zone words end exactly at byte 199
-    expectRfc822({{padded.c_str(), "2014-03-22 03:00:00 Sat UTC"}});
-    padded.insert(26, 1, ' ');  // now "time" is cut to "tim"
-    expectRfc822({{padded.c_str(), "2014-03-21 22:00:00 Fri UTC"}});
-    const std::string longer = "21 Mar 2014 10:00:00 " + std::string(100000, 'x');
-    expectRfc822({{longer.c_str(), "2014-03-21 10:00:00 Fri UTC"}});
+    EXPECT_EQ(log.joined(), "data: parseRfc822Date=21 Mar 2014 10:00:00\ndata: zoneStr=GMT\n");
+    std::string padded = "Fri, 21 Mar 2014 10:00:00 PM Eastern Standard Time";
+    padded.insert(26, 199 - padded.size(), ' ');  // the zone words end exactly at byte 199; one more cuts "time"
+    expectRfc822({{padded.c_str(), "2014-03-22 03:00:00 Sat UTC"}, {(" " + padded).c_str(), "2014-03-21 22:00:00 Fri UTC"}});
 }
 
 TEST(Iso8601Parse, FormsOffsetsAndRollovers) {
     expectParsed(true, true, {
-        {"2014-03-21T10:00:00Z", "2014-03-21 10:00:00 Fri UTC"}, {"2014-03-21T10:00:00", "2014-03-21 10:00:00 Fri UTC"},
-        {"2014-03-21T10:00:00.123456Z", "2014-03-21 10:00:00 Fri UTC"}, {"2014-3-5T1:2:3Z", "2014-03-05 01:02:03 Wed UTC"},
-        {"20140321T10:00:00Z", "2014-03-21 10:00:00 Fri UTC"}, {"20140321T10:00:00+01:00", "2014-03-21 09:00:00 Fri UTC"},
-        {" 2014-03-21T10:00:00Z", "2014-03-21 10:00:00 Fri UTC"}, {"2014-03-21T10:00:00+01:00", "2014-03-21 09:00:00 Fri UTC"},
-        {"2014-03-21T10:00:00+0100", "2014-03-21 09:00:00 Fri UTC"}, {"2014-03-21T10:00:00+01", "2014-03-21 09:00:00 Fri UTC"},
-        {"2014-03-21T10:00:00-05:30", "2014-03-21 15:30:00 Fri UTC"},
-        {"2014-03-21T10:00:00.999+05:45", "2014-03-21 04:15:00 Fri UTC"},
-        {"2014-03-21T10:00:00+14:00", "2014-03-20 20:00:00 Thu UTC"}, {"2014-03-21T10:00:00-12:00", "2014-03-21 22:00:00 Fri UTC"},
-        {"2014-03-21T23:30:00-05:00", "2014-03-22 04:30:00 Sat UTC"}, {"2014-03-21T00:30:00+01:00", "2014-03-20 23:30:00 Thu UTC"},
-        {"2014-12-31T23:30:00-01:00", "2015-01-01 00:30:00 Thu UTC"}, {"2015-01-01T00:30:00+01:00", "2014-12-31 23:30:00 Wed UTC"},
-        {"2016-02-28T23:00:00-02:00", "2016-02-29 01:00:00 Mon UTC"}, {"2016-03-01T00:30:00+01:00", "2016-02-29 23:30:00 Mon UTC"},
-        {"2014-03-21T24:00:00Z", "2014-03-22 00:00:00 Sat UTC"},
+        {"2014-3-5T1:2:3", "2014-03-05 01:02:03 Wed UTC"}, {"20140321T10:00:00Z", "2014-03-21 10:00:00 Fri UTC"},
+        {"2014-03-21T10:00:00.999+05:45", "2014-03-21 04:15:00 Fri UTC"}, {"2015-01-01T00:30:00+01", "2014-12-31 23:30:00 Wed UTC"},
+        {"2014-03-21T24:00:00Z", "2014-03-22 00:00:00 Sat UTC"}, {"2014-03-21T23:30:00-05:00", "2014-03-22 04:30:00 Sat UTC"},
         // Numbers too large for their fields saturate; the date stops at what a record holds.
-        {"99999999999-03-21T10:00:00Z", "65535-03-21 10:00:00 Thu UTC"},
-        {"2014-03-21T99999999999:00:00Z", "65535-12-31 07:00:00 Tue UTC"},
-        {"2014-03-21T10:00:00+99999999999", "2014-03-17 05:21:00 Mon UTC"},
-        {"2014-03-21T10:00:00-99999999999", "2014-03-25 14:39:00 Tue UTC"},
+        {"99999999999-03-21T10:00:00Z", "65535-03-21 10:00:00 Thu UTC"}, {"2014-03-21T10:00:00-99999999999", "2014-03-25 14:39:00 Tue UTC"},
         {"2014-13-40T10:00:00+01:00", "2014-13-40 09:00:00 Mon UTC"}, {"2014-13-40T00:30:00+01:00", "2015-02-08 23:30:00 Sun UTC"},
     });
     // A failure may leave a partial record: the date is stored before the time is found wanting.
     expectParsed(true, false, {
-        {nullptr, "1999-01-02 03:04:05 Sat local"}, {"", "1999-01-02 03:04:05 Sat local"},
-        {"garbage", "1999-01-02 03:04:05 Sat local"}, {"2014-03T10:00:00Z", "1999-01-02 03:04:05 Sat local"},
+        {nullptr, "1999-01-02 03:04:05 Sat local"}, {"2014-03T10:00:00Z", "1999-01-02 03:04:05 Sat local"},
         {"2014-03-21", "2014-03-21 03:04:05 Fri local"}, {"2014-03-21T10:00Z", "2014-03-21 03:04:05 Fri local"},
-        {"2014-03-21T10:00:00+xx", "2014-03-21 03:04:05 Fri local"},
     });
 }
 
 TEST(DateFormat, UtcRecords) {
     EXPECT_EQ(rfc822Of(TimeRecord()), "Sun, 00 Jan 0 00:00:00 GMT");
     EXPECT_EQ(rfc822Of(utcRecord(2014, 3, 21, 9)), "Fri, 21 Mar 2014 09:00:00 GMT");
-    EXPECT_EQ(rfc822Of(utcRecord(2014, 12, 7, 23, 59, 59)), "Sun, 07 Dec 2014 23:59:59 GMT");
-    EXPECT_EQ(rfc822Of(utcRecord(5, 6, 1)), "Wed, 01 Jun 5 00:00:00 GMT");  // the year is not padded
-    EXPECT_EQ(rfc822Of(utcRecord(65535, 12, 31)), "Tue, 31 Dec 65535 00:00:00 GMT");
     // Names out of range fall back to the first of their table.
     TimeRecord odd = utcRecord(2014, 13, 99, 99, 99, 99);
     odd.dayOfWeek = 7;
     EXPECT_EQ(rfc822Of(odd), "Sun, 99 Jan 2014 99:99:99 GMT");
-    odd.dayOfWeek = odd.month = 65535;
-    EXPECT_EQ(rfc822Of(odd), "Sun, 99 Jan 2014 99:99:99 GMT");
-    EXPECT_EQ(iso8601Of(utcRecord(2014, 1, 2, 3, 4, 5)), "2014-01-02T03:04:05Z");
     EXPECT_EQ(iso8601Of(TimeRecord()), "0-00-00T00:00:00Z");
     StringBuffer sb("updated: ");  // appended to what is there
     EXPECT_TRUE(DateParser::formatIso8601Date(utcRecord(2014, 3, 21, 9), sb));
     EXPECT_STREQ(sb.getString(), "updated: 2014-03-21T09:00:00Z");
 }
 
-// Python generates samples and its answers: email.utils reads RFC 822 texts (with and without
-// day names, one- and two-digit days, two- and four-digit years, with or without seconds, zones
-// named or numeric, where zero is "+0000" as Python takes "-0000" for unknown, the old
-// "21-Mar-14" form, days past the month's end); datetime reads ISO 8601 texts (extended and basic
-// forms, fractions of a second, "Z", offsets in three forms, or none); exact rational arithmetic
-// gives automation dates (whole days from 1899-12-30 plus the time of day, the fraction counting
-// forward even before that day) and the fields they read as, to the nearest second.
+// Python's answers: email.utils reads RFC 822 texts, and exact rational arithmetic gives the
+// fields, to the nearest second, of automation dates (the fraction counts forward before 1900).
 const char kScript[] = R"PY(
 import calendar, math
-from datetime import date, datetime, timedelta, timezone
+from datetime import datetime, timedelta
 from email.utils import parsedate_tz
 from fractions import Fraction
 rng = random.Random(1899)
-pick = rng.choice
+pick, num = rng.choice, rng.randrange
 def rfc822():
-    month = pick((str, str, str, str, str.lower, str.upper))(pick('Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec'.split()))
+    month = pick((str, str, str.lower, str.upper))(pick('Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec'.split()))
     day = pick(('%d', '%02d')) % rng.randint(1, 31)
     year = '%02d' % pick(list(range(50)) + list(range(69, 100))) if rng.random() < .25 else str(rng.randint(1900, 2099))
-    h, mi, s = rng.randrange(24), rng.randrange(60), rng.randrange(60)
-    time = pick(('%02d:%02d' % (h, mi), '%d:%02d:%02d' % (h, mi, s), '%02d:%02d:%02d' % (h, mi, s)))
-    hours, minutes = rng.randrange(15), rng.randrange(4) * 15
+    time = pick(('%02d:%02d', '%d:%02d:%02d', '%02d:%02d:%02d'))
+    time %= (num(24), num(60), num(60))[:time.count('%')]
+    hours, minutes = num(15), num(4) * 15
     zone = ('-' if (hours or minutes) and rng.random() < .5 else '+') + '%02d%02d' % (hours, minutes)
     zone = pick('UT GMT Z EST EDT CST CDT MST MDT PST PDT gmt pst Est'.split()) if rng.random() < .5 else zone
     if rng.random() < 1 / 6: return '%s-%s-%s %s %s' % (day, month, year, time, zone)
     return pick(('', pick('Sun Mon Tue Wed Thu Fri Sat Thursday fri'.split()) + ', ')) + ' '.join((day, month, year, time, zone))
-def iso8601():
-    y, m = rng.randint(1000, 9998), rng.randint(1, 12)
-    text = pick(('%04d%02d%02dT', '%04d-%02d-%02dT')) % (y, m, rng.randint(1, calendar.monthrange(y, m)[1]))
-    text += '%02d:%02d:%02d' % (rng.randrange(24), rng.randrange(60), rng.randrange(60))
-    text += pick(('', '', '.%03d' % rng.randrange(1000), '.%06d' % rng.randrange(1000)))
-    sign, hours, minutes = pick('+-'), rng.randrange(15), rng.randrange(4) * 15
-    return text + pick(('Z', '', '%s%02d:%02d' % (sign, hours, minutes), '%s%02d%02d' % (sign, hours, minutes), '%s%02d' % (sign, hours)))
-def fields(value):
-    value = Fraction(value)
-    whole = math.trunc(value)
-    t = datetime(1899, 12, 30) + timedelta(days=whole, seconds=math.floor(abs(value - whole) * 86400 + Fraction(1, 2)))
-    return '%d %d %d %d %d %d %d' % (t.year, t.month, t.day, t.hour, t.minute, t.second, (t.weekday() + 1) % 7)
 for i in range(int(records[0][0])):
     text = rfc822()
     t = parsedate_tz(text)
-    theirs = b'fail' if t is None or t[9] is None else b'%d' % (calendar.timegm(t[:6] + (0, 0, 0)) - t[9])
-    replies.append([b'rfc822', text.encode(), theirs])
-    text = iso8601()
-    dt = datetime.fromisoformat(text)
-    dt = dt.replace(tzinfo=timezone.utc) if dt.tzinfo is None else dt
-    replies.append([b'iso8601', text.encode(), b'%d' % calendar.timegm(dt.astimezone(timezone.utc).timetuple())])
-    d = date.fromordinal(rng.randint(date(100, 1, 1).toordinal(), date(9999, 12, 31).toordinal()))
-    s = rng.randrange(86400)
-    days, frac = (d - date(1899, 12, 30)).days, Fraction(s, 86400)
-    exact = days + frac if days >= 0 else days - frac
-    when = b'%d %d %d %d %d %d' % (d.year, d.month, d.day, s // 3600, s // 60 % 60, s % 60)
-    replies.append([b'fields', when, repr(float(exact)).encode()])
+    replies.append([b'rfc822', text.encode(), b'fail' if t is None or t[9] is None else b'%d' % (calendar.timegm(t[:6] + (0, 0, 0)) - t[9])])
     value = rng.uniform(-657434.99, 2958465.99)
     value = math.trunc(value) + math.copysign(pick((1e-7, 1 - 1e-7)), value) if i % 4 == 0 else value
-    replies.append([b'date', repr(value).encode(), fields(value).encode()])
+    t = datetime(1899, 12, 30) + timedelta(days=math.trunc(value), seconds=math.floor(abs(Fraction(value) - math.trunc(value)) * 86400 + Fraction(1, 2)))
+    replies.append([b'date', repr(value).encode(), b'%d %d %d %d %d %d %d' % (t.year, t.month, t.day, t.hour, t.minute, t.second, (t.weekday() + 1) % 7)])
 )PY";
 
-// Ours for each sample; for fields, the automation date when it is within two units in the last
-// place of Python's exact value and reads back to the same fields.
-std::string ours(const std::string &kind, const std::string &input, const std::string &theirs) {
+std::string ours(const std::string &kind, const std::string &input) {
     TimeRecord r;
     LogNull log;
     if (kind == "rfc822") return DateParser::parseRfc822Date(input.c_str(), r, log) ? std::to_string(r.toInstant()) : "fail";
-    if (kind == "iso8601") return DateParser::parseIso8601Date(input.c_str(), r) ? std::to_string(r.toInstant()) : "fail";
-    char text[64];
-    if (kind == "fields") {
-        int f[6] = {};
-        double date = 0;
-        std::sscanf(input.c_str(), "%d %d %d %d %d %d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]);
-        if (!utcRecord(f[0], f[1], f[2], f[3], f[4], f[5]).toOleDate(date)) return "fail";
-        const double exact = std::stod(theirs), ulp = std::nextafter(std::fabs(exact), INFINITY) - std::fabs(exact);
-        const bool readsBack = r.setFromOleDate(date, false) && describe(r) == describe(utcRecord(f[0], f[1], f[2], f[3], f[4], f[5]));
-        std::snprintf(text, sizeof text, "%.17g", date);
-        return std::fabs(date - exact) <= 2 * ulp && readsBack ? theirs : std::string(text) + ", read back as " + describe(r);
-    }
     if (!r.setFromOleDate(std::stod(input), false)) return "fail";
+    char text[64];
     std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d", r.year, r.month, r.day, r.hour, r.minute, r.second, r.dayOfWeek);
     return text;
 }
@@ -290,13 +153,11 @@ std::string ours(const std::string &kind, const std::string &input, const std::s
 TEST(DateOracle, DatesAgreeWithPython) {
     if (!pythonAvailable()) GTEST_SKIP() << "python3 with its standard library is not available";
     std::vector<Record> samples;
-    ASSERT_EQ(runPythonOracle("dates", kScript, {{"4000"}}, samples), "");
-    ASSERT_EQ(samples.size(), 16000u);
+    ASSERT_EQ(runPythonOracle("dates", kScript, {{"1000"}}, samples), "");
+    ASSERT_EQ(samples.size(), 2000u);
     int failures = 0;
-    for (const Record &s : samples) {
-        const std::string got = ours(s[0], s[1], s[2]);
-        if (got != s[2] && ++failures <= 5) ADD_FAILURE() << s[0] << " '" << s[1] << "': python " << s[2] << ", ours " << got;
-    }
+    for (const Record &s : samples)
+        if (ours(s[0], s[1]) != s[2] && ++failures <= 5) ADD_FAILURE() << s[0] << " '" << s[1] << "': python " << s[2];
     EXPECT_EQ(failures, 0);
 }
 

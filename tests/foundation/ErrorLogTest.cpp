@@ -1,4 +1,3 @@
-// The error log: its tree, its three renderings, its limits and its debug file.
 #include <gtest/gtest.h>
 
 #include <string>

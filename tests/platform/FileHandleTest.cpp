@@ -7,33 +7,19 @@
 #include <vector>
 
 #include "foundation/LogNull.h"
+#include "FileHandleTestText.h"
 #include "support/RecordingLog.h"
 #include "support/TestFiles.h"
 
 namespace quorvel {
 namespace {
 
+using test::readFile;
+using test::readRest;
 using test::RecordingLog;
+using test::writeText;
 using test::scratchDir;
 using Lines = std::vector<std::string>;
-
-// Everything from the current position on, in chunks small enough to cross chunk borders.
-std::string readRest(FileHandle &file) {
-    LogNull log;
-    std::string all;
-    char chunk[7];
-    uint32_t got = 0;
-    do {
-        if (!file.read(chunk, sizeof chunk, got, log)) return "<read failed>";
-        all.append(chunk, got);
-    } while (got != 0);
-    return all;
-}
-
-bool writeText(FileHandle &file, const std::string &text, LogBase &log) {
-    uint32_t written = 0;
-    return file.write(text.data(), static_cast<uint32_t>(text.size()), written, log) && written == text.size();
-}
 
 // The log lines without their values.
 Lines shapeOf(const Lines &lines) {
@@ -81,8 +67,8 @@ TEST(FileHandle, ReadWriteSeekAndAppend) {
     // Past the end is a valid position; the gap reads as zeros once written beyond.
     ASSERT_TRUE(file.seekTo(13, log) && writeText(file, "Z", log));
     ASSERT_TRUE(file.openForAppend(path.c_str(), log) && writeText(file, "+", log));
-    ASSERT_TRUE(file.openForRead(path.c_str(), log));
-    EXPECT_EQ(std::string("012XY56789!\0\0Z+", 15), readRest(file));
+    file.close();
+    EXPECT_EQ(std::string("012XY56789!\0\0Z+", 15), readFile(path));
     ASSERT_TRUE(file.openForWrite(path.c_str(), false, log) && file.openForRead(path.c_str(), log));
     int64_t size = -1;
     EXPECT_TRUE(file.fileSize64(size, log));
@@ -91,8 +77,8 @@ TEST(FileHandle, ReadWriteSeekAndAppend) {
     // Appending and reading-writing create a missing file.
     ASSERT_TRUE(file.openForAppend((dir + "a.txt").c_str(), log) && writeText(file, "new", log));
     ASSERT_TRUE(file.openForReadWrite((dir + "rw.txt").c_str(), log));
-    ASSERT_TRUE(file.openForRead((dir + "a.txt").c_str(), log));
-    EXPECT_EQ("new", readRest(file));
+    file.close();
+    EXPECT_EQ("new", readFile(dir + "a.txt"));
     EXPECT_FALSE(log.mentions("error")) << log.joined();
 }
 
@@ -154,13 +140,11 @@ TEST(FileHandle, PlatformErrorsAndSizesOf4GiB) {
 
 TEST(FileHandle, LargeWritesGoOutInChunks) {
     const std::string path = scratchDir("fh_large") + "large.bin";
-    std::string data(2 * FileHandle::kWriteChunk + 12345, '\0'), content;
+    std::string data(2 * FileHandle::kWriteChunk + 12345, '\0');
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 251);
     LogNull log;
-    FileHandle file;
-    ASSERT_TRUE(file.openForWrite(path.c_str(), false, log) && writeText(file, data, log));
-    file.close();
-    EXPECT_TRUE(test::readRawFile(path, content) && content == data);
+    ASSERT_TRUE(test::writeFile(path, data, log));
+    EXPECT_TRUE(readFile(path) == data);
     std::remove(path.c_str());
 }
 

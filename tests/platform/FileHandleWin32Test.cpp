@@ -10,16 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "foundation/LogNull.h"
-#include "platform/FileHandle.h"
+#include "FileHandleTestText.h"
 #include "support/RecordingLog.h"
 #include "support/TestFiles.h"
 
 namespace quorvel {
 namespace {
 
+using test::readFile;
 using test::RecordingLog;
 using test::scratchDir;
+using test::writeFile;
 using test::writeRawFile;
 
 std::wstring wide(const std::string &utf8) {
@@ -32,24 +33,6 @@ std::wstring wide(const std::string &utf8) {
 
 DWORD attributesOf(const std::string &path) { return GetFileAttributesW(wide(path).c_str()); }
 void setAttributes(const std::string &path, DWORD attributes) { SetFileAttributesW(wide(path).c_str(), attributes); }
-
-bool writeThrough(const std::string &path, const std::string &text, LogBase &log, bool hidden = false) {
-    FileHandle file;
-    uint32_t written = 0;
-    return file.openForWrite(path.c_str(), hidden, log) &&
-           file.write(text.data(), static_cast<uint32_t>(text.size()), written, log) && written == text.size();
-}
-
-std::string readThrough(const std::string &path) {
-    LogNull log;
-    FileHandle file;
-    if (!file.openForRead(path.c_str(), log)) return "<unreadable>";
-    std::string text;
-    char buf[512];
-    uint32_t got = 0;
-    while (file.read(buf, sizeof buf, got, log) && got > 0) text.append(buf, got);
-    return text;
-}
 
 // The names in a folder, as UTF-8.
 std::set<std::string> namesIn(const std::string &dir) {
@@ -95,10 +78,10 @@ TEST(FileHandleWin32, SharingAndAttributes) {
     setAttributes(shared, FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(2, std::count(log.lines.begin(), log.lines.end(), "data: WindowsErrorCode=0x20"));  // sharing violations
     // Windows refuses to replace a hidden file unless the attribute is asked for again.
-    ASSERT_TRUE(writeThrough(dir + "hidden.txt", "one", quiet, true));
+    ASSERT_TRUE(writeFile(dir + "hidden.txt", "one", quiet, true));
     EXPECT_TRUE(attributesOf(dir + "hidden.txt") & FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_TRUE(writeThrough(dir + "hidden.txt", "two", quiet, false));
-    EXPECT_EQ("two", readThrough(dir + "hidden.txt"));
+    ASSERT_TRUE(writeFile(dir + "hidden.txt", "two", quiet, false));
+    EXPECT_EQ("two", readFile(dir + "hidden.txt"));
 }
 
 TEST(FileHandleWin32, ReadOnlyAttributeIsClearedToWrite) {
@@ -108,14 +91,14 @@ TEST(FileHandleWin32, ReadOnlyAttributeIsClearedToWrite) {
     // Reading leaves the read-only attribute alone; writing clears it. Wine running as root lets
     // the write through without refusing it, so the retry is only observable where the system refuses.
     setAttributes(path, FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ("old", readThrough(path));
+    EXPECT_EQ("old", readFile(path));
     EXPECT_TRUE(attributesOf(path) & FILE_ATTRIBUTE_READONLY);
     HANDLE probe = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const bool refused = probe == INVALID_HANDLE_VALUE;
     if (!refused) CloseHandle(probe);
-    ASSERT_TRUE(writeThrough(path, "new", log)) << log.joined();
+    ASSERT_TRUE(writeFile(path, "new", log)) << log.joined();
     EXPECT_EQ((std::vector<std::string>{"enter: openForWriteWin32", "leave"}), log.lines);
-    EXPECT_EQ("new", readThrough(path));
+    EXPECT_EQ("new", readFile(path));
     const bool cleared = !(attributesOf(path) & FILE_ATTRIBUTE_READONLY);
     setAttributes(path, FILE_ATTRIBUTE_NORMAL);
     if (!refused) GTEST_SKIP() << "the system does not refuse writes to read-only files here (Wine as root)";
@@ -133,8 +116,8 @@ TEST(FileHandleWin32, LongAndNonAnsiPathsTakeTheWideLongForm) {
         folders.push_back(dir);
     }
     LogNull quiet;
-    ASSERT_TRUE(writeThrough(dir + "file.txt", "far away", quiet));
-    EXPECT_EQ("far away", readThrough(dir + "file.txt"));
+    ASSERT_TRUE(writeFile(dir + "file.txt", "far away", quiet));
+    EXPECT_EQ("far away", readFile(dir + "file.txt"));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributesOf("\\\\?\\" + dir + "file.txt"));
     // The failure log shows the form that was handed to the system.
     RecordingLog log;
@@ -152,7 +135,7 @@ TEST(FileHandleWin32, LongAndNonAnsiPathsTakeTheWideLongForm) {
     log.lines.clear();
     EXPECT_FALSE(file.openForRead((wideDir + "missing-" + name).c_str(), log));
     EXPECT_TRUE(log.has("data: localWindowsFilePath=\\\\?\\" + wideDir + "missing-" + name)) << log.joined();
-    ASSERT_TRUE(writeThrough(wideDir + name, "wide", quiet));
+    ASSERT_TRUE(writeFile(wideDir + name, "wide", quiet));
     EXPECT_EQ(std::set<std::string>{name}, namesIn(wideDir));
 }
 
@@ -174,8 +157,8 @@ TEST(FileHandleWin32, UncPaths) {
         unc = std::string("\\\\localhost\\") + local[0] + "$" + local.substr(2);
     }
     LogNull quiet;
-    if (!writeThrough(unc + "short.txt", "via unc", quiet)) GTEST_SKIP() << "no UNC access to " << unc;
-    EXPECT_EQ("via unc", readThrough(local + "short.txt"));
+    if (!writeFile(unc + "short.txt", "via unc", quiet)) GTEST_SKIP() << "no UNC access to " << unc;
+    EXPECT_EQ("via unc", readFile(local + "short.txt"));
     // A name without an ANSI form goes through \\?\UNC\server\share.
     std::string name = "unc-\xE6\x97\xA5\xE6\x9C\xAC.txt";
     if (GetACP() != CP_UTF8) {
@@ -185,8 +168,8 @@ TEST(FileHandleWin32, UncPaths) {
         EXPECT_TRUE(log.has("data: localWindowsFilePath=\\\\?\\UNC" + unc.substr(1) + "missing-" + name))
             << log.joined();
     }
-    ASSERT_TRUE(writeThrough(unc + name, "wide unc", quiet));
-    EXPECT_EQ("wide unc", readThrough(local + name));
+    ASSERT_TRUE(writeFile(unc + name, "wide unc", quiet));
+    EXPECT_EQ("wide unc", readFile(local + name));
     DeleteFileW(wide(local + name).c_str());
     DeleteFileW(wide(local + "short.txt").c_str());
 }
@@ -194,16 +177,16 @@ TEST(FileHandleWin32, UncPaths) {
 TEST(FileHandleWin32, RefusedNamesAreRewritten) {
     std::string dir = scratchDir("fhw_names");
     RecordingLog log;
-    ASSERT_TRUE(writeThrough(dir + "con.txt", "device", log));
-    ASSERT_TRUE(writeThrough(dir + "a:b.txt", "colon", log));
-    ASSERT_TRUE(writeThrough(dir + "what?.txt", "question", log));
+    ASSERT_TRUE(writeFile(dir + "con.txt", "device", log));
+    ASSERT_TRUE(writeFile(dir + "a:b.txt", "colon", log));
+    ASSERT_TRUE(writeFile(dir + "what?.txt", "question", log));
     EXPECT_EQ((std::set<std::string>{"_con.txt", "a_b.txt", "what_.txt"}), namesIn(dir));
     EXPECT_TRUE(log.has("error: The : character is not allowed in Windows filenames.."));
     EXPECT_TRUE(log.has("data: modifiedFilename=" + dir + "a_b.txt"));
     EXPECT_TRUE(log.has("error: The ? character is not allowed in Windows filenames."));
     // Reading applies the character rules but not the device-name rule.
-    EXPECT_EQ("colon", readThrough(dir + "a:b.txt"));
-    EXPECT_EQ("device", readThrough(dir + "_con.txt"));
+    EXPECT_EQ("colon", readFile(dir + "a:b.txt"));
+    EXPECT_EQ("device", readFile(dir + "_con.txt"));
 }
 
 }  // namespace

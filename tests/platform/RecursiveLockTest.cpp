@@ -29,7 +29,6 @@ struct Shared {
     std::atomic<bool> done{false};
 };
 
-// The second thread enters, holds the lock for a while and leaves.
 void holdLock(Shared *s) {
     s->lock->enter();
     s->inside = true;
@@ -43,10 +42,7 @@ void holdLock(Shared *s) {
 class SecondThread {
 public:
     explicit SecondThread(Shared &shared) : m_thread(CreateThread(nullptr, 0, run, &shared, 0, nullptr)) {}
-    void join() {
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-    }
+    void join() { WaitForSingleObject(m_thread, INFINITE), CloseHandle(m_thread); }
 
 private:
     static DWORD WINAPI run(void *shared) {
@@ -71,8 +67,6 @@ TEST(RecursiveLock, OtherThreadsWaitUntilEveryEntryIsLeft) {
     Shared shared{&lock, 0};
     lock.enter();
     lock.enter();  // the holder may enter again
-    lock.enter();
-    lock.leave();
     SecondThread other(shared);
     lock.leave();
     pause(50);

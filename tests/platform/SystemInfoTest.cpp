@@ -24,28 +24,20 @@ TEST(SystemInfo, CodePages) {
     std::string saved = std::setlocale(LC_CTYPE, nullptr);
     ASSERT_NE(nullptr, std::setlocale(LC_CTYPE, "C"));
     EXPECT_EQ(65001u, SystemInfo::ansiCodePage());
-    if (std::setlocale(LC_CTYPE, "C.UTF-8")) {
-        EXPECT_EQ(65001u, SystemInfo::ansiCodePage());
-    }
+    if (std::setlocale(LC_CTYPE, "C.UTF-8")) EXPECT_EQ(65001u, SystemInfo::ansiCodePage());
     std::setlocale(LC_CTYPE, saved.c_str());
 #endif
     const std::pair<const char *, uint32_t> codesets[] = {
-        {"UTF-8", 65001}, {"utf8", 65001}, {"ISO-8859-1", 28591}, {"ISO-8859-9", 28599}, {"ISO-8859-13", 28603},
-        {"ISO-8859-15", 28605}, {"KOI8-R", 20866}, {"KOI8-U", 21866}, {"CP1250", 1250}, {"CP1258", 1258},
-        {"EUC-JP", 51932}, {"EUC-KR", 51949}, {"GB2312", 936}, {"GBK", 936}, {"BIG5", 950}, {"BIG5-HKSCS", 950},
-        {"TIS-620", 874}, {"SHIFT_JIS", 932}, {"SJIS", 932}, {"CP437", 437}, {"CP850", 850}, {"CP866", 866},
-        {"ANSI_X3.4-1968", 0}, {"ISO-8859-10", 0}, {"", 0}, {nullptr, 0},
-        {"A-VERY-LONG-CODESET-NAME-THAT-NOBODY-USES-ANYWHERE", 0},
-    };
+        {"utf8", 65001}, {"ISO-8859-1", 28591}, {"ISO-8859-15", 28605}, {"KOI8-U", 21866}, {"CP1258", 1258},
+        {"EUC-KR", 51949}, {"GBK", 936}, {"BIG5-HKSCS", 950}, {"TIS-620", 874}, {"SJIS", 932}, {"CP866", 866},
+        {"ANSI_X3.4-1968", 0}, {"ISO-8859-10", 0}, {nullptr, 0}, {"A-VERY-LONG-CODESET-NAME-THAT-NOBODY-USES", 0}};
     for (const auto &[name, page] : codesets) EXPECT_EQ(page, SystemInfo::codePageForCodeset(name)) << name;
 }
 
 TEST(SystemInfo, NamesAreAppended) {
     StringBuffer computer, user, dir, prefixed("x:");
-    EXPECT_TRUE(SystemInfo::computerName(computer) && !computer.isEmpty());
-    EXPECT_TRUE(SystemInfo::userName(user) && !user.isEmpty());
-    EXPECT_TRUE(SystemInfo::currentDirectory(dir) && !dir.isEmpty());
-    EXPECT_TRUE(SystemInfo::userName(prefixed));
+    EXPECT_TRUE(SystemInfo::computerName(computer) && !computer.isEmpty() && SystemInfo::userName(user) &&
+                !user.isEmpty() && SystemInfo::currentDirectory(dir) && !dir.isEmpty() && SystemInfo::userName(prefixed));
     EXPECT_EQ(std::string("x:") + user.getString(), prefixed.getString());
 }
 
@@ -70,12 +62,9 @@ TEST(SystemInfo, ErrorTextIsTrimmedAndKeepsTheLastError) {
 }
 
 TEST(SystemInfo, WideCaseMapping) {
-    const struct {
-        char16_t unit, lower, upper;
-    } cases[] = {
-        {u'A', u'a', u'A'}, {u'z', u'z', u'Z'}, {u'5', u'5', u'5'}, {0x00C4, 0x00E4, 0x00C4},  // Ä ä
-        {0x0414, 0x0434, 0x0414}, {0x03C9, 0x03C9, 0x03A9},  // Cyrillic De, Greek omega
-        {0xD83D, 0xD83D, 0xD83D},                            // a surrogate stays
+    const struct { char16_t unit, lower, upper; } cases[] = {
+        {u'A', u'a', u'A'}, {u'5', u'5', u'5'}, {0x00C4, 0x00E4, 0x00C4}, {0x03C9, 0x03C9, 0x03A9},
+        {0xD83D, 0xD83D, 0xD83D},  // a surrogate stays
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.lower, SystemInfo::toLowerWide(c.unit)) << static_cast<int>(c.unit);

@@ -1,5 +1,4 @@
-// Path commands: every step form and return command, failures that must not move the
-// object, and indexes too large for an int.
+// Path commands: step forms, failures that must not move the object, indexes beyond an int.
 #include <gtest/gtest.h>
 
 #include "XmlTestSupport.h"
@@ -31,45 +30,29 @@ void expectPaths(ClsXml &xml, std::initializer_list<std::pair<const char *, cons
 TEST(PathCommand, StepFormsAndReturnCommands) {
     auto doc = load(kShop);
     expectPaths(*doc, {
-        // return commands; an empty step does not move, ")" may be missing, the rest of "*" is ignored
-        {"*", "top"}, {"", ""}, {"(id)", "s"}, {"(id", "s"}, {"(nope)", nullptr}, {"q", nullptr}, {"|*", "top"},
-        {"book||(id)", "b0"}, {"book|", ""}, {"x|*ignored", "xc"}, {"x|q", nullptr},
-        // parent; a child by its exact, untrimmed tag
-        {"..|*", nullptr}, {"book|title|..|..|*", "top"}, {"x|*", "xc"}, {" x|*", nullptr}, {"X|*", nullptr},
-        // indexes: the name is trimmed, "%d" reads the number, no ']' is needed
-        {"book[1]|title|*", "T1"}, {" book [1]|title|*", "T1"}, {"book[ +1]|title|*", "T1"}, {"book[1x|title|*", "T1"},
-        {"book[2]|*", nullptr}, {"book[-1]|*", nullptr}, {"book[]|*", nullptr},  // no number: the step is the tag
-        {"[0]|(id)", "b0"}, {"[7]|*", "xc"}, {"[8]|*", nullptr}, {"[-1]|*", nullptr}, {"[\t\n-0]|(id)", "b0"},
-        {"[0001]|(id)", "b1"},
-        // content steps
-        {"color{red}|*", "red"}, {"{red}|*", "red"}, {"{blue}|*", "blue"}, {"book{}|(id)", "b0"},
-        {"color{red|*", nullptr}, {"color{re}|*", nullptr}, {"colour{red}|*", nullptr}, {"}color{red|*", nullptr},
-        // subtree searches, the cursor included
-        {"/T/price|*", "15"}, {"/T/price|..|(id)", "b1"}, {"/T/shop|(id)", "s"}, {"/T/nope|*", nullptr},
-        {"/T/ price|*", nullptr}, {"/T/title|..|..|..|*", nullptr},
-        {"/C/item,A*|(sku)", "A1"}, {"/C/item,*an*|(id)", "7"}, {"/C/item,Cherry|*", nullptr},
-        {"/C/item|(sku)", "E0"}, {"/C/item,|(sku)", "E0"},  // no pattern: the first item with empty content
-        {"/A/item,id,7|*", "Banana"}, {"/A/item,sku,B*|*", "Banana"}, {"/A/item,id|*", nullptr}, {"/A/item,id,8|*", nullptr},
-        {"/A/x,note,a,b|*", "xc"},  // the pattern keeps its commas
+        // An empty step does not move, ")" may be missing, the rest of "*" is ignored; tags are exact and
+        // untrimmed except before an index, which "%d" reads without needing ']'.
+        {"", ""}, {"(id", "s"}, {"(nope)", nullptr}, {"book||(id)", "b0"}, {"x|*ignored", "xc"}, {"..|*", nullptr},
+        {"book|title|..|..|*", "top"}, {" x|*", nullptr}, {" book [1]|title|*", "T1"}, {"book[1x|title|*", "T1"},
+        {"book[2]|*", nullptr}, {"[7]|*", "xc"}, {"[8]|*", nullptr}, {"{red}|*", "red"}, {"book{}|(id)", "b0"},
+        {"color{red|*", nullptr}, {"color{re}|*", nullptr},
+        // Subtree searches include the cursor; /C/ without a pattern wants empty content; /A/ patterns keep commas.
+        {"/T/shop|(id)", "s"}, {"/T/ price|*", nullptr}, {"/T/title|..|..|..|*", nullptr}, {"/C/item|(sku)", "E0"},
+        {"/A/item,id|*", nullptr}, {"/A/x,note,a,b|*", "xc"},
     });
 }
 
 TEST(PathCommand, DollarMovesOnlyAfterAWholeWalk) {
     auto doc = load(kShop);
     // The first two steps succeed, the third fails: nothing moves.
-    expectPaths(*doc, {{"$", ""}, {"book[1]|title|nope|$", nullptr}, {"book[1]|title|$x|", nullptr}, {"x|q$", nullptr}});
+    expectPaths(*doc, {{"$", ""}, {"book[1]|title|nope|$", nullptr}, {"x|q$", nullptr}});
     auto obj = doc->GetSelf();
     XString out;
-    ASSERT_TRUE(obj->QuorvelPath(x("/T/price|..|$"), out));
-    EXPECT_TRUE(obj->TagEquals(x("book")) && obj->HasAttrWithValue(x("id"), x("b1")));
-    // Standing on a price, the search finds the node itself and ".." is its parent.
-    ASSERT_TRUE(obj->QuorvelPath(x("price|$"), out) && obj->QuorvelPath(x("/T/price|..|$"), out));
-    EXPECT_TRUE(obj->HasAttrWithValue(x("id"), x("b1")));
-    obj->CopyRef(doc.get());
     ASSERT_TRUE(obj->QuorvelPath(x("color{red}|$trailing"), out));
     EXPECT_EQ(where(obj.get()), "color=red");
-    ASSERT_TRUE(obj->QuorvelPath(x("..|{Banana}|$"), out));
-    EXPECT_TRUE(obj->HasAttrWithValue(x("id"), x("7")));
+    // Standing on a price, the search finds the node itself and ".." is its parent.
+    ASSERT_TRUE(obj->QuorvelPath(x("..|/T/price|$"), out) && obj->QuorvelPath(x("/T/price|..|$"), out));
+    EXPECT_TRUE(obj->HasAttrWithValue(x("id"), x("b1")));
     EXPECT_EQ(tagOf(*doc), "shop");
 }
 
@@ -78,10 +61,8 @@ TEST(PathCommand, IndexesBeyondIntFail) {
     auto doc = load("<r><c>zero</c><c>one</c><c>two</c></r>");
     expectPaths(*doc, {
         {"[1]|*", "one"}, {"c[2]|*", "two"}, {"[000000000000000000000000002]|*", "two"},
-        {"[2147483647]|*", nullptr}, {"[2147483648]|*", nullptr},
-        {"[4294967296]|*", nullptr}, {"[4294967297]|*", nullptr}, {"c[4294967298]|*", nullptr},  // 2^32 + 0, 1, 2
-        {"[18446744073709551617]|*", nullptr}, {"[99999999999999999999999999999999999999]|*", nullptr},
-        {"[-2147483648]|*", nullptr}, {"[-2147483649]|*", nullptr}, {"[-4294967296]|*", nullptr},
+        {"[2147483648]|*", nullptr}, {"[4294967297]|*", nullptr}, {"c[4294967298]|*", nullptr},  // 2^32 + 1, 2
+        {"[18446744073709551617]|*", nullptr}, {"[-2147483649]|*", nullptr},
         {"[-4294967295]|*", nullptr},  // would wrap to 1
     });
 }

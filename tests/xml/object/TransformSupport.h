@@ -1,17 +1,13 @@
 #pragma once
 // Helpers for the tests of packed content: raw content bytes, the packed layers and the log.
 #include <functional>
-#include <memory>
-#include <string>
 
 #include "XmlTestSupport.h"
 #include "codecs/AesCrypt.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/DeflateCodec.h"
 #include "foundation/LogNull.h"
-#include "foundation/XString.h"
 #include "support/Bytes.h"
-#include "xml/object/ClsXml.h"
 
 namespace quorvel::test {
 
@@ -28,12 +24,6 @@ inline std::string rawContent(ClsXml &xml) {
     StringBuffer sb;
     xml.getContentUtf8(sb);
     return textOf(sb);
-}
-
-inline std::string lastError(ClsXml &xml) {
-    XString text;
-    xml.get_LastErrorText(text);
-    return text.getUtf8();
 }
 
 inline bool logHasLine(ClsXml &xml, const std::string &line) {

@@ -28,14 +28,12 @@ inline std::string contentOf(ClsXml &xml) {
     return content.getUtf8();
 }
 
-// The whole text GetXml gives, declaration included.
 inline std::string documentOf(ClsXml &xml) {
     XString out;
     xml.GetXml(out);
     return out.getUtf8();
 }
 
-// The subtree without declaration, one line per element as the serializer writes it.
 inline std::string xmlOf(ClsXml &xml) {
     const bool emit = xml.get_EmitXmlDecl();
     xml.put_EmitXmlDecl(false);
@@ -44,14 +42,12 @@ inline std::string xmlOf(ClsXml &xml) {
     return out;
 }
 
-// Tags of the children, in order, joined by ",".
 inline std::string childTags(ClsXml &xml) {
     std::string tags;
     for (int i = 0; i < xml.get_NumChildren(); ++i) tags += (i ? "," : "") + tagOf(*xml.GetChild(i));
     return tags;
 }
 
-// Attributes as name=value pairs joined by ";".
 inline std::string attributesOf(ClsXml &xml) {
     std::string out;
     for (int i = 0; i < xml.get_NumAttributes(); ++i) {
@@ -63,7 +59,12 @@ inline std::string attributesOf(ClsXml &xml) {
     return out;
 }
 
-// "tag=content" of the object's node, or "none".
+inline std::string lastError(ClsXml &xml) {
+    XString text;
+    xml.get_LastErrorText(text);
+    return text.getUtf8();
+}
+
 inline std::string where(ClsXml *xml) { return xml ? tagOf(*xml) + "=" + contentOf(*xml) : "none"; }
 
 // A new object holding the text, which must load.
