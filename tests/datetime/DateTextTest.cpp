@@ -1,5 +1,8 @@
 // Dates as feeds write them, RFC 822 (RSS) and ISO 8601 (Atom): what the readers tolerate or
 // refuse, what the writers produce, and both against Python. Local times are in ZoneRulesTest.
+#include <cmath>
+#include <cstdio>
+
 #include "DateTestSupport.h"
 #include "support/PythonOracle.h"
 
@@ -110,42 +113,82 @@ TEST(DateFormat, UtcRecords) {
     EXPECT_STREQ(sb.getString(), "updated: 2014-03-21T09:00:00Z");
 }
 
-// Python's answers: email.utils reads RFC 822 texts, and exact rational arithmetic gives the
-// fields, to the nearest second, of automation dates (the fraction counts forward before 1900).
+// Python generates samples and its answers: email.utils reads RFC 822 texts (with and without
+// day names, one- and two-digit days, two- and four-digit years, with or without seconds, zones
+// named or numeric, where zero is "+0000" as Python takes "-0000" for unknown, the old
+// "21-Mar-14" form, days past the month's end); datetime reads ISO 8601 texts (extended and basic
+// forms, fractions of a second, "Z", offsets in three forms, or none); exact rational arithmetic
+// gives automation dates (whole days from 1899-12-30 plus the time of day, the fraction counting
+// forward even before that day) and the fields they read as, to the nearest second.
 const char kScript[] = R"PY(
 import calendar, math
-from datetime import datetime, timedelta
+from datetime import date, datetime, timedelta, timezone
 from email.utils import parsedate_tz
 from fractions import Fraction
 rng = random.Random(1899)
-pick, num = rng.choice, rng.randrange
+pick = rng.choice
 def rfc822():
-    month = pick((str, str, str.lower, str.upper))(pick('Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec'.split()))
+    month = pick((str, str, str, str, str.lower, str.upper))(pick('Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec'.split()))
     day = pick(('%d', '%02d')) % rng.randint(1, 31)
     year = '%02d' % pick(list(range(50)) + list(range(69, 100))) if rng.random() < .25 else str(rng.randint(1900, 2099))
-    time = pick(('%02d:%02d', '%d:%02d:%02d', '%02d:%02d:%02d'))
-    time %= (num(24), num(60), num(60))[:time.count('%')]
-    hours, minutes = num(15), num(4) * 15
+    h, mi, s = rng.randrange(24), rng.randrange(60), rng.randrange(60)
+    time = pick(('%02d:%02d' % (h, mi), '%d:%02d:%02d' % (h, mi, s), '%02d:%02d:%02d' % (h, mi, s)))
+    hours, minutes = rng.randrange(15), rng.randrange(4) * 15
     zone = ('-' if (hours or minutes) and rng.random() < .5 else '+') + '%02d%02d' % (hours, minutes)
     zone = pick('UT GMT Z EST EDT CST CDT MST MDT PST PDT gmt pst Est'.split()) if rng.random() < .5 else zone
     if rng.random() < 1 / 6: return '%s-%s-%s %s %s' % (day, month, year, time, zone)
     return pick(('', pick('Sun Mon Tue Wed Thu Fri Sat Thursday fri'.split()) + ', ')) + ' '.join((day, month, year, time, zone))
+def iso8601():
+    y, m = rng.randint(1000, 9998), rng.randint(1, 12)
+    text = pick(('%04d%02d%02dT', '%04d-%02d-%02dT')) % (y, m, rng.randint(1, calendar.monthrange(y, m)[1]))
+    text += '%02d:%02d:%02d' % (rng.randrange(24), rng.randrange(60), rng.randrange(60))
+    text += pick(('', '', '.%03d' % rng.randrange(1000), '.%06d' % rng.randrange(1000)))
+    sign, hours, minutes = pick('+-'), rng.randrange(15), rng.randrange(4) * 15
+    return text + pick(('Z', '', '%s%02d:%02d' % (sign, hours, minutes), '%s%02d%02d' % (sign, hours, minutes), '%s%02d' % (sign, hours)))
+def fields(value):
+    value = Fraction(value)
+    whole = math.trunc(value)
+    t = datetime(1899, 12, 30) + timedelta(days=whole, seconds=math.floor(abs(value - whole) * 86400 + Fraction(1, 2)))
+    return '%d %d %d %d %d %d %d' % (t.year, t.month, t.day, t.hour, t.minute, t.second, (t.weekday() + 1) % 7)
 for i in range(int(records[0][0])):
     text = rfc822()
     t = parsedate_tz(text)
-    replies.append([b'rfc822', text.encode(), b'fail' if t is None or t[9] is None else b'%d' % (calendar.timegm(t[:6] + (0, 0, 0)) - t[9])])
+    theirs = b'fail' if t is None or t[9] is None else b'%d' % (calendar.timegm(t[:6] + (0, 0, 0)) - t[9])
+    replies.append([b'rfc822', text.encode(), theirs])
+    text = iso8601()
+    dt = datetime.fromisoformat(text)
+    dt = dt.replace(tzinfo=timezone.utc) if dt.tzinfo is None else dt
+    replies.append([b'iso8601', text.encode(), b'%d' % calendar.timegm(dt.astimezone(timezone.utc).timetuple())])
+    d = date.fromordinal(rng.randint(date(100, 1, 1).toordinal(), date(9999, 12, 31).toordinal()))
+    s = rng.randrange(86400)
+    days, frac = (d - date(1899, 12, 30)).days, Fraction(s, 86400)
+    exact = days + frac if days >= 0 else days - frac
+    when = b'%d %d %d %d %d %d' % (d.year, d.month, d.day, s // 3600, s // 60 % 60, s % 60)
+    replies.append([b'fields', when, repr(float(exact)).encode()])
     value = rng.uniform(-657434.99, 2958465.99)
     value = math.trunc(value) + math.copysign(pick((1e-7, 1 - 1e-7)), value) if i % 4 == 0 else value
-    t = datetime(1899, 12, 30) + timedelta(days=math.trunc(value), seconds=math.floor(abs(Fraction(value) - math.trunc(value)) * 86400 + Fraction(1, 2)))
-    replies.append([b'date', repr(value).encode(), b'%d %d %d %d %d %d %d' % (t.year, t.month, t.day, t.hour, t.minute, t.second, (t.weekday() + 1) % 7)])
+    replies.append([b'date', repr(value).encode(), fields(value).encode()])
 )PY";
 
-std::string ours(const std::string &kind, const std::string &input) {
+// Ours for each sample; for fields, the automation date when it is within two units in the last
+// place of Python's exact value and reads back to the same fields.
+std::string ours(const std::string &kind, const std::string &input, const std::string &theirs) {
     TimeRecord r;
     LogNull log;
     if (kind == "rfc822") return DateParser::parseRfc822Date(input.c_str(), r, log) ? std::to_string(r.toInstant()) : "fail";
-    if (!r.setFromOleDate(std::stod(input), false)) return "fail";
+    if (kind == "iso8601") return DateParser::parseIso8601Date(input.c_str(), r) ? std::to_string(r.toInstant()) : "fail";
     char text[64];
+    if (kind == "fields") {
+        int f[6] = {};
+        double date = 0;
+        std::sscanf(input.c_str(), "%d %d %d %d %d %d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]);
+        if (!utcRecord(f[0], f[1], f[2], f[3], f[4], f[5]).toOleDate(date)) return "fail";
+        const double exact = std::stod(theirs), ulp = std::nextafter(std::fabs(exact), INFINITY) - std::fabs(exact);
+        const bool readsBack = r.setFromOleDate(date, false) && describe(r) == describe(utcRecord(f[0], f[1], f[2], f[3], f[4], f[5]));
+        std::snprintf(text, sizeof text, "%.17g", date);
+        return std::fabs(date - exact) <= 2 * ulp && readsBack ? theirs : std::string(text) + ", read back as " + describe(r);
+    }
+    if (!r.setFromOleDate(std::stod(input), false)) return "fail";
     std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d", r.year, r.month, r.day, r.hour, r.minute, r.second, r.dayOfWeek);
     return text;
 }
@@ -153,11 +196,13 @@ std::string ours(const std::string &kind, const std::string &input) {
 TEST(DateOracle, DatesAgreeWithPython) {
     if (!pythonAvailable()) GTEST_SKIP() << "python3 with its standard library is not available";
     std::vector<Record> samples;
-    ASSERT_EQ(runPythonOracle("dates", kScript, {{"1000"}}, samples), "");
-    ASSERT_EQ(samples.size(), 2000u);
+    ASSERT_EQ(runPythonOracle("dates", kScript, {{"2000"}}, samples), "");
+    ASSERT_EQ(samples.size(), 8000u);
     int failures = 0;
-    for (const Record &s : samples)
-        if (ours(s[0], s[1]) != s[2] && ++failures <= 5) ADD_FAILURE() << s[0] << " '" << s[1] << "': python " << s[2];
+    for (const Record &s : samples) {
+        const std::string got = ours(s[0], s[1], s[2]);
+        if (got != s[2] && ++failures <= 5) ADD_FAILURE() << s[0] << " '" << s[1] << "': python " << s[2] << ", ours " << got;
+    }
     EXPECT_EQ(failures, 0);
 }
 
