@@ -24,6 +24,7 @@ public:
     // AES-128 in CBC mode over n bytes, n a multiple of 16, one chain from the given vector; no
     // padding is added or removed. in and out may be the same block (in-place); other overlaps
     // are not allowed.
+    // Refuses a length that is not whole blocks (logged), then runs the platform's cipher.
     static bool aes128Cbc(bool encrypt, const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
                           const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log);
     static bool aes128CbcEncrypt(const unsigned char key[kAes128KeySize], const unsigned char iv[kAesBlockSize],
@@ -34,6 +35,12 @@ public:
                                  const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
         return aes128Cbc(false, key, iv, in, out, n, log);
     }
+
+private:
+    // The platform's cipher over whole blocks; failure is the platform's message under failure.
+    static bool aes128CbcBlocks(bool encrypt, const unsigned char *key, const unsigned char *iv,
+                                const unsigned char *in, unsigned char *out, uint32_t n, const char *failure,
+                                LogBase &log);
 };
 
 }  // namespace quorvel

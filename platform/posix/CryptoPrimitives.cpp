@@ -36,14 +36,9 @@ bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[k
     return false;
 }
 
-bool CryptoPrimitives::aes128Cbc(bool encrypt, const unsigned char *key, const unsigned char *iv,
-                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
-    const char *failure = encrypt ? "AES-128-CBC encryption failed." : "AES-128-CBC decryption failed.";
-    if (n % CryptoPrimitives::kAesBlockSize != 0) {
-        log.logError(failure);
-        log.logDataUint32("notWholeBlocks", n);
-        return false;
-    }
+bool CryptoPrimitives::aes128CbcBlocks(bool encrypt, const unsigned char *key, const unsigned char *iv,
+                                       const unsigned char *in, unsigned char *out, uint32_t n, const char *failure,
+                                       LogBase &log) {
     EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
     bool ok = ctx != nullptr && EVP_CipherInit_ex(ctx, EVP_aes_128_cbc(), nullptr, key, iv, encrypt ? 1 : 0) == 1 &&
               EVP_CIPHER_CTX_set_padding(ctx, 0) == 1;

@@ -72,14 +72,9 @@ bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[k
     return succeeded(status) || logBcryptFailure(failure, call, status, log);
 }
 
-bool CryptoPrimitives::aes128Cbc(bool encrypt, const unsigned char *keyBytes, const unsigned char *iv,
-                                 const unsigned char *in, unsigned char *out, uint32_t n, LogBase &log) {
-    const char *failure = encrypt ? "AES-128-CBC encryption failed." : "AES-128-CBC decryption failed.";
-    if (n % CryptoPrimitives::kAesBlockSize != 0) {
-        log.logError(failure);
-        log.logDataUint32("notWholeBlocks", n);
-        return false;
-    }
+bool CryptoPrimitives::aes128CbcBlocks(bool encrypt, const unsigned char *keyBytes, const unsigned char *iv,
+                                       const unsigned char *in, unsigned char *out, uint32_t n, const char *failure,
+                                       LogBase &log) {
     if (n == 0) return true;
     AesKey key;
     if (!key.open(keyBytes, failure, log)) return false;

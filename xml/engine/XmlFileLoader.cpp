@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "foundation/CodePage.h"
 #include "foundation/CharsetNames.h"
 #include "foundation/DataBuffer.h"
 #include "foundation/EncodingConvert.h"
@@ -15,12 +16,6 @@
 namespace quorvel {
 
 namespace {
-
-constexpr uint32_t kUtf8 = 65001;
-constexpr uint32_t kUtf16Le = 1200;
-constexpr uint32_t kUtf16Be = 1201;
-constexpr uint32_t kUtf32Le = 65005;
-constexpr uint32_t kUtf32Be = 65006;
 
 bool startsWithBytes(const DataBuffer &bytes, const char *prefix, uint32_t n) {
     return bytes.getSize() >= n && std::memcmp(bytes.getData(), prefix, n) == 0;
@@ -86,15 +81,15 @@ bool declaredEncodingName(const StringBuffer &declaration, StringBuffer &name) {
 void replaceByConversion(DataBuffer &bytes, uint32_t fromCodePage, const char *fromName, LogBase &log) {
     DataBuffer converted;
     EncodingConvert converter;
-    bool ok = fromName ? converter.convertFromName(fromName, kUtf8, bytes.getData(), bytes.getSize(), converted, log)
-                       : converter.convert(fromCodePage, kUtf8, bytes.getData(), bytes.getSize(), converted, log);
+    bool ok = fromName ? converter.convertFromName(fromName, CodePage::kUtf8, bytes.getData(), bytes.getSize(), converted, log)
+                       : converter.convert(fromCodePage, CodePage::kUtf8, bytes.getData(), bytes.getSize(), converted, log);
     if (ok || !converted.isEmpty()) bytes.takeData(converted);
 }
 
 // UTF-16 and UTF-32 text cannot hold "<?xml" as single bytes: a declaration found that way
 // names the wrong encoding, and the bytes are taken as they are.
 bool isWideUnicode(uint32_t codePage) {
-    return codePage == kUtf16Le || codePage == kUtf16Be || codePage == kUtf32Le || codePage == kUtf32Be;
+    return codePage == CodePage::kUtf16Le || codePage == CodePage::kUtf16Be || codePage == CodePage::kUtf32Le || codePage == CodePage::kUtf32Be;
 }
 
 bool equalsAsciiNoCase(const char *a, const char *b) {
@@ -110,8 +105,8 @@ bool declaresUtf16(const char *encoding) {
 }  // namespace
 
 void convertToUtf8(DataBuffer &bytes, LogBase &log) {
-    if (startsWithBytes(bytes, "\xFF\xFE", 2)) return replaceByConversion(bytes, kUtf16Le, nullptr, log);
-    if (startsWithBytes(bytes, "\xFE\xFF", 2)) return replaceByConversion(bytes, kUtf16Be, nullptr, log);
+    if (startsWithBytes(bytes, "\xFF\xFE", 2)) return replaceByConversion(bytes, CodePage::kUtf16Le, nullptr, log);
+    if (startsWithBytes(bytes, "\xFE\xFF", 2)) return replaceByConversion(bytes, CodePage::kUtf16Be, nullptr, log);
     if (startsWithBytes(bytes, "\xEF\xBB\xBF", 3)) {
         bytes.removeChunk(0, 3);
         return;
