@@ -1,7 +1,7 @@
 // Our engine as the benchmark drives it: the lenient parser with trimming on (as LoadXml
 // uses it) and the serializer's indented output, whole document from the root.
 #include "bench/XmlBenchLibrary.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/TreeWalk.h"
 #include "xml/engine/XmlParser.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/DataBuffer.h"
-#include "foundation/EncodingConvert.h"
-#include "foundation/LogNull.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/charsets/EncodingConvert.h"
+#include "foundation/log/LogNull.h"
 
 using namespace quorvel;
 

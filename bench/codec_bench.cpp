@@ -19,10 +19,10 @@
 #include "codecs/AesCrypt.h"
 #include "codecs/DeflateCodec.h"
 #include "codecs/StoredContent.h"
-#include "foundation/DataBuffer.h"
-#include "foundation/LogNull.h"
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/log/LogNull.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 
 using namespace quorvel;
 

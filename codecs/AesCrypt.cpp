@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "foundation/DataBuffer.h"
-#include "foundation/LogBase.h"
-#include "foundation/XString.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/XString.h"
 #include "platform/CryptoPrimitives.h"
 
 namespace quorvel {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "foundation/DataBuffer.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -5,8 +5,8 @@
 
 #include "codecs/BlockWriter.h"
 #include "codecs/ContentCoding.h"
-#include "foundation/DataBuffer.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

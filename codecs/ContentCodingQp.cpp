@@ -4,8 +4,8 @@
 #include "codecs/BlockWriter.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/HexDigit.h"
-#include "foundation/DataBuffer.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

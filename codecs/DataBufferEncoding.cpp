@@ -1,7 +1,7 @@
 // DataBuffer's encoding and decoding by name. Defined with the codecs, which they forward to,
 // so that the foundation sources need nothing from this folder.
 #include "codecs/EncodingByName.h"
-#include "foundation/DataBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
 
 namespace quorvel {
 

@@ -3,8 +3,8 @@
 
 #include "codecs/DeflateCodec.h"
 #include "codecs/internal/ZlibOutput.h"
-#include "foundation/DataBuffer.h"
-#include "foundation/LogBase.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/log/LogBase.h"
 
 namespace quorvel {
 

@@ -3,8 +3,8 @@
 
 #include "codecs/ContentCoding.h"
 #include "codecs/EncodingByName.h"
-#include "foundation/LogBase.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

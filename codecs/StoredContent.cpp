@@ -3,9 +3,9 @@
 #include "codecs/AesCrypt.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/DeflateCodec.h"
-#include "foundation/DataBuffer.h"
-#include "foundation/LogBase.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "foundation/DataBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
 
 namespace quorvel {
 

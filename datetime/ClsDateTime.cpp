@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "datetime/ClsDtObj.h"
-#include "foundation/CritSecExitor.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "datetime/TimeRecord.h"
-#include "foundation/ClsBase.h"
-#include "foundation/QuorvelCritSec.h"
+#include "foundation/base/ClsBase.h"
+#include "foundation/base/QuorvelCritSec.h"
 
 namespace quorvel {
 

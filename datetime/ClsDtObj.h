@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "foundation/ClsBase.h"
+#include "foundation/base/ClsBase.h"
 
 namespace quorvel {
 

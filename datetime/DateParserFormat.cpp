@@ -4,7 +4,7 @@
 #include "datetime/DateNames.h"
 #include "datetime/DateParser.h"
 #include "datetime/TimeRecord.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

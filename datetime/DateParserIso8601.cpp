@@ -5,7 +5,7 @@
 #include "datetime/DateParser.h"
 #include "datetime/IntScanner.h"
 #include "datetime/TimeRecord.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -7,8 +7,8 @@
 #include "datetime/DateParser.h"
 #include "datetime/IntScanner.h"
 #include "datetime/TimeRecord.h"
-#include "foundation/LogBase.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "foundation/DataBuffer.h"
-#include "foundation/LogNull.h"
-#include "foundation/XString.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/log/LogNull.h"
+#include "foundation/text/XString.h"
 #include "xml/object/ClsXml.h"
 
 using namespace quorvel;

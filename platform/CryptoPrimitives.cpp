@@ -1,6 +1,6 @@
 #include "platform/CryptoPrimitives.h"
 
-#include "foundation/LogBase.h"
+#include "foundation/log/LogBase.h"
 
 namespace quorvel {
 

@@ -1,8 +1,8 @@
 #include "platform/FileHandle.h"
 
-#include "foundation/LogBase.h"
-#include "foundation/LogContextExitor.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/log/LogContextExitor.h"
+#include "foundation/text/StringBuffer.h"
 #include "platform/SystemInfo.h"
 #include "platform/internal/NativeFile.h"
 

@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "foundation/LogBase.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

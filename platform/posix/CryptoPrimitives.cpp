@@ -3,7 +3,7 @@
 #include <openssl/err.h>
 #include <openssl/evp.h>
 
-#include "foundation/LogBase.h"
+#include "foundation/log/LogBase.h"
 
 namespace quorvel {
 

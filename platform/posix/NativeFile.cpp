@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

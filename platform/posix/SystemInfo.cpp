@@ -11,7 +11,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

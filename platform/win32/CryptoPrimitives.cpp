@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
-#include "foundation/LogBase.h"
+#include "foundation/log/LogBase.h"
 
 namespace quorvel {
 

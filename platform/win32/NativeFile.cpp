@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "platform/WindowsFileName.h"
 #include "platform/win32/WideText.h"
 

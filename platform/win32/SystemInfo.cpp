@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "platform/win32/WideText.h"
 
 namespace quorvel {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -4,9 +4,9 @@
 #include <tuple>
 
 #include "CodecSamples.h"
-#include "foundation/CharsetNames.h"
-#include "foundation/CodePageTable.h"
-#include "foundation/ConvertOutput.h"
+#include "foundation/charsets/CharsetNames.h"
+#include "foundation/charsets/CodePageTable.h"
+#include "foundation/charsets/ConvertOutput.h"
 #include "support/IconvOracle.h"
 #include "support/PythonOracle.h"
 

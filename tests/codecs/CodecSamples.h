@@ -9,7 +9,7 @@
 #include "codecs/AesCrypt.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/DeflateCodec.h"
-#include "foundation/XString.h"
+#include "foundation/text/XString.h"
 #include "support/Bytes.h"
 #include "support/RecordingLog.h"
 

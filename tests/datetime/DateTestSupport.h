@@ -10,8 +10,8 @@
 #include "datetime/CivilCalendar.h"
 #include "datetime/DateParser.h"
 #include "datetime/TimeRecord.h"
-#include "foundation/LogNull.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/log/LogNull.h"
+#include "foundation/text/StringBuffer.h"
 #include "support/RecordingLog.h"
 
 namespace quorvel::test {

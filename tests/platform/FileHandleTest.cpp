@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/LogNull.h"
+#include "foundation/log/LogNull.h"
 #include "FileHandleTestText.h"
 #include "support/RecordingLog.h"
 #include "support/TestFiles.h"

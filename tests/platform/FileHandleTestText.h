@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "foundation/LogNull.h"
+#include "foundation/log/LogNull.h"
 #include "platform/FileHandle.h"
 
 namespace quorvel::test {

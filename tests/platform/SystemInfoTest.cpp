@@ -5,7 +5,7 @@
 #include <clocale>
 #include <string>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "support/RecordingLog.h"
 
 namespace quorvel {

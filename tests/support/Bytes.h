@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "foundation/DataBuffer.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel::test {
 

@@ -1,6 +1,6 @@
 #include "support/RecordingLog.h"
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel::test {
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/LogBase.h"
+#include "foundation/log/LogBase.h"
 
 namespace quorvel::test {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/Wildcard.h"
 
 namespace quorvel {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/ExtPtrArray.h"
+#include "foundation/base/ExtPtrArray.h"
 #include "xml/engine/TreeNode.h"
 
 namespace quorvel {

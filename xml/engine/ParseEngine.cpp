@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "foundation/DataBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
 
 namespace quorvel {
 

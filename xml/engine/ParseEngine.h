@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/ByteSet.h"
 
 namespace quorvel {

@@ -1,6 +1,6 @@
 #include "xml/engine/TreeInfo.h"
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/TreeNode.h"
 
 namespace quorvel {

@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "foundation/ExtPtrArray.h"
-#include "foundation/QuorvelObject.h"
+#include "foundation/base/ExtPtrArray.h"
+#include "foundation/base/QuorvelObject.h"
 
 namespace quorvel {
 

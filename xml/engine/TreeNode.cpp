@@ -5,9 +5,9 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/ExtPtrArray.h"
-#include "foundation/NameChars.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/base/ExtPtrArray.h"
+#include "foundation/text/NameChars.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/AttributeSet.h"
 #include "xml/engine/TreeInfo.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "foundation/QuorvelObject.h"
+#include "foundation/base/QuorvelObject.h"
 #include "xml/engine/CompactText.h"
 
 namespace quorvel {

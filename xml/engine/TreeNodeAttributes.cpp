@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/NameChars.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/text/NameChars.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/AttributeSet.h"
 #include "xml/engine/TreeNode.h"
 

@@ -1,7 +1,7 @@
 // TreeNode: child queries.
 #include <cstring>
 
-#include "foundation/ExtPtrArray.h"
+#include "foundation/base/ExtPtrArray.h"
 #include "xml/engine/TreeNode.h"
 
 namespace quorvel {

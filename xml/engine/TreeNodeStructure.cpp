@@ -2,7 +2,7 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/ExtPtrArray.h"
+#include "foundation/base/ExtPtrArray.h"
 #include "xml/engine/AttributeSet.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/Wildcard.h"
 
 namespace quorvel {

@@ -1,6 +1,6 @@
 // The pseudo-attributes of the XML declaration. The declaration is a one-node tree owned by
 // the document's TreeInfo; it is created on the first write.
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlSerializer.h"

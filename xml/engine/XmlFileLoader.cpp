@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "foundation/CodePage.h"
-#include "foundation/CharsetNames.h"
-#include "foundation/DataBuffer.h"
-#include "foundation/EncodingConvert.h"
-#include "foundation/LogBase.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/charsets/CodePage.h"
+#include "foundation/charsets/CharsetNames.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/charsets/EncodingConvert.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/ParseEngine.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParser.h"

@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "foundation/ExtPtrArray.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/base/ExtPtrArray.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "foundation/LogBase.h"
-#include "foundation/LogNull.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/log/LogNull.h"
 #include "xml/engine/ParseEngine.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParseRun.h"

@@ -1,5 +1,5 @@
 // Closing elements, handing a finished root its document parts, and the end of the text.
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParseRun.h"

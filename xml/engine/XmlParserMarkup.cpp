@@ -2,7 +2,7 @@
 // their attributes.
 #include <cstring>
 
-#include "foundation/LogBase.h"
+#include "foundation/log/LogBase.h"
 #include "xml/engine/ParseEngine.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParseRun.h"

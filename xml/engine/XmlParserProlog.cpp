@@ -1,6 +1,6 @@
 // Pseudo-attributes of the XML declaration and of style-sheet instructions.
-#include "foundation/LogBase.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/ParseEngine.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"

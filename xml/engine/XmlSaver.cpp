@@ -1,10 +1,10 @@
 #include "xml/engine/XmlSaver.h"
 
-#include "foundation/DataBuffer.h"
-#include "foundation/EncodingConvert.h"
-#include "foundation/FileAccess.h"
-#include "foundation/LogBase.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/charsets/EncodingConvert.h"
+#include "foundation/buffers/FileAccess.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <new>
 
-#include "foundation/DataBuffer.h"
-#include "foundation/ExtPtrArray.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/base/ExtPtrArray.h"
+#include "foundation/text/StringBuffer.h"
 #include "xml/engine/AttributeSet.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
 

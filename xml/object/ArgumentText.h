@@ -2,8 +2,8 @@
 // Small argument helpers shared by the ClsXml method files.
 #include <cstdio>
 
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 
 namespace quorvel {
 

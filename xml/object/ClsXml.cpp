@@ -3,8 +3,8 @@
 
 #include <new>
 
-#include "foundation/CritSecExitor.h"
-#include "foundation/XString.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/text/XString.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 

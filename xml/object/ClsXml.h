@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "foundation/ClsBase.h"
-#include "foundation/QuorvelCritSec.h"
+#include "foundation/base/ClsBase.h"
+#include "foundation/base/QuorvelCritSec.h"
 
 namespace quorvel {
 

@@ -1,7 +1,7 @@
 // ClsXml editing: new children and content edits.
-#include "foundation/CritSecExitor.h"
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/object/ArgumentText.h"
 #include "xml/object/ClsXml.h"

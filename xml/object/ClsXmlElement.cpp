@@ -1,7 +1,7 @@
 // ClsXml: the positioned element's tag, content and attributes, and the document properties.
-#include "foundation/CritSecExitor.h"
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlSerializer.h"

@@ -1,12 +1,12 @@
 // ClsXml: loading text and files, GetXml and SaveXml.
 #include <cstring>
 
-#include "foundation/CritSecExitor.h"
-#include "foundation/LogBase.h"
-#include "foundation/LogNull.h"
-#include "foundation/MethodFrame.h"
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/log/LogNull.h"
+#include "foundation/base/MethodFrame.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlFileLoader.h"

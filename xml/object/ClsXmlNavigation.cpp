@@ -1,5 +1,5 @@
 // ClsXml: navigation to a new object or by moving in place.
-#include "foundation/CritSecExitor.h"
+#include "foundation/base/CritSecExitor.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/object/ClsXml.h"
 

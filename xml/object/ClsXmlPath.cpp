@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "foundation/CritSecExitor.h"
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/TreeSearch.h"
 #include "xml/object/ClsXml.h"

@@ -1,8 +1,8 @@
 // ClsXml: searches over the subtree (level order, with a resume point), the values found that
 // way, record scanning along siblings and the content pattern tests.
-#include "foundation/CritSecExitor.h"
-#include "foundation/StringBuffer.h"
-#include "foundation/XString.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/TreeSearch.h"
 #include "xml/engine/Wildcard.h"

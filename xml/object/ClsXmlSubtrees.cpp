@@ -1,7 +1,7 @@
 // ClsXml editing: moving, exchanging, removing and detaching subtrees; style sheets.
-#include "foundation/CritSecExitor.h"
-#include "foundation/MethodFrame.h"
-#include "foundation/XString.h"
+#include "foundation/base/CritSecExitor.h"
+#include "foundation/base/MethodFrame.h"
+#include "foundation/text/XString.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/TreeSearch.h"
 #include "xml/engine/XmlParser.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "support/RecordingLog.h"
 #include "xml/engine/ParseEngine.h"
 #include "xml/engine/TreeInfo.h"

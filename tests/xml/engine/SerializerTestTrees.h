@@ -3,7 +3,7 @@
 // output as std::string.
 #include <string>
 
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "support/Bytes.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"

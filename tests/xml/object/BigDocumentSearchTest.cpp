@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "XmlTestSupport.h"
-#include "foundation/StringBuffer.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel::test {
 namespace {

@@ -6,7 +6,7 @@
 #include "codecs/AesCrypt.h"
 #include "codecs/ContentCoding.h"
 #include "codecs/DeflateCodec.h"
-#include "foundation/LogNull.h"
+#include "foundation/log/LogNull.h"
 #include "support/Bytes.h"
 
 namespace quorvel::test {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "foundation/XString.h"
+#include "foundation/text/XString.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel::test {

@@ -1,0 +1,206 @@
+#include "foundation/charsets/Utf8Codec.h"
+
+#include <cstring>
+
+#include "foundation/charsets/ConvertOutput.h"
+#include "foundation/charsets/PivotEscape.h"
+
+namespace quorvel {
+
+namespace {
+
+bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+uint32_t readUnit32(const unsigned char *p, bool bigEndian) {
+    if (bigEndian) return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+    return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+template <bool kBigEndian> unsigned char *putUnit(unsigned char *w, uint32_t unit) {
+    w[kBigEndian ? 1 : 0] = static_cast<unsigned char>(unit & 0xFF);
+    w[kBigEndian ? 0 : 1] = static_cast<unsigned char>(unit >> 8);
+    return w + 2;
+}
+
+bool isAscii8(const unsigned char *p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
+// Input bytes per fill of the output block; the last step of a fill may read a few bytes past
+// it, which the room asked for allows.
+constexpr uint32_t kChunk = 192;
+
+template <bool kBigEndian> void utf8ToUtf16Units(const unsigned char *p, uint32_t n, ConvertOutput &out) {
+    uint32_t i = 0;
+    while (i < n) {
+        const uint32_t end = n - i > kChunk ? i + kChunk : n;
+        // At most two output bytes for each input byte.
+        unsigned char *w = out.room(2 * (kChunk + 8));
+        while (i < end) {
+            const uint32_t b0 = p[i];
+            if (b0 < 0x80) {
+                if (n - i >= 8 && isAscii8(p + i)) {
+                    for (int k = 0; k < 8; ++k) w = putUnit<kBigEndian>(w, p[i + k]);
+                    i += 8;
+                } else {
+                    w = putUnit<kBigEndian>(w, b0);
+                    ++i;
+                }
+                continue;
+            }
+            // The two- and three-byte forms inline; everything else through decode.
+            if (n - i >= 3) {
+                const uint32_t b1 = p[i + 1], b2 = p[i + 2];
+                if (b0 >= 0xE0 && b0 < 0xF0) {
+                    const uint32_t unit = ((b0 & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
+                    if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80 && unit >= 0x800) {
+                        w = putUnit<kBigEndian>(w, unit);
+                        i += 3;
+                        continue;
+                    }
+                } else if (b0 >= 0xC2 && b0 < 0xE0 && (b1 & 0xC0) == 0x80) {
+                    w = putUnit<kBigEndian>(w, ((b0 & 0x1F) << 6) | (b1 & 0x3F));
+                    i += 2;
+                    continue;
+                }
+            }
+            uint32_t len;
+            uint32_t cp = Utf8Codec::decode(p + i, n - i, len);
+            i += len;
+            if (cp == Utf8Codec::kInvalid) continue;
+            if (cp < 0x10000) {
+                w = putUnit<kBigEndian>(w, cp);
+            } else {
+                cp -= 0x10000;
+                w = putUnit<kBigEndian>(w, 0xD800 + (cp >> 10));
+                w = putUnit<kBigEndian>(w, 0xDC00 + (cp & 0x3FF));
+            }
+        }
+        out.commit(w);
+    }
+}
+
+template <bool kBigEndian> uint32_t unitAt(const unsigned char *p) {
+    return kBigEndian ? (uint32_t{p[0]} << 8) | p[1] : (uint32_t{p[1]} << 8) | p[0];
+}
+
+template <bool kBigEndian> void utf16UnitsToUtf8(const unsigned char *p, uint32_t n, ConvertOutput &out) {
+    uint32_t i = 0;
+    while (n - i >= 2) {
+        const uint32_t end = n - i > kChunk ? i + kChunk : n;
+        // At most three output bytes for each unit, four for a pair.
+        unsigned char *w = out.room(2 * (kChunk + 8));
+        while (i < end && n - i >= 2) {
+            const uint32_t unit = unitAt<kBigEndian>(p + i);
+            i += 2;
+            if (unit < 0x80) {
+                *w++ = static_cast<unsigned char>(unit);
+                continue;
+            }
+            if (Utf8Codec::isHighSurrogate(unit) && n - i >= 2) {
+                const uint32_t next = unitAt<kBigEndian>(p + i);
+                if (Utf8Codec::isLowSurrogate(next)) {
+                    w = Utf8Codec::write(w, Utf8Codec::joinSurrogates(unit, next));
+                    i += 2;
+                    continue;
+                }
+            }
+            w = Utf8Codec::write(w, unit);  // a lone surrogate keeps its three-byte form
+        }
+        out.commit(w);
+    }
+}
+
+}  // namespace
+
+uint32_t Utf8Codec::decode(const unsigned char *p, uint32_t n, uint32_t &len) {
+    len = 1;
+    const unsigned char b0 = p[0];
+    if (b0 < 0x80) return b0;
+    if (b0 < 0xC2) return kInvalid;  // continuation byte, or an overlong two-byte lead
+    if (b0 < 0xE0) {
+        if (n < 2 || !isContinuation(p[1])) return kInvalid;
+        len = 2;
+        return ((b0 & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+    }
+    if (b0 < 0xF0) {
+        if (n < 3 || !isContinuation(p[1]) || !isContinuation(p[2])) return kInvalid;
+        if (b0 == 0xE0 && p[1] < 0xA0) return kInvalid;  // overlong
+        len = 3;
+        return ((b0 & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+    }
+    if (b0 < 0xF5) {
+        if (n < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
+            return kInvalid;
+        if (b0 == 0xF0 && p[1] < 0x90) return kInvalid;   // overlong
+        if (b0 == 0xF4 && p[1] >= 0x90) return kInvalid;  // beyond U+10FFFF
+        len = 4;
+        return ((b0 & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+    }
+    return kInvalid;
+}
+
+void Utf8Codec::encode(uint32_t cp, ConvertOutput &out) {
+    unsigned char *w = out.room(4);
+    out.commit(Utf8Codec::write(w, cp));
+}
+
+void Utf8Codec::utf8ToUtf16(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out) {
+    if (bigEndian) utf8ToUtf16Units<true>(p, n, out);
+    else utf8ToUtf16Units<false>(p, n, out);
+}
+
+void Utf8Codec::utf16ToUtf8(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out,
+                            bool pivotEscapes) {
+    PivotEscape::convert(p, n, pivotEscapes, out, [&](const unsigned char *units, uint32_t len) {
+        if (bigEndian) utf16UnitsToUtf8<true>(units, len, out);
+        else utf16UnitsToUtf8<false>(units, len, out);
+    });
+}
+
+void Utf8Codec::utf32ToUtf8(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out) {
+    for (uint32_t i = 0; n - i >= 4; i += 4) {
+        const uint32_t cp = readUnit32(p + i, bigEndian);
+        if (cp > 0x10FFFF) {
+            out.noteDropped();
+            continue;
+        }
+        encode(cp, out);
+    }
+}
+
+void Utf8Codec::utf8ToUtf32(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out) {
+    uint32_t i = 0;
+    while (i < n) {
+        uint32_t len;
+        uint32_t cp = decode(p + i, n - i, len);
+        i += len;
+        if (cp == kInvalid) continue;
+        if (isHighSurrogate(cp) && i < n) {
+            // A pair written as two three-byte sequences is one character.
+            uint32_t nextLen;
+            const uint32_t next = decode(p + i, n - i, nextLen);
+            if (next != kInvalid && isLowSurrogate(next)) {
+                cp = joinSurrogates(cp, next);
+                i += nextLen;
+            }
+        }
+        out.putUtf32(cp, bigEndian);
+    }
+}
+
+uint32_t Utf8Codec::countUtf16Units(const unsigned char *p, uint32_t n) {
+    uint32_t units = 0;
+    uint32_t i = 0;
+    while (i < n) {
+        uint32_t len;
+        const uint32_t cp = decode(p + i, n - i, len);
+        i += len;
+        if (cp != kInvalid) units += cp < 0x10000 ? 1 : 2;
+    }
+    return units;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/buffers/FileAccess.h"
+#include "support/Bytes.h"
+#include "support/RecordingLog.h"
+#include "support/TestFiles.h"
+
+namespace quorvel {
+namespace {
+
+using test::bufferOf;
+using test::bytesOf;
+using test::RecordingLog;
+
+std::string patternBytes(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    return s;
+}
+
+std::string fileText(const std::string &path) {
+    std::string raw;
+    return test::readRawFile(path, raw) ? raw : "<missing>";
+}
+
+TEST(FileAccess, WholeFilesRoundTrip) {
+    const std::string dir = test::scratchDir("FileAccessRoundTrip"), path = dir + "data.bin";
+    const std::string content = patternBytes(200000);
+    RecordingLog log;
+    ASSERT_TRUE(bufferOf(content).saveToFile(path.c_str(), log));
+    EXPECT_TRUE(fileText(path) == content);
+    DataBuffer loaded = bufferOf("previous");
+    ASSERT_TRUE(loaded.loadFile(path.c_str(), log));
+    EXPECT_TRUE(bytesOf(loaded) == content);
+    // Zeroed slack follows the bytes, so the content may be read as terminated text.
+    ASSERT_GE(loaded.getCapacity(), loaded.getSize() + FileAccess::kReadSlack);
+    EXPECT_EQ(loaded.getData()[loaded.getSize()], 0);
+    // Saving truncates, appending extends or creates, and no data makes an empty file.
+    ASSERT_TRUE(bufferOf("short").saveToFile(path.c_str(), log));
+    ASSERT_TRUE(bufferOf("+tail").appendToFile(path.c_str(), log));
+    EXPECT_EQ(fileText(path), "short+tail");
+    ASSERT_TRUE(bufferOf("new").appendToFile((dir + "appended.txt").c_str(), log));
+    EXPECT_EQ(fileText(dir + "appended.txt"), "new");
+    ASSERT_TRUE(DataBuffer().saveToFile((dir + "empty.txt").c_str(), log));
+    EXPECT_EQ(fileText(dir + "empty.txt"), "");
+    ASSERT_TRUE(FileAccess::writeHeaderThenData((dir + "raw.bin").c_str(), "HEAD", 4, "body", 4, log));
+    EXPECT_EQ(fileText(dir + "raw.bin"), "HEADbody");
+    EXPECT_FALSE(log.mentions("error: ")) << log.joined();
+    // An empty file loads as an empty buffer.
+    log.lines.clear();
+    ASSERT_TRUE(loaded.loadFile((dir + "empty.txt").c_str(), log));
+    EXPECT_TRUE(loaded.isEmpty());
+    EXPECT_EQ(log.joined(), "enter: loadFileX\nleave\n");
+}
+
+TEST(FileAccess, ReadFailuresAreLoggedInsideTheContext) {
+    const std::string path = test::scratchDir("FileAccessMissing") + "absent.xml";
+    RecordingLog log;
+    DataBuffer b = bufferOf("old content");
+    EXPECT_FALSE(b.loadFile(path.c_str(), log));
+    EXPECT_TRUE(b.isEmpty());
+    EXPECT_EQ(log.lines.front(), "enter: loadFileX");
+    EXPECT_EQ(log.lines.back(), "leave");
+    EXPECT_TRUE(log.mentions("data: WindowsError=")) << log.joined();
+    EXPECT_TRUE(log.mentions("data: localWindowsFilePath=")) << log.joined();
+
+    // A sysfs file reports a size of one page but yields only a few bytes: a short read.
+    const std::string sysfs = "/sys/devices/system/cpu/online";
+    std::error_code ec;
+    auto size = std::filesystem::file_size(sysfs, ec);
+    std::string raw;
+    if (ec || size == 0 || !test::readRawFile(sysfs, raw) || raw.size() >= size)
+        GTEST_SKIP() << "no file here that reads shorter than its size";
+    log.lines.clear();
+    EXPECT_FALSE(b.loadFile(sysfs.c_str(), log));
+    EXPECT_TRUE(b.isEmpty());
+    EXPECT_TRUE(log.has("data: fileSize=" + std::to_string(size))) << log.joined();
+    EXPECT_TRUE(log.has("data: numBytesRead=" + std::to_string(raw.size()))) << log.joined();
+    EXPECT_TRUE(log.has("error: Failed to read the entire file (2)")) << log.joined();
+}
+
+TEST(FileAccess, WriteFailuresNameTheFile) {
+    const std::string path = test::scratchDir("FileAccessWriteFail") + "no-such-dir/out.txt";
+    const std::pair<bool (*)(const std::string &, LogBase &), const char *> cases[] = {
+        {[](const std::string &p, LogBase &l) { return bufferOf("x").saveToFile(p.c_str(), l); },
+         "error: Failed to write complete file (7)"},
+        {[](const std::string &p, LogBase &l) { return bufferOf("x").appendToFile(p.c_str(), l); },
+         "error: Failed to write complete file (2)"},
+        {[](const std::string &p, LogBase &l) {
+             return bufferOf("x").saveToFileWithHeader(p.c_str(), bufferOf("h"), l);
+         },
+         "error: Failed to write complete file (7)"},
+    };
+    for (const auto &[write, message] : cases) {
+        RecordingLog log;
+        EXPECT_FALSE(write(path, log));
+        EXPECT_TRUE(log.has("data: filename=" + path) && log.has(message)) << log.joined();
+    }
+    EXPECT_FALSE(test::fileExists(path));
+}
+
+TEST(FileAccess, LengthPrefixedHeaderRoundTrip) {
+    const std::string dir = test::scratchDir("FileAccessHeader");
+    const std::pair<std::string, std::string> cases[] = {
+        {"HDR", "payload"}, {"", "only data"}, {"only header", ""}, {"", ""}, {"h", patternBytes(150000)}};
+    int i = 0;
+    for (const auto &[head, data] : cases) {
+        const std::string path = dir + "file" + std::to_string(i++) + ".bin";
+        RecordingLog log;
+        ASSERT_TRUE(bufferOf(data).saveToFileWithHeader(path.c_str(), bufferOf(head), log)) << log.joined();
+        const uint32_t n = static_cast<uint32_t>(head.size());
+        const char prefix[] = {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+                               static_cast<char>(n >> 24)};
+        EXPECT_TRUE(fileText(path) == std::string(prefix, 4) + head + data) << i;
+        DataBuffer header = bufferOf("stale"), loaded = bufferOf("stale");
+        ASSERT_TRUE(loaded.loadFileWithHeader(path.c_str(), header, log)) << log.joined();
+        EXPECT_EQ(bytesOf(header), head);
+        EXPECT_TRUE(bytesOf(loaded) == data) << i;
+        EXPECT_FALSE(log.mentions("error: ")) << log.joined();
+    }
+}
+
+TEST(FileAccess, HeaderLoadFailuresKeepTheBuffers) {
+    const std::string dir = test::scratchDir("FileAccessHeaderFail");
+    const struct {
+        const char *name;
+        std::string content;
+        const char *message;  // null: the file is missing
+    } cases[] = {
+        {"empty", "", "error: File is empty or too small"},
+        {"three", std::string("\x01\x00\x00", 3), "error: File is empty or too small"},
+        {"huge", std::string("\xFF\xFF\xFF\xFF" "0123", 8), "error: Invalid header size"},
+        {"justover", std::string("\x05\x00\x00\x00" "0123", 8), "error: Invalid header size"},
+        {"missing", "", nullptr},
+    };
+    for (const auto &c : cases) {
+        const std::string path = dir + c.name + ".bin";
+        if (c.message) ASSERT_TRUE(test::writeRawFile(path, c.content));
+        RecordingLog log;
+        DataBuffer header = bufferOf("H"), data = bufferOf("D");
+        EXPECT_FALSE(data.loadFileWithHeader(path.c_str(), header, log)) << c.name;
+        EXPECT_TRUE(log.has("data: path=" + path) && (!c.message || log.has(c.message))) << log.joined();
+        EXPECT_EQ(bytesOf(header) + bytesOf(data), "HD") << c.name;
+    }
+    // A header that fills the file exactly is valid and leaves no data.
+    RecordingLog log;
+    DataBuffer header, data;
+    ASSERT_TRUE(test::writeRawFile(dir + "exact.bin", std::string("\x04\x00\x00\x00" "0123", 8)));
+    ASSERT_TRUE(data.loadFileWithHeader((dir + "exact.bin").c_str(), header, log));
+    EXPECT_EQ(bytesOf(header), "0123");
+    EXPECT_TRUE(data.isEmpty());
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/buffers/DataOutputBuffer.h"
+#include "foundation/buffers/DataOutputFile.h"
+#include "foundation/buffers/DataSourceMemory.h"
+#include "foundation/base/ProgressEvent.h"
+#include "support/Bytes.h"
+#include "support/RecordingLog.h"
+#include "support/TestFiles.h"
+
+namespace quorvel {
+namespace {
+
+using test::bytesOf;
+using test::RecordingLog;
+
+std::string patternBytes(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i * 13 + i / 251);
+    return s;
+}
+
+std::string fileText(const std::string &path) {
+    std::string raw;
+    return test::readRawFile(path, raw) ? raw : "<missing>";
+}
+
+// Asks to abort at the given abort check (counting from 1); 0 never aborts.
+class AbortAt : public ProgressEvent {
+public:
+    explicit AbortAt(int when) : m_when(when) {}
+    void abortCheck(bool &abort) override { abort = ++checks == m_when; }
+    int checks = 0;
+
+private:
+    int m_when;
+};
+
+TEST(Streams, BufferOutputGrowsByHalfAgainOfTheNeed) {
+    DataBuffer target;
+    DataOutputBuffer out(target);
+    RecordingLog log;
+    const std::string a(100, 'a');
+    for (const auto &[n, capacity] : {std::pair{100u, 150u}, {40u, 150u}, {60u, 300u}}) {
+        ASSERT_TRUE(out.writeBytes(a.data(), n, nullptr, log));
+        EXPECT_EQ(target.getCapacity(), capacity);
+    }
+    EXPECT_EQ(bytesOf(target), std::string(200, 'a'));
+    EXPECT_EQ(out.bytesWritten(), 200u);
+    EXPECT_TRUE(out.writeBytes(nullptr, 0, nullptr, log));
+    EXPECT_FALSE(out.writeBytes(nullptr, 5, nullptr, log));
+    EXPECT_TRUE(out.close(log));
+    EXPECT_TRUE(log.lines.empty()) << log.joined();
+}
+
+TEST(Streams, AbortStopsBetweenChunks) {
+    DataBuffer target;
+    DataOutputBuffer out(target);
+    RecordingLog log;
+    const std::string big = patternBytes(3 * DataOutput::kChunkSize);
+    AbortAt second(2), never(0);
+    EXPECT_FALSE(out.writeBytes(big.data(), static_cast<uint32_t>(big.size()), &second, log));
+    EXPECT_EQ(out.bytesWritten(), DataOutput::kChunkSize);
+    EXPECT_EQ(log.joined(), "error: Output aborted by application callback.\n");
+    ASSERT_TRUE(out.writeBytes(big.data(), static_cast<uint32_t>(big.size()), &never, log));
+    EXPECT_EQ(never.checks, 3);
+    EXPECT_EQ(target.getSize(), 4 * DataOutput::kChunkSize);
+
+    const std::string content = patternBytes(3 * DataSource::kCopyChunk + 5);
+    DataSourceMemory src(content.data(), static_cast<uint32_t>(content.size()));
+    DataBuffer copied;
+    DataOutputBuffer copy(copied);
+    AbortAt secondCopy(2);
+    log.lines.clear();
+    EXPECT_FALSE(src.copyToOutput(copy, &secondCopy, log));
+    EXPECT_EQ(bytesOf(copied), content.substr(0, DataSource::kCopyChunk));
+    EXPECT_EQ(log.joined(), "error: Source read aborted by application callback.\n");
+}
+
+TEST(Streams, MemorySourceReadsAndCopies) {
+    const std::string content = patternBytes(100000);
+    DataSourceMemory src(content.data(), static_cast<uint32_t>(content.size()));
+    RecordingLog log;
+    unsigned char buf[10];
+    uint32_t got = 0;
+    ASSERT_TRUE(src.readSourceBytes(buf, sizeof buf, got, nullptr, log));
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buf), got), content.substr(0, 10));
+    DataBuffer target;
+    DataOutputBuffer out(target);
+    ASSERT_TRUE(src.copyToOutput(out, nullptr, log));
+    EXPECT_EQ(bytesOf(target), content.substr(10));
+    EXPECT_TRUE(src.endOfSource());
+    ASSERT_TRUE(src.readSourceBytes(buf, sizeof buf, got, nullptr, log));
+    EXPECT_EQ(got, 0u);
+    src.rewind();
+    AbortAt first(1);
+    EXPECT_FALSE(src.readSourceBytes(buf, sizeof buf, got, &first, log));
+    EXPECT_EQ(got + src.position(), 0u);
+    EXPECT_EQ(log.joined(), "error: Read source bytes aborted by application callback.\n");
+}
+
+TEST(Streams, BufferOutputReroutesToAFileWhenTooLarge) {
+    const std::string dir = test::scratchDir("StreamsReroute"), path = dir + "rerouted.bin";
+    const std::string part1 = patternBytes(600), part2(600, 'b'), part3(50, 'c');
+    DataBuffer target;
+    DataOutputBuffer out(target);
+    ASSERT_TRUE(out.setRerouteFile(path.c_str(), 1000));
+    RecordingLog log;
+    ASSERT_TRUE(out.writeBytes(part1.data(), 600, nullptr, log));
+    EXPECT_FALSE(out.isRerouted());
+    EXPECT_EQ(target.getSize(), 600u);
+    ASSERT_TRUE(out.writeBytes(part2.data(), 600, nullptr, log));
+    ASSERT_TRUE(out.writeBytes(part3.data(), 50, nullptr, log));
+    EXPECT_TRUE(out.isRerouted());
+    EXPECT_TRUE(target.isEmpty());
+    ASSERT_TRUE(out.close(log));
+    EXPECT_EQ(out.bytesWritten(), 1250u);
+    EXPECT_EQ(fileText(path), part1 + part2 + part3);
+    ASSERT_GE(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[0], "info: Rerouting in-memory output to file because of size.");
+    EXPECT_EQ(log.lines[1], "data: rerouteSize=1000");
+    EXPECT_FALSE(log.mentions("error: ")) << log.joined();
+
+    // A file that cannot be made keeps the bytes in memory.
+    const std::string missing = dir + "missing-dir/out.bin";
+    DataBuffer kept;
+    DataOutputBuffer failing(kept);
+    ASSERT_TRUE(failing.setRerouteFile(missing.c_str(), 10));
+    ASSERT_TRUE(failing.writeBytes("12345678", 8, nullptr, log));
+    EXPECT_FALSE(failing.writeBytes("90ab", 4, nullptr, log));
+    EXPECT_FALSE(failing.isRerouted());
+    EXPECT_EQ(bytesOf(kept), "12345678");
+    EXPECT_TRUE(log.has("data: rerouteSize=10")) << log.joined();
+    EXPECT_FALSE(test::fileExists(missing));
+}
+
+TEST(Streams, BufferOutputNeverWritesIntoABorrowedTarget) {
+    char block[] = "borrowed";
+    DataBuffer target;
+    target.borrow(block, 8);
+    target.shorten(4);
+    DataOutputBuffer out(target);
+    RecordingLog log;
+    ASSERT_TRUE(out.writeBytes("XY", 2, nullptr, log));
+    EXPECT_EQ(bytesOf(target), "borrXY");
+    EXPECT_EQ(target.getCapacity(), 9u);
+    EXPECT_STREQ(block, "borrowed");
+    // A borrowed target claiming nearly 4 GiB: the output refuses before touching it.
+    unsigned char tiny[4] = {};
+    target.borrow(tiny, 0xFFFFFFF0u);
+    EXPECT_FALSE(out.writeBytes("0123456789abcdef", 16, nullptr, log));
+    EXPECT_EQ(target.getSize(), 0xFFFFFFF0u);
+    EXPECT_TRUE(target.isBorrowed());
+    EXPECT_TRUE(log.has("error: In-memory output cannot hold 4 GiB or more.")) << log.joined();
+    target.release();
+}
+
+TEST(Streams, FileOutputCreatesAndAppends) {
+    const std::string path = test::scratchDir("StreamsFile") + "out.txt";
+    RecordingLog log;
+    DataOutputFile out;
+    ASSERT_TRUE(out.openNew(path.c_str(), log));
+    ASSERT_TRUE(out.writeBytes("first ", 6, nullptr, log));
+    ASSERT_TRUE(out.close(log));
+    EXPECT_FALSE(out.isOpen());
+    EXPECT_FALSE(out.writeBytes("x", 1, nullptr, log));
+    EXPECT_TRUE(log.has("error: Failed to write because file is not open.")) << log.joined();
+    {
+        DataOutputFile appending;
+        ASSERT_TRUE(appending.openAppend(path.c_str(), log));
+        ASSERT_TRUE(appending.writeBytes("second", 6, nullptr, log));
+    }  // closed with the object
+    EXPECT_EQ(fileText(path), "first second");
+}
+
+}  // namespace
+}  // namespace quorvel

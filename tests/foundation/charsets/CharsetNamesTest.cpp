@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "foundation/charsets/EncodingConvertTestBytes.h"
+#include "foundation/charsets/CharsetNames.h"
+#include "foundation/charsets/QvCharset.h"
+#include "platform/SystemInfo.h"
+
+namespace quorvel::test {
+namespace {
+
+TEST(CharsetNames, LookupRules) {
+    const uint32_t ansi = SystemInfo::ansiCodePage();
+    struct Case { const char *name; uint32_t codePage; } cases[] = {
+        {"Shift_JIS", 932}, {"SJIS", 932}, {" shift-jis ", 932}, {"\tshift_jis\r\n", 932},
+        {"KS_C_5601-1987", 949}, {"ks-c-5601-1987", 949}, {"UTF-8", 65001}, {"utf_16LE", 1200},
+        {"UnicodeFFFE", 1201}, {"ISO-8859-8 Visual", 28598}, {"iso-646.irv:1991", 20127},
+        {"EBCDIC-Latin9--Euro", 20924}, {"asmo-449+", 709}, {"x-user-defined", 50000},
+        {"X_CP50227", 50227}, {"hz-gb-2312", 52936}, {"latin1", 28591}, {"latin-9", 28605}, {"koi", 20866},
+        // names listed for two code pages belong to the first
+        {"csiso2022jp", 50220}, {"iso-2022-jp", 50220}, {"gb18030", 936}, {"euc-jp", 51932},
+        {"iso-2022-jp-1", 50221}, {"iso-2022-jp-2", 50222}, {"utf-32", 65005}, {"utf-32be", 65006},
+        // short names and "ansi" are the ANSI code page; anything else unknown is 0
+        {"", ansi}, {nullptr, ansi}, {"xx", ansi}, {" l1 ", ansi}, {"L9", ansi}, {"ANSI", ansi}, {"  ansi ", ansi},
+        {"abc", 0}, {"oem", 0}, {"utf-9", 0}, {"shift jis", 0}, {"latin1x", 0}, {"default", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name ? c.name : "(null)");
+        EXPECT_EQ(CharsetNames::codePageForName(c.name), c.codePage);
+        EXPECT_EQ(CharsetNames::isKnownName(c.name), c.codePage != 0);
+    }
+}
+
+TEST(CharsetNames, CanonicalNames) {
+    const std::pair<uint32_t, const char *> cases[] = {
+        {932, "shift_jis"}, {949, "ks_c_5601-1987"}, {1200, "unicode"}, {1201, "unicodefffe"}, {20127, "us-ascii"},
+        {28591, "iso-8859-1"}, {858, "ibm00858"}, {50221, "csiso2022jp"}, {50222, "iso-2022-jp"}, {54936, "gb18030"},
+        {20932, "euc-jp"}, {51932, "euc-jp"}, {65005, "utf-32"}, {709, "-"}, {50000, "-"}, {51950, "-"}, {0, "-"},
+        {1, "-"}, {65002, "-"}, {0xFFFFFFFFu, "-"},  // "-": none
+    };
+    for (const auto &[cp, name] : cases) {
+        const char *got = CharsetNames::canonicalName(cp);
+        EXPECT_STREQ(got ? got : "-", name) << cp;
+    }
+}
+
+TEST(CharsetNames, TableInvariants) {
+    ASSERT_EQ(CharsetNames::nameCount(), 422u);
+    ASSERT_EQ(CharsetNames::codePageCount(), 150u);
+
+    std::set<uint32_t> named, listed;
+    std::string previous;
+    uint32_t shortNames = 0;
+    for (uint32_t i = 0; i < CharsetNames::nameCount(); ++i) {
+        uint32_t cp = 0;
+        const char *name = CharsetNames::nameAt(i, cp);
+        ASSERT_NE(name, nullptr);
+        EXPECT_LT(previous, std::string(name)) << "names must be sorted and unique";
+        previous = name;
+        // Every entry is in its looked-up form and reachable through the lookup, except the
+        // two-byte names, which the short-name rule takes for the ANSI code page.
+        for (const char *p = name; *p; ++p) EXPECT_FALSE((*p >= 'A' && *p <= 'Z') || *p == '_') << name;
+        if (std::strlen(name) < 3) {
+            ++shortNames;
+            EXPECT_EQ(CharsetNames::codePageForName(name), SystemInfo::ansiCodePage()) << name;
+            continue;
+        }
+        EXPECT_EQ(CharsetNames::codePageForName(name), cp) << name;
+        named.insert(cp);
+    }
+    EXPECT_EQ(shortNames, 7u);  // l1-l5, l9 and us
+    // Four canonical names lead to another code page; every other one back to its own.
+    uint32_t withCanonical = 0;
+    std::set<std::pair<uint32_t, uint32_t>> elsewhere;
+    for (uint32_t i = 0; i < CharsetNames::codePageCount(); ++i) {
+        const uint32_t cp = CharsetNames::codePageAt(i);
+        EXPECT_TRUE(i == 0 || CharsetNames::codePageAt(i - 1) < cp);
+        listed.insert(cp);
+        if (const char *canonical = CharsetNames::canonicalName(cp)) {
+            ++withCanonical;
+            if (const uint32_t back = CharsetNames::codePageForName(canonical); back != cp) elsewhere.insert({cp, back});
+        }
+    }
+    EXPECT_EQ(withCanonical, 140u);
+    EXPECT_EQ(elsewhere, (std::set<std::pair<uint32_t, uint32_t>>{{50221, 50220}, {50222, 50220}, {54936, 936}, {20932, 51932}}));
+    // Each code page of the list is reached by some name, except the two whose only name belongs
+    // to an earlier code page.
+    listed.erase(54936);
+    listed.erase(20932);
+    EXPECT_EQ(named, listed);
+}
+
+TEST(Charset, SetByNameAndCodePage) {
+    struct Case { const char *name; bool ok; uint32_t codePage; const char *canonical; } cases[] = {
+        {" SJIS ", true, 932, "shift_jis"}, {"csiso2022jp", true, 50220, "iso-2022-jp"}, {"gb18030", true, 936, "gb2312"},
+        {"ASMO-449", true, 709, "asmo-449"}, {"default", true, 0, ""}, {"x-user-defined", true, 0, ""},
+        {"X-User-Defined", true, 50000, "x-user-defined"}, {"Default", false, 0, ""}, {"no-such-charset", false, 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        _qvCharset cs;
+        ASSERT_TRUE(cs.setByCodePage(1252));
+        EXPECT_EQ(cs.setByName(c.name), c.ok);
+        EXPECT_EQ(cs.getCodePage(), c.codePage);
+        EXPECT_STREQ(cs.getName(), c.canonical);
+    }
+    // "", null and "ansi" take the ANSI code page, "oem" the OEM one, in any case.
+    const uint32_t ansi = SystemInfo::ansiCodePage(), oem = SystemInfo::oemCodePage();
+    for (const char *name : {"", "ansi", "AnSi", static_cast<const char *>(nullptr), "oem", "OEM"}) {
+        const uint32_t cp = name && (name[0] == 'o' || name[0] == 'O') ? oem : ansi;
+        const char *canonical = CharsetNames::canonicalName(cp);
+        _qvCharset cs;
+        EXPECT_EQ(cs.setByName(name), canonical != nullptr);
+        EXPECT_EQ(cs.getCodePage(), canonical ? cp : 0u);
+        EXPECT_STREQ(cs.getName(), canonical ? canonical : "");
+    }
+    // A double-byte ANSI code page through the test seam.
+    SystemInfo::overrideAnsiCodePage(932);
+    _qvCharset japanese;
+    EXPECT_TRUE(japanese.setByName("ANSI"));
+    EXPECT_STREQ(japanese.getName(), "shift_jis");
+    EXPECT_EQ(CharsetNames::codePageForName("jp"), 932u);
+    SystemInfo::overrideAnsiCodePage(0);
+
+    _qvCharset cs;
+    EXPECT_TRUE(cs.setByCodePage(50222));
+    _qvCharset copied(cs), assigned;
+    assigned = cs;
+    EXPECT_TRUE(std::string(copied.getName()) == "iso-2022-jp" && assigned.getCodePage() == 50222u);
+    EXPECT_FALSE(cs.setByCodePage(709));  // named, but without a canonical name
+    EXPECT_EQ(cs.getCodePage(), 0u);
+    EXPECT_STREQ(cs.getName(), "");
+    copied.clear();
+    EXPECT_EQ(copied.getCodePage(), 0u);
+    EXPECT_TRUE(copied.name().isEmpty());
+}
+
+TEST(EncodingConvert, ConvertByName) {
+    const std::string in = hexBytes("61 E9 62");  // aéb in Latin-1
+    DataBuffer out;
+    LogNull log;
+    EncodingConvert conv;
+    EXPECT_TRUE(conv.convertFromName(" ISO_8859-1 ", 65001, reinterpret_cast<const unsigned char *>(in.data()), 3,
+                                     out, log));
+    EXPECT_EQ(toHex(bytesOf(out)), "61 C3 A9 62");
+    DataBuffer back;
+    EXPECT_TRUE(conv.convertToName(65001, "Latin1", out.getData(), out.getSize(), back, log));
+    EXPECT_EQ(bytesOf(back), in);
+
+    DataBuffer none;
+    EXPECT_FALSE(conv.convertFromName("no-such", 65001, reinterpret_cast<const unsigned char *>(in.data()), 3, none, log));
+    EXPECT_FALSE(conv.convertToName(28591, "no-such", reinterpret_cast<const unsigned char *>(in.data()), 3, none, log));
+    EXPECT_EQ(none.getSize(), 0u);
+}
+
+}  // namespace
+}  // namespace quorvel::test

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/log/ErrorLog.h"
+#include "foundation/log/LogContextExitor.h"
+#include "foundation/log/Logger.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
+#include "support/TestFiles.h"
+
+namespace quorvel {
+namespace {
+
+std::string rendered(LogBase &log, bool (LogBase::*form)(StringBuffer &)) {
+    StringBuffer sb;
+    EXPECT_TRUE((log.*form)(sb));
+    return sb.getString();
+}
+std::string textOf(LogBase &log) { return rendered(log, &LogBase::getText); }
+std::string xmlOf(LogBase &log) { return rendered(log, &LogBase::getXml); }
+std::string htmlOf(LogBase &log) { return rendered(log, &LogBase::getHtml); }
+
+XString xs(const std::string &s) {
+    XString x;
+    x.setFromUtf8(s.c_str());
+    return x;
+}
+
+// The file is written in text mode, so line ends are the platform's; compare with LF only.
+std::string fileLines(const std::string &path) {
+    std::string bytes, lines;
+    if (!test::readRawFile(path, bytes)) return "<missing>";
+    for (char c : bytes)
+        if (c != '\r') lines += c;
+    return lines;
+}
+
+TEST(ErrorLogRendering, TextXmlAndHtmlForms) {
+    // Contexts, errors, information, raw lines and data with and without CDATA; "empty" vanishes.
+    Logger log;
+    log.enterContext("Method", true);
+    log.logData("DllDate", "Mar 21 2014");
+    log.logInfo("two\nlines");
+    log.enterContext("inner", true);
+    log.logError("Bad <thing>");
+    log.logRaw("<raw>&amp;</raw>");
+    log.logData("plain", "a & b");
+    log.logData("marked", "x<![CDATA[y]]>z");
+    log.logData("tab", "a\tb");
+    log.leaveContext();
+    log.enterContext("empty", true);
+    log.leaveContext();
+    log.logData("quote", "say \"hi\"");
+    // Tags are trimmed with inner spaces made '_'; an empty one records nothing; an absent value is "(NULL)".
+    EXPECT_TRUE(log.logData(" two words\t", nullptr));
+    EXPECT_FALSE(log.logData("   ", "x") || log.logData("", "x") || log.logData(nullptr, "x"));
+    log.leaveContext();
+    EXPECT_EQ(textOf(log),
+              "QuorvelLog:\r\n  Method:\r\n    DllDate: Mar 21 2014\r\n    two\nlines\r\n    inner:\r\n"
+              "      Bad <thing>\r\n      <raw>&amp;</raw>\r\n      plain: a & b\r\n"
+              "      marked: x<![CDATA[y]]>z\r\n      tab: a\tb\r\n    --inner\r\n"
+              "    quote: say \"hi\"\r\n    two_words: (NULL)\r\n  --Method\r\n--QuorvelLog\r\n");
+    EXPECT_EQ(xmlOf(log),
+              "<QuorvelLog>\r\n  <Method>\r\n    <DllDate>Mar 21 2014</DllDate>\r\n"
+              "    <info><![CDATA[two\nlines]]></info>\r\n    <inner>\r\n"
+              "      <error><![CDATA[Bad <thing>]]></error>\r\n      <raw>&amp;</raw>\r\n"
+              "      <plain><![CDATA[a & b]]></plain>\r\n      <marked>x<![CDATA[y]]>z</marked>\r\n"
+              "      <tab><![CDATA[a\tb]]></tab>\r\n    </inner>\r\n    <quote>say \"hi\"</quote>\r\n"
+              "    <two_words>(NULL)</two_words>\r\n  </Method>\r\n</QuorvelLog>\r\n");
+    EXPECT_EQ(htmlOf(log),
+              "QuorvelLog:<blockquote>\r\nMethod:<blockquote>\r\nDllDate: Mar 21 2014<br>\r\n"
+              "two\nlines<br>\r\ninner:<blockquote>\r\nBad &lt;thing&gt;<br>\r\n"
+              "&lt;raw&gt;&amp;amp;&lt;/raw&gt;<br>\r\nplain: a &amp; b<br>\r\n"
+              "marked: x&lt;![CDATA[y]]&gt;z<br>\r\ntab: a\tb<br>\r\n</blockquote>\r\n"
+              "quote: say &quot;hi&quot;<br>\r\ntwo_words: (NULL)<br>\r\n</blockquote>\r\n</blockquote>\r\n");
+}
+
+TEST(ErrorLogRendering, CdataRule) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"plain text", "plain text"}, {"a\"b'c", "a\"b'c"}, {"cr\ronly", "cr\ronly"}, {"", ""},
+        {"line\nfeed", "<![CDATA[line\nfeed]]>"}, {"tab\there", "<![CDATA[tab\there]]>"},
+        {"amp&", "<![CDATA[amp&]]>"}, {"gt>", "<![CDATA[gt>]]>"}, {"<lt", "<![CDATA[<lt]]>"},
+        {"<![CDATA[open only", "<![CDATA[<![CDATA[open only]]>"},
+        {"close only]]> <", "<![CDATA[close only]]> <]]>"}, {"<![CDATA[both]]>", "<![CDATA[both]]>"},
+    };
+    for (const auto &[value, xml] : cases) {
+        Logger log;
+        log.logData("v", value);
+        EXPECT_EQ(xmlOf(log), std::string("<QuorvelLog>\r\n  <v>") + xml + "</v>\r\n</QuorvelLog>\r\n") << value;
+    }
+}
+
+TEST(ErrorLogRendering, FreshLogHasOnlyTheRootAndOutputIsAppended) {
+    Logger log;
+    EXPECT_EQ(textOf(log), "QuorvelLog:\r\n--QuorvelLog\r\n");
+    EXPECT_EQ(xmlOf(log), "<QuorvelLog>\r\n</QuorvelLog>\r\n");
+    EXPECT_EQ(htmlOf(log), "QuorvelLog:<blockquote>\r\n</blockquote>\r\n");
+    log.logInfo("x");
+    StringBuffer out("before|");
+    ASSERT_TRUE(log.getText(out));
+    EXPECT_STREQ(out.getString(), "before|QuorvelLog:\r\n  x\r\n--QuorvelLog\r\n");
+}
+
+TEST(ErrorLogContexts, EmptyNestedContextsVanishMethodContextStays) {
+    Logger log;
+    EXPECT_FALSE(log.leaveContext());  // the root is never left
+    for (const char *name : {"Method", "outer", "innermost"}) log.enterContext(name, true);
+    for (int i = 0; i < 3; ++i) log.leaveContext();
+    log.enterContext("Run", true);
+    {
+        LogContextExitor skipped(log, "skipped", false);  // enters nothing and leaves nothing
+        LogContextExitor outer(log, "outer");
+        LogContextExitor inner(log, "inner");
+        log.logInfo("kept");
+    }
+    log.logInfo("in Run");
+    log.leaveContext();
+    // A nested context that holds only a context with entries is kept with it.
+    EXPECT_EQ(textOf(log),
+              "QuorvelLog:\r\n  Method:\r\n  --Method\r\n  Run:\r\n    outer:\r\n      inner:\r\n        kept\r\n"
+              "      --inner\r\n    --outer\r\n    in Run\r\n  --Run\r\n--QuorvelLog\r\n");
+    log.enterContext("open", true);
+    log.logError("old");
+    log.clearLog();  // a fresh root, whatever was open
+    log.logInfo("new");
+    EXPECT_EQ(textOf(log), "QuorvelLog:\r\n  new\r\n--QuorvelLog\r\n");
+}
+
+TEST(ErrorLogLimits, TenThousandEntriesPerContext) {
+    ErrorLog log;
+    ASSERT_TRUE(log.enterContext("Method"));
+    for (int i = 0; i < 9999; ++i) ASSERT_TRUE(log.addData("n", std::to_string(i).c_str()));
+    // The 10000th entry of Method is a context, which still takes entries of its own.
+    ASSERT_TRUE(log.enterContext("sub"));
+    EXPECT_TRUE(log.addLine(LogEntry2::kInfo, "in sub"));
+    EXPECT_TRUE(log.leaveContext());
+    EXPECT_FALSE(log.addData("late", "dropped"));
+    EXPECT_FALSE(log.addLine(LogEntry2::kError, "late error"));
+    // A context that cannot be recorded is still balanced by its leave: Method stays current.
+    EXPECT_FALSE(log.enterContext("unrecorded"));
+    EXPECT_EQ(log.openDepth(), 2);
+    EXPECT_FALSE(log.addLine(LogEntry2::kInfo, "inside unrecorded"));
+    EXPECT_TRUE(log.leaveContext());
+    EXPECT_EQ(log.openDepth(), 1);
+    EXPECT_FALSE(log.addData("after", "dropped"));
+    EXPECT_TRUE(log.leaveContext());
+    EXPECT_TRUE(log.addLine(LogEntry2::kInfo, "at root"));
+    StringBuffer sb;
+    ASSERT_TRUE(log.appendText(sb));
+    std::string expected = "QuorvelLog:\r\n  Method:\r\n";
+    for (int i = 0; i < 9999; ++i) expected += "    n: " + std::to_string(i) + "\r\n";
+    expected += "    sub:\r\n      in sub\r\n    --sub\r\n  --Method\r\n  at root\r\n--QuorvelLog\r\n";
+    EXPECT_TRUE(expected == sb.getString());
+}
+
+TEST(ErrorLogLimits, DeepNestingRendersAndFreesWithoutRecursion) {
+    const int depth = 200000;
+    Logger log;
+    auto *deep = new Logger();
+    for (int i = 0; i < depth; ++i) {
+        log.enterContext("c", true);
+        log.logInfo("i");
+        deep->enterContext("c", true);
+        deep->logInfo("i");
+    }
+    StringBuffer html;
+    ASSERT_TRUE(log.getHtml(html));
+    // Each level: "c:<blockquote>\r\n", "i<br>\r\n" and "</blockquote>\r\n"; the root has no line.
+    EXPECT_EQ(html.getSize(), static_cast<uint32_t>(25 + 15 + depth * (16 + 7 + 15)));
+    EXPECT_TRUE(html.beginsWith("QuorvelLog:<blockquote>\r\nc:<blockquote>\r\ni<br>\r\nc:<blockquote>\r\n"));
+    for (int i = 0; i < depth; ++i) log.leaveContext();
+    log.clearLog();
+    EXPECT_EQ(textOf(log), "QuorvelLog:\r\n--QuorvelLog\r\n");
+    delete deep;  // the same depth torn down by the destructor
+}
+
+TEST(LoggerDebugFile, LinesAndIndentation) {
+    const std::string path = test::scratchDir("LoggerDebugLines") + "debug.log";
+    ASSERT_TRUE(test::writeRawFile(path, "kept\n"));
+    Logger log;
+    ASSERT_TRUE(log.setDebugLogFilePath(xs(path)));
+    log.enterContext("Method", true);
+    log.logData(" my tag ", "v");
+    log.logData("   ", "not recorded, not written");
+    log.logInfo("info");
+    log.logRaw("raw lines stay out of the file");
+    log.enterContext("inner", true);
+    log.logError("err");
+    log.logData("noValue", nullptr);
+    log.leaveContext();
+    log.leaveContext();
+    log.leaveContext();  // at depth 0: written, and the depth stays 0
+    log.logInfo("after");
+    log.enterContext("a", true);
+    log.enterContext("b", true);
+    log.clearLog();  // writes nothing and resets the depth
+    log.logInfo("fresh");
+    EXPECT_EQ(fileLines(path),
+              "kept\nMethod:\n    my_tag: v\n    info\n    inner:\n        err\n        noValue: (NULL)\n"
+              "        (leaveContext)\n    (leaveContext)\n(leaveContext)\nafter\na:\n    b:\nfresh\n");
+}
+
+TEST(LoggerDebugFile, EmptyPathStopsWritesAndUnopenableFilesAreSkipped) {
+    const std::string dir = test::scratchDir("LoggerDebugStop"), path = dir + "debug.log";
+    Logger log;
+    XString got;
+    ASSERT_TRUE(log.setDebugLogFilePath(xs(path)));
+    log.getDebugLogFilePath(got);
+    EXPECT_STREQ(got.getUtf8(), path.c_str());
+    log.logInfo("one");
+    // A folder cannot be opened as a file, and neither can a file in a missing folder.
+    for (const std::string &bad : {dir, dir + "missing/debug.log", std::string()}) {
+        ASSERT_TRUE(log.setDebugLogFilePath(xs(bad)));
+        EXPECT_TRUE(log.logInfo("recorded"));
+    }
+    log.getDebugLogFilePath(got);
+    EXPECT_TRUE(got.isEmpty());
+    log.enterContext("ctx", true);
+    log.logData("tag", "value");
+    EXPECT_EQ(fileLines(path), "one\n");
+    EXPECT_FALSE(test::fileExists(dir + "missing"));
+    // The tree still records everything.
+    EXPECT_EQ(textOf(log), "QuorvelLog:\r\n  one\r\n  recorded\r\n  recorded\r\n  recorded\r\n  ctx:\r\n"
+                           "    tag: value\r\n  --ctx\r\n--QuorvelLog\r\n");
+}
+
+}  // namespace
+}  // namespace quorvel

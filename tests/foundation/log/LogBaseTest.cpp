@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
+#include "platform/SystemInfo.h"
+#include "support/RecordingLog.h"
+
+namespace quorvel::test {
+namespace {
+
+TEST(LogBase, TextAndNumberValues) {
+    RecordingLog log;
+    XString x;
+    x.setFromUtf16(u"\u00E9\U0001F600");
+    log.logDataX("x", x);
+    log.logDataSb("sb", StringBuffer("plain"));
+    SystemInfo::overrideAnsiCodePage(1252);
+    log.logDataAnsi("ansi", "caf\xE9 \x80");  // ANSI is converted to UTF-8 first
+    log.logDataAnsi("null", nullptr);
+    SystemInfo::overrideAnsiCodePage(0);
+    log.logDataInt("int", -2147483647 - 1);
+    log.logDataUint32("uint", 4294967295u);
+    log.logDataInt64("int64", INT64_MIN);
+    log.logDataHex32("hex", 0xABCu);
+    log.logDataHex32("hexZero", 0);
+    log.logDataBracketed("br", "text");
+    log.logDataBracketed("brNull", nullptr);
+    EXPECT_EQ(log.joined(),
+              "data: x=\xC3\xA9\xF0\x9F\x98\x80\ndata: sb=plain\ndata: ansi=caf\xC3\xA9 \xE2\x82\xAC\n"
+              "data: null=(NULL)\ndata: int=-2147483648\ndata: uint=4294967295\n"
+              "data: int64=-9223372036854775808\ndata: hex=0xabc\ndata: hexZero=0x0\ndata: br=[text]\n"
+              "data: brNull=[]\n");
+}
+
+TEST(LogBase, HexDumps) {
+    unsigned char bytes[18];
+    for (int i = 0; i < 18; ++i) bytes[i] = static_cast<unsigned char>(i * 15);
+    RecordingLog log;
+    log.logDataHexBytes("three", bytes, 3);
+    log.logDataHexBytes("eighteen", bytes, 18);
+    log.logDataHexBytes("none", bytes, 0);
+    log.logDataHexBytes("null", nullptr, 5);
+    log.logDataHexBytesOrError("second", bytes, 2);
+    log.logDataHexBytesOrError("second", bytes, 0);
+    EXPECT_EQ(log.joined(),
+              "data: three=000F 1E\ndata: eighteen=000F 1E2D 3C4B 5A69 7887 96A5 B4C3 D2E1\nF0FF\n"
+              "data: none=(empty)\ndata: null=(empty)\ndata: second=000F\nerror: No binary data to log\n");
+}
+
+TEST(LogBase, ElapsedTime) {
+    const uint32_t now = SystemInfo::tickCountMs();
+    RecordingLog log;
+    log.logElapsedTime("later", now + 600000);      // the start lies ahead: the tick count wrapped
+    log.logElapsedTime("ancient", now - 900000000);  // too long ago to be believed
+    EXPECT_TRUE(log.lines.empty()) << log.joined();
+    log.logElapsedTime("elapsed", now - 2500);
+    ASSERT_EQ(log.lines.size(), 1u);
+    const std::string prefix = "data: elapsed=Elapsed time: ", &line = log.lines[0];
+    ASSERT_EQ(line.compare(0, prefix.size(), prefix), 0) << line;
+    ASSERT_GE(line.size(), prefix.size() + 9);
+    EXPECT_EQ(line.substr(line.size() - 9), " millisec");
+    const long ms = std::strtol(line.c_str() + prefix.size(), nullptr, 10);
+    EXPECT_GE(ms, 2500);
+    EXPECT_LT(ms, 2500 + 600000);  // however slow the machine, not ten minutes
+}
+
+TEST(LogBase, AllocationFailureAndPlatformErrors) {
+    StringBuffer text;
+    ASSERT_TRUE(SystemInfo::appendErrorText(2, text));
+    RecordingLog log;
+    log.logAllocationFailure("growBuffer", 5000000000ull);
+    SystemInfo::setLastErrorCode(2);
+    log.logLastPlatformError();
+    log.logPlatformError(0);
+    log.logPlatformError(2);
+    EXPECT_EQ(log.joined(), std::string("error: Memory allocation failed.\ndata: failurePoint=growBuffer\n"
+                                        "data: numBytes=5000000000\ndata: WindowsError=") +
+                                text.getString() + "\ndata: WindowsErrorCode=0x2\ndata: WindowsError=" +
+                                text.getString() + "\n");
+}
+
+}  // namespace
+}  // namespace quorvel::test

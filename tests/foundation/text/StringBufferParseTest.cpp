@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/base/ExtPtrArray.h"
+#include "foundation/text/StringBuffer.h"
+#include "support/Bytes.h"
+
+namespace quorvel {
+namespace {
+
+using test::bytesOf;
+using test::textOf;
+using Tokens = std::vector<std::string>;
+
+Tokens tokens(const ExtPtrArray &list) {
+    Tokens out;
+    for (int32_t i = 0; i < list.getSize(); ++i) {
+        auto *sb = static_cast<StringBuffer *>(list.elementAt(i));
+        out.emplace_back(sb->getString(), sb->getSize());
+    }
+    return out;
+}
+
+Tokens split(const std::string &text, char delimiter, bool quotes, bool escapes) {
+    ExtPtrArray list(true);
+    EXPECT_TRUE(StringBuffer(text.c_str()).split(list, delimiter, quotes, escapes));
+    return tokens(list);
+}
+
+// The bytes 0, 1, 2, ... n-1 (mod 256).
+std::string counting(uint32_t n) {
+    std::string bytes(n, '\0');
+    for (uint32_t i = 0; i < n; ++i) bytes[i] = static_cast<char>(i);
+    return bytes;
+}
+
+std::string hexOf(const std::string &bytes, bool (StringBuffer::*form)(const unsigned char *, uint32_t)) {
+    StringBuffer sb("=");
+    EXPECT_TRUE((sb.*form)(reinterpret_cast<const unsigned char *>(bytes.data()), static_cast<uint32_t>(bytes.size())));
+    return textOf(sb);
+}
+
+TEST(StringBufferSplit, DelimitersQuotesAndEscapes) {
+    const std::string longToken(1000, 'k');
+    const struct { std::string text; bool quotes, escapes; Tokens expected; } cases[] = {
+        {"a,,b,", false, false, {"a", "", "b", ""}},
+        {",", false, false, {"", ""}},
+        {"abc", false, false, {"abc"}},
+        {"", true, true, {}},
+        {longToken + "," + longToken, false, false, {longToken, longToken}},
+        // A delimiter between quotes does not split; the quotes stay, and an unclosed one keeps the rest.
+        {"a,\"b,c\",d", true, false, {"a", "\"b,c\"", "d"}},
+        {"a,\"b,c\",d", false, false, {"a", "\"b", "c\"", "d"}},
+        {"a,\"b,c", true, false, {"a", "\"b,c"}},
+        // The byte after a backslash is copied literally, with the backslash.
+        {"a\\,b,c", false, true, {"a\\,b", "c"}},
+        {"a\\,b,c", false, false, {"a\\", "b", "c"}},
+        {"\"a\\\",b\",c", true, true, {"\"a\\\",b\"", "c"}},
+        {"\"a\\\",b\",c", true, false, {"\"a\\\"", "b\",c"}},
+        {"end\\", false, true, {"end\\"}},
+    };
+    for (const auto &c : cases) EXPECT_EQ(split(c.text, ',', c.quotes, c.escapes), c.expected) << c.text;
+}
+
+TEST(StringBufferSplit, DelimiterSetsLinesAndExistingItems) {
+    ExtPtrArray list(true), whole(true), lines(true);
+    ASSERT_TRUE(StringBuffer("a b\tc  d").splitOnAnyOf(list, " \t", false, false));
+    EXPECT_EQ(tokens(list), (Tokens{"a", "b", "c", "", "d"}));
+    ASSERT_TRUE(StringBuffer("e,f").split(list, ',', false, false));  // appended after what is there
+    EXPECT_EQ(tokens(list), (Tokens{"a", "b", "c", "", "d", "e", "f"}));
+    ASSERT_TRUE(StringBuffer("a b").splitOnAnyOf(whole, nullptr, false, false));
+    EXPECT_EQ(tokens(whole), (Tokens{"a b"}));
+    ASSERT_TRUE(StringBuffer("l1\r\nl2\rl3\n\nl5\n").splitLines(lines));
+    EXPECT_EQ(tokens(lines), (Tokens{"l1", "l2", "l3", "", "l5", ""}));
+}
+
+TEST(StringBufferHex, EncodeDumpAndSpacedForms) {
+    EXPECT_EQ(hexOf(std::string("\x00\xAB\x7F\x10", 4), &StringBuffer::appendHex), "=00AB7F10");
+    EXPECT_EQ(hexOf("", &StringBuffer::appendHex), "=");
+    std::string many = hexOf(counting(256), &StringBuffer::appendHex);  // more than one local block
+    EXPECT_EQ(many.size(), 513u);
+    EXPECT_EQ(many.substr(0, 9) + many.substr(505), "=00010203FCFDFEFF");
+
+    std::string bytes = counting(20);
+    bytes[19] = '\xEF';
+    EXPECT_EQ(hexOf(bytes, &StringBuffer::appendHexDump), "=0001 0203 0405 0607 0809 0A0B 0C0D 0E0F\n1011 12EF ");
+    EXPECT_EQ(hexOf(bytes.substr(0, 3), &StringBuffer::appendHexDump), "=0001 02");
+    EXPECT_EQ(hexOf(bytes.substr(0, 16), &StringBuffer::appendHexDump), "=0001 0203 0405 0607 0809 0A0B 0C0D 0E0F\n");
+    EXPECT_EQ(hexOf("\xAB\x01\xF0", &StringBuffer::appendHexLowerSpaced), "=ab 01 f0 ");
+
+    StringBuffer odd("abc");
+    ASSERT_TRUE(odd.prependZeroIfOddLength());
+    ASSERT_TRUE(odd.prependZeroIfOddLength());
+    EXPECT_EQ(textOf(odd), "0abc");
+}
+
+TEST(StringBufferHex, Decode) {
+    // Digits in either case; with an odd count the first digit alone is the first byte.
+    const std::pair<const char *, std::string> cases[] = {{"0aFf", "\x0A\xFF"}, {"abc", "\x0A\xBC"}, {"", ""}};
+    for (const auto &[hex, bytes] : cases) {
+        DataBuffer out;
+        ASSERT_TRUE(StringBuffer(hex).decodeHex(out)) << hex;
+        EXPECT_EQ(bytesOf(out), bytes) << hex;
+    }
+    DataBuffer out = test::bufferOf("keep");
+    EXPECT_FALSE(StringBuffer("12 34").decodeHex(out));
+    EXPECT_FALSE(StringBuffer("zz").decodeHex(out));
+    EXPECT_EQ(bytesOf(out), "keep");
+
+    std::string round = hexOf(counting(512), &StringBuffer::appendHex).substr(1);
+    DataBuffer decoded;
+    ASSERT_TRUE(StringBuffer(round.c_str()).decodeHex(decoded));
+    EXPECT_EQ(bytesOf(decoded), counting(512));
+}
+
+TEST(StringBufferParse, IntValueSaturatesOutsideInt32) {
+    const std::pair<const char *, int32_t> cases[] = {
+        {"", 0},          {"42", 42},         {"-0042abc", -42},          {"+", 0},
+        {"-", 0},         {"+17", 17},        {" 5", 0},                  {"--5", 0},
+        {"abc", 0},       {"0000000000000000000001", 1},                  {"2147483647", INT32_MAX},
+        {"2147483648", INT32_MAX},            {"4294967296", INT32_MAX},  {"99999999999999999999999999", INT32_MAX},
+        {"-2147483648", INT32_MIN},           {"-2147483649", INT32_MIN}, {"-99999999999999999999999999", INT32_MIN},
+    };
+    for (const auto &[text, value] : cases) EXPECT_EQ(StringBuffer(text).intValue(), value) << "\"" << text << "\"";
+}
+
+TEST(StringBufferParse, NameValue) {
+    StringBuffer name("old"), value;
+    StringBuffer line("  name = \"va lue\" ");
+    ASSERT_TRUE(line.splitNameValue(name, value, true));
+    EXPECT_EQ(textOf(name) + "|" + textOf(value), "name|va lue");
+    ASSERT_TRUE(line.splitNameValue(name, value, false));
+    EXPECT_EQ(textOf(value), "\"va lue\"");
+    ASSERT_TRUE(StringBuffer("a=b=c").splitNameValue(name, value, true));
+    EXPECT_EQ(textOf(value), "b=c");
+    ASSERT_TRUE(StringBuffer("q=\"").splitNameValue(name, value, true));
+    EXPECT_EQ(textOf(value), "\"");
+    EXPECT_FALSE(StringBuffer("no pair").splitNameValue(name, value, true));
+    EXPECT_TRUE(name.isEmpty());
+
+    StringBuffer header("text/html; xcharset=bad; charset=utf-8; x=1");
+    ASSERT_TRUE(header.getNameValueParam("charset", value));
+    EXPECT_EQ(textOf(value), "utf-8");
+    ASSERT_TRUE(header.getNameValueParam("x", value));
+    EXPECT_EQ(textOf(value), "1");
+    EXPECT_FALSE(header.getNameValueParam("boundary", value));
+    EXPECT_TRUE(value.isEmpty());
+    ASSERT_TRUE(StringBuffer("a=").getNameValueParam("a", value));
+    EXPECT_TRUE(value.isEmpty());
+}
+
+}  // namespace
+}  // namespace quorvel
