@@ -1,12 +1,11 @@
 #pragma once
+#include "datetime/ClsDtObj.h"
 #include "datetime/TimeRecord.h"
 #include "foundation/base/ClsBase.h"
 #include "foundation/base/QuorvelCritSec.h"
+#include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
-
-class ClsDtObj;
-class StringBuffer;
 
 // The internal date-time object: one TimeRecord behind the object lock. A new one holds the
 // current UTC time.

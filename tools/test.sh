@@ -4,7 +4,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tools/ensure-packages.sh cmake ninja-build g++ googletest python3 \
-  g++-mingw-w64-x86-64 wine wine64 zlib1g-dev libssl-dev libz-mingw-w64-dev openssl tzdata || exit 1
+  g++-mingw-w64-x86-64 wine wine64 zlib1g-dev libssl-dev libz-mingw-w64-dev openssl tzdata pkg-config || exit 1
 
 jobs=$(nproc)
 # Tests of memory exhaustion need allocations that fail instead of aborting.
@@ -27,6 +27,8 @@ run_leg() {
 }
 
 run_leg "native" build/native
+echo "=== installed headers and the README's first program"
+tools/check-installed.sh build/native || failed+=("installed headers")
 run_leg "sanitizers" build/asan -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_EXAMPLES=OFF
 run_leg "windows x64 under wine" build/mingw \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DQUORVEL_EXAMPLES=OFF

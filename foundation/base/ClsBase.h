@@ -2,11 +2,9 @@
 #include "foundation/base/ClsBaseI.h"
 #include "foundation/log/Logger.h"
 #include "foundation/base/QuorvelObject.h"
+#include "foundation/text/XString.h"
 
 namespace quorvel {
-
-class LogBase;
-class XString;
 
 // Common base of the classes behind the public objects: the object's log and the properties
 // every public interface exposes. Getters never add to the log. A concrete class adds its

@@ -4,14 +4,14 @@
 
 #include "foundation/base/ClsBase.h"
 #include "foundation/base/QuorvelCritSec.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/log/LogBase.h"
+#include "foundation/text/StringBuffer.h"
+#include "foundation/text/XString.h"
 
 namespace quorvel {
 
-class DataBuffer;
-class LogBase;
-class StringBuffer;
 class TreeNode;
-class XString;
 
 // The public XML object: a handle standing on one element of a document tree. It never owns
 // nodes; it counts one reference on the node it stands on, which keeps the whole tree alive.
