@@ -5,6 +5,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <cstdlib>
@@ -90,16 +91,42 @@ void setFromErrorQueue(NetError &err, NetError::Kind kind, const char *fallback)
     ERR_clear_error();
 }
 
-// One context per trust-store setting. SSL_CERT_FILE and SSL_CERT_DIR are read when the store
-// loads, so a context is rebuilt when they change; sessions keep a reference to their own.
+// What identifies a trust store location as it is now: the path, and the file's or folder's
+// identity and change time, so that a replaced CA bundle is read again.
+std::string storeKey(const std::string &path) {
+    std::string key = path;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        key += '|' + std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' + std::to_string(st.st_size) +
+               ':' + std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec);
+    return key + '\n';
+}
+
+// The certificate folder setting is a list separated by ':'.
+std::string folderListKey(const std::string &list) {
+    std::string key;
+    for (size_t start = 0, end; start <= list.size(); start = end + 1) {
+        end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        key += storeKey(list.substr(start, end - start));
+    }
+    return key;
+}
+
+// One context per trust store. SSL_CERT_FILE and SSL_CERT_DIR are read when the store loads, so
+// a context is rebuilt when they or the files they name change; sessions keep a reference to
+// their own context.
 class ContextCache {
 public:
     // A context with a reference for the caller, or null with err set.
     SSL_CTX *acquire(bool verifyPeer, NetError &err) {
-        const char *file = std::getenv(X509_get_default_cert_file_env());
-        const char *dir = std::getenv(X509_get_default_cert_dir_env());
-        std::string key = std::string(verifyPeer ? "v" : "-") + (file ? "f" + std::string(file) : "") + '\n' +
-                          (dir ? "d" + std::string(dir) : "");
+        std::string key;
+        if (verifyPeer) {
+            const char *file = std::getenv(X509_get_default_cert_file_env());
+            const char *dir = std::getenv(X509_get_default_cert_dir_env());
+            key = storeKey(file ? file : X509_get_default_cert_file()) +
+                  folderListKey(dir ? dir : X509_get_default_cert_dir());
+        }
         std::lock_guard<std::mutex> lock(m_mutex);
         Slot &slot = m_slots[verifyPeer ? 1 : 0];
         if (!slot.context || slot.key != key) {

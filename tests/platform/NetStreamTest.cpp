@@ -176,6 +176,10 @@ TEST(NetStream, WritingToAResetPeerFailsWithoutSigpipe) {
         EXPECT_TRUE(failed);
         EXPECT_EQ(Kind::Closed, err.kind) << err.text;
         EXPECT_TRUE(err.code == EPIPE || err.code == ECONNRESET) << err.code;
+        // The next write is the one that would raise SIGPIPE.
+        EXPECT_FALSE(stream->writeAll(block.data(), block.size(), 1000, err));
+        EXPECT_EQ(Kind::Closed, err.kind);
+        EXPECT_EQ(EPIPE, err.code);
     }
     sigaction(SIGPIPE, &previous, nullptr);
     EXPECT_EQ(0, g_sigpipes.load());
