@@ -15,6 +15,13 @@ static_assert(AesCrypt::kBlockSize == CryptoPrimitives::kMd5Size);
 
 namespace {
 
+// The primitive's reason as an error, then its detail as data; always false.
+bool logCryptoFailure(const CryptoPrimitives::Error &error, LogBase &log) {
+    log.logError(error.message.c_str());
+    for (const auto &[tag, value] : error.details) log.logData(tag.c_str(), value.c_str());
+    return false;
+}
+
 // Overwrites secrets in a way the compiler may not drop as a dead store.
 void wipe(void *bytes, uint32_t n) {
     volatile unsigned char *p = static_cast<volatile unsigned char *>(bytes);
@@ -46,7 +53,8 @@ bool AesCrypt::setPasswordUtf8(const char *utf8, uint32_t n, LogBase &log) {
         ok = false;
     } else if (n == 0) {
         std::memcpy(key, kDefaultKey, sizeof key);
-    } else if (!CryptoPrimitives::md5(fresh.getString(), n, key, log)) {
+    } else if (CryptoPrimitives::Error error; !CryptoPrimitives::md5(fresh.getString(), n, key, error)) {
+        logCryptoFailure(error, log);
         log.logError("Failed to make the key from the password.");
         ok = false;
     }
@@ -96,9 +104,11 @@ bool AesCrypt::encrypt(const void *bytes, uint32_t n, DataBuffer &out, LogBase &
     std::memcpy(last, in + whole, n - whole);
     std::memset(last + (n - whole), static_cast<int>(pad), pad);
     const unsigned char *chain = whole != 0 ? region + whole - kBlockSize : kFixedIv;
-    const bool ok = CryptoPrimitives::aes128CbcEncrypt(m_key, kFixedIv, in, region, whole, log) &&
-                    CryptoPrimitives::aes128CbcEncrypt(m_key, chain, last, region + whole, kBlockSize, log);
+    CryptoPrimitives::Error error;
+    const bool ok = CryptoPrimitives::aes128CbcEncrypt(m_key, kFixedIv, in, region, whole, error) &&
+                    CryptoPrimitives::aes128CbcEncrypt(m_key, chain, last, region + whole, kBlockSize, error);
     wipe(last, sizeof last);
+    if (!ok) logCryptoFailure(error, log);
     if (ok) out.setSize(static_cast<uint32_t>(start + total));
     return ok;
 }
@@ -122,11 +132,12 @@ bool AesCrypt::decrypt(const void *bytes, uint32_t n, DataBuffer &out, LogBase &
         return false;
     }
     unsigned char *region = out.getData() + start;
+    CryptoPrimitives::Error error;
     if (!CryptoPrimitives::aes128CbcDecrypt(m_key, kFixedIv, static_cast<const unsigned char *>(bytes), region, whole,
-                                            log)) {
+                                            error)) {
         // Plaintext decrypted before the failure is not left behind in the spare room.
         wipe(region, whole);
-        return false;
+        return logCryptoFailure(error, log);
     }
     // The pad count is trusted as it stands: a count past the length empties the plaintext.
     const uint32_t v = region[whole - 1];

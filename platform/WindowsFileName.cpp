@@ -1,9 +1,9 @@
 #include "platform/WindowsFileName.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <initializer_list>
-
-#include "foundation/log/LogBase.h"
-#include "foundation/text/StringBuffer.h"
+#include <new>
 
 namespace quorvel {
 
@@ -12,71 +12,42 @@ namespace {
 const char kEmptyPath[] = "openFileWin32: file path is empty.";
 const char kOutOfMemory[] = "Out of memory rewriting the file path.";
 
-// Index of the first occurrence of c at or after start, or -1.
-int64_t findByte(const StringBuffer &s, char c, uint32_t start) {
-    const char *p = s.getString();
-    for (uint32_t i = start; i < s.getSize(); ++i)
-        if (p[i] == c) return i;
-    return -1;
-}
-
 // Characters (not UTF-8 continuation bytes) before the byte index.
-uint32_t charIndex(const StringBuffer &s, uint32_t byteIndex) {
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(s.getString());
-    uint32_t count = 0;
-    for (uint32_t i = 0; i < byteIndex; ++i)
-        if ((p[i] & 0xC0) != 0x80) ++count;
-    return count;
+size_t charIndex(const std::string &s, size_t byteIndex) {
+    return static_cast<size_t>(std::count_if(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(byteIndex),
+                                             [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-// Replaces every c at or after start by '_'. False only when memory is exhausted.
-bool replaceFrom(StringBuffer &s, uint32_t start, char c, bool &changed) {
-    changed = findByte(s, c, start) >= 0;
-    if (!changed) return true;
-    StringBuffer rest;
-    if (!rest.append(s.getString() + start)) return false;
-    rest.replaceChar(c, '_');
-    StringBuffer out;
-    if (!out.appendN(s.getString(), start) || !out.append(rest)) return false;
-    s.takeString(out);
+// Replaces every c at or after start by '_'; true when there was one.
+bool replaceFrom(std::string &s, size_t start, char c) {
+    if (s.find(c, start) == std::string::npos) return false;
+    std::replace(s.begin() + static_cast<std::ptrdiff_t>(start), s.end(), c, '_');
     return true;
-}
-
-void logChange(LogBase &log, const char *message, const StringBuffer &before, const StringBuffer *after) {
-    log.logError(message);
-    log.logDataSb("filename", before);
-    if (after) log.logDataSb("modifiedFilename", *after);
 }
 
 // The colon is allowed once, as the drive or device separator near the start ("C:", "\\?\C:");
 // anywhere else Windows would read it as a stream name, so it becomes '_'.
-bool applyColonRule(StringBuffer &path, LogBase &log) {
-    int64_t first = findByte(path, ':', 0);
-    if (first < 0) return true;
-    uint32_t index = charIndex(path, static_cast<uint32_t>(first));
-    StringBuffer before;
-    if (!before.setString(path)) return false;
-    bool changed = false;
+void applyColonRule(std::string &path, std::vector<WindowsFileName::Note> &notes) {
+    size_t first = path.find(':');
+    if (first == std::string::npos) return;
+    size_t index = charIndex(path, first);
+    std::string before = path;
     if (index >= 1 && index <= 7) {
-        if (!replaceFrom(path, static_cast<uint32_t>(first) + 1, ':', changed)) return false;
-        if (changed)
-            logChange(log, "The : character is not allowed in Windows filenames..", before, &path);
+        if (replaceFrom(path, first + 1, ':'))
+            notes.push_back({"The : character is not allowed in Windows filenames..", before, path});
     } else {
         // Index 0 is no drive prefix either, so it is treated like a colon further on.
-        if (!replaceFrom(path, 0, ':', changed)) return false;
-        logChange(log, "The : character is not allowed in Windows filenames.", before, &path);
+        replaceFrom(path, 0, ':');
+        notes.push_back({"The : character is not allowed in Windows filenames.", before, path});
     }
-    return true;
 }
 
-bool applyCharRule(StringBuffer &path, char c, uint32_t start, const char *message, LogBase &log) {
-    if (findByte(path, c, start) < 0) return true;
-    StringBuffer before;
-    if (!before.setString(path)) return false;
-    bool changed = false;
-    if (!replaceFrom(path, start, c, changed)) return false;
-    logChange(log, message, before, nullptr);
-    return true;
+void applyCharRule(std::string &path, char c, size_t start, const char *message,
+                   std::vector<WindowsFileName::Note> &notes) {
+    if (path.find(c, start) == std::string::npos) return;
+    std::string before = path;
+    replaceFrom(path, start, c);
+    notes.push_back({message, before, ""});
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -101,65 +72,65 @@ bool startsWithDeviceName(const char *name) {
 
 // A reserved device name is refused as a file name, so "con.txt" is written as "_con.txt".
 // Only the last component of the path is the file name.
-bool applyDeviceNameRule(StringBuffer &path) {
-    const char *p = path.getString();
-    uint32_t start = 0;
-    for (uint32_t i = 0; i < path.getSize(); ++i)
-        if (p[i] == '\\') start = i + 1;
-    if (start == 0 && path.getSize() >= 2 && p[1] == ':') start = 2;  // "C:con.txt"
-    if (!startsWithDeviceName(p + start)) return true;
-    StringBuffer out;
-    if (!out.appendN(p, start) || !out.appendChar('_') || !out.append(p + start)) return false;
-    path.takeString(out);
-    return true;
+void applyDeviceNameRule(std::string &path) {
+    size_t slash = path.rfind('\\');
+    size_t start = slash == std::string::npos ? 0 : slash + 1;
+    if (start == 0 && path.size() >= 2 && path[1] == ':') start = 2;  // "C:con.txt"
+    if (startsWithDeviceName(path.c_str() + start)) path.insert(start, 1, '_');
+}
+
+// A note that cannot be stored for want of memory is dropped; the failure result still tells.
+void addFailureNote(std::vector<WindowsFileName::Note> &notes, const char *message) {
+    try {
+        notes.push_back({message, "", ""});
+    } catch (const std::bad_alloc &) {
+    }
 }
 
 }  // namespace
 
-bool WindowsFileName::makeAcceptable(StringBuffer &path, bool forWriting, LogBase &log) {
-    if (path.isEmpty()) {
-        log.logError(kEmptyPath);
+bool WindowsFileName::makeAcceptable(std::string &path, bool forWriting, std::vector<Note> &notes) {
+    try {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        // Line breaks (typically pasted along with a name) are removed before the colon is placed.
+        std::erase(path, '\r');
+        std::erase(path, '\n');
+        if (path.empty()) {
+            addFailureNote(notes, kEmptyPath);
+            return false;
+        }
+        // A leading "\\?" is the long-path prefix; its question mark stays.
+        size_t questionStart = path.starts_with("\\\\?") ? 3 : 0;
+        applyColonRule(path, notes);
+        applyCharRule(path, '|', 0, "The | character is not allowed in Windows filenames.", notes);
+        applyCharRule(path, '?', questionStart, "The ? character is not allowed in Windows filenames.", notes);
+        applyCharRule(path, '*', 0, "The asterisk character is not allowed in Windows filenames.", notes);
+        applyCharRule(path, '<', 0, "The open-angle-bracket character is not allowed in Windows filenames.", notes);
+        applyCharRule(path, '>', 0, "The close-angle-bracket character is not allowed in Windows filenames.", notes);
+        applyCharRule(path, '"', 0, "The double-quote character is not allowed in Windows filenames.", notes);
+        if (forWriting) applyDeviceNameRule(path);
+        return true;
+    } catch (const std::bad_alloc &) {
+        addFailureNote(notes, kOutOfMemory);
         return false;
     }
-    path.replaceChar('/', '\\');
-    // Line breaks (typically pasted along with a name) are removed before the colon is placed.
-    path.removeCharOccurrences('\r');
-    path.removeCharOccurrences('\n');
-    if (path.isEmpty()) {
-        log.logError(kEmptyPath);
-        return false;
-    }
-    // A leading "\\?" is the long-path prefix; its question mark stays.
-    uint32_t questionStart = path.beginsWith("\\\\?") ? 3 : 0;
-    bool ok = applyColonRule(path, log) &&
-              applyCharRule(path, '|', 0, "The | character is not allowed in Windows filenames.", log) &&
-              applyCharRule(path, '?', questionStart, "The ? character is not allowed in Windows filenames.", log) &&
-              applyCharRule(path, '*', 0, "The asterisk character is not allowed in Windows filenames.", log) &&
-              applyCharRule(path, '<', 0, "The open-angle-bracket character is not allowed in Windows filenames.",
-                            log) &&
-              applyCharRule(path, '>', 0, "The close-angle-bracket character is not allowed in Windows filenames.",
-                            log) &&
-              applyCharRule(path, '"', 0, "The double-quote character is not allowed in Windows filenames.", log) &&
-              (!forWriting || applyDeviceNameRule(path));
-    if (!ok) log.logError(kOutOfMemory);
-    return ok;
 }
 
-bool WindowsFileName::toLongPathForm(StringBuffer &absolutePath) {
-    if (absolutePath.beginsWith("\\\\?\\")) return true;
-    StringBuffer out;
-    bool ok;
-    if (absolutePath.beginsWith("\\\\.\\")) {
-        // The device namespace "\\.\" has the long-path prefix as its unparsed twin.
-        ok = out.append("\\\\?\\") && out.append(absolutePath.getString() + 4);
-    } else if (absolutePath.beginsWith("\\\\")) {
-        ok = out.append("\\\\?\\UNC") && out.append(absolutePath.getString() + 1);
-    } else {
-        ok = out.append("\\\\?\\") && out.append(absolutePath);
+bool WindowsFileName::toLongPathForm(std::string &absolutePath) {
+    try {
+        if (absolutePath.starts_with("\\\\?\\")) return true;
+        if (absolutePath.starts_with("\\\\.\\")) {
+            // The device namespace "\\.\" has the long-path prefix as its unparsed twin.
+            absolutePath[2] = '?';
+        } else if (absolutePath.starts_with("\\\\")) {
+            absolutePath.replace(0, 1, "\\\\?\\UNC");
+        } else {
+            absolutePath.insert(0, "\\\\?\\");
+        }
+        return true;
+    } catch (const std::bad_alloc &) {
+        return false;
     }
-    if (!ok) return false;
-    absolutePath.takeString(out);
-    return true;
 }
 
 }  // namespace quorvel

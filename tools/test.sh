@@ -6,6 +6,10 @@ cd "$(dirname "$0")/.."
 tools/ensure-packages.sh cmake ninja-build g++ googletest python3 \
   g++-mingw-w64-x86-64 wine wine64 zlib1g-dev libssl-dev libz-mingw-w64-dev openssl tzdata pkg-config || exit 1
 
+# Includes point down the layers; a violation fails before any leg is built.
+echo "=== layers"
+python3 tools/check-layers.py || { echo "=== layers: FAILED"; exit 1; }
+
 jobs=$(nproc)
 # Tests of memory exhaustion need allocations that fail instead of aborting.
 export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1

@@ -1,5 +1,6 @@
 // The standard prologue and closing of a public method's log.
 #include <bit>
+#include <string>
 
 #include "foundation/base/ClsBase.h"
 #include "foundation/text/StringBuffer.h"
@@ -12,16 +13,16 @@ namespace {
 // "computer:user", or the user alone when the computer has no name. Looked up once per process:
 // the names do not change while it runs, and the lookups are slow on some systems.
 StringBuffer makeUsername() {
-    StringBuffer computer;
-    if (!SystemInfo::computerName(computer)) computer.setString("Win32");
-    StringBuffer user;
+    std::string computer;
+    if (!SystemInfo::computerName(computer)) computer = "Win32";
+    std::string user;
     SystemInfo::userName(user);
     StringBuffer value;
-    if (!computer.isEmpty()) {
-        value.append(computer);
+    if (!computer.empty()) {
+        value.append(computer.c_str());
         value.appendChar(':');
     }
-    value.append(user);
+    value.append(user.c_str());
     return value;
 }
 

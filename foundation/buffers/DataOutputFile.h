@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "foundation/buffers/DataOutput.h"
-#include "platform/FileHandle.h"
+#include "foundation/buffers/FileHandle.h"
 
 namespace quorvel {
 

@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 
+#include <string>
+
 #include "foundation/buffers/DataBuffer.h"
+#include "foundation/buffers/FileHandle.h"
 #include "foundation/log/LogBase.h"
 #include "foundation/log/LogContextExitor.h"
 #include "foundation/text/StringBuffer.h"
-#include "platform/FileHandle.h"
 #include "platform/SystemInfo.h"
 
 namespace quorvel {
@@ -31,9 +33,9 @@ const char *orEmpty(const char *path) { return path ? path : ""; }
 
 void logReadError(const char *path, LogBase &log) {
     log.logData("path", orEmpty(path));
-    StringBuffer dir;
+    std::string dir;
     SystemInfo::currentDirectory(dir);
-    log.logDataSb("current_dir", dir);
+    log.logData("current_dir", dir.c_str());
 }
 
 // Opens for writing (truncating) or appending; an open failure logs filename and the message.

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <string>
 
 #include "foundation/text/StringBuffer.h"
 #include "foundation/text/XString.h"
@@ -90,17 +91,17 @@ bool LogBase::logAllocationFailure(const char *failurePoint, uint64_t numBytes) 
 bool LogBase::logLastPlatformError() {
     // Taken first: building the message may itself change the last error.
     const uint32_t code = SystemInfo::lastErrorCode();
-    StringBuffer message;
+    std::string message;
     SystemInfo::appendErrorText(code, message);
-    logData("WindowsError", message.getString());
+    logData("WindowsError", message.c_str());
     return logDataHex32("WindowsErrorCode", code);
 }
 
 bool LogBase::logPlatformError(uint32_t code) {
     if (code == 0) return true;
-    StringBuffer message;
+    std::string message;
     SystemInfo::appendErrorText(code, message);
-    return logData("WindowsError", message.getString());
+    return logData("WindowsError", message.c_str());
 }
 
 }  // namespace quorvel

@@ -1,4 +1,6 @@
 // StringBuffer conversions that reach outside: code pages and platform error texts.
+#include <string>
+
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/charsets/EncodingConvert.h"
 #include "foundation/text/StringBuffer.h"
@@ -31,8 +33,10 @@ bool StringBuffer::appendLastPlatformError() {
 
 bool StringBuffer::appendPlatformError(uint32_t code) {
     if (m_marker != kValidMarker) return false;
+    std::string text;
+    SystemInfo::appendErrorText(code, text);
     StringBuffer message;
-    SystemInfo::appendErrorText(code, message);
+    if (!message.appendN(text.data(), static_cast<uint32_t>(text.size()))) return false;
     message.trim();
     return append(message);
 }

@@ -1,9 +1,9 @@
 // Loading a whole file as text, the path every load-from-file operation takes.
 #include "foundation/buffers/DataBuffer.h"
+#include "foundation/buffers/FileHandle.h"
 #include "foundation/charsets/EncodingConvert.h"
 #include "foundation/log/LogBase.h"
 #include "foundation/text/StringBuffer.h"
-#include "platform/FileHandle.h"
 
 namespace quorvel {
 

@@ -3,8 +3,6 @@
 #include <openssl/err.h>
 #include <openssl/evp.h>
 
-#include "foundation/log/LogBase.h"
-
 namespace quorvel {
 
 namespace {
@@ -13,32 +11,32 @@ namespace {
 constexpr uint32_t kUpdateChunk = 1u << 20;
 
 // The error, then every entry of libcrypto's error queue for this thread (which empties it).
-void logCryptoFailure(const char *what, LogBase &log) {
-    log.logError(what);
+bool failWithQueue(CryptoPrimitives::Error &error, const char *what) {
+    error.fail(what);
     bool any = false;
     for (unsigned long code = ERR_get_error(); code != 0; code = ERR_get_error()) {
         char text[256];
         ERR_error_string_n(code, text, sizeof text);
-        log.logData("libcrypto", text);
+        error.addDetail("libcrypto", text);
         any = true;
     }
-    if (!any) log.logData("libcrypto", "no error detail");
+    if (!any) error.addDetail("libcrypto", "no error detail");
+    return false;
 }
 
 }  // namespace
 
-bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], LogBase &log) {
+bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], Error &error) {
     static const unsigned char kNothing = 0;
     unsigned int size = 0;
     if (EVP_Digest(n != 0 ? bytes : &kNothing, n, digest, &size, EVP_md5(), nullptr) == 1 && size == kMd5Size)
         return true;
-    logCryptoFailure("MD5 digest failed.", log);
-    return false;
+    return failWithQueue(error, "MD5 digest failed.");
 }
 
 bool CryptoPrimitives::aes128CbcBlocks(bool encrypt, const unsigned char *key, const unsigned char *iv,
                                        const unsigned char *in, unsigned char *out, uint32_t n, const char *failure,
-                                       LogBase &log) {
+                                       Error &error) {
     EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
     bool ok = ctx != nullptr && EVP_CipherInit_ex(ctx, EVP_aes_128_cbc(), nullptr, key, iv, encrypt ? 1 : 0) == 1 &&
               EVP_CIPHER_CTX_set_padding(ctx, 0) == 1;
@@ -53,8 +51,7 @@ bool CryptoPrimitives::aes128CbcBlocks(bool encrypt, const unsigned char *key, c
     int tail = 0;
     if (ok) ok = EVP_CipherFinal_ex(ctx, out + n, &tail) == 1 && tail == 0;
     EVP_CIPHER_CTX_free(ctx);
-    if (!ok) logCryptoFailure(failure, log);
-    return ok;
+    return ok || failWithQueue(error, failure);
 }
 
 }  // namespace quorvel

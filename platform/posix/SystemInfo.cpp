@@ -10,8 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-
-#include "foundation/text/StringBuffer.h"
+#include <new>
 
 namespace quorvel {
 
@@ -21,16 +20,26 @@ namespace {
 [[maybe_unused]] const char *errorTextFrom(int result, const char *buf) { return result == 0 ? buf : nullptr; }
 [[maybe_unused]] const char *errorTextFrom(const char *result, const char *) { return result; }
 
+// Appends text; false (out unchanged) when memory is exhausted.
+bool appendText(const char *text, size_t n, std::string &out) {
+    try {
+        out.append(text, n);
+        return true;
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+}
+
 bool isTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Appends text without leading and trailing whitespace; false when nothing is left.
-bool appendTrimmed(const char *text, StringBuffer &out) {
+bool appendTrimmed(const char *text, std::string &out) {
     if (!text) return false;
     while (isTrimmed(*text)) ++text;
     size_t n = std::strlen(text);
     while (n > 0 && isTrimmed(text[n - 1])) --n;
     if (n == 0) return false;
-    return out.appendN(text, static_cast<uint32_t>(n));
+    return appendText(text, n, out);
 }
 
 // A locale object with the full Unicode character classes, made once for the process; null when
@@ -51,14 +60,14 @@ uint32_t SystemInfo::systemAnsiCodePage() {
 
 uint32_t SystemInfo::oemCodePage() { return 437; }
 
-bool SystemInfo::computerName(StringBuffer &out) {
+bool SystemInfo::computerName(std::string &out) {
     char name[256];
     if (gethostname(name, sizeof name) != 0) return false;
     name[sizeof name - 1] = '\0';
-    return name[0] != '\0' && out.append(name);
+    return name[0] != '\0' && appendText(name, std::strlen(name), out);
 }
 
-bool SystemInfo::userName(StringBuffer &out) {
+bool SystemInfo::userName(std::string &out) {
     long hint = sysconf(_SC_GETPW_R_SIZE_MAX);
     size_t size = hint > 0 ? static_cast<size_t>(hint) : 1024;
     for (int attempt = 0; attempt < 8; ++attempt, size *= 4) {
@@ -67,7 +76,8 @@ bool SystemInfo::userName(StringBuffer &out) {
         passwd entry;
         passwd *found = nullptr;
         int rc = getpwuid_r(geteuid(), &entry, buf, size, &found);
-        bool ok = rc == 0 && found && found->pw_name && found->pw_name[0] && out.append(found->pw_name);
+        bool ok = rc == 0 && found && found->pw_name && found->pw_name[0] &&
+                  appendText(found->pw_name, std::strlen(found->pw_name), out);
         std::free(buf);
         if (rc != ERANGE) return ok;
     }
@@ -85,7 +95,7 @@ uint32_t SystemInfo::lastErrorCode() { return static_cast<uint32_t>(errno); }
 
 void SystemInfo::setLastErrorCode(uint32_t code) { errno = static_cast<int>(code); }
 
-bool SystemInfo::appendErrorText(uint32_t code, StringBuffer &out) {
+bool SystemInfo::appendErrorText(uint32_t code, std::string &out) {
     int saved = errno;
     char buf[1024];
     buf[0] = '\0';
@@ -95,7 +105,7 @@ bool SystemInfo::appendErrorText(uint32_t code, StringBuffer &out) {
     return ok;
 }
 
-bool SystemInfo::currentDirectory(StringBuffer &out) {
+bool SystemInfo::currentDirectory(std::string &out) {
     int saved = errno;
     bool ok = false;
     for (size_t size = 1024; size <= (1u << 20); size *= 4) {
@@ -103,7 +113,7 @@ bool SystemInfo::currentDirectory(StringBuffer &out) {
         if (!buf) break;
         bool got = getcwd(buf, size) != nullptr;
         int err = errno;
-        if (got) ok = out.append(buf);
+        if (got) ok = appendText(buf, std::strlen(buf), out);
         std::free(buf);
         if (got || err != ERANGE) break;
     }

@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <bcrypt.h>
 
-#include "foundation/log/LogBase.h"
+#include <cstdio>
+#include <string>
 
 namespace quorvel {
 
@@ -12,10 +13,12 @@ namespace {
 bool succeeded(NTSTATUS status) { return status >= 0; }
 
 // The error, the BCrypt call that refused and its status code.
-bool logBcryptFailure(const char *what, const char *call, NTSTATUS status, LogBase &log) {
-    log.logError(what);
-    log.logData("bcryptCall", call);
-    log.logDataHex32("NTSTATUS", static_cast<uint32_t>(status));
+bool bcryptFailure(const char *what, const char *call, NTSTATUS status, CryptoPrimitives::Error &error) {
+    error.fail(what);
+    error.addDetail("bcryptCall", call);
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(status));
+    error.addDetail("NTSTATUS", code);
     return false;
 }
 
@@ -30,16 +33,16 @@ public:
         if (m_provider) BCryptCloseAlgorithmProvider(m_provider, 0);
     }
 
-    bool open(const unsigned char *keyBytes, const char *what, LogBase &log) {
+    bool open(const unsigned char *keyBytes, const char *what, CryptoPrimitives::Error &error) {
         NTSTATUS status = BCryptOpenAlgorithmProvider(&m_provider, BCRYPT_AES_ALGORITHM, nullptr, 0);
-        if (!succeeded(status)) return logBcryptFailure(what, "BCryptOpenAlgorithmProvider", status, log);
+        if (!succeeded(status)) return bcryptFailure(what, "BCryptOpenAlgorithmProvider", status, error);
         status = BCryptSetProperty(m_provider, BCRYPT_CHAINING_MODE,
                                    reinterpret_cast<PUCHAR>(const_cast<wchar_t *>(BCRYPT_CHAIN_MODE_CBC)),
                                    sizeof(BCRYPT_CHAIN_MODE_CBC), 0);
-        if (!succeeded(status)) return logBcryptFailure(what, "BCryptSetProperty", status, log);
+        if (!succeeded(status)) return bcryptFailure(what, "BCryptSetProperty", status, error);
         status = BCryptGenerateSymmetricKey(m_provider, &m_key, nullptr, 0, const_cast<PUCHAR>(keyBytes),
                                             CryptoPrimitives::kAes128KeySize, 0);
-        if (!succeeded(status)) return logBcryptFailure(what, "BCryptGenerateSymmetricKey", status, log);
+        if (!succeeded(status)) return bcryptFailure(what, "BCryptGenerateSymmetricKey", status, error);
         return true;
     }
     BCRYPT_KEY_HANDLE handle() const { return m_key; }
@@ -51,11 +54,11 @@ private:
 
 }  // namespace
 
-bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], LogBase &log) {
+bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[kMd5Size], Error &error) {
     const char *failure = "MD5 digest failed.";
     BCRYPT_ALG_HANDLE provider = nullptr;
     NTSTATUS status = BCryptOpenAlgorithmProvider(&provider, BCRYPT_MD5_ALGORITHM, nullptr, 0);
-    if (!succeeded(status)) return logBcryptFailure(failure, "BCryptOpenAlgorithmProvider", status, log);
+    if (!succeeded(status)) return bcryptFailure(failure, "BCryptOpenAlgorithmProvider", status, error);
     BCRYPT_HASH_HANDLE hash = nullptr;
     const char *call = "BCryptCreateHash";
     status = BCryptCreateHash(provider, &hash, nullptr, 0, nullptr, 0, 0);
@@ -69,15 +72,15 @@ bool CryptoPrimitives::md5(const void *bytes, uint32_t n, unsigned char digest[k
     }
     if (hash) BCryptDestroyHash(hash);
     BCryptCloseAlgorithmProvider(provider, 0);
-    return succeeded(status) || logBcryptFailure(failure, call, status, log);
+    return succeeded(status) || bcryptFailure(failure, call, status, error);
 }
 
 bool CryptoPrimitives::aes128CbcBlocks(bool encrypt, const unsigned char *keyBytes, const unsigned char *iv,
                                        const unsigned char *in, unsigned char *out, uint32_t n, const char *failure,
-                                       LogBase &log) {
+                                       Error &error) {
     if (n == 0) return true;
     AesKey key;
-    if (!key.open(keyBytes, failure, log)) return false;
+    if (!key.open(keyBytes, failure, error)) return false;
     // BCrypt writes the chaining value back into the vector it is given, so it gets a copy.
     UCHAR chain[CryptoPrimitives::kAesBlockSize];
     CopyMemory(chain, iv, sizeof chain);
@@ -86,10 +89,10 @@ bool CryptoPrimitives::aes128CbcBlocks(bool encrypt, const unsigned char *keyByt
     NTSTATUS status = encrypt ? BCryptEncrypt(key.handle(), input, n, nullptr, chain, sizeof chain, out, n, &written, 0)
                               : BCryptDecrypt(key.handle(), input, n, nullptr, chain, sizeof chain, out, n, &written, 0);
     if (!succeeded(status))
-        return logBcryptFailure(failure, encrypt ? "BCryptEncrypt" : "BCryptDecrypt", status, log);
+        return bcryptFailure(failure, encrypt ? "BCryptEncrypt" : "BCryptDecrypt", status, error);
     if (written != n) {
-        log.logError(failure);
-        log.logDataUint32("bytesWritten", written);
+        error.fail(failure);
+        error.addDetail("bytesWritten", std::to_string(written).c_str());
         return false;
     }
     return true;

@@ -1,11 +1,11 @@
-#include "platform/internal/NativeFile.h"
+#include "platform/NativeFile.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
-#include "foundation/text/StringBuffer.h"
 #include "platform/WindowsFileName.h"
 #include "platform/win32/WideText.h"
 
@@ -15,6 +15,12 @@ namespace {
 
 // Paths shorter than this go through the ANSI API when their ANSI form is exact.
 constexpr uint32_t kShortPath = MAX_PATH;
+
+// The last error of the call that just failed; a failure never reads as success.
+uint32_t failure() {
+    DWORD code = GetLastError();
+    return code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
+}
 
 // The path handed to CreateFile: its ANSI form when that is exact and short, else the absolute
 // wide long-path form. wide is filled in both cases for the attribute calls.
@@ -41,22 +47,22 @@ char *exactAnsi(const WideText &wide) {
 }
 
 // Makes the path absolute and gives it the long-path form; usedPath receives the result.
-bool toLongTarget(const WideText &relative, Target &target, StringBuffer &usedPath) {
+bool toLongTarget(const WideText &relative, Target &target, std::string &usedPath) {
     DWORD need = GetFullPathNameW(relative.get(), 0, nullptr, nullptr);
     WideText full;
     if (need == 0 || !full.allocate(need)) return false;
     DWORD got = GetFullPathNameW(relative.get(), need + 1, full.data(), nullptr);
     if (got == 0 || got > need) return false;
     full.setLength(got);
-    StringBuffer longForm;
+    std::string longForm;
     if (!full.appendUtf8To(longForm) || !WindowsFileName::toLongPathForm(longForm)) return false;
-    if (!target.wide.setFromUtf8(longForm.getString(), longForm.getSize())) return false;
-    usedPath.takeString(longForm);
+    if (!target.wide.setFromUtf8(longForm.data(), static_cast<uint32_t>(longForm.size()))) return false;
+    usedPath.swap(longForm);
     return true;
 }
 
-bool chooseTarget(StringBuffer &usedPath, Target &target) {
-    if (!target.wide.setFromUtf8(usedPath.getString(), usedPath.getSize())) {
+bool chooseTarget(std::string &usedPath, Target &target) {
+    if (!target.wide.setFromUtf8(usedPath.data(), static_cast<uint32_t>(usedPath.size()))) {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
@@ -65,7 +71,7 @@ bool chooseTarget(StringBuffer &usedPath, Target &target) {
         if (target.ansi) return true;
     }
     WideText relative;
-    if (!relative.setFromUtf8(usedPath.getString(), usedPath.getSize())) return false;
+    if (!relative.setFromUtf8(usedPath.data(), static_cast<uint32_t>(usedPath.size()))) return false;
     if (!toLongTarget(relative, target, usedPath)) {
         if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
@@ -84,7 +90,7 @@ DWORD attributeFlags(DWORD attributes) { return attributes ? attributes : FILE_A
 // or system file being replaced must be created with those attributes kept (Windows refuses the
 // plain create). Opens once more when something was changed; a read-only attribute that was
 // cleared for nothing is put back.
-HANDLE retryRefusedWrite(const Target &target, NativeFile::Mode mode, DWORD access, DWORD disposition,
+HANDLE retryRefusedWrite(const Target &target, FileOpenMode mode, DWORD access, DWORD disposition,
                          DWORD attributes) {
     DWORD refused = GetLastError();
     DWORD existing = GetFileAttributesW(target.wide.get());
@@ -99,7 +105,7 @@ HANDLE retryRefusedWrite(const Target &target, NativeFile::Mode mode, DWORD acce
         retry = clearedReadOnly = true;
     }
     DWORD kept = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    if (mode == NativeFile::Mode::Write && refused == ERROR_ACCESS_DENIED && (kept & ~attributes)) {
+    if (mode == FileOpenMode::Write && refused == ERROR_ACCESS_DENIED && (kept & ~attributes)) {
         attributes |= kept;
         retry = true;
     }
@@ -118,33 +124,36 @@ HANDLE retryRefusedWrite(const Target &target, NativeFile::Mode mode, DWORD acce
 
 }  // namespace
 
-intptr_t NativeFile::open(const char *pathUtf8, Mode mode, bool hidden, StringBuffer &usedPath, LogBase &log) {
-    bool writing = mode != Mode::Read;
-    if (!usedPath.setString(pathUtf8)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return kNone;
+uint32_t NativeFile::open(const char *pathUtf8, FileOpenMode mode, bool hidden, intptr_t &handle,
+                          std::string &usedPath, std::vector<WindowsFileName::Note> &notes) {
+    handle = kNone;
+    bool writing = mode != FileOpenMode::Read;
+    try {
+        usedPath = pathUtf8;
+    } catch (const std::bad_alloc &) {
+        usedPath.clear();
+        return ERROR_NOT_ENOUGH_MEMORY;
     }
-    if (!WindowsFileName::makeAcceptable(usedPath, writing, log)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return kNone;
-    }
+    if (!WindowsFileName::makeAcceptable(usedPath, writing, notes)) return ERROR_INVALID_NAME;
     Target target;
-    if (!chooseTarget(usedPath, target)) return kNone;
+    if (!chooseTarget(usedPath, target)) return failure();
 
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
     switch (mode) {
-        case Mode::Read: break;
-        case Mode::Write: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
-        case Mode::ReadWrite: access = GENERIC_READ | GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
-        case Mode::Append: access = GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
+        case FileOpenMode::Read: break;
+        case FileOpenMode::Write: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+        case FileOpenMode::ReadWrite: access = GENERIC_READ | GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
+        case FileOpenMode::Append: access = GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
     }
     // Readers let others read and write meanwhile; a writer has the file to itself.
     DWORD share = writing ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
     DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : 0;
     HANDLE h = create(target, access, share, disposition, attributeFlags(attributes));
     if (h == INVALID_HANDLE_VALUE && writing) h = retryRefusedWrite(target, mode, access, disposition, attributes);
-    return h == INVALID_HANDLE_VALUE ? kNone : reinterpret_cast<intptr_t>(h);
+    if (h == INVALID_HANDLE_VALUE) return failure();
+    handle = reinterpret_cast<intptr_t>(h);
+    return 0;
 }
 
 FileOpenError NativeFile::classify(uint32_t code) {
@@ -158,44 +167,45 @@ FileOpenError NativeFile::classify(uint32_t code) {
 
 void NativeFile::close(intptr_t handle) { CloseHandle(reinterpret_cast<HANDLE>(handle)); }
 
-bool NativeFile::size(intptr_t handle, int64_t &size) {
+uint32_t NativeFile::size(intptr_t handle, int64_t &size) {
     LARGE_INTEGER li;
-    if (!GetFileSizeEx(reinterpret_cast<HANDLE>(handle), &li)) return false;
+    if (!GetFileSizeEx(reinterpret_cast<HANDLE>(handle), &li)) return failure();
     size = li.QuadPart;
-    return true;
+    return 0;
 }
 
-bool NativeFile::seek(intptr_t handle, int64_t position, bool fromEnd) {
+uint32_t NativeFile::seek(intptr_t handle, int64_t position, bool fromEnd) {
     LARGE_INTEGER li;
     li.QuadPart = position;
-    return SetFilePointerEx(reinterpret_cast<HANDLE>(handle), li, nullptr, fromEnd ? FILE_END : FILE_BEGIN) != 0;
+    bool ok = SetFilePointerEx(reinterpret_cast<HANDLE>(handle), li, nullptr, fromEnd ? FILE_END : FILE_BEGIN) != 0;
+    return ok ? 0 : failure();
 }
 
-bool NativeFile::read(intptr_t handle, void *buf, uint32_t n, uint32_t &got) {
+uint32_t NativeFile::read(intptr_t handle, void *buf, uint32_t n, uint32_t &got) {
     DWORD done = 0;
     BOOL ok = ReadFile(reinterpret_cast<HANDLE>(handle), buf, n, &done, nullptr);
     got = ok ? done : 0;
-    return ok != 0;
+    return ok ? 0 : failure();
 }
 
-bool NativeFile::write(intptr_t handle, const void *bytes, uint32_t n, uint32_t &written) {
+uint32_t NativeFile::write(intptr_t handle, const void *bytes, uint32_t n, uint32_t &written) {
     DWORD done = 0;
     BOOL ok = WriteFile(reinterpret_cast<HANDLE>(handle), bytes, n, &done, nullptr);
     written = ok ? done : 0;
-    return ok != 0;
+    return ok ? 0 : failure();
 }
 
 uint32_t NativeFile::diskFullCode() { return ERROR_DISK_FULL; }
 
-bool NativeFile::streamSeek(FILE *stream, int64_t position, bool fromEnd) {
-    return _fseeki64(stream, position, fromEnd ? SEEK_END : SEEK_SET) == 0;
+uint32_t NativeFile::streamSeek(FILE *stream, int64_t position, bool fromEnd) {
+    return _fseeki64(stream, position, fromEnd ? SEEK_END : SEEK_SET) == 0 ? 0 : failure();
 }
 
-bool NativeFile::streamTell(FILE *stream, int64_t &position) {
+uint32_t NativeFile::streamTell(FILE *stream, int64_t &position) {
     __int64 at = _ftelli64(stream);
-    if (at < 0) return false;
+    if (at < 0) return failure();
     position = at;
-    return true;
+    return 0;
 }
 
 }  // namespace quorvel

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "foundation/text/StringBuffer.h"
 #include "platform/win32/WideText.h"
 
 namespace quorvel {
@@ -27,7 +26,7 @@ uint32_t SystemInfo::systemAnsiCodePage() { return GetACP(); }
 
 uint32_t SystemInfo::oemCodePage() { return GetOEMCP(); }
 
-bool SystemInfo::computerName(StringBuffer &out) {
+bool SystemInfo::computerName(std::string &out) {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (!GetComputerNameW(name, &size) || size == 0) return false;
@@ -38,7 +37,7 @@ bool SystemInfo::computerName(StringBuffer &out) {
     return text.appendUtf8To(out);
 }
 
-bool SystemInfo::userName(StringBuffer &out) {
+bool SystemInfo::userName(std::string &out) {
     char name[257];  // the longest user name is 256 characters
     DWORD size = sizeof name;
     if (!GetUserNameA(name, &size) || size <= 1) return false;
@@ -53,7 +52,7 @@ uint32_t SystemInfo::lastErrorCode() { return GetLastError(); }
 
 void SystemInfo::setLastErrorCode(uint32_t code) { SetLastError(code); }
 
-bool SystemInfo::appendErrorText(uint32_t code, StringBuffer &out) {
+bool SystemInfo::appendErrorText(uint32_t code, std::string &out) {
     DWORD saved = GetLastError();
     const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     wchar_t buf[1024 / sizeof(wchar_t)];
@@ -83,7 +82,7 @@ bool SystemInfo::appendErrorText(uint32_t code, StringBuffer &out) {
     return ok;
 }
 
-bool SystemInfo::currentDirectory(StringBuffer &out) {
+bool SystemInfo::currentDirectory(std::string &out) {
     DWORD saved = GetLastError();
     bool ok = false;
     DWORD need = GetCurrentDirectoryW(0, nullptr);  // includes the terminator

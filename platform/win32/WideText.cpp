@@ -2,8 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
-
-#include "foundation/text/StringBuffer.h"
+#include <new>
 
 namespace quorvel {
 
@@ -45,17 +44,21 @@ bool WideText::setFromUtf8(const char *utf8, uint32_t numBytes) {
 
 bool WideText::setFromAnsi(const char *ansi, uint32_t numBytes) { return setFrom(CP_ACP, 0, ansi, numBytes); }
 
-bool WideText::appendUtf8To(StringBuffer &out) const {
+bool WideText::appendUtf8To(std::string &out) const {
     if (m_length == 0) return true;
     if (m_length > INT_MAX) return false;
     int n = WideCharToMultiByte(CP_UTF8, 0, m_data, static_cast<int>(m_length), nullptr, 0, nullptr, nullptr);
     if (n <= 0) return false;
-    char *buf = static_cast<char *>(std::malloc(static_cast<size_t>(n)));
-    if (!buf) return false;
-    int got = WideCharToMultiByte(CP_UTF8, 0, m_data, static_cast<int>(m_length), buf, n, nullptr, nullptr);
-    bool ok = got == n && out.appendN(buf, static_cast<uint32_t>(n));
-    std::free(buf);
-    return ok;
+    const size_t start = out.size();
+    try {
+        out.resize(start + static_cast<size_t>(n));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    int got = WideCharToMultiByte(CP_UTF8, 0, m_data, static_cast<int>(m_length), out.data() + start, n, nullptr, nullptr);
+    if (got == n) return true;
+    out.resize(start);
+    return false;
 }
 
 }  // namespace quorvel

@@ -2,10 +2,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace quorvel {
-
-class StringBuffer;
 
 // A NUL-terminated UTF-16 text on the heap, for the wide Windows calls. Conversions return false
 // (and leave the text empty) on invalid input or when memory is exhausted; nothing throws.
@@ -22,7 +21,8 @@ public:
     bool setFromAnsi(const char *ansi, uint32_t numBytes);
     // Room for numUnits units plus the terminator, zero-filled.
     bool allocate(uint32_t numUnits);
-    bool appendUtf8To(StringBuffer &out) const;
+    // Appends the UTF-8 form; false (out unchanged) when a unit does not convert or memory is exhausted.
+    bool appendUtf8To(std::string &out) const;
 
     wchar_t *data() { return m_data; }
     const wchar_t *get() const { return m_data ? m_data : L""; }

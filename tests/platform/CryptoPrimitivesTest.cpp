@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "support/RecordingLog.h"
-
-namespace quorvel::test {
+namespace quorvel {
 namespace {
+
+using Error = CryptoPrimitives::Error;
 
 std::string unhex(const std::string &hex) {
     std::string bytes;
@@ -22,6 +22,7 @@ std::string hexOf(const unsigned char *bytes, size_t n) {
 }
 
 const unsigned char *u(const std::string &s) { return reinterpret_cast<const unsigned char *>(s.data()); }
+unsigned char *u(std::string &s) { return reinterpret_cast<unsigned char *>(s.data()); }
 
 // RFC 1321, appendix A.5.
 TEST(CryptoPrimitives, Md5TestSuite) {
@@ -33,81 +34,75 @@ TEST(CryptoPrimitives, Md5TestSuite) {
          "57edf4a22be3c955ac49da2e2107b67a"},
     };
     for (const auto &[text, digest] : cases) {
-        RecordingLog log;
+        Error error;
         unsigned char out[CryptoPrimitives::kMd5Size] = {};
-        ASSERT_TRUE(CryptoPrimitives::md5(text.empty() ? nullptr : text.data(), static_cast<uint32_t>(text.size()), out, log))
-            << text << "\n" << log.joined();
+        ASSERT_TRUE(CryptoPrimitives::md5(text.empty() ? nullptr : text.data(), static_cast<uint32_t>(text.size()), out,
+                                          error))
+            << text << ": " << error.message;
         EXPECT_EQ(digest, hexOf(out, sizeof out)) << text;
-        EXPECT_TRUE(log.lines.empty());
     }
 }
 
 // NIST SP 800-38A, F.2.1 and F.2.2: CBC-AES128 over four blocks, in separate buffers and in place.
 TEST(CryptoPrimitives, Aes128CbcKnownAnswer) {
-    const std::string key = unhex("2b7e151628aed2a6abf7158809cf4f3c");
-    const std::string iv = unhex("000102030405060708090a0b0c0d0e0f");
+    const std::string key = unhex("2b7e151628aed2a6abf7158809cf4f3c"), iv = unhex("000102030405060708090a0b0c0d0e0f");
     const std::string plain = unhex(
         "6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51"
         "30c81c46a35ce411e5fbc1191a0a52eff69f2445df4f9b17ad2b417be66c3710");
     const std::string cipher =
         "7649abac8119b246cee98e9b12e9197d5086cb9b507219ee95db113a917678b2"
         "73bed6b8e3c1743b7116e69e222295163ff1caa1681fac09120eca307586e1a7";
-    RecordingLog log;
-    std::string out(plain.size(), '\0');
-    unsigned char *o = reinterpret_cast<unsigned char *>(out.data());
+    Error error;
+    std::string out(plain.size(), '\0'), inPlace = plain;
     const uint32_t n = static_cast<uint32_t>(plain.size());
-    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), u(plain), o, n, log)) << log.joined();
-    EXPECT_EQ(cipher, hexOf(o, n));
-    ASSERT_TRUE(CryptoPrimitives::aes128CbcDecrypt(u(key), u(iv), o, o, n, log)) << log.joined();
+    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), u(plain), u(out), n, error)) << error.message;
+    EXPECT_EQ(cipher, hexOf(u(out), n));
+    ASSERT_TRUE(CryptoPrimitives::aes128CbcDecrypt(u(key), u(iv), u(out), u(out), n, error));
     EXPECT_EQ(plain, out);
-
-    std::string inPlace = plain;
-    unsigned char *p = reinterpret_cast<unsigned char *>(inPlace.data());
-    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), p, p, n, log));
-    EXPECT_EQ(cipher, hexOf(p, n));
+    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), u(inPlace), u(inPlace), n, error));
+    EXPECT_EQ(cipher, hexOf(u(inPlace), n));
     // One chain per call: the first block alone encrypts as it does at the head of the four.
-    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), u(plain), o, 16, log));
-    EXPECT_EQ(cipher.substr(0, 32), hexOf(o, 16));
-    EXPECT_TRUE(log.lines.empty());
+    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), u(plain), u(out), 16, error));
+    EXPECT_EQ(cipher.substr(0, 32), hexOf(u(out), 16));
 }
 
 // A long chain (several MiB) is one chain: an implementation that feeds its library in pieces
 // must carry the chaining value across them. Each block checked on its own decrypts with the
 // ciphertext block before it as its vector.
 TEST(CryptoPrimitives, LongChainIsOneChain) {
-    const std::string key = unhex("000102030405060708090a0b0c0d0e0f");
-    const std::string iv(16, '\x5a');
+    const std::string key = unhex("000102030405060708090a0b0c0d0e0f"), iv(16, '\x5a');
     std::string data(3u << 20, '\0');
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 131 + (i >> 13));
     std::string work = data;
-    unsigned char *w = reinterpret_cast<unsigned char *>(work.data());
+    unsigned char *w = u(work);
     const uint32_t n = static_cast<uint32_t>(work.size());
-    RecordingLog log;
-    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), w, w, n, log));
+    Error error;
+    ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), w, w, n, error));
     for (uint32_t block : {1u, 65536u, 65537u, n / 16 - 1}) {
         unsigned char one[16];
-        ASSERT_TRUE(CryptoPrimitives::aes128CbcDecrypt(u(key), w + (block - 1) * 16, w + block * 16, one, 16, log));
+        ASSERT_TRUE(CryptoPrimitives::aes128CbcDecrypt(u(key), w + (block - 1) * 16, w + block * 16, one, 16, error));
         EXPECT_EQ(data.substr(block * 16, 16), std::string(reinterpret_cast<char *>(one), 16)) << block;
     }
-    ASSERT_TRUE(CryptoPrimitives::aes128CbcDecrypt(u(key), u(iv), w, w, n, log));
+    ASSERT_TRUE(CryptoPrimitives::aes128CbcDecrypt(u(key), u(iv), w, w, n, error));
     EXPECT_TRUE(work == data);
-    EXPECT_TRUE(log.lines.empty());
 }
 
 TEST(CryptoPrimitives, PartialBlocksAreRefusedAndNothingIsFine) {
     const std::string key(16, 'k'), iv(16, 'i');
     unsigned char buf[32] = {};
-    for (uint32_t n : {1u, 15u, 17u, 31u}) {
-        RecordingLog log;
-        EXPECT_FALSE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), buf, buf, n, log)) << n;
-        EXPECT_TRUE(log.has("error: AES-128-CBC encryption failed.")) << log.joined();
-        EXPECT_FALSE(CryptoPrimitives::aes128CbcDecrypt(u(key), u(iv), buf, buf, n, log)) << n;
-        EXPECT_TRUE(log.has("error: AES-128-CBC decryption failed.")) << log.joined();
+    for (bool encrypt : {true, false}) {
+        for (uint32_t n : {1u, 15u, 17u, 31u}) {
+            Error error{"stale", {{"old", "detail"}}};
+            EXPECT_FALSE(CryptoPrimitives::aes128Cbc(encrypt, u(key), u(iv), buf, buf, n, error)) << n;
+            EXPECT_EQ(encrypt ? "AES-128-CBC encryption failed." : "AES-128-CBC decryption failed.", error.message);
+            ASSERT_EQ(1u, error.details.size());
+            EXPECT_EQ(std::make_pair(std::string("notWholeBlocks"), std::to_string(n)), error.details[0]);
+        }
+        Error error;
+        EXPECT_TRUE(CryptoPrimitives::aes128Cbc(encrypt, u(key), u(iv), buf, buf, 0, error));
+        EXPECT_TRUE(error.message.empty());
     }
-    RecordingLog log;
-    EXPECT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), buf, buf, 0, log) &&
-                CryptoPrimitives::aes128CbcDecrypt(u(key), u(iv), buf, buf, 0, log) && log.lines.empty());
 }
 
 }  // namespace
-}  // namespace quorvel::test
+}  // namespace quorvel

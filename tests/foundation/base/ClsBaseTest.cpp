@@ -52,11 +52,10 @@ std::string last(ClsBase &obj, void (ClsBase::*getter)(XString &) = &ClsBase::ge
 
 std::string prologue(const char *method, int verbose) {
     // The Username entry as the platform describes this machine and user.
-    StringBuffer computer, user;
-    if (!SystemInfo::computerName(computer)) computer.setString("Win32");
+    std::string computer, user;
+    if (!SystemInfo::computerName(computer)) computer = "Win32";
     SystemInfo::userName(user);
-    const std::string username =
-        computer.isEmpty() ? user.getString() : std::string(computer.getString()) + ":" + user.getString();
+    const std::string username = computer.empty() ? user : computer + ":" + user;
     const char *order = std::endian::native == std::endian::big ? "Big" : "Little";
     return std::string("QuorvelLog:\r\n  ") + method + ":\r\n    DllDate: Mar 21 2014\r\n" +
            "    QuorvelVersion: 9.5.0.21\r\n    Username: " + username + "\r\n    Architecture: " + order +

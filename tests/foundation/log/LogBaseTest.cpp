@@ -69,7 +69,7 @@ TEST(LogBase, ElapsedTime) {
 }
 
 TEST(LogBase, AllocationFailureAndPlatformErrors) {
-    StringBuffer text;
+    std::string text;
     ASSERT_TRUE(SystemInfo::appendErrorText(2, text));
     RecordingLog log;
     log.logAllocationFailure("growBuffer", 5000000000ull);
@@ -79,8 +79,8 @@ TEST(LogBase, AllocationFailureAndPlatformErrors) {
     log.logPlatformError(2);
     EXPECT_EQ(log.joined(), std::string("error: Memory allocation failed.\ndata: failurePoint=growBuffer\n"
                                         "data: numBytes=5000000000\ndata: WindowsError=") +
-                                text.getString() + "\ndata: WindowsErrorCode=0x2\ndata: WindowsError=" +
-                                text.getString() + "\n");
+                                text + "\ndata: WindowsErrorCode=0x2\ndata: WindowsError=" +
+                                text + "\n");
 }
 
 }  // namespace

@@ -1,16 +1,32 @@
-#include "platform/FileHandle.h"
+#include "foundation/buffers/FileHandle.h"
+
+#include <string>
+#include <vector>
 
 #include "foundation/log/LogBase.h"
 #include "foundation/log/LogContextExitor.h"
-#include "foundation/text/StringBuffer.h"
 #include "platform/SystemInfo.h"
-#include "platform/internal/NativeFile.h"
 
 namespace quorvel {
 
 namespace {
 
 constexpr uint32_t kSizeFailed = 0xFFFFFFFF;
+
+// WindowsError and WindowsErrorCode for a platform error code, which also becomes the thread's
+// last error as the failed call itself would have left it.
+void logPlatformError(uint32_t code, LogBase &log) {
+    SystemInfo::setLastErrorCode(code);
+    log.logLastPlatformError();
+}
+
+void logNameNotes(const std::vector<WindowsFileName::Note> &notes, LogBase &log) {
+    for (const WindowsFileName::Note &note : notes) {
+        log.logError(note.message.c_str());
+        if (!note.filename.empty()) log.logData("filename", note.filename.c_str());
+        if (!note.modifiedFilename.empty()) log.logData("modifiedFilename", note.modifiedFilename.c_str());
+    }
+}
 
 }  // namespace
 
@@ -57,15 +73,14 @@ bool FileHandle::open(const char *pathUtf8, Mode mode, bool hidden, LogBase &log
         if (why) *why = FileOpenError::Other;
         return false;
     }
-    StringBuffer usedPath;
-    intptr_t handle = NativeFile::open(pathUtf8, mode, hidden, usedPath, log);
-    if (handle == NativeFile::kNone) {
-        uint32_t code = SystemInfo::lastErrorCode();
-        log.logLastPlatformError();
-        if (usedPath.isEmpty())
-            log.logData("localWindowsFilePath", pathUtf8);
-        else
-            log.logDataSb("localWindowsFilePath", usedPath);
+    std::string usedPath;
+    std::vector<WindowsFileName::Note> notes;
+    intptr_t handle = NativeFile::kNone;
+    uint32_t code = NativeFile::open(pathUtf8, mode, hidden, handle, usedPath, notes);
+    logNameNotes(notes, log);
+    if (code != 0) {
+        logPlatformError(code, log);
+        log.logData("localWindowsFilePath", usedPath.empty() ? pathUtf8 : usedPath.c_str());
         if (why) *why = NativeFile::classify(code);
         return false;
     }
@@ -78,20 +93,28 @@ bool FileHandle::open(const char *pathUtf8, Mode mode, bool hidden, LogBase &log
     return true;
 }
 
-bool FileHandle::measure(int64_t &size) {
+bool FileHandle::measure(int64_t &size, uint32_t &error) {
     size = 0;
+    error = 0;
     if (m_stream) {
         int64_t here = 0;
-        if (!NativeFile::streamTell(m_stream, here)) return false;
-        bool ok = NativeFile::streamSeek(m_stream, 0, true) && NativeFile::streamTell(m_stream, size);
+        error = NativeFile::streamTell(m_stream, here);
+        if (error != 0) return false;
+        error = NativeFile::streamSeek(m_stream, 0, true);
+        if (error == 0) error = NativeFile::streamTell(m_stream, size);
         // The position is put back even when the end could not be measured.
-        return NativeFile::streamSeek(m_stream, here, false) && ok;
+        uint32_t back = NativeFile::streamSeek(m_stream, here, false);
+        if (error == 0) error = back;
+        return error == 0;
     }
-    return m_handle != NativeFile::kNone && NativeFile::size(m_handle, size);
+    if (m_handle == NativeFile::kNone) return false;
+    error = NativeFile::size(m_handle, size);
+    return error == 0;
 }
 
 bool FileHandle::fileSize64(int64_t &size, LogBase &log) {
-    if (measure(size)) return true;
+    uint32_t error = 0;
+    if (measure(size, error)) return true;
     size = 0;
     log.logError("Failed to get file size (64)");
     return false;
@@ -99,8 +122,9 @@ bool FileHandle::fileSize64(int64_t &size, LogBase &log) {
 
 uint32_t FileHandle::fileSize32(LogBase &log) {
     int64_t size = 0;
-    if (!measure(size)) {
-        if (isOpen()) log.logLastPlatformError();
+    uint32_t error = 0;
+    if (!measure(size, error)) {
+        if (isOpen()) logPlatformError(error, log);
         log.logError("Failed to get file size (32)");
         return kSizeFailed;
     }
@@ -116,23 +140,23 @@ uint32_t FileHandle::fileSize32(LogBase &log) {
 
 bool FileHandle::seekToEnd(LogBase &log) {
     if (m_stream) {
-        if (NativeFile::streamSeek(m_stream, 0, true)) return true;
+        if (NativeFile::streamSeek(m_stream, 0, true) == 0) return true;
         log.logError("Failed to fseek to end of file");
         return false;
     }
-    if (m_handle != NativeFile::kNone && NativeFile::seek(m_handle, 0, true)) return true;
+    if (m_handle != NativeFile::kNone && NativeFile::seek(m_handle, 0, true) == 0) return true;
     log.logError("Failed to SetFilePointer to end of file.");
     return false;
 }
 
 bool FileHandle::seekTo(int64_t position, LogBase &log) {
     if (m_stream) {
-        if (position >= 0 && NativeFile::streamSeek(m_stream, position, false)) return true;
+        if (position >= 0 && NativeFile::streamSeek(m_stream, position, false) == 0) return true;
         log.logError("Failed to fseek to absolute file position");
         log.logDataInt64("position", position);
         return false;
     }
-    if (position >= 0 && m_handle != NativeFile::kNone && NativeFile::seek(m_handle, position, false)) return true;
+    if (position >= 0 && m_handle != NativeFile::kNone && NativeFile::seek(m_handle, position, false) == 0) return true;
     log.logError("Failed to SetFilePointer to absolute file position");
     log.logDataInt64("position", position);
     return false;
@@ -161,8 +185,8 @@ bool FileHandle::read(void *buf, uint32_t n, uint32_t &got, LogBase &log) {
     // until the end of the file says otherwise.
     while (got < n) {
         uint32_t step = 0;
-        if (!NativeFile::read(m_handle, dest + got, n - got, step)) {
-            log.logLastPlatformError();
+        if (uint32_t code = NativeFile::read(m_handle, dest + got, n - got, step)) {
+            logPlatformError(code, log);
             log.logError("Failed to read from file.");
             return false;
         }
@@ -196,15 +220,12 @@ bool FileHandle::write(const void *bytes, uint32_t n, uint32_t &written, LogBase
             continue;
         }
         uint32_t step = 0;
-        bool ok = NativeFile::write(m_handle, src + written, chunk, step);
-        if (ok && step == 0) {
-            // No progress and no error would loop for ever; report it as the disk being full.
-            SystemInfo::setLastErrorCode(NativeFile::diskFullCode());
-            ok = false;
-        }
-        if (!ok) {
+        uint32_t code = NativeFile::write(m_handle, src + written, chunk, step);
+        // No progress and no error would loop for ever; it is reported as the disk being full.
+        if (code == 0 && step == 0) code = NativeFile::diskFullCode();
+        if (code != 0) {
             LogContextExitor context(log, "WriteFileError");
-            log.logLastPlatformError();
+            logPlatformError(code, log);
             return false;
         }
         written += step;

@@ -2,26 +2,22 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/NativeFile.h"
+
 namespace quorvel {
 
 class LogBase;
 
-// Why an open failed, for callers that report it. A missing file counts as PathNotFound too.
-enum class FileOpenError { None, AccessDenied, PathNotFound, Other };
-
-// An open file: a platform handle, or an adopted C-runtime stream. Paths are UTF-8. On Windows
-// the name is first made acceptable to the file API (see WindowsFileName) and long paths take
-// the \\?\ form; on POSIX the path is used exactly as given. Every failure is logged, and the
-// opening modes that write do so inside the log context "openForWriteWin32".
-//
-// A file that refuses writing because it is read-only (the read-only attribute on Windows, no
-// owner write permission on POSIX) is made writable and opened once more.
+// An open file: a platform handle, or an adopted C-runtime stream. Paths are UTF-8 and go to the
+// platform's NativeFile, which rewrites them for Windows and makes read-only files writable for
+// writing. Every failure is logged here, the changes made to a name as well, and the opening
+// modes that write do so inside the log context "openForWriteWin32".
 class FileHandle {
 public:
     static constexpr uint32_t kReadChunk = 65536;
     static constexpr uint32_t kWriteChunk = 10000000;
     // How a file is opened; the open* calls below pick one.
-    enum class Mode { Read, Write, ReadWrite, Append };
+    using Mode = FileOpenMode;
 
     FileHandle();
     ~FileHandle();
@@ -57,7 +53,8 @@ public:
 
 private:
     bool open(const char *pathUtf8, Mode mode, bool hidden, LogBase &log, FileOpenError *why);
-    bool measure(int64_t &size);
+    // error: the platform's code of a failure, 0 when the file is not open.
+    bool measure(int64_t &size, uint32_t &error);
 
     intptr_t m_handle;  // platform handle, -1 when none
     FILE *m_stream;     // adopted C-runtime stream, or null
