@@ -7,9 +7,11 @@
 #include <poll.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 
 namespace quorvel {
 
@@ -217,6 +219,8 @@ OpensslTls::~OpensslTls() {
 
 std::unique_ptr<OpensslTls> OpensslTls::handshake(int fd, const std::string &host, bool verifyPeer,
                                                   PosixSocket::Clock::time_point deadline, NetError &err) {
+    auto channel = std::make_unique<Channel>();  // first, so that nothing of libssl leaks if it throws
+    channel->fd = fd;
     const BIO_METHOD *method = channelMethod();
     SSL_CTX *ctx = method ? contexts().acquire(verifyPeer, err) : nullptr;
     if (!ctx) {
@@ -231,12 +235,16 @@ std::unique_ptr<OpensslTls> OpensslTls::handshake(int fd, const std::string &hos
         setFromErrorQueue(err, NetError::Kind::TlsHandshake, "cannot start a TLS session");
         return nullptr;
     }
-    auto channel = std::make_unique<Channel>();
-    channel->fd = fd;
     BIO_set_data(bio, channel.get());
     BIO_set_init(bio, 1);
     SSL_set_bio(ssl, bio, bio);
-    std::unique_ptr<OpensslTls> tls(new OpensslTls(ssl, std::move(channel)));
+    std::unique_ptr<OpensslTls> tls(new (std::nothrow) OpensslTls(ssl, std::move(channel)));
+    if (!tls) {
+        SSL_free(ssl);
+        err.kind = NetError::Kind::Io;
+        err.code = ENOMEM;
+        return nullptr;
+    }
 
     // A fully qualified "example.com." is the same name; SNI and the name check want it bare.
     const std::string name = host.size() > 1 && host.back() == '.' ? host.substr(0, host.size() - 1) : host;
