@@ -5,18 +5,16 @@
 #include <cstring>
 #include <string>
 
-#include "ParserTestSupport.h"
-#include "SerializerTestTrees.h"
+#include "EngineTestSupport.h"
 
 namespace quorvel::test {
 namespace {
 
 constexpr int32_t kDepth = 1000000;
 
-std::string repeated(const char *piece, int32_t times) {
+std::string repeated(const std::string &piece, int32_t times) {
     std::string out;
-    out.reserve(strlen(piece) * static_cast<size_t>(times));
-    for (int32_t i = 0; i < times; ++i) out += piece;
+    for (out.reserve(piece.size() * times); times > 0; --times) out += piece;
     return out;
 }
 

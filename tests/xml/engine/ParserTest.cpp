@@ -1,13 +1,12 @@
 // The lenient parser, one table per concern. Each row gives the text and what it parses to (the
 // tree, then the prologue parts and the log, see Parsed::all) with trimming on, and with
 // trimming off where that differs. Well-formed documents are also read against an independent
-// reader in XmllintAgreementTest and written back in RoundTripTest.
+// reader in ReaderAgreementTest and written back in RoundTripTest.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "ParserTestSupport.h"
-#include "SerializerTestTrees.h"
+#include "EngineTestSupport.h"
 
 namespace quorvel::test {
 namespace {
@@ -27,7 +26,7 @@ void expectParses(std::initializer_list<ParseCase> cases) {
     }
 }
 
-TEST(Parser, TextPieces) {
+TEST(Parser, TextCdataAndEntities) {
     expectParses({
         {"<a>  x  </a>", "a{x}", "a{  x  }"}, {"<a> \t\r\n </a>", "a", "a{ \t\r\n }"}, {"<a></a>", "a"},
         // Text around children is joined by one space; whitespace between children never survives.
@@ -39,21 +38,13 @@ TEST(Parser, TextPieces) {
         {"<a>\v x \f</a>", "a{\v x \f}"},  // white space is space, tab, CR and LF only
         {"<a<b><x:y-z.1!/><abcdefghijklmnopq/></a<b>",
          "ab(x:y-z.1! abcdefghijklmnopq) log:error: Error in closing tag\ndata: error_tag=ab\n"},
-    });
-}
-
-TEST(Parser, CdataSections) {
-    expectParses({
+        // CDATA sections
         {"<a><![CDATA[x < y & z &amp;]]></a>", "a!{x < y & z &amp;}"},
         {"<a>p<![CDATA[q]]></a>", "a!{pq}"}, {"<a>x<b/><![CDATA[y]]></a>", "a!{xy}(b)"},
         {"<a><![CDATA[x]]>dropped<b/></a>", "a!{x}(b)"}, {"<a><![CDATA[x]]> \n <![CDATA[y]]></a>", "a!{xy}"},
         {"<a>  <![CDATA[ x ]]></a>", "a!{ x }"}, {"<a><![CDATA[]]></a>", "a!{}"}, {"<a><![CDATA[abc", "a!{abc}"},
         {"<a><![cdata[x]]></a>", "a"},  // the marker is case-sensitive
-    });
-}
-
-TEST(Parser, EntitiesInContent) {
-    expectParses({
+        // Entities
         {"<a>&lt;&#65;&#x42;&amp;&gt;&quot;&apos;</a>", "a{<&#65;&#x42;&>\"'}"},
         {"<a>&amp;lt; &amp;amp;</a>", "a{&lt; &amp;}"},  // one pass, not rescanned
         {"<a>&nbsp; & &lt &;</a>", "a{&nbsp; & &lt &;}"},
@@ -110,7 +101,7 @@ TEST(Parser, LogMessages) {
     TreeNode::deleteTree(root);
 }
 
-TEST(Parser, CommentsDoctypeAndInstructions) {
+TEST(Parser, CommentsDoctypeInstructionsAndTheDeclaration) {
     expectParses({
         {"<!-- a --><a><!--b-->x<!-- <c/> --><!---->y</a><!-- d -->", "a{x y}"},
         {"<!ELEMENT x (#PCDATA)><a/>", "a"},
@@ -119,11 +110,7 @@ TEST(Parser, CommentsDoctypeAndInstructions) {
         {"<?xml?><?xml\tversion=\"1.0\"?><? xml v?><a/>", "a pi:<?xml?>\n<?xml\tversion=\"1.0\"?>\n<? xml v?>\n"},
         {"<?pi a>b?><a/>", "a pi:<?pi a>b?>\n"},
         {"<a><?pi x", "a{pi x} pi:<?\n"},  // an unclosed instruction leaves its text to the element
-    });
-}
-
-TEST(Parser, DeclarationAndStyleSheets) {
-    expectParses({
+        // The declaration and style sheets.
         {"<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n<r/>",
          "r decl:xml[version=1.0,encoding=utf-8,standalone=yes]"},
         {"<?XML version='1.0' encoding=utf-8 ?><r/>", "r decl:XML[version=1.0,encoding=utf-8]"},
@@ -159,11 +146,11 @@ TEST(Parser, PseudoAttributeReader) {
         {"a=1 b=2", "n[a=1,b=2]", ""}, {"1st=\"v\"?>", "n[A1st=v]", ""}, {"??? a=\"1\" ?>z", "n[a=1]", "z"},
     };
     for (const auto &[text, attributes, rest] : cases) {
-        OwnedTree node("n");
+        Holder node("n");
         ParseEngine engine;
         ASSERT_TRUE(engine.loadText(text));
-        EXPECT_TRUE(parsePrologLineAttr(engine, node.root(), nullptr)) << text;
-        EXPECT_EQ(dumpTree(node.root()), attributes) << text;
+        EXPECT_TRUE(parsePrologLineAttr(engine, node.node(), nullptr)) << text;
+        EXPECT_EQ(dumpTree(node.node()), attributes) << text;
         EXPECT_STREQ(engine.cursor(), rest) << text;
     }
 }

@@ -1,6 +1,6 @@
 // Many objects sharing and splitting trees: after every random step, each tree counts exactly
-// the objects standing in it, every node counts the objects on it, and every object still
-// reads its node. The sanitizer leg adds: nothing leaks, nothing is used after it is freed.
+// the objects standing in it, every node counts the objects on it, sibling links in both
+// directions follow the children's order, and every object still reads its node. The sanitizer leg adds: nothing leaks, nothing is used after it is freed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,6 +70,7 @@ public:
                 for (int32_t i = 0; i < n->getNumChildren(); ++i) {
                     EXPECT_EQ(n->getChild(i)->parent(), n);
                     EXPECT_EQ(n->getChild(i)->previousSibling(), n->getChild(i - 1));
+                    EXPECT_EQ(n->getChild(i)->nextSibling(), n->getChild(i + 1));
                 }
             });
             ASSERT_EQ(counted, count);

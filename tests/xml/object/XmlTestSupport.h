@@ -1,39 +1,27 @@
 #pragma once
-// Helpers for the Xml object tests.
+// Helpers for the Xml object tests: its texts as std::string, loaded documents, raw content
+// bytes and the packed layers (support/CodecHelpers.h makes the expected bytes).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "foundation/text/XString.h"
+#include "support/CodecHelpers.h"
 #include "xml/object/ClsXml.h"
 
 namespace quorvel::test {
 
-inline XString x(const char *utf8) {
-    XString s;
-    s.setFromUtf8(utf8);
-    return s;
-}
+inline XString x(const std::string &utf8) { return utf8Text(utf8); }
 
-inline std::string tagOf(ClsXml &xml) {
-    XString tag;
-    xml.get_Tag(tag);
-    return tag.getUtf8();
-}
+inline std::string tagOf(ClsXml &xml) { XString s; xml.get_Tag(s); return s.getUtf8(); }
+inline std::string contentOf(ClsXml &xml) { XString s; xml.get_Content(s); return s.getUtf8(); }
+inline std::string documentOf(ClsXml &xml) { XString s; xml.GetXml(s); return s.getUtf8(); }
+inline std::string lastError(ClsXml &xml) { XString s; xml.get_LastErrorText(s); return s.getUtf8(); }
+inline std::string where(ClsXml *xml) { return xml ? tagOf(*xml) + "=" + contentOf(*xml) : "none"; }
 
-inline std::string contentOf(ClsXml &xml) {
-    XString content;
-    xml.get_Content(content);
-    return content.getUtf8();
-}
-
-inline std::string documentOf(ClsXml &xml) {
-    XString out;
-    xml.GetXml(out);
-    return out.getUtf8();
-}
-
+// The text GetXml gives without the declaration.
 inline std::string xmlOf(ClsXml &xml) {
     const bool emit = xml.get_EmitXmlDecl();
     xml.put_EmitXmlDecl(false);
@@ -59,21 +47,33 @@ inline std::string attributesOf(ClsXml &xml) {
     return out;
 }
 
-inline std::string lastError(ClsXml &xml) {
-    XString text;
-    xml.get_LastErrorText(text);
-    return text.getUtf8();
-}
-
-inline std::string where(ClsXml *xml) { return xml ? tagOf(*xml) + "=" + contentOf(*xml) : "none"; }
-
 // A new object holding the text, which must load.
 inline std::unique_ptr<ClsXml> load(const std::string &text) {
     std::unique_ptr<ClsXml> xml = ClsXml::createNew();
-    XString data;
-    data.setFromUtf8N(text.data(), static_cast<uint32_t>(text.size()));
-    EXPECT_TRUE(xml->LoadXml(data)) << text.substr(0, 200);
+    EXPECT_TRUE(xml->LoadXml(x(text))) << text.substr(0, 200);
     return xml;
 }
+
+// A new object whose root holds exactly these content bytes (valid UTF-8 or not).
+inline std::unique_ptr<ClsXml> withContent(const std::string &bytes) {
+    std::unique_ptr<ClsXml> xml = ClsXml::createNew();
+    xml->setContentUtf8(bytes.c_str());
+    return xml;
+}
+
+inline std::string rawContent(ClsXml &xml) { StringBuffer sb; xml.getContentUtf8(sb); return textOf(sb); }
+
+inline bool logHasLine(ClsXml &xml, const std::string &line) {
+    return lastError(xml).find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+// One packing or unpacking call, whatever its arguments.
+using Step = std::function<bool(ClsXml &)>;
+inline Step keyed(bool (ClsXml::*method)(const XString &), const char *password) {
+    return [method, password](ClsXml &xml) { return (xml.*method)(x(password)); };
+}
+
+// Not valid UTF-8 and free of NULs, so that it can stand as element content.
+inline const std::string kBadUtf8("\xff\xfe\x80\xc0\xaf<a>&\xed\xa0\x80\xc3");
 
 }  // namespace quorvel::test

@@ -1,28 +1,29 @@
 #pragma once
-// Parses whose trees free themselves, and trees written as compact strings (iteratively, so
-// deep trees are fine): tag[name=value,...]{content}(child child ...). "!{...}" marks CDATA
-// content, "{}" an allocated but empty content, "()" an empty children array; "(null)" no tree.
+// Trees written as compact strings (iteratively, so deep trees are fine):
+// tag[name=value,...]{content}(child child ...). "!{...}" marks CDATA content, "{}" an allocated
+// but empty content, "()" an empty children array; "(null)" no tree. Parses and trees that free
+// themselves, and the serializer's output as std::string.
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "foundation/text/StringBuffer.h"
+#include "support/Bytes.h"
 #include "support/RecordingLog.h"
 #include "xml/engine/ParseEngine.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParser.h"
+#include "xml/engine/XmlSerializer.h"
 
 namespace quorvel::test {
 
 inline void appendNodeHead(const TreeNode &node, std::string &out) {
     out += node.getTag();
     StringBuffer name, value;
-    for (int32_t i = 0; node.getAttributePair(i, name, value); ++i) {
-        out += i ? ',' : '[';
-        out.append(name.getString(), name.getSize()) += '=';
-        out.append(value.getString(), value.getSize());
-    }
+    for (int32_t i = 0; node.getAttributePair(i, name, value); ++i)
+        out += (i ? "," : "[") + textOf(name) + "=" + textOf(value);
     if (node.getNumAttributes() > 0) out += ']';
     if (node.content().isAllocated())
         out += (node.getCdata() ? "!{" : "{") + std::string(node.getContent(), node.getContentSize()) + "}";
@@ -90,5 +91,58 @@ struct Parsed {
     TreeNode *root = nullptr;
     RecordingLog log;
 };
+
+inline TreeNode *addChild(TreeNode *parent, const char *tag, const char *content = nullptr) {
+    TreeNode *child = TreeNode::createChild(parent, tag);
+    if (content) child->setContent(content);
+    return child;
+}
+
+inline TreeNode *build(const char *rootTag, std::initializer_list<const char *> children = {}) {
+    TreeNode *root = TreeNode::createTree(rootTag);
+    for (const char *tag : children) addChild(root, tag);
+    return root;
+}
+
+// What an API object does: one counted reference while it stands on a node; letting go of the
+// last reference in a tree frees the tree. Made from a tag, it holds a new tree of its own.
+class Holder {
+public:
+    explicit Holder(TreeNode *node) : m_node(node) { TreeNode::addRef(node); }
+    explicit Holder(const char *tag, std::initializer_list<const char *> children = {}) : Holder(build(tag, children)) {}
+    ~Holder() {
+        TreeInfo *info = m_node->treeInfo();
+        TreeNode::release(m_node);
+        if (info->refCount() == 0) TreeNode::deleteTree(info->root());
+    }
+    Holder(const Holder &) = delete;
+    Holder &operator=(const Holder &) = delete;
+    TreeNode *node() const { return m_node; }
+    TreeInfo &info() const { return *m_node->treeInfo(); }
+
+private:
+    TreeNode *m_node;
+};
+
+// Detaches the node (its tree kept alive meanwhile by a counted reference) and frees it.
+inline void detachAndFree(TreeNode *node) {
+    Holder keep(node->getRoot());
+    TreeNode::removeFromTree(node);
+    TreeNode::deleteTree(node);
+}
+
+inline std::string serialized(const TreeNode *node, int32_t index = 0, int32_t depth = 0, bool suppress = false) {
+    StringBuffer out;
+    serializeNode(node, out, index, depth, suppress);
+    return textOf(out);
+}
+
+// The attribute names of a node in stored order, joined by spaces.
+inline std::string attributeNames(const TreeNode *node) {
+    std::string names;
+    StringBuffer name;
+    for (int32_t i = 0; node->getAttributeName(i, name); ++i) names += (i ? " " : "") + textOf(name);
+    return names;
+}
 
 }  // namespace quorvel::test
