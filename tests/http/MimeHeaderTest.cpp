@@ -1,0 +1,139 @@
+// Header fields: the ordered request list, response parsing, the status line and Content-Length.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/text/StringBuffer.h"
+#include "http/HttpControl.h"
+#include "http/HttpResult.h"
+#include "http/MimeHeader.h"
+#include "support/Bytes.h"
+#include "support/RecordingLog.h"
+
+namespace quorvel::test {
+namespace {
+
+std::string linesOf(const MimeHeader &h) {
+    StringBuffer out;
+    h.appendAsLines(out);
+    return textOf(out);
+}
+
+TEST(MimeHeader, SetReplacesInPlaceAppendsAndRemoves) {
+    MimeHeader h;
+    h.setField("Accept", "a");
+    h.setField("Connection", "keep-alive");
+    h.setField("User-Agent", "u");
+    h.setField("accept", "b");       // replaced in place, the first spelling kept
+    h.setField("X-New", "n");        // appended
+    h.setField("CONNECTION", "");    // removed
+    EXPECT_EQ(linesOf(h), "Accept: b\r\nUser-Agent: u\r\nX-New: n\r\n");
+    StringBuffer v;
+    EXPECT_TRUE(h.getField("user-agent", v));
+    EXPECT_EQ(textOf(v), "u");
+    EXPECT_FALSE(h.getField("Connection", v));
+    EXPECT_TRUE(v.isEmpty());
+}
+
+TEST(MimeHeader, DefaultsOfTheClientInOrder) {
+    HttpControl control;
+    EXPECT_EQ(linesOf(control.requestHeader),
+              "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
+              "Connection: keep-alive\r\n"
+              "User-Agent: Mozilla/5.0 (Windows NT 6.3; WOW64; rv:28.0) Gecko/20100101 Firefox/28.0\r\n"
+              "Accept-Language: en-us,en;q=0.5\r\n");
+    EXPECT_EQ(control.maxUrlLen, 2000u);
+    EXPECT_EQ(control.connectTimeoutMs, 10000u);
+    EXPECT_EQ(control.readTimeoutMs, 20000u);
+    EXPECT_EQ(control.maxResponseSize, 0u);
+    EXPECT_TRUE(control.allowGzip && control.followRedirects && control.autoAddHostHeader);
+}
+
+TEST(MimeHeader, ParsesResponseFields) {
+    const std::string text =
+        "Content-Type: text/xml;\r\n\tcharset=\"ISO-8859-1\"\r\nX-Empty:\r\nno colon here\n"
+        "Set-Cookie: a=1\r\nset-cookie: b=2\r\nLocation:  /next  \r\n\r\nIgnored: after the end\r\n";
+    MimeHeader h;
+    RecordingLog log;
+    ASSERT_TRUE(h.loadMimeHeaderText(text.data(), static_cast<uint32_t>(text.size()), log));
+    EXPECT_EQ(linesOf(h), "Content-Type: text/xml; charset=\"ISO-8859-1\"\r\nX-Empty: \r\nSet-Cookie: a=1\r\n"
+                          "set-cookie: b=2\r\nLocation: /next\r\n");
+    EXPECT_TRUE(log.has("info: Skipping a header line without a colon."));
+    StringBuffer v;
+    EXPECT_TRUE(h.getFieldParam("content-type", "charset", v));
+    EXPECT_EQ(textOf(v), "ISO-8859-1");
+}
+
+TEST(MimeHeader, FindsParametersOfAnyMediaType) {
+    struct Case {
+        const char *contentType, *charset;
+    } cases[] = {{"application/rss+xml; charset=koi8-r", "koi8-r"}, {"text/html;charset=UTF-8", "UTF-8"},
+                 {"text/plain; format=flowed; Charset = windows-1251 ", "windows-1251"}, {"text/xml", ""},
+                 {"text/xml; notcharset=x", ""}, {"text/xml; charset=", ""}};
+    for (const Case &c : cases) {
+        MimeHeader h;
+        h.setField("Content-Type", c.contentType);
+        StringBuffer v;
+        EXPECT_EQ(h.getFieldParam("Content-Type", "charset", v), *c.charset != 0) << c.contentType;
+        EXPECT_EQ(textOf(v), c.charset) << c.contentType;
+    }
+}
+
+TEST(HttpResult, ReadsStatusLineVariants) {
+    struct Case {
+        const char *statusLine;
+        int code;
+        const char *text;
+    } cases[] = {{"HTTP/1.1 200 OK", 200, "OK"},
+                 {"HTTP/1.0 404 Not Found", 404, "Not Found"},
+                 {"HTTP/1.1 204", 204, ""},
+                 {"HTTP/1.1 302 Moved  Temporarily  ", 302, "Moved  Temporarily"},
+                 {"HTTP/2 503 Service Unavailable", 503, "Service Unavailable"}};
+    for (const Case &c : cases) {
+        const std::string header = std::string(c.statusLine) + "\r\nServer: t\r\n\r\n";
+        HttpResult r;
+        RecordingLog log;
+        ASSERT_TRUE(r.setResponseHeader(header.data(), static_cast<uint32_t>(header.size()), log)) << c.statusLine;
+        EXPECT_EQ(r.statusCode(), c.code);
+        EXPECT_EQ(textOf(r.statusText()), c.text);
+        EXPECT_EQ(textOf(r.statusLine()), c.statusLine);
+        EXPECT_FALSE(r.contentLengthPresent());
+        EXPECT_EQ(r.responseHeader().getNumFields(), 1u);
+    }
+    for (const char *bad : {"ICY 200 OK", "HTTP/1.1", "HTTP/1.1 OK", "HTTP/1.1 99999999999 Big", ""}) {
+        const std::string header = std::string(bad) + "\r\n\r\n";
+        HttpResult r;
+        RecordingLog log;
+        EXPECT_FALSE(r.setResponseHeader(header.data(), static_cast<uint32_t>(header.size()), log)) << bad;
+    }
+}
+
+TEST(HttpResult, ReadsContentLengthStrictly) {
+    struct Case {
+        const char *field;
+        bool ok;
+        int64_t length;
+    } cases[] = {{"Content-Length: 21", true, 21},
+                 {"content-length:0", true, 0},
+                 {"CONTENT-LENGTH:   4294967296  ", true, 4294967296LL},
+                 {"Content-Length: -5", false, 0},
+                 {"Content-Length: 12abc", false, 0},
+                 {"Content-Length: ", false, 0},
+                 {"Content-Length: 99999999999999999999999", false, 0},
+                 {"Content-Length: 0x10", false, 0}};
+    for (const Case &c : cases) {
+        const std::string header = std::string("HTTP/1.1 200 OK\r\n") + c.field + "\r\n\r\n";
+        HttpResult r;
+        RecordingLog log;
+        EXPECT_EQ(r.setResponseHeader(header.data(), static_cast<uint32_t>(header.size()), log), c.ok) << c.field;
+        if (c.ok) {
+            EXPECT_TRUE(r.contentLengthPresent());
+            EXPECT_EQ(r.contentLength(), c.length);
+        } else {
+            EXPECT_TRUE(log.has("error: Invalid Content-Length in the response header.")) << c.field;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::test

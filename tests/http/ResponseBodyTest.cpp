@@ -1,0 +1,146 @@
+// Response bodies over scripted streams: Content-Length, chunked transfer, read-until-close, and
+// the limits a hostile server meets.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "ScriptedStream.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "http/BufferedStreamReader.h"
+#include "http/ChunkedBodyReader.h"
+#include "http/HttpResult.h"
+#include "http/ResponseBodyReader.h"
+#include "support/Bytes.h"
+#include "support/RecordingLog.h"
+
+namespace quorvel::test {
+namespace {
+
+using Kind = NetError::Kind;
+
+struct BodyCase {
+    const char *name;
+    std::string header;  // status line and fields, without the empty line
+    std::deque<ScriptStep> script;
+    uint64_t maxSize;
+    bool ok;
+    std::string body;
+    const char *logLine;  // a line the log must hold, or null
+};
+
+std::deque<ScriptStep> bytes(const std::string &b) { return {bytesStep(b), endStep()}; }
+
+// The same bytes handed out one at a time, so every boundary falls inside some token.
+std::deque<ScriptStep> trickle(const std::string &b) {
+    std::deque<ScriptStep> steps;
+    for (char c : b) steps.push_back(bytesStep(std::string(1, c)));
+    steps.push_back(endStep());
+    return steps;
+}
+
+const std::string k16(16, 'a'), k5 = "bbbbb";
+
+TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked";
+    const std::string twoChunks = "10;name=value\r\n" + k16 + "\r\n5\r\n" + k5 + "\r\n0\r\n\r\n";
+    const BodyCase cases[] = {
+        {"length", "HTTP/1.1 200 OK\r\nContent-Length: 5", {bytesStep("he"), bytesStep("llo"), endStep()}, 0, true,
+         "hello", "data: contentLength=5"},
+        {"length 0", "HTTP/1.1 200 OK\r\nContent-Length: 0", bytes(""), 0, true, "", nullptr},
+        {"204 ignores a length", "HTTP/1.1 204 No Content\r\nContent-Length: 5", bytes("hello"), 0, true, "", nullptr},
+        {"chunked", chunked, bytes(twoChunks), 0, true, k16 + k5, "enter: readChunkedResponse"},
+        {"chunked one byte at a time", chunked, trickle("3\r\nabc\r\n1;x\r\nd\r\n0\r\n\r\n"), 0, true, "abcd", nullptr},
+        {"chunked with trailers", chunked, bytes("2\r\nab\r\n0\r\nX-Sum: 1\r\nX-More: 2\r\n\r\n"), 0, true, "ab",
+         nullptr},
+        {"trailer without colon", chunked, bytes("2\r\nab\r\n0\r\ngarbage\r\n\r\n"), 0, false, "ab",
+         "error: chunk response error 4"},
+        {"end after last chunk", chunked, bytes("2\r\nab\r\n0\r\n"), 0, false, "ab", "error: chunk response error 3"},
+        {"overflowing size", chunked, bytes("FFFFFFFFFFFFFFFFFFFF\r\n"), 0, false, "",
+         "error: The chunk size does not fit in 32 bits."},
+        {"no size", chunked, bytes("zz\r\n"), 0, false, "", "error: Failed to parse chunk length."},
+        {"no size line", chunked, bytes(""), 0, false, "", "error: Failed to get next chunk size."},
+        {"chunk beyond the cap", chunked, bytes("80\r\n"), 100, false, "", "error: Chunked response is too large."},
+        {"chunks growing past the cap", chunked,
+         bytes("28\r\n" + std::string(40, 'x') + "\r\n28\r\n" + std::string(40, 'y') + "\r\n28\r\n"), 100, false,
+         std::string(40, 'x') + std::string(40, 'y'), "data: receivedSoFar=80"},
+        {"chunk without its CRLF", chunked, bytes("2\r\nabXY"), 0, false, "ab",
+         "error: Failed to read trailing CRLF after chunk."},
+        {"chunk data cut short", chunked, bytes("8\r\nabc"), 0, false, "abc", "error: Failed to read chunk data."},
+        {"until close", "HTTP/1.0 200 OK", {bytesStep("abc"), bytesStep("def"), endStep()}, 0, true, "abcdef",
+         "info: Non-chunked response with no Content-Length."},
+        {"until close past the cap", "HTTP/1.0 200 OK", bytes("abcdef"), 4, false, "",
+         "error: Response body larger than MaxResponseSize property set by application."},
+        {"until close then reset", "HTTP/1.0 200 OK", {bytesStep("abc"), failStep(Kind::Closed)}, 0, false, "abc",
+         "error: The connection failed while the body was received."},
+        {"length past the cap", "HTTP/1.1 200 OK\r\nContent-Length: 1000", bytes("x"), 999, false, "",
+         "data: MaxResponseSize=999"},
+        {"length beyond memory", "HTTP/1.1 200 OK\r\nContent-Length: 4294967296", bytes("x"), 0, false, "",
+         "error: Response is too large for memory."},
+        {"length cut short", "HTTP/1.1 200 OK\r\nContent-Length: 10", bytes("short"), 0, false, "short",
+         "error: The server closed the connection before the whole body was received."},
+        {"length then timeout", "HTTP/1.1 200 OK\r\nContent-Length: 10", {bytesStep("short")}, 0, false, "short",
+         "data: readError=script ran out (read timeout)"},
+    };
+    for (const BodyCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string header = c.header + "\r\n\r\n";
+        HttpResult result;
+        RecordingLog log;
+        ASSERT_TRUE(result.setResponseHeader(header.data(), static_cast<uint32_t>(header.size()), log));
+        ScriptedStream stream(c.script, std::make_shared<StreamRecord>());
+        BufferedStreamReader reader;
+        reader.attach(&stream);
+        DataBuffer body;
+        bool toClose = false;
+        EXPECT_EQ(ResponseBodyReader::readResponseBody(reader, result, c.maxSize, nullptr, body, toClose, log), c.ok)
+            << log.joined();
+        EXPECT_EQ(bytesOf(body), c.body);
+        if (c.logLine) EXPECT_TRUE(log.has(c.logLine)) << log.joined();
+    }
+}
+
+TEST(ResponseBody, ChunkSizeParsing) {
+    struct Case {
+        const char *line;
+        ChunkedBodyReader::SizeParse parse;
+        uint32_t size;
+    } cases[] = {{"0", ChunkedBodyReader::SizeParse::Ok, 0},
+                 {"1a2B", ChunkedBodyReader::SizeParse::Ok, 0x1A2B},
+                 {"10;ext=\"v\"", ChunkedBodyReader::SizeParse::Ok, 16},
+                 {" 5 ", ChunkedBodyReader::SizeParse::Ok, 5},
+                 {"FFFFFFFF", ChunkedBodyReader::SizeParse::Ok, 0xFFFFFFFFu},
+                 {"100000000", ChunkedBodyReader::SizeParse::TooLarge, 0},
+                 {"00000000000000000000001", ChunkedBodyReader::SizeParse::Ok, 1},
+                 {";x", ChunkedBodyReader::SizeParse::NoDigits, 0},
+                 {"", ChunkedBodyReader::SizeParse::NoDigits, 0}};
+    for (const Case &c : cases) {
+        uint32_t size = 12345;
+        EXPECT_EQ(ChunkedBodyReader::parseChunkSize(c.line, static_cast<uint32_t>(std::strlen(c.line)), size), c.parse)
+            << c.line;
+        if (c.parse == ChunkedBodyReader::SizeParse::Ok) EXPECT_EQ(size, c.size) << c.line;
+    }
+}
+
+TEST(ResponseBody, HeaderBlockKeepsWhatFollowsForTheBody) {
+    ScriptedStream stream({bytesStep("HTTP/1.1 200 OK\r"), bytesStep("\n\r"), bytesStep("\nBODY"), endStep()},
+                          std::make_shared<StreamRecord>());
+    BufferedStreamReader reader;
+    reader.attach(&stream);
+    DataBuffer header, rest;
+    ASSERT_EQ(reader.readHeaderBlock(header, 1000), BufferedStreamReader::Status::Ok);
+    EXPECT_EQ(bytesOf(header), "HTTP/1.1 200 OK\r\n\r\n");
+    ASSERT_EQ(reader.readToEnd(rest, 100), BufferedStreamReader::Status::Ok);
+    EXPECT_EQ(bytesOf(rest), "BODY");
+
+    // An endless header stops at its limit.
+    ScriptedStream endless({bytesStep("HTTP/1.1 200 OK\r\n" + std::string(5000, 'h'))}, std::make_shared<StreamRecord>());
+    reader.attach(&endless);
+    header.clear();
+    EXPECT_EQ(reader.readHeaderBlock(header, 4096), BufferedStreamReader::Status::TooLong);
+    EXPECT_LE(header.getSize(), 4096u);
+}
+
+}  // namespace
+}  // namespace quorvel::test
