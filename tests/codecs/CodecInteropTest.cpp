@@ -3,10 +3,10 @@
 // directly where present (never under Wine).
 #include <zlib.h>
 
-#include <cstdlib>
 #include <sstream>
 
 #include "CodecSamples.h"
+#include "support/OpensslOracle.h"
 #include "support/PythonOracle.h"
 #include "support/TestFiles.h"
 
@@ -37,7 +37,7 @@ TEST(CodecVector, DeflateVectorIsReproducedAndRead) {
 }
 
 std::vector<std::string> interopSamples() {
-    return {"", "x", kNotUtf8, std::string(16, 's'), rowsText(9000), noiseBytes(3 * DeflateCodec::kInputChunk + 5, 21)};
+    return {"", "x", kNotUtf8, std::string(16, 's'), rowsText(9000), noise(3 * DeflateCodec::kInputChunk + 5, 21)};
 }
 
 // Python reads our raw stream and makes streams of every block type for us; with our zlib, it
@@ -116,27 +116,15 @@ TEST(CodecInterop, PythonTextCodecs) {
     }
 }
 
-bool run(const std::string &command) { return std::system((command + " 2>/dev/null").c_str()) == 0; }
+// The key as openssl's own MD5 makes it, so that our digest is checked too; theirs is ours byte
+// for byte, but openssl pads empty input to a block, where ours stores nothing.
 TEST(CodecInterop, OpensslEncReadsAndWritesOurCiphertext) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the openssl command is not available";
-#endif
-    if (!run("openssl version > /dev/null")) GTEST_SKIP() << "the openssl command is not available";
-    const std::string dir = scratchDir("openssl_enc"), iv = hexOf(std::string(reinterpret_cast<const char *>(AesCrypt::kFixedIv), 16));
+    if (!opensslAvailable()) GTEST_SKIP() << "the openssl command is not available";
     for (const std::string pw : {"P\xc3\xa4ssw\xc3\xb6rd", ""}) {
-        // The key as openssl's own MD5 makes it, so that our digest is checked too.
-        std::string key = hexOf(std::string(reinterpret_cast<const char *>(AesCrypt::kDefaultKey), 16));
-        if (!pw.empty()) {
-            ASSERT_TRUE(writeRawFile(dir + "password", pw) && run("openssl dgst -md5 -r " + dir + "password > " + dir + "md5") &&
-                        readRawFile(dir + "md5", key));
-            key.resize(32);
-        }
-        const std::string cipherArgs = " -aes-128-cbc -K " + key + " -iv " + iv;
+        std::string key = hexOf(std::string(reinterpret_cast<const char *>(AesCrypt::kDefaultKey), 16)), theirs;
+        ASSERT_TRUE(pw.empty() || opensslMd5(pw, key));
         for (const std::string &plain : interopSamples()) {
-            // Theirs is ours byte for byte, but openssl pads empty input to a block, where ours stores nothing.
-            std::string theirs;
-            ASSERT_TRUE(writeRawFile(dir + "plain", plain) && run("openssl enc" + cipherArgs + " -in " + dir + "plain -out " + dir + "theirs") &&
-                        readRawFile(dir + "theirs", theirs));
+            ASSERT_TRUE(opensslAes128Cbc(false, key, fixedIvHex(), plain, theirs));
             EXPECT_TRUE(decrypted(theirs, pw) == plain && (plain.empty() || encrypted(plain, pw) == theirs)) << pw << ", " << plain.size();
         }
     }

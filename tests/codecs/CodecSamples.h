@@ -6,12 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/AesCrypt.h"
-#include "codecs/ContentCoding.h"
-#include "codecs/DeflateCodec.h"
-#include "foundation/text/XString.h"
-#include "support/Bytes.h"
-#include "support/RecordingLog.h"
+#include "support/CodecHelpers.h"
 
 namespace quorvel::test {
 
@@ -48,25 +43,6 @@ inline std::vector<std::string> allSamples() {
     return out;
 }
 
-inline uint32_t len(const std::string &s) { return static_cast<uint32_t>(s.size()); }
-
-inline std::string unhex(const std::string &hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-inline std::string hexOf(const std::string &bytes) {
-    std::string hex;
-    for (unsigned char c : bytes) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
-    return hex;
-}
-
-// Bytes that compress poorly (a linear congruential generator's high bytes).
-inline std::string noiseBytes(size_t n, uint32_t seed) {
-    std::string s(n, '\0');
-    for (char &c : s) seed = seed * 1103515245u + 12345u, c = static_cast<char>(seed >> 24);
-    return s;
-}
 // XML rows of the shared deflate vector: rowsText(2000) is its plaintext (52669 bytes).
 inline std::string rowsText(int rows) {
     std::string s;
@@ -77,35 +53,6 @@ inline std::string rowsText(int rows) {
 // Not valid UTF-8: stray continuation bytes, an overlong form, a lone lead byte, NULs.
 inline const std::string kNotUtf8("\xff\xfe\x80\xc0\xaf<a>\xed\xa0\x80\x00\x00\xc3", 14);
 
-inline XString password(const std::string &utf8) { XString x; x.setFromUtf8N(utf8.data(), len(utf8)); return x; }
-
-// Each step required to succeed without a word in the log.
-inline std::string deflateOrInflate(bool compress, const std::string &bytes, int level = DeflateCodec::kDefaultLevel) {
-    DataBuffer out;
-    RecordingLog log;
-    EXPECT_TRUE((compress ? DeflateCodec::deflateFromSource(bytes.data(), len(bytes), out, level, log)
-                          : DeflateCodec::inflateFromSource(bytes.data(), len(bytes), out, log)) && log.lines.empty()) << log.joined();
-    return bytesOf(out);
-}
-inline std::string deflated(const std::string &data, int level = DeflateCodec::kDefaultLevel) { return deflateOrInflate(true, data, level); }
-inline std::string inflated(const std::string &stream) { return deflateOrInflate(false, stream); }
-inline std::string aes(bool encrypt, const std::string &bytes, const std::string &pw) {
-    AesCrypt crypt;
-    DataBuffer out;
-    RecordingLog log;
-    EXPECT_TRUE(crypt.setPasswordUtf8(pw.data(), len(pw), log) &&
-                (encrypt ? crypt.encrypt(bytes.data(), len(bytes), out, log) : crypt.decrypt(bytes.data(), len(bytes), out, log)) &&
-                log.lines.empty()) << log.joined();
-    return bytesOf(out);
-}
-inline std::string encrypted(const std::string &plain, const std::string &pw) { return aes(true, plain, pw); }
-inline std::string decrypted(const std::string &cipher, const std::string &pw) { return aes(false, cipher, pw); }
-
-inline std::string mime(const std::string &bytes, uint32_t lineLength = 76) {
-    ContentCoding coder; StringBuffer out;
-    EXPECT_TRUE((coder.setLineLength(lineLength), coder.encodeBase64(bytes.data(), len(bytes), out)));
-    return textOf(out);
-}
 inline std::string qp(const std::string &bytes, uint32_t qpLineLength = 76) {
     ContentCoding coder; StringBuffer out;
     EXPECT_TRUE((coder.setQpLineLength(qpLineLength), coder.encodeQuotedPrintable(bytes.data(), len(bytes), out)));
@@ -124,6 +71,5 @@ using Decoder = bool (*)(const char *, uint32_t, DataBuffer &);
 inline std::string decoded(Decoder decode, const std::string &text) {
     DataBuffer out; EXPECT_TRUE(decode(text.data(), len(text), out)); return bytesOf(out);
 }
-inline std::string unbase64(const std::string &text) { return decoded(ContentCoding::decodeBase64, text); }
 
 }  // namespace quorvel::test

@@ -31,7 +31,7 @@ std::string rawEncrypted(std::string blocks, const std::string &pw) {
 // of other encoders read too: stored then fixed Huffman blocks, and dynamic ones (python's zlib).
 TEST(Compression, RoundTripsAndEveryBlockType) {
     const std::string cases[] = {"", kNotUtf8, rowsText(2000).substr(0, DeflateCodec::kInputChunk + 1),
-                                 noiseBytes(3 * DeflateCodec::kInputChunk + 17, 7), std::string(300000, 'a')};
+                                 noise(3 * DeflateCodec::kInputChunk + 17, 7), std::string(300000, 'a')};
     for (const std::string &data : cases) EXPECT_TRUE(inflated(deflated(data) + "trailing garbage") == data) << data.size();
     EXPECT_EQ(hexOf(deflated("")), "0300");  // no zlib header: a single empty fixed-Huffman block
     EXPECT_EQ(inflated(unhex("000300fcff6162634b4c4c4c0400")), "abcaaaa");
@@ -84,7 +84,7 @@ TEST(StoredContent, FailuresAndDamage) {
     // Text that decodes to nothing fails and leaves the output.
     DataBuffer kept = bufferOf("keep");
     RecordingLog failures;
-    EXPECT_FALSE(StoredContent::decompress("!!!***", 6, kept, failures) || StoredContent::decrypt("", 0, password("k"), kept, failures));
+    EXPECT_FALSE(StoredContent::decompress("!!!***", 6, kept, failures) || StoredContent::decrypt("", 0, utf8Text("k"), kept, failures));
     EXPECT_EQ(bytesOf(kept) + "|" + failures.joined(),
               "keep|error: Failed to decode base64 data\nerror: Failed to decrypt data, Base64 data is invalid\n");
     // A damaged stream still succeeds with the bytes decoded before the damage, in both readers,
@@ -96,7 +96,7 @@ TEST(StoredContent, FailuresAndDamage) {
         DataBuffer out;
         RecordingLog log;
         EXPECT_TRUE(i % 2 == 0 ? StoredContent::decompress(text.data(), len(text), out, log)
-                               : StoredContent::unpackBinary(text.data(), len(text), true, false, password(""), out, log));
+                               : StoredContent::unpackBinary(text.data(), len(text), true, false, utf8Text(""), out, log));
         EXPECT_TRUE(log.has("error: Inflate from source failed.") && data.compare(0, out.getSize(), bytesOf(out)) == 0 &&
                     (out.getSize() > 1000) == (i < 2)) << i << log.joined();  // a prefix: nothing made up
     }
@@ -112,25 +112,25 @@ TEST(StoredContent, PackedForms) {
         StringBuffer stored;
         DataBuffer back, raw;
         RecordingLog log;
-        ASSERT_TRUE(StoredContent::packBinary(data.data(), len(data), zip, crypt, password("k"), stored, log));
+        ASSERT_TRUE(StoredContent::packBinary(data.data(), len(data), zip, crypt, utf8Text("k"), stored, log));
         const std::string inner = zip ? deflated(data) : data;
         EXPECT_EQ(unbase64(textOf(stored)), crypt ? encrypted(inner, "k") : inner) << flags;
-        ASSERT_TRUE(StoredContent::unpackBinary(stored.getString(), stored.getSize(), zip, crypt, password("k"), back, log) &&
-                    StoredContent::unpackBinary(stored.getString(), stored.getSize(), false, crypt, password("k"), raw, log));
+        ASSERT_TRUE(StoredContent::unpackBinary(stored.getString(), stored.getSize(), zip, crypt, utf8Text("k"), back, log) &&
+                    StoredContent::unpackBinary(stored.getString(), stored.getSize(), false, crypt, utf8Text("k"), raw, log));
         EXPECT_TRUE(bytesOf(back) == data && bytesOf(raw) == inner && log.lines.empty()) << flags << log.joined();
     }
     StringBuffer zipped, locked, empty;
     DataBuffer unzipped, unlocked, wrong, none;
     RecordingLog log;
     ASSERT_TRUE(StoredContent::compress(data.data(), len(data), zipped, log) &&
-                StoredContent::encrypt(data.data(), len(data), password("k"), locked, log));
+                StoredContent::encrypt(data.data(), len(data), utf8Text("k"), locked, log));
     EXPECT_EQ(textOf(zipped) + "|" + textOf(locked), mime(deflated(data)) + "|" + mime(encrypted(data, "k")));
     EXPECT_TRUE(StoredContent::decompress(zipped.getString(), zipped.getSize(), unzipped, log) && bytesOf(unzipped) == data);
-    EXPECT_TRUE(StoredContent::decrypt(locked.getString(), locked.getSize(), password("k"), unlocked, log) && bytesOf(unlocked) == data);
-    EXPECT_TRUE(StoredContent::decrypt(locked.getString(), locked.getSize(), password("K"), wrong, log) && bytesOf(wrong) != data);
+    EXPECT_TRUE(StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("k"), unlocked, log) && bytesOf(unlocked) == data);
+    EXPECT_TRUE(StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("K"), wrong, log) && bytesOf(wrong) != data);
     // Empty data packs to empty text; text that is not base64 unpacks to nothing, without failing.
-    EXPECT_TRUE(StoredContent::packBinary("", 0, true, true, password("k"), empty, log) &&
-                StoredContent::unpackBinary("!!", 2, false, false, password(""), none, log));
+    EXPECT_TRUE(StoredContent::packBinary("", 0, true, true, utf8Text("k"), empty, log) &&
+                StoredContent::unpackBinary("!!", 2, false, false, utf8Text(""), none, log));
     EXPECT_EQ(textOf(empty) + bytesOf(none) + log.joined(), "");
 }
 
@@ -152,7 +152,7 @@ TEST(AesCrypt, KeyIsTheMd5OfThePasswordsUtf8) {
 TEST(AesCrypt, PaddingAndItsLenientRemoval) {
     const std::pair<size_t, size_t> sizes[] = {{0, 0}, {15, 16}, {16, 32}, {1000, 1008}};
     for (const auto &[n, cipherSize] : sizes) {
-        const std::string plain = noiseBytes(n, static_cast<uint32_t>(n)), cipher = encrypted(plain, "P\xc3\xa4ss");
+        const std::string plain = noise(n, static_cast<uint32_t>(n)), cipher = encrypted(plain, "P\xc3\xa4ss");
         EXPECT_TRUE(cipher.size() == cipherSize && decrypted(cipher, "P\xc3\xa4ss") == plain) << n;
     }
     const std::pair<unsigned char, size_t> cases[] = {{0, 32}, {1, 31}, {31, 1}, {32, 0}, {33, 0}};

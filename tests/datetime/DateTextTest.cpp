@@ -105,13 +105,11 @@ TEST(DateFormat, UtcRecords) {
     EXPECT_EQ(iso8601Of(TimeRecord()) + " | " + sb.getString(), "0-00-00T00:00:00Z | updated: 2014-03-21T09:00:00Z");
 }
 
-// Python generates samples and its answers: email.utils reads RFC 822 texts (with and without
-// day names, one- and two-digit days, two- and four-digit years, with or without seconds, zones
-// named or numeric, where zero is "+0000" as Python takes "-0000" for unknown, the old
-// "21-Mar-14" form, days past the month's end); datetime reads ISO 8601 texts (extended and basic
-// forms, fractions of a second, "Z", offsets in three forms, or none); exact rational arithmetic
-// gives automation dates (whole days from 1899-12-30 plus the time of day, the fraction counting
-// forward even before that day) and the fields they read as, to the nearest second.
+// Python generates samples and its answers: email.utils reads RFC 822 texts (day names or none,
+// days of one or two digits, years of two or four, zones named or numeric, the "21-Mar-14" form,
+// days past the month's end); datetime reads ISO 8601 texts (extended and basic forms, fractions,
+// "Z", three forms of offset, or none); exact rational arithmetic gives automation dates and the
+// fields they read as, to the nearest second (the fraction counts forward even before 1899-12-30).
 const char kScript[] = R"PY(
 import calendar, math
 from datetime import date, datetime, timedelta, timezone

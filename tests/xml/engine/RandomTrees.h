@@ -23,8 +23,7 @@ public:
         static const char *const first[] = {"a", "b", "x", "Item", "_u", "\xC3\xA9", "k"};
         static const char *const rest[] = {"a", "z", "0", "9", "-", ".", "_", "Q", "\xC3\xA9", ":", "!"};
         std::string s = first[pick(7)];
-        int restCount = m_strict ? 9 : 11;
-        for (int n = pick(maxLength); n > 0; --n) s += rest[pick(restCount)];
+        for (int n = pick(maxLength); n > 0; --n) s += rest[pick(m_strict ? 9 : 11)];
         return s;
     }
 
@@ -33,12 +32,9 @@ public:
         static const char *const pieces[] = {"a", "Z", " ", "<", ">", "&", "\"", "'", "&amp;", "&lt;",
                                              "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "]", "[", "\t", "\n", "\r", "&#65;", "x y"};
         std::string s = "t";
-        int count = m_strict ? 16 : 19;  // strict: no CR, no numeric references
-        for (int n = pick(12); n > 0; --n) s += pieces[pick(count)];
+        for (int n = pick(12); n > 0; --n) s += pieces[pick(m_strict ? 16 : 19)];  // strict: no CR, no numeric references
         s += "e";
-        if (forCdata) {
-            for (size_t at; (at = s.find("]]>")) != std::string::npos;) s.erase(at, 3);
-        }
+        for (size_t at; forCdata && (at = s.find("]]>")) != std::string::npos;) s.erase(at, 3);
         return s;
     }
 
