@@ -1,0 +1,79 @@
+// ClsAtom: appending text, HTML, XHTML and XML elements, links and persons.
+#include "feeds/ClsAtom.h"
+#include "feeds/FeedText.h"
+#include "foundation/base/MethodFrame.h"
+#include "foundation/log/LogBase.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr const char *kTypeHtml = "html";
+constexpr const char *kTypeXHtml = "application/xhtml+xml";
+
+}  // namespace
+
+int ClsAtom::addTextElement(const XString &tag, const char *value, LogBase &log) {
+    if (isNullTag(tag)) return -1;
+    if (!m_xml.NewChild(tag, feedText(value))) {
+        log.logError("No element to add to, or memory ran out.");
+        return -1;
+    }
+    return lastIndexOf(tag);
+}
+
+int ClsAtom::AddElement(const XString &tag, const XString &value) {
+    MethodFrame frame(*this, this, "AddElement");
+    return addTextElement(tag, value.getUtf8(), frame.log());
+}
+
+int ClsAtom::AddElementHtml(const XString &tag, const XString &htmlStr) {
+    MethodFrame frame(*this, this, "AddElementHtml");
+    if (isNullTag(tag)) return -1;
+    std::unique_ptr<ClsXml> child = m_xml.NewChild(tag, htmlStr);
+    if (!child) return -1;
+    child->UpdateAttribute(feedText("type"), feedText(kTypeHtml));
+    return lastIndexOf(tag);
+}
+
+// The element is added even when the markup holds no element; it then stays empty.
+int ClsAtom::addMarkupElement(const XString &tag, const XString &xmlStr, Markup markup, LogBase &log) {
+    if (isNullTag(tag)) return -1;
+    std::unique_ptr<ClsXml> child = m_xml.NewChild(tag, XString());
+    if (!child) return -1;
+    if (markup == Markup::XHtml) child->UpdateAttribute(feedText("type"), feedText(kTypeXHtml));
+    if (std::unique_ptr<ClsXml> fragment = parseFragment(xmlStr, log)) child->AddChildTree(fragment.get());
+    return lastIndexOf(tag);
+}
+
+int ClsAtom::AddElementXHtml(const XString &tag, const XString &xmlStr) {
+    MethodFrame frame(*this, this, "AddElementXHtml");
+    return addMarkupElement(tag, xmlStr, Markup::XHtml, frame.log());
+}
+
+int ClsAtom::AddElementXml(const XString &tag, const XString &xmlStr) {
+    MethodFrame frame(*this, this, "AddElementXml");
+    return addMarkupElement(tag, xmlStr, Markup::Xml, frame.log());
+}
+
+void ClsAtom::AddLink(const XString &rel, const XString &href, const XString &title, const XString &typ) {
+    MethodFrame frame(*this, this, "AddLink");
+    std::unique_ptr<ClsXml> link = m_xml.NewChild(feedText("link"), XString());
+    if (!link) return;
+    link->AddAttribute(feedText("rel"), rel);
+    link->AddAttribute(feedText("href"), href);
+    if (!title.isEmpty()) link->AddAttribute(feedText("title"), title);
+    if (!typ.isEmpty()) link->AddAttribute(feedText("type"), typ);
+}
+
+void ClsAtom::AddPerson(const XString &tag, const XString &name, const XString &uri, const XString &email) {
+    MethodFrame frame(*this, this, "AddPerson");
+    if (isNullTag(tag) || (name.isEmpty() && uri.isEmpty() && email.isEmpty())) return;
+    std::unique_ptr<ClsXml> person = m_xml.NewChild(tag, XString());
+    if (!person) return;
+    if (!name.isEmpty()) person->NewChild2(feedText("name"), name);
+    if (!uri.isEmpty()) person->NewChild2(feedText("uri"), uri);
+    if (!email.isEmpty()) person->NewChild2(feedText("email"), email);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,104 @@
+// ClsRss: strings, integers and attributes of child elements, by tag and by index.
+#include "feeds/FeedText.h"
+#include "feeds/ClsRss.h"
+#include "foundation/base/MethodFrame.h"
+#include "foundation/text/StringBuffer.h"
+
+namespace quorvel {
+
+bool ClsRss::firstChildText(const XString &tag, XString &out) {
+    out.clear();
+    std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.FindChild(tag);
+    return child && decodedContent(*child, out);
+}
+
+bool ClsRss::GetString(const XString &tag, XString &out) {
+    MethodFrame frame(*this, this, "GetString");
+    firstChildText(tag, out);
+    return true;
+}
+
+void ClsRss::setStringUnlocked(const XString &tag, const XString &value) {
+    if (isNullTag(tag)) return;
+    if (std::unique_ptr<ClsXml> child = m_xml.FindChild(tag))
+        child->put_Content(value);
+    else
+        m_xml.NewChild2(tag, value);
+}
+
+void ClsRss::SetString(const XString &tag, const XString &value) {
+    MethodFrame frame(*this, this, "SetString");
+    setStringUnlocked(tag, value);
+}
+
+int ClsRss::GetInt(const XString &tag) {
+    MethodFrame frame(*this, this, "GetInt");
+    std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.FindChild(tag);
+    if (!child) return 0;
+    StringBuffer content;
+    child->getContentUtf8(content);
+    return content.intValue();
+}
+
+void ClsRss::SetInt(const XString &tag, int value) {
+    MethodFrame frame(*this, this, "SetInt");
+    StringBuffer text;
+    text.appendInt32(value);
+    setStringUnlocked(tag, feedText(text.getString()));
+}
+
+bool ClsRss::GetAttr(const XString &tag, const XString &attrName, XString &out) {
+    MethodFrame frame(*this, this, "GetAttr");
+    out.clear();
+    std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.FindChild(tag);
+    if (child && !attrName.isEmpty()) decodedAttribute(*child, attrName, out);
+    return true;
+}
+
+void ClsRss::SetAttr(const XString &tag, const XString &attrName, const XString &value) {
+    MethodFrame frame(*this, this, "SetAttr");
+    if (isNullTag(tag) || attrName.isEmpty()) return;
+    if (std::unique_ptr<ClsXml> child = m_xml.FindChild(tag)) child->UpdateAttribute(attrName, value);
+}
+
+bool ClsRss::MGetString(const XString &tag, int idx, XString &out) {
+    MethodFrame frame(*this, this, "MGetString");
+    out.clear();
+    std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.GetNthChildWithTag(tag, idx);
+    return child && decodedContent(*child, out);
+}
+
+bool ClsRss::MSetString(const XString &tag, int idx, const XString &value) {
+    MethodFrame frame(*this, this, "MSetString");
+    std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.GetNthChildWithTag(tag, idx);
+    if (child) child->put_Content(value);
+    return frame.finish(child != nullptr);
+}
+
+bool ClsRss::MGetAttr(const XString &tag, int idx, const XString &attrName, XString &out) {
+    MethodFrame frame(*this, this, "MGetAttr");
+    out.clear();
+    std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.GetNthChildWithTag(tag, idx);
+    if (!child) return false;
+    return attrName.isEmpty() || decodedAttribute(*child, attrName, out);
+}
+
+bool ClsRss::MSetAttr(const XString &tag, int idx, const XString &attrName, const XString &value) {
+    MethodFrame frame(*this, this, "MSetAttr");
+    std::unique_ptr<ClsXml> child =
+        isNullTag(tag) || attrName.isEmpty() ? nullptr : m_xml.GetNthChildWithTag(tag, idx);
+    return frame.finish(child && child->UpdateAttribute(attrName, value));
+}
+
+void ClsRss::Remove(const XString &tag) {
+    MethodFrame frame(*this, this, "Remove");
+    if (isNullTag(tag)) return;
+    // Bounded by the count, so a detach that fails for want of memory cannot spin.
+    for (int n = m_xml.NumChildrenHavingTag(tag); n > 0; --n) {
+        std::unique_ptr<ClsXml> child = m_xml.FindChild(tag);
+        if (!child) break;
+        child->RemoveFromTree();
+    }
+}
+
+}  // namespace quorvel
