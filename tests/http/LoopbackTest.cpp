@@ -1,0 +1,230 @@
+// Downloads from the scripted server on loopback (tests/http/scripted_server.py), which runs
+// this program and passes its ports in the environment: request bytes, every framing, reuse and
+// the lost-connection retry, redirects, charsets, gzip, and hostile servers that must fail
+// cleanly within the limits set here.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "foundation/text/XString.h"
+#include "http/ClsHttp.h"
+#include "support/RecordingLog.h"
+
+namespace quorvel::test {
+namespace {
+
+std::string env(const char *name) {
+    const char *v = std::getenv(name);
+    return v ? v : "";
+}
+
+const char kNoServer[] =
+    "the scripted server is not running: these tests run in the http_tests_loopback entry (needs python3)";
+
+struct Fetch {
+    ClsHttp http;
+    RecordingLog log;
+    XString text;
+
+    Fetch() {
+        http.setBrowserDefaults(true);
+        http.setFetchFromCache(false);
+        http.setUpdateCache(false);
+        http.setMaxResponseSize(1u << 20);
+        http.setReadTimeoutMs(3000);
+    }
+    bool get(const std::string &url) {
+        log.clearLog();
+        XString u;
+        u.setFromUtf8(url.c_str());
+        return http.httpRequestStr("GET", u, text, nullptr, log);
+    }
+    std::string body() const { return text.getUtf8(); }
+};
+
+class Loopback : public testing::Test {
+protected:
+    void SetUp() override {
+        if (env("QUORVEL_HTTP_TEST_PORT").empty()) GTEST_SKIP() << kNoServer;
+    }
+    static std::string base() { return "http://127.0.0.1:" + env("QUORVEL_HTTP_TEST_PORT"); }
+};
+
+const std::string kDefaultFields =
+    "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
+    "Connection: keep-alive\r\n"
+    "User-Agent: Mozilla/5.0 (Windows NT 6.3; WOW64; rv:28.0) Gecko/20100101 Firefox/28.0\r\n"
+    "Accept-Language: en-us,en;q=0.5\r\n"
+    "Accept-Encoding: gzip\r\n";
+
+TEST_F(Loopback, ServerReceivesTheExactRequest) {
+    Fetch f;
+    ASSERT_TRUE(f.get(base() + "/echo/a b/feed.xml?x=1&y=2#fragment")) << f.log.joined();
+    EXPECT_EQ(f.body(), "GET /echo/a%20b/feed.xml?x=1&y=2 HTTP/1.1\r\n" + kDefaultFields +
+                            "Host: 127.0.0.1:" + env("QUORVEL_HTTP_TEST_PORT") + "\r\n\r\n");
+    const std::string port6 = env("QUORVEL_HTTP_TEST_PORT6");
+    if (port6.empty()) GTEST_SKIP() << "no ::1 on this machine";
+    ASSERT_TRUE(f.get("http://[::1]:" + port6 + "/echo")) << f.log.joined();
+    EXPECT_EQ(f.body(), "GET /echo HTTP/1.1\r\n" + kDefaultFields + "Host: [::1]:" + port6 + "\r\n\r\n");
+}
+
+struct ServedCase {
+    const char *path;
+    bool ok;
+    const char *text;     // the whole text expected, or null
+    const char *logLine;  // a line the log must hold, or null
+    uint32_t readTimeoutMs;
+};
+
+TEST_F(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
+    const std::string feed = "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss version=\"2.0\"><channel><title>Caf\xC3\xA9 "
+                             "feed</title></channel></rss>";
+    const std::string chunked = std::string(16, 'A') + std::string(5, 'B') + std::string(0x1F3, 'C');
+    const ServedCase cases[] = {
+        {"/status-no-text", true, "no text", "data: statusCode=200", 0},
+        {"/http10", true, "old server, body until close", "info: Non-chunked response with no Content-Length.", 0},
+        {"/chunked", true, chunked.c_str(), "enter: readChunkedResponse", 0},
+        {"/until-close", true, "read until close", nullptr, 0},
+        {"/no-content", true, "", "data: statusCode=204", 0},
+        {"/not-found", false, "<html><body>No such feed</body></html>",
+         "error: Returning failed status because of HTTP response code.", 0},
+        {"/page-not-found", false, nullptr, "error: Redirect is a page-not-found error.", 0},
+        {"/redirect-missing", false, nullptr, "error: No Location response header field for redirect.", 0},
+        {"/loop", false, "again", "error: Too many redirects.", 0},
+        {"/charset/latin1", true, "<a>caf\xC3\xA9 \xC3\xBC</a>", "data: responseHdrCharset=ISO-8859-1", 0},
+        {"/charset/rss-plain", true, feed.c_str(), nullptr, 0},
+        {"/charset/rss-koi8", true, "<t>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</t>", nullptr, 0},
+        {"/charset/rss-declared", true, "<?xml version=\"1.0\" encoding=\"windows-1252\"?><t>\xE2\x82\xAC</t>", nullptr, 0},
+        {"/charset/text-utf8", true, "na\xC3\xAFve", nullptr, 0},
+        {"/gzip/feed", true, feed.c_str(), "info: decompressing GZIP response...", 0},
+        {"/gzip/chunked", true, feed.c_str(), nullptr, 0},
+        {"/gzip/truncated", false, nullptr, "error: Failed to ungzip response data.", 0},
+        {"/gzip/corrupt", false, nullptr, "error: The gzip CRC-32 does not match the data.", 0},
+        {"/gzip/bomb", false, nullptr, "error: The decompressed body would be larger than the maximum response size.", 0},
+        {"/hostile/huge-chunk-size", false, nullptr, "error: The chunk size does not fit in 32 bits.", 0},
+        {"/hostile/big-chunk", false, nullptr, "error: Chunked response is too large.", 0},
+        {"/hostile/endless-chunks", false, nullptr, "error: Chunked response is too large.", 0},
+        {"/hostile/endless-body", false, nullptr,
+         "error: Response body larger than MaxResponseSize property set by application.", 0},
+        {"/hostile/endless-header", false, nullptr, "error: The response header is larger than 1 MiB.", 0},
+        {"/hostile/silent", false, nullptr, "error: Failed to read response header.", 400},
+        {"/hostile/drip", true, "0123456789", nullptr, 1500},
+        {"/hostile/reset", false, nullptr, "error: Failed to read response body.", 0},
+        {"/hostile/reset-until-close", false, nullptr, "error: Failed to read response body.", 0},
+        {"/hostile/negative-length", false, nullptr, "error: Invalid Content-Length in the response header.", 0},
+        {"/hostile/bad-length", false, nullptr, "error: Invalid Content-Length in the response header.", 0},
+    };
+    for (const ServedCase &c : cases) {
+        SCOPED_TRACE(c.path);
+        Fetch f;
+        if (c.readTimeoutMs) f.http.setReadTimeoutMs(c.readTimeoutMs);
+        EXPECT_EQ(f.get(base() + c.path), c.ok) << f.log.joined();
+        if (c.text) EXPECT_EQ(f.body(), c.text);
+        if (c.logLine) EXPECT_TRUE(f.log.has(c.logLine)) << f.log.joined();
+    }
+}
+
+TEST_F(Loopback, FollowsEachRedirectKind) {
+    for (const char *code : {"301", "302", "303", "307"}) {
+        SCOPED_TRACE(code);
+        Fetch f;
+        ASSERT_TRUE(f.get(base() + "/redirect/" + code + "?to=/conn")) << f.log.joined();
+        EXPECT_EQ(f.body().substr(0, 6), "tls=0 ");
+        EXPECT_NE(f.body().find("req=2 path=/conn"), std::string::npos) << f.body();  // same socket
+        EXPECT_TRUE(f.http.lastResult().wasRedirected());
+    }
+    Fetch f;
+    ASSERT_TRUE(f.get(base() + "/a/b/d")) << f.log.joined();
+    EXPECT_NE(f.body().find("path=/a/c"), std::string::npos) << f.body();
+    ASSERT_TRUE(f.get(base() + "/redirect/302?to=" + base() + "/conn%3Fabsolute")) << f.log.joined();
+    EXPECT_NE(f.body().find("path=/conn"), std::string::npos) << f.body();
+}
+
+TEST_F(Loopback, ReusesKeptConnectionsAndRetriesALostOne) {
+    Fetch f;
+    ASSERT_TRUE(f.get(base() + "/conn"));
+    const std::string first = f.body();
+    ASSERT_TRUE(f.get(base() + "/conn"));
+    const std::string second = f.body();
+    const std::string id = first.substr(0, first.find(" req="));
+    EXPECT_EQ(second.substr(0, second.find(" req=")), id);
+    EXPECT_NE(second.find("req=2"), std::string::npos);
+
+    ASSERT_TRUE(f.get(base() + "/close"));
+    ASSERT_TRUE(f.get(base() + "/conn"));
+    EXPECT_NE(f.body().substr(0, f.body().find(" req=")), id);
+    EXPECT_NE(f.body().find("req=1"), std::string::npos);
+
+    // The server drops the kept socket at the next request: the client finds out and retries.
+    ASSERT_TRUE(f.get(base() + "/lost"));
+    const std::string lost = f.body();
+    ASSERT_TRUE(f.get(base() + "/conn")) << f.log.joined();
+    EXPECT_TRUE(f.log.has("enter: retryAfterLostConnectionDiscovered"));
+    EXPECT_NE(f.body().substr(0, f.body().find(" req=")), lost.substr(0, lost.find(" req=")));
+}
+
+TEST_F(Loopback, RefusesBeforeConnecting) {
+    Fetch f;
+    const std::string url = base() + "/" + std::string(2001 - base().size() - 1, 'u');
+    ASSERT_EQ(url.size(), 2001u);
+    EXPECT_FALSE(f.get(url));
+    EXPECT_TRUE(f.log.has("error: URL is longer than the maximum allowed length."));
+    EXPECT_FALSE(f.log.mentions("openHttpConnection"));
+    EXPECT_TRUE(f.get("about:blank"));
+    EXPECT_EQ(f.body(), "");
+}
+
+class Https : public testing::Test {
+protected:
+    void SetUp() override {
+        if (env("QUORVEL_HTTPS_TEST_PORT").empty())
+            GTEST_SKIP() << "no TLS servers: " << kNoServer << ", with the openssl command";
+    }
+    static std::string port() { return env("QUORVEL_HTTPS_TEST_PORT"); }
+};
+
+TEST_F(Https, TrustedCertificateForLoopbackNames) {
+    for (const std::string host : {"localhost", "127.0.0.1"}) {
+        Fetch f;
+        ASSERT_TRUE(f.get("https://" + host + ":" + port() + "/conn")) << f.log.joined();
+        EXPECT_EQ(f.body().substr(0, 6), "tls=1 ");
+        EXPECT_TRUE(f.log.has("data: ssl=1"));
+    }
+    const std::string port6 = env("QUORVEL_HTTPS_TEST_PORT6");
+    if (!port6.empty()) {
+        Fetch f;
+        EXPECT_TRUE(f.get("https://[::1]:" + port6 + "/gzip/feed")) << f.log.joined();
+    }
+}
+
+TEST_F(Https, RedirectsBetweenPlainAndTlsOnOnePortChangeTheConnection) {
+    Fetch f;
+    const std::string plain = "http://127.0.0.1:" + port(), tls = "https://127.0.0.1:" + port();
+    ASSERT_TRUE(f.get(plain + "/redirect/302?to=" + tls + "/conn")) << f.log.joined();
+    EXPECT_EQ(f.body().substr(0, 6), "tls=1 ");
+    ASSERT_TRUE(f.get(tls + "/redirect/307?to=" + plain + "/conn")) << f.log.joined();
+    EXPECT_EQ(f.body().substr(0, 6), "tls=0 ");
+    EXPECT_EQ(f.http.connectionPool().size(), 2);
+}
+
+TEST_F(Https, RefusedCertificatesSayWhy) {
+    struct Case {
+        const char *portVariable, *host, *reason;
+    } cases[] = {
+        {"QUORVEL_HTTPS_WRONGHOST_PORT", "localhost", "The server certificate does not match the host name."},
+        {"QUORVEL_HTTPS_SELFSIGNED_PORT", "localhost",
+         "The server certificate is not trusted (unknown issuer or self-signed)."},
+        {"QUORVEL_HTTPS_EXPIRED_PORT", "127.0.0.1", "The server certificate has expired or is not yet valid."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.portVariable);
+        Fetch f;
+        EXPECT_FALSE(f.get(std::string("https://") + c.host + ":" + env(c.portVariable) + "/conn"));
+        EXPECT_TRUE(f.log.has(std::string("data: connectFailReason=") + c.reason)) << f.log.joined();
+        EXPECT_TRUE(f.log.mentions("data: connectError=")) << f.log.joined();
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::test
