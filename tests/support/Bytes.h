@@ -13,6 +13,13 @@ inline std::string bytesOf(const DataBuffer &db) {
     return db.getSize() == 0 ? std::string() : std::string(reinterpret_cast<const char *>(db.getData()), db.getSize());
 }
 
+// n bytes that take every value and repeat with no short period, for content checks.
+inline std::string patternBytes(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    return s;
+}
+
 inline DataBuffer bufferOf(const std::string &bytes) {
     DataBuffer db;
     db.append(bytes.data(), static_cast<uint32_t>(bytes.size()));

@@ -11,6 +11,11 @@ std::string dataFile(const std::string &name);
 // Whole-file helpers built on the C runtime, independent of the code under test.
 bool writeRawFile(const std::string &path, const std::string &bytes);
 bool readRawFile(const std::string &path, std::string &bytes);
+// The whole file, or "<missing>" when it cannot be read.
+inline std::string fileBytes(const std::string &path) {
+    std::string bytes;
+    return readRawFile(path, bytes) ? bytes : "<missing>";
+}
 bool fileExists(const std::string &path);
 
 }  // namespace quorvel::test

@@ -13,36 +13,31 @@ namespace {
 using test::bufferOf;
 using test::bytesOf;
 
+std::string asText(const void *bytes, size_t n) { return std::string(static_cast<const char *>(bytes), n); }
+
 TEST(DataBuffer, AppendForms) {
     DataBuffer b, w16, w32;
     ASSERT_TRUE(b.appendUint16Le(0x1234) && b.appendUint32Le(0xA1B2C3D4u) && b.appendDoubleLe(1.0));
     EXPECT_EQ(bytesOf(b), std::string("\x34\x12\xD4\xC3\xB2\xA1\0\0\0\0\0\0\xF0\x3F", 14));
     // Terminated wide strings keep their terminator; a null string is the terminator alone.
-    ASSERT_TRUE(w16.appendUtf16z(u"hi") && w16.appendUtf16z(nullptr));
-    EXPECT_EQ(bytesOf(w16), std::string(reinterpret_cast<const char *>(u"hi"), 6) + std::string(2, '\0'));
-    ASSERT_TRUE(w32.appendUtf32z(U"ab") && w32.appendUtf32z(nullptr));
-    EXPECT_EQ(bytesOf(w32), std::string(reinterpret_cast<const char *>(U"ab"), 12) + std::string(4, '\0'));
-    const std::pair<uint16_t, const char *> units[] = {
-        {0x41, "A"}, {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0xE9, "\xC3\xA9"}, {0x7FF, "\xDF\xBF"},
-        {0x800, "\xE0\xA0\x80"}, {0x20AC, "\xE2\x82\xAC"}, {0xD800, "\xED\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}};
+    ASSERT_TRUE(w16.appendUtf16z(u"hi") && w16.appendUtf16z(nullptr) && w32.appendUtf32z(U"ab") && w32.appendUtf32z(nullptr));
+    EXPECT_EQ(bytesOf(w16), asText(u"hi", 6) + std::string(2, '\0'));
+    EXPECT_EQ(bytesOf(w32), asText(U"ab", 12) + std::string(4, '\0'));
+    const std::pair<uint16_t, const char *> units[] = {{0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"},
+                                                       {0x800, "\xE0\xA0\x80"}, {0xD800, "\xED\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}};
     for (const auto &[unit, utf8] : units) {
         DataBuffer u;
         ASSERT_TRUE(u.appendUtf16UnitAsUtf8(unit));
         EXPECT_EQ(bytesOf(u), utf8) << std::hex << unit;
     }
-}
-
-TEST(DataBuffer, PrependAndSelfReferencingAppends) {
-    DataBuffer b = bufferOf("world"), full;
-    ASSERT_TRUE(b.prepend("hello ", 6));
-    ASSERT_TRUE(b.prepend(b.getData() + 6, 5));
-    EXPECT_EQ(bytesOf(b), "worldhello world");
-    // Appending a buffer to itself while it has to grow reads from the old bytes correctly.
-    ASSERT_TRUE(full.ensureCapacity(3) && full.append("abc", 3) && full.getCapacity() == 3);
-    ASSERT_TRUE(full.append(full));
+    // Prepending or appending bytes of the buffer itself, also while it has to grow.
+    DataBuffer self = bufferOf("world"), full;
+    ASSERT_TRUE(self.prepend("hello ", 6) && self.prepend(self.getData() + 6, 5));
+    EXPECT_EQ(bytesOf(self), "worldhello world");
+    ASSERT_TRUE(full.ensureCapacity(3) && full.append("abc", 3) && full.getCapacity() == 3 && full.append(full));
     EXPECT_EQ(bytesOf(full), "abcabc");
-    EXPECT_TRUE(b.append(nullptr, 0));
-    EXPECT_FALSE(b.append(nullptr, 3));
+    EXPECT_TRUE(self.append(nullptr, 0));
+    EXPECT_FALSE(self.append(nullptr, 3));
 }
 
 TEST(DataBuffer, CopiesAreDeepAndTakeOverMovesStorage) {
@@ -53,12 +48,11 @@ TEST(DataBuffer, CopiesAreDeepAndTakeOverMovesStorage) {
     a = copy;
     const unsigned char *storage = a.getData();
     target.takeData(a);
-    EXPECT_EQ(target.getData(), storage);
+    EXPECT_TRUE(target.getData() == storage && a.getData() == nullptr);
     EXPECT_EQ(bytesOf(target), "Data");
-    EXPECT_EQ(a.getData(), nullptr);
     uint32_t n = 0;
     unsigned char *block = target.detach(n);
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(block), n), "Data");
+    EXPECT_EQ(asText(block, n), "Data");
     EXPECT_TRUE(target.isEmpty());
     target.adopt(block, n);
     EXPECT_EQ(target.getCapacity(), 4u);
@@ -88,8 +82,7 @@ TEST(DataBuffer, BorrowedBlocksAreNeverWrittenOrFreed) {
     for (const auto &e : edits) {
         DataBuffer d;
         d.borrow(block, 8);
-        EXPECT_TRUE(d.isBorrowed());
-        ASSERT_TRUE(e.edit(d)) << e.expected;
+        ASSERT_TRUE(d.isBorrowed() && e.edit(d)) << e.expected;
         EXPECT_EQ(bytesOf(d), e.expected);
         EXPECT_FALSE(d.isBorrowed()) << e.expected;
         EXPECT_STREQ(block, original) << e.expected;
@@ -100,7 +93,7 @@ TEST(DataBuffer, BorrowedBlocksAreNeverWrittenOrFreed) {
     uint32_t n = 0;
     unsigned char *copy = c.detach(n);
     EXPECT_NE(static_cast<void *>(copy), static_cast<void *>(block));
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(copy), n), "borrowed");
+    EXPECT_EQ(asText(copy, n), "borrowed");
     std::free(copy);
 }
 
@@ -122,8 +115,7 @@ TEST(DataBufferGrowth, PlanFollowsTheSteppedTable) {
         EXPECT_EQ(plan.fallback, fallback > 0xFFFFFFFFu ? 0xFFFFFFFFu : fallback) << size << "+" << n;
     }
     DataBuffer::GrowthPlan plan{};
-    EXPECT_FALSE(DataBuffer::planGrowth(0xFFFFFFF0u, 16, plan));
-    EXPECT_FALSE(DataBuffer::planGrowth(0xFFFFFFFFu, 1, plan));
+    EXPECT_FALSE(DataBuffer::planGrowth(0xFFFFFFF0u, 16, plan) || DataBuffer::planGrowth(0xFFFFFFFFu, 1, plan));
     EXPECT_FALSE(DataBuffer::planGrowth(0x80000000u, 0x80000000u, plan));
     EXPECT_TRUE(DataBuffer::planGrowth(0x7FFFFFFFu, 0x80000000u, plan));
 }
@@ -140,23 +132,17 @@ TEST(DataBufferGrowth, AppendsReserveTheDocumentedRoom) {
         {100, [](DataBuffer &b) { return b.appendByteN(2, 50); }, 10150},
         {100, [](DataBuffer &b) { return b.appendUtf16UnitAsUtf8(0x20AC); }, 20100},
         {150000, [](DataBuffer &b) { return b.append("0123456789", 10); }, 250000},
+        // Reserving is exact, and never shrinks.
+        {37, [](DataBuffer &b) { return b.ensureCapacity(10) && b.ensureSlack4(); }, 41},
     };
-    int i = 0;
     for (const auto &c : cases) {
         DataBuffer b;
         if (c.full) {
             ASSERT_TRUE(b.ensureCapacity(c.full) && b.appendByteN(7, c.full) && b.getCapacity() == c.full);
         }
         ASSERT_TRUE(c.append(b));
-        EXPECT_EQ(b.getCapacity(), c.capacity) << i++;
+        EXPECT_EQ(b.getCapacity(), c.capacity) << c.full;
     }
-}
-
-TEST(DataBufferGrowth, ReserveIsExact) {
-    DataBuffer b;
-    ASSERT_TRUE(b.ensureCapacity(37) && b.ensureCapacity(10) && b.getCapacity() == 37u);
-    ASSERT_TRUE(b.appendByteN('a', 37) && b.ensureSlack4());
-    EXPECT_EQ(b.getCapacity(), 41u);
 }
 
 // A borrowed block that claims a size near 4 GiB: the appends must refuse before they touch it.
@@ -164,17 +150,110 @@ TEST(DataBufferGrowth, OperationsThatWouldPass4GiBFailAndChangeNothing) {
     unsigned char tiny[4] = {1, 2, 3, 4};
     DataBuffer b;
     b.borrow(tiny, 0xFFFFFFF0u);
-    EXPECT_FALSE(b.append("0123456789abcdef", 16));
-    EXPECT_FALSE(b.appendByteN('x', 16));
-    EXPECT_FALSE(b.prepend("0123456789abcdef", 16));
+    EXPECT_FALSE(b.append("0123456789abcdef", 16) || b.appendByteN('x', 16) || b.prepend("0123456789abcdef", 16));
     EXPECT_EQ(b.getSize(), 0xFFFFFFF0u);
     b.borrow(tiny, 0xFFFFFFFFu);
     EXPECT_FALSE(b.appendByte('x') || b.appendUtf16UnitAsUtf8(0x41) || b.appendUint16Le(1) || b.ensureSlack4());
-    EXPECT_EQ(b.getSize(), 0xFFFFFFFFu);
-    EXPECT_EQ(b.getData(), tiny);
-    EXPECT_TRUE(b.isBorrowed());
+    EXPECT_TRUE(b.getSize() == 0xFFFFFFFFu && b.getData() == tiny && b.isBorrowed());
     b.release();
     EXPECT_EQ(tiny[0], 1);
+}
+
+TEST(DataBufferEdit, RemoveChunkAndByteSwaps) {
+    const struct { uint32_t offset, n; const char *expected; } removals[] = {
+        {8, 5, "01234567"}, {2, 3, "0156789"}, {0, 10, ""}, {3, 0xFFFFFFFFu, "012"}, {10, 1, "0123456789"},
+        {0xFFFFFFFFu, 1, "0123456789"}, {4, 0, "0123456789"},
+    };
+    for (const auto &c : removals) {
+        DataBuffer b = bufferOf("0123456789");
+        EXPECT_TRUE(b.removeChunk(c.offset, c.n));
+        EXPECT_EQ(bytesOf(b), c.expected) << c.offset << "," << c.n;
+    }
+    // 16-bit swaps leave an odd byte; 32-bit swaps turn a trailing 2 or 3 bytes among themselves.
+    const char *const swaps[][4] = {
+        {"", "", "", ""}, {"a", "a", "a", "a"}, {"ab", "ba", "ba", "ba"}, {"abc", "bac", "cba", "cba"},
+        {"abcde", "badce", "dcbae", "edcba"}, {"abcdefg", "badcfeg", "dcbagfe", "gfedcba"},
+    };
+    for (const auto &[in, swapped16, swapped32, reversed] : swaps) {
+        DataBuffer a = bufferOf(in), b = bufferOf(in), r = bufferOf(in);
+        ASSERT_TRUE(a.swapBytes16() && b.swapBytes32() && r.reverseBytes());
+        EXPECT_EQ(bytesOf(a) + "|" + bytesOf(b) + "|" + bytesOf(r), std::string(swapped16) + "|" + swapped32 + "|" + reversed);
+    }
+}
+
+TEST(DataBufferEdit, SixteenBitUnitsAtEvenOffsets) {
+    const auto units = [](std::initializer_list<uint16_t> list) {
+        DataBuffer b;
+        for (uint16_t u : list) b.append(&u, 2);
+        return b;
+    };
+    DataBuffer b = units({1, 2, 1, 3, 1});
+    EXPECT_EQ(b.removeUnits16(1), 3u);
+    EXPECT_EQ(b.removeUnits16(9), 0u);
+    EXPECT_TRUE(b.equals(units({2, 3})));
+    // A trailing odd byte is kept, and a unit seen only across an odd offset is not one.
+    DataBuffer odd = units({0x0101, 0x0202});
+    odd.appendByte(0x01);
+    EXPECT_EQ(odd.removeUnits16(0x0101), 1u);
+    EXPECT_EQ(bytesOf(odd), std::string("\x02\x02\x01", 3));
+    DataBuffer cut = units({'a', 'b', 0, 'c'}), misaligned = bufferOf(std::string("x\x00\x61\x00", 4));
+    cut.cutAtUnit16(0);
+    cut.cutAtUnit16(0x7777);
+    EXPECT_TRUE(cut.equals(units({'a', 'b'})));
+    uint16_t unit;
+    std::memcpy(&unit, misaligned.getData() + 1, 2);
+    misaligned.cutAtUnit16(unit);
+    EXPECT_EQ(misaligned.getSize(), 4u);
+}
+
+TEST(DataBufferEdit, CompareFindReadAndXor) {
+    DataBuffer empty, other, b = bufferOf("abcabcd");
+    EXPECT_TRUE(empty.equals(other) && empty.equals(nullptr, 0) && b.equals("abcabcd", 7));
+    EXPECT_FALSE(b.equals("abcabce", 7) || b.equals("abcabc", 6));
+    EXPECT_TRUE(b.find("abcd", 4) == b.getData() + 3 && b.find("c", 1) == b.getData() + 2 && b.find("d", 1) == b.getData() + 6);
+    EXPECT_TRUE(!b.find("cde", 3) && !b.find("abcabcdX", 8) && !b.find("a", 0) && !empty.find("a", 1));
+    DataBuffer r = bufferOf("\x01\x02\x03\x04\x05"), big;
+    unsigned char out[41] = {};
+    ASSERT_TRUE(r.readBytesAt(1, 3, false, out));
+    EXPECT_EQ(asText(out, 3), "\x02\x03\x04");
+    ASSERT_TRUE(r.readBytesAt(1, 4, true, out));
+    EXPECT_EQ(asText(out, 4), "\x05\x04\x03\x02");
+    EXPECT_FALSE(r.readBytesAt(3, 3, false, out) || r.readBytesAt(0xFFFFFFFFu, 2, false, out));
+    big.appendByteN(1, 100);
+    EXPECT_TRUE(big.readBytesAt(0, 40, false, out));
+    EXPECT_FALSE(big.readBytesAt(0, 41, false, out));
+    // XOR of equal lengths; the result may replace one of its inputs.
+    DataBuffer x = bufferOf("\x0F\xF0\xAA"), y = bufferOf("\xFF\xFF\x55"), result = bufferOf("keep");
+    ASSERT_TRUE(result.setXor(x, y));
+    EXPECT_EQ(bytesOf(result), "\xF0\x0F\xFF");
+    EXPECT_FALSE(result.setXor(x, bufferOf("\x01")));
+    EXPECT_EQ(bytesOf(result), "\xF0\x0F\xFF");
+    ASSERT_TRUE(x.setXor(x, y));
+    EXPECT_EQ(bytesOf(x), "\xF0\x0F\xFF");
+    ASSERT_TRUE(x.setXor(x, x));
+    EXPECT_EQ(bytesOf(x), std::string(3, '\0'));
+}
+
+TEST(DataBufferEdit, Padding) {
+    const struct { uint32_t scheme, block, size; std::string pad; } cases[] = {
+        {0, 16, 13, "\x03\x03\x03"}, {0, 8, 8, std::string(8, '\x08')}, {0, 8, 7, "\x01"},
+        {0, 12, 0, std::string(16, '\x10')},  // any size other than 8 counts as 16
+        {1, 8, 5, std::string("\0\0\x03", 3)}, {1, 16, 16, std::string(15, '\0') + "\x10"},
+        {3, 8, 5, std::string(3, '\0')}, {3, 8, 8, ""}, {4, 16, 10, std::string(6, ' ')}, {4, 16, 32, ""},
+    };
+    for (const auto &c : cases) {
+        DataBuffer b;
+        b.appendByteN('D', c.size);
+        ASSERT_TRUE(b.appendPadding(c.scheme, c.block)) << c.scheme;
+        EXPECT_EQ(bytesOf(b), std::string(c.size, 'D') + c.pad) << c.scheme << "/" << c.block << "/" << c.size;
+    }
+    // ISO 10126: filler of any value, then the count.
+    DataBuffer iso, bad;
+    iso.appendByteN('D', 3);
+    ASSERT_TRUE(iso.appendPadding(2, 8));
+    EXPECT_TRUE(iso.getSize() == 8u && iso.lastByte() == 5);
+    EXPECT_FALSE(bad.appendPadding(5, 16));
+    EXPECT_TRUE(bad.isEmpty());
 }
 
 }  // namespace

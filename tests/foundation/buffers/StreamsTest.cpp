@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "foundation/base/ProgressEvent.h"
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/buffers/DataOutputBuffer.h"
 #include "foundation/buffers/DataOutputFile.h"
 #include "foundation/buffers/DataSourceMemory.h"
-#include "foundation/base/ProgressEvent.h"
 #include "support/Bytes.h"
 #include "support/RecordingLog.h"
 #include "support/TestFiles.h"
@@ -15,18 +15,9 @@ namespace quorvel {
 namespace {
 
 using test::bytesOf;
+using test::fileBytes;
+using test::patternBytes;
 using test::RecordingLog;
-
-std::string patternBytes(size_t n) {
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i * 13 + i / 251);
-    return s;
-}
-
-std::string fileText(const std::string &path) {
-    std::string raw;
-    return test::readRawFile(path, raw) ? raw : "<missing>";
-}
 
 // Asks to abort at the given abort check (counting from 1); 0 never aborts.
 class AbortAt : public ProgressEvent {
@@ -91,8 +82,7 @@ TEST(Streams, MemorySourceReadsAndCopies) {
     DataBuffer target;
     DataOutputBuffer out(target);
     ASSERT_TRUE(src.copyToOutput(out, nullptr, log));
-    EXPECT_EQ(bytesOf(target), content.substr(10));
-    EXPECT_TRUE(src.endOfSource());
+    EXPECT_TRUE(bytesOf(target) == content.substr(10) && src.endOfSource());
     ASSERT_TRUE(src.readSourceBytes(buf, sizeof buf, got, nullptr, log));
     EXPECT_EQ(got, 0u);
     src.rewind();
@@ -110,28 +100,22 @@ TEST(Streams, BufferOutputReroutesToAFileWhenTooLarge) {
     ASSERT_TRUE(out.setRerouteFile(path.c_str(), 1000));
     RecordingLog log;
     ASSERT_TRUE(out.writeBytes(part1.data(), 600, nullptr, log));
-    EXPECT_FALSE(out.isRerouted());
-    EXPECT_EQ(target.getSize(), 600u);
-    ASSERT_TRUE(out.writeBytes(part2.data(), 600, nullptr, log));
-    ASSERT_TRUE(out.writeBytes(part3.data(), 50, nullptr, log));
-    EXPECT_TRUE(out.isRerouted());
-    EXPECT_TRUE(target.isEmpty());
+    EXPECT_TRUE(!out.isRerouted() && target.getSize() == 600u);
+    ASSERT_TRUE(out.writeBytes(part2.data(), 600, nullptr, log) && out.writeBytes(part3.data(), 50, nullptr, log));
+    EXPECT_TRUE(out.isRerouted() && target.isEmpty());
     ASSERT_TRUE(out.close(log));
     EXPECT_EQ(out.bytesWritten(), 1250u);
-    EXPECT_EQ(fileText(path), part1 + part2 + part3);
+    EXPECT_EQ(fileBytes(path), part1 + part2 + part3);
     ASSERT_GE(log.lines.size(), 2u);
-    EXPECT_EQ(log.lines[0], "info: Rerouting in-memory output to file because of size.");
-    EXPECT_EQ(log.lines[1], "data: rerouteSize=1000");
+    EXPECT_EQ(log.lines[0] + "|" + log.lines[1], "info: Rerouting in-memory output to file because of size.|data: rerouteSize=1000");
     EXPECT_FALSE(log.mentions("error: ")) << log.joined();
-
     // A file that cannot be made keeps the bytes in memory.
     const std::string missing = dir + "missing-dir/out.bin";
     DataBuffer kept;
     DataOutputBuffer failing(kept);
     ASSERT_TRUE(failing.setRerouteFile(missing.c_str(), 10));
     ASSERT_TRUE(failing.writeBytes("12345678", 8, nullptr, log));
-    EXPECT_FALSE(failing.writeBytes("90ab", 4, nullptr, log));
-    EXPECT_FALSE(failing.isRerouted());
+    EXPECT_FALSE(failing.writeBytes("90ab", 4, nullptr, log) || failing.isRerouted());
     EXPECT_EQ(bytesOf(kept), "12345678");
     EXPECT_TRUE(log.has("data: rerouteSize=10")) << log.joined();
     EXPECT_FALSE(test::fileExists(missing));
@@ -145,15 +129,13 @@ TEST(Streams, BufferOutputNeverWritesIntoABorrowedTarget) {
     DataOutputBuffer out(target);
     RecordingLog log;
     ASSERT_TRUE(out.writeBytes("XY", 2, nullptr, log));
-    EXPECT_EQ(bytesOf(target), "borrXY");
-    EXPECT_EQ(target.getCapacity(), 9u);
+    EXPECT_TRUE(bytesOf(target) == "borrXY" && target.getCapacity() == 9u);
     EXPECT_STREQ(block, "borrowed");
     // A borrowed target claiming nearly 4 GiB: the output refuses before touching it.
     unsigned char tiny[4] = {};
     target.borrow(tiny, 0xFFFFFFF0u);
     EXPECT_FALSE(out.writeBytes("0123456789abcdef", 16, nullptr, log));
-    EXPECT_EQ(target.getSize(), 0xFFFFFFF0u);
-    EXPECT_TRUE(target.isBorrowed());
+    EXPECT_TRUE(target.getSize() == 0xFFFFFFF0u && target.isBorrowed());
     EXPECT_TRUE(log.has("error: In-memory output cannot hold 4 GiB or more.")) << log.joined();
     target.release();
 }
@@ -162,18 +144,14 @@ TEST(Streams, FileOutputCreatesAndAppends) {
     const std::string path = test::scratchDir("StreamsFile") + "out.txt";
     RecordingLog log;
     DataOutputFile out;
-    ASSERT_TRUE(out.openNew(path.c_str(), log));
-    ASSERT_TRUE(out.writeBytes("first ", 6, nullptr, log));
-    ASSERT_TRUE(out.close(log));
-    EXPECT_FALSE(out.isOpen());
-    EXPECT_FALSE(out.writeBytes("x", 1, nullptr, log));
+    ASSERT_TRUE(out.openNew(path.c_str(), log) && out.writeBytes("first ", 6, nullptr, log) && out.close(log));
+    EXPECT_FALSE(out.isOpen() || out.writeBytes("x", 1, nullptr, log));
     EXPECT_TRUE(log.has("error: Failed to write because file is not open.")) << log.joined();
     {
         DataOutputFile appending;
-        ASSERT_TRUE(appending.openAppend(path.c_str(), log));
-        ASSERT_TRUE(appending.writeBytes("second", 6, nullptr, log));
+        ASSERT_TRUE(appending.openAppend(path.c_str(), log) && appending.writeBytes("second", 6, nullptr, log));
     }  // closed with the object
-    EXPECT_EQ(fileText(path), "first second");
+    EXPECT_EQ(fileBytes(path), "first second");
 }
 
 }  // namespace

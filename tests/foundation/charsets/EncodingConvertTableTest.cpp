@@ -7,7 +7,6 @@
 #include "foundation/charsets/CharsetNames.h"
 #include "foundation/charsets/CodePageData.h"
 #include "foundation/charsets/CodePageTable.h"
-#include "foundation/charsets/ConvertOutput.h"
 #include "foundation/charsets/Utf8Codec.h"
 
 namespace quorvel::test {
@@ -30,15 +29,10 @@ struct DoubleByteSample {
     }
 };
 
-// Runs one of the table's (or the UTF-8 codec's) loops on hex input; returns the output in hex.
-template <class Run> std::string run(const char *hex, bool &exact, Run loop) {
-    const std::string in = hexBytes(hex);
-    DataBuffer out;
-    ConvertOutput o(out);
-    loop(reinterpret_cast<const unsigned char *>(in.data()), static_cast<uint32_t>(in.size()), o);
-    EXPECT_TRUE(o.flush());
-    exact = !o.dropped();
-    return toHex(bytesOf(out));
+// The table loops on hex input, as "exact|output in hex".
+template <class Loop> std::string run(const char *hex, Loop loop) {
+    const Converted r = throughOutput(hexBytes(hex), loop);
+    return (r.ok ? "exact|" : "lossy|") + toHex(r.bytes);
 }
 
 TEST(EncodingConvertTable, DoubleByteLookups) {
@@ -46,27 +40,23 @@ TEST(EncodingConvertTable, DoubleByteLookups) {
     CodePageTable table(sample.data);
     ASSERT_TRUE(table.isComplete());
     EXPECT_TRUE(table.isDoubleByte() && table.isAsciiCompatible() && table.decodesToUtf8());
-    struct Case { const char *bytes; bool exact; const char *utf16le, *utf8; } cases[] = {
-        {"41 81 40 A1 81 41", true, "41 00 00 30 61 FF 01 30", "41 E3 80 80 EF BD A1 E3 80 81"},
-        {"81 7F 42", false, "7F 00 42 00", "7F 42"},  // an unmapped pair drops only its lead byte
-        {"41 81", false, "41 00", "41"},              // lead byte cut off at the end
-        {"41 FF 42", false, "41 00 42 00", "41 42"},  // unmapped single byte
-        {"00 41", true, "00 00 41 00", "00 41"},
+    const auto decode = [&](auto p, auto n, auto &o) { table.decode(p, n, false, o); };
+    const auto decodeToUtf8 = [&](auto p, auto n, auto &o) { table.decodeToUtf8(p, n, o); };
+    const auto encode = [&](auto p, auto n, auto &o) { table.encode(p, n, false, o, false); };
+    const struct { const char *bytes, *utf16le, *utf8; } cases[] = {
+        {"41 81 40 A1 81 41", "exact|41 00 00 30 61 FF 01 30", "exact|41 E3 80 80 EF BD A1 E3 80 81"},
+        {"81 7F 42", "lossy|7F 00 42 00", "lossy|7F 42"},  // an unmapped pair drops only its lead byte
+        {"41 81", "lossy|41 00", "lossy|41"},              // lead byte cut off at the end
+        {"41 FF 42", "lossy|41 00 42 00", "lossy|41 42"},  // unmapped single byte
+        {"00 41", "exact|00 00 41 00", "exact|00 41"},
     };
-    for (const Case &c : cases) {
-        bool exact = false, exact8 = false;
-        EXPECT_EQ(run(c.bytes, exact, [&](auto p, auto n, auto &o) { table.decode(p, n, false, o); }), toHex(hexBytes(c.utf16le)));
-        EXPECT_EQ(run(c.bytes, exact8, [&](auto p, auto n, auto &o) { table.decodeToUtf8(p, n, o); }), toHex(hexBytes(c.utf8)));
-        EXPECT_EQ(exact, c.exact) << c.bytes;
-        EXPECT_EQ(exact8, c.exact) << c.bytes;
+    for (const auto &c : cases) {
+        EXPECT_EQ(run(c.bytes, decode), c.utf16le) << c.bytes;
+        EXPECT_EQ(run(c.bytes, decodeToUtf8), c.utf8) << c.bytes;
     }
     // The first code listed for a character is the one it encodes to.
-    bool exact = false;
-    const auto encode = [&](auto p, auto n, auto &o) { table.encode(p, n, false, o, false); };
-    EXPECT_EQ(run("00 30 61 FF 41 00 01 30", exact, encode), "81 40 A1 41 81 41");
-    EXPECT_TRUE(exact);
-    EXPECT_EQ(run("41 00 00 4E 42 00 00", exact, encode), "41 42");  // U+4E00 has no code; odd byte ignored
-    EXPECT_FALSE(exact);
+    EXPECT_EQ(run("00 30 61 FF 41 00 01 30", encode), "exact|81 40 A1 41 81 41");
+    EXPECT_EQ(run("41 00 00 4E 42 00 00", encode), "lossy|41 42");  // U+4E00 has no code; odd byte ignored
 }
 
 TEST(EncodingConvertTable, CodePageThatIsNotAsciiCompatible) {
@@ -77,15 +67,10 @@ TEST(EncodingConvertTable, CodePageThatIsNotAsciiCompatible) {
     CodePageTable table(CodePageData{99002, bytes.data(), nullptr, nullptr, 0});
     ASSERT_TRUE(table.isComplete());
     EXPECT_FALSE(table.isAsciiCompatible() || table.isDoubleByte());
-    bool exact = true;
-    EXPECT_EQ(run("41 00 20 00 42 00 43 00 00 00", exact, [&](auto p, auto n, auto &o) { table.encode(p, n, false, o, false); }),
-              "C1 40 C2 00");
-    EXPECT_FALSE(exact);  // C has no code
-    EXPECT_EQ(run("C1 41 42 43 44 45 46 47 48 40", exact, [&](auto p, auto n, auto &o) { table.decodeToUtf8(p, n, o); }), "41 20");
-    EXPECT_FALSE(exact);  // 0x41-0x48 are no characters here
-}
-
-TEST(EncodingConvertTable, BuiltInTablesAreSharedAndOthersAbsent) {
+    EXPECT_EQ(run("41 00 20 00 42 00 43 00 00 00", [&](auto p, auto n, auto &o) { table.encode(p, n, false, o, false); }),
+              "lossy|C1 40 C2 00");  // C has no code
+    EXPECT_EQ(run("C1 41 42 43 44 45 46 47 48 40", [&](auto p, auto n, auto &o) { table.decodeToUtf8(p, n, o); }),
+              "lossy|41 20");  // 0x41-0x48 are no characters here
     const CodePageTable *first = CodePageTable::forCodePage(1252);
     ASSERT_TRUE(first != nullptr && first == CodePageTable::forCodePage(1252) && first->codePage() == 1252u);
     EXPECT_EQ(CodePageTable::forCodePage(52936), nullptr);
@@ -106,16 +91,11 @@ TEST(EncodingConvertTable, OneStepToUtf8EqualsTwoSteps) {
         for (int b = 0; b < 256; ++b) in += static_cast<char>(b);
         for (int lead = 0x80; table->isDoubleByte() && lead < 256; ++lead)
             for (int t = 0; t < 256; ++t) in += std::string{static_cast<char>(lead), static_cast<char>(t), 'x'};
-        const auto *p = reinterpret_cast<const unsigned char *>(in.data());
-        DataBuffer pivot, twoSteps, oneStep;
-        ConvertOutput toPivot(pivot), second(twoSteps), direct(oneStep);
-        table->decode(p, static_cast<uint32_t>(in.size()), false, toPivot);
-        ASSERT_TRUE(toPivot.flush());
-        Utf8Codec::utf16ToUtf8(pivot.getData(), pivot.getSize(), false, second, true);
-        table->decodeToUtf8(p, static_cast<uint32_t>(in.size()), direct);
-        ASSERT_TRUE(second.flush() && direct.flush());
-        EXPECT_EQ(direct.dropped(), toPivot.dropped()) << table->codePage();
-        EXPECT_TRUE(bytesOf(oneStep) == bytesOf(twoSteps)) << table->codePage();
+        const Converted pivot = throughOutput(in, [&](auto p, auto n, auto &o) { table->decode(p, n, false, o); });
+        const Converted twoSteps = throughOutput(pivot.bytes, [](auto p, auto n, auto &o) { Utf8Codec::utf16ToUtf8(p, n, false, o, true); });
+        const Converted oneStep = throughOutput(in, [&](auto p, auto n, auto &o) { table->decodeToUtf8(p, n, o); });
+        EXPECT_EQ(oneStep.ok, pivot.ok) << table->codePage();
+        EXPECT_TRUE(oneStep.bytes == twoSteps.bytes) << table->codePage();
     }
     EXPECT_EQ(tables, 103u);
     for (char16_t acting : {char16_t{0xEFFD}, char16_t{0xD800}, char16_t{0xDFFF}}) {
@@ -129,30 +109,26 @@ TEST(EncodingConvertTable, OneStepToUtf8EqualsTwoSteps) {
 TEST(EncodingConvertTable, SecondStepWritesEscapedRawBytes) {
     const CodePageTable *cp1252 = CodePageTable::forCodePage(1252);
     ASSERT_NE(cp1252, nullptr);
-    struct Case { const char *pivot; bool secondStep; const char *cp1252, *utf8; } cases[] = {
-        {"41 00 FD EF 02 AA BB 42 00", true, "41 AA BB 42", "41 AA BB 42"},  // two raw bytes
-        {"FD EF 00 41 00", true, "41", "41"},
-        {"FD EF 05 01 02 03 04 05 3D D8 00 DE", true, "01 02 03 04 05", "01 02 03 04 05 F0 9F 98 80"},
-        {"3D D8 FD EF 01 80", true, "80", "ED A0 BD 80"},  // a high surrogate before an escape is alone
+    const struct { const char *pivot; bool secondStep; const char *cp1252, *utf8; } cases[] = {
+        {"41 00 FD EF 02 AA BB 42 00", true, "exact|41 AA BB 42", "41 AA BB 42"},  // two raw bytes
+        {"FD EF 00 41 00", true, "exact|41", "41"},
+        {"FD EF 05 01 02 03 04 05 3D D8 00 DE", true, "lossy|01 02 03 04 05", "01 02 03 04 05 F0 9F 98 80"},
+        {"3D D8 FD EF 01 80", true, "lossy|80", "ED A0 BD 80"},  // a high surrogate before an escape is alone
         // A count of 6 or more, or raw bytes cut off by the end, are ordinary units; and
         // outside a second step there are no escapes.
-        {"FD EF 06 00", true, "", "EE BF BD 06"},
-        {"FD EF 03 00", true, "", "EE BF BD 03"},
-        {"FD EF 02 AA BB 00", false, "", "EE BF BD EA A8 82 C2 BB"},
+        {"FD EF 06 00", true, nullptr, "EE BF BD 06"},
+        {"FD EF 03 00", true, nullptr, "EE BF BD 03"},
+        {"FD EF 02 AA BB 00", false, nullptr, "EE BF BD EA A8 82 C2 BB"},
     };
-    for (const Case &c : cases) {
-        bool exact = false;
-        const auto toUtf8 = [&](auto p, auto n, auto &o) { Utf8Codec::utf16ToUtf8(p, n, false, o, c.secondStep); };
-        EXPECT_EQ(run(c.pivot, exact, toUtf8), toHex(hexBytes(c.utf8))) << c.pivot;
-        if (c.secondStep && *c.cp1252 != '\0') {
-            EXPECT_EQ(run(c.pivot, exact, [&](auto p, auto n, auto &o) { cp1252->encode(p, n, false, o, true); }),
-                      toHex(hexBytes(c.cp1252))) << c.pivot;
+    for (const auto &c : cases) {
+        const Converted utf8 = throughOutput(hexBytes(c.pivot), [&](auto p, auto n, auto &o) { Utf8Codec::utf16ToUtf8(p, n, false, o, c.secondStep); });
+        EXPECT_EQ(toHex(utf8.bytes), toHex(hexBytes(c.utf8))) << c.pivot;
+        if (c.cp1252) {
+            EXPECT_EQ(run(c.pivot, [&](auto p, auto n, auto &o) { cp1252->encode(p, n, false, o, true); }), c.cp1252);
         }
     }
     // Through the converter, U+EFFD has no Windows-1252 code and is dropped like any other.
-    const Converted r = convertBytes(65001, 1252, hexBytes("EE BF BD 02 41 42"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(toHex(r.bytes), "02 41 42");
+    expectConversions({{65001, 1252, "EE BF BD 02 41 42", false, "02 41 42"}});
 }
 
 }  // namespace

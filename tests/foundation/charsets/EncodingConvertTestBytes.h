@@ -1,12 +1,16 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
-#include "support/Bytes.h"
 #include "foundation/buffers/DataBuffer.h"
+#include "foundation/charsets/ConvertOutput.h"
 #include "foundation/charsets/EncodingConvert.h"
 #include "foundation/log/LogNull.h"
+#include "support/Bytes.h"
 
 namespace quorvel::test {
 
@@ -20,13 +24,8 @@ inline std::string hexBytes(const char *hex) {
 }
 
 inline std::string toHex(const std::string &bytes) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
-    for (unsigned char b : bytes) {
-        if (!out.empty()) out.push_back(' ');
-        out.push_back(digits[b >> 4]);
-        out.push_back(digits[b & 15]);
-    }
+    for (unsigned char b : bytes) out += (out.empty() ? "" : " ") + std::string{"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
     return out;
 }
 
@@ -40,13 +39,31 @@ inline Converted convertBytes(uint32_t from, uint32_t to, const std::string &in)
     return {ok, bytesOf(out)};
 }
 
+// Runs one codec loop (bytes, count, output) on the input; ok when nothing was dropped.
+template <class Loop> Converted throughOutput(const std::string &in, Loop loop) {
+    DataBuffer out;
+    ConvertOutput o(out);
+    loop(reinterpret_cast<const unsigned char *>(in.data()), static_cast<uint32_t>(in.size()), o);
+    const bool flushed = o.flush();
+    return {flushed && !o.dropped(), bytesOf(out)};
+}
+
+// One conversion, input and output in hex, and whether the converter reports it exact.
+struct Conversion { uint32_t from, to; const char *in; bool ok; const char *out; };
+
+inline void expectConversions(std::initializer_list<Conversion> rows) {
+    for (const Conversion &c : rows) {
+        const Converted r = convertBytes(c.from, c.to, hexBytes(c.in));
+        EXPECT_EQ(toHex(r.bytes), toHex(hexBytes(c.out))) << c.from << " -> " << c.to << ": " << c.in;
+        EXPECT_EQ(r.ok, c.ok) << c.from << " -> " << c.to << ": " << c.in;
+    }
+}
+
 // Little-endian UTF-32 bytes of code points, written out by hand.
 inline std::string utf32Le(const std::u32string &cps) {
     std::string out;
-    for (char32_t c : cps) {
-        const auto v = static_cast<uint32_t>(c);
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
+    for (char32_t c : cps)
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((static_cast<uint32_t>(c) >> (8 * i)) & 0xFF));
     return out;
 }
 

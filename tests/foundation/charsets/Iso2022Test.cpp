@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "foundation/charsets/EncodingConvertTestBytes.h"
-#include "foundation/charsets/ConvertOutput.h"
 #include "foundation/charsets/Iso2022Jp.h"
 #include "foundation/charsets/Iso2022Kr.h"
 #include "support/PythonOracle.h"
@@ -13,14 +12,6 @@ namespace quorvel::test {
 namespace {
 
 using Codec = void (*)(const unsigned char *, uint32_t, ConvertOutput &);
-
-Converted run(Codec codec, const std::string &in) {
-    DataBuffer out;
-    ConvertOutput o(out);
-    codec(reinterpret_cast<const unsigned char *>(in.data()), static_cast<uint32_t>(in.size()), o);
-    const bool flushed = o.flush();
-    return {flushed && !o.dropped(), bytesOf(out)};
-}
 
 TEST(Iso2022, EscapeSequencesBothWays) {
     const Codec jpOut = Iso2022Jp::encodeFromShiftJis, jpIn = Iso2022Jp::decodeToShiftJis;
@@ -53,27 +44,22 @@ TEST(Iso2022, EscapeSequencesBothWays) {
         {krIn, "1B 24 29 43 B0 A1", "", false},       // eight-bit byte
     };
     for (const Case &c : cases) {
-        const Converted got = run(c.codec, hexBytes(c.in));
+        const Converted got = throughOutput(hexBytes(c.in), c.codec);
         EXPECT_EQ(toHex(got.bytes), toHex(hexBytes(c.out))) << c.in;
         EXPECT_EQ(got.ok, c.exact) << c.in;
     }
 }
 
 TEST(Iso2022, ConvertThroughTheCodePageBehind) {
-    struct PathCase { uint32_t from, to; const char *in, *out; bool exact; } cases[] = {
-        {932, 50220, "61 88 9F 62", "61 1B 24 42 30 21 1B 28 42 62", true},
-        {65001, 50222, "E2 85 B0", "1B 24 42 7C 71 1B 28 42", true},  // small roman one, folded
-        {50220, 65001, "61 1B 24 42 30 21 1B 28 42 62", "61 E4 BA 9C 62", true},
-        {50221, 1200, "1B 28 49 31", "71 FF", true},
-        {65001, 50220, "61 F0 9F 98 80 62", "61 62", false},
-        {65001, 50225, "61 EA B0 80 62", "1B 24 29 43 61 0E 30 21 0F 62", true},
-        {50225, 65001, "1B 24 29 43 61 0E 30 21 0F 62", "61 EA B0 80 62", true},
-    };
-    for (const PathCase &c : cases) {
-        const Converted got = convertBytes(c.from, c.to, hexBytes(c.in));
-        EXPECT_EQ(toHex(got.bytes), toHex(hexBytes(c.out))) << c.from << " -> " << c.to;
-        EXPECT_EQ(got.ok, c.exact) << c.from << " -> " << c.to;
-    }
+    expectConversions({
+        {932, 50220, "61 88 9F 62", true, "61 1B 24 42 30 21 1B 28 42 62"},
+        {65001, 50222, "E2 85 B0", true, "1B 24 42 7C 71 1B 28 42"},  // small roman one, folded
+        {50220, 65001, "61 1B 24 42 30 21 1B 28 42 62", true, "61 E4 BA 9C 62"},
+        {50221, 1200, "1B 28 49 31", true, "71 FF"},
+        {65001, 50220, "61 F0 9F 98 80 62", false, "61 62"},
+        {65001, 50225, "61 EA B0 80 62", true, "1B 24 29 43 61 0E 30 21 0F 62"},
+        {50225, 65001, "1B 24 29 43 61 0E 30 21 0F 62", true, "61 EA B0 80 62"},
+    });
 }
 
 // Random text: ASCII letters, spaces and line ends mixed with every kind of character the
@@ -121,10 +107,10 @@ void checkAgainstPython(const char *pyName, const char *pyPage, Codec decode, Co
     std::vector<Record> ours = {{pyName}};
     for (const Record &r : generated) {
         ASSERT_EQ(r.size(), 3u);
-        const Converted decoded = run(decode, r[0]);
+        const Converted decoded = throughOutput(r[0], decode);
         EXPECT_TRUE(decoded.ok);
         EXPECT_EQ(toHex(decoded.bytes), toHex(r[1])) << toHex(r[0]);
-        const Converted encoded = run(encode, r[1]);
+        const Converted encoded = throughOutput(r[1], encode);
         EXPECT_TRUE(encoded.ok);
         ours.push_back({encoded.bytes, r[2]});  // Python must read our encoding as the text
     }

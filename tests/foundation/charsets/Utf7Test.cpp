@@ -24,20 +24,18 @@ TEST(Utf7, EncodesAndDecodes) {
 }
 
 TEST(Utf7, MalformedInput) {
-    struct Case { const char *utf7; const char *utf16le; bool exact; } cases[] = {
-        {"a+AGE", "61 00 61 00", true},             // run closed by the end, no '-'
-        {"+AGE.b", "61 00 2E 00 62 00", true},      // '.' ends the run and stays
-        {"+AG-x", "78 00", false},                  // a unit cut short
-        {"+AGF-", "61 00", false},                  // non-zero padding bits
-        {"a\xC3\xA9", "61 00", false},              // eight-bit bytes are not UTF-7
-        {"+", "", true},
-        {"+-+-", "2B 00 2B 00", true},
+    const struct { const char *utf7, *utf16le; bool exact; } cases[] = {
+        {"a+AGE", "61 00 61 00", true},         // run closed by the end, no '-'
+        {"+AGE.b", "61 00 2E 00 62 00", true},  // '.' ends the run and stays
+        {"+AG-x", "78 00", false},              // a unit cut short
+        {"+AGF-", "61 00", false},              // non-zero padding bits
+        {"a\xC3\xA9", "61 00", false},          // eight-bit bytes are not UTF-7
+        {"+", "", true}, {"+-+-", "2B 00 2B 00", true},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.utf7);
+    for (const auto &c : cases) {
         const Converted got = convertBytes(65000, 1200, c.utf7);
-        EXPECT_EQ(toHex(got.bytes), toHex(hexBytes(c.utf16le)));
-        EXPECT_EQ(got.ok, c.exact);
+        EXPECT_EQ(toHex(got.bytes), toHex(hexBytes(c.utf16le))) << c.utf7;
+        EXPECT_EQ(got.ok, c.exact) << c.utf7;
     }
 }
 

@@ -77,12 +77,24 @@ TEST(StringBufferSplit, DelimiterSetsLinesAndExistingItems) {
     EXPECT_EQ(tokens(lines), (Tokens{"l1", "l2", "l3", "", "l5", ""}));
 }
 
-TEST(StringBufferHex, EncodeDumpAndSpacedForms) {
+TEST(StringBufferHex, EncodeDecodeAndDump) {
     EXPECT_EQ(hexOf(std::string("\x00\xAB\x7F\x10", 4), &StringBuffer::appendHex), "=00AB7F10");
     EXPECT_EQ(hexOf("", &StringBuffer::appendHex), "=");
-    std::string many = hexOf(counting(256), &StringBuffer::appendHex);  // more than one local block
-    EXPECT_EQ(many.size(), 513u);
-    EXPECT_EQ(many.substr(0, 9) + many.substr(505), "=00010203FCFDFEFF");
+    // More than one local block, and back: every byte value.
+    const std::string many = hexOf(counting(512), &StringBuffer::appendHex);
+    EXPECT_EQ(many.substr(0, 9) + many.substr(1017), "=00010203FCFDFEFF");
+    DataBuffer decoded;
+    ASSERT_TRUE(StringBuffer(many.c_str() + 1).decodeHex(decoded));
+    EXPECT_EQ(bytesOf(decoded), counting(512));
+    // Digits in either case; with an odd count the first digit alone is the first byte.
+    for (const auto &[hex, bytes] : {std::pair<const char *, std::string>{"0aFf", "\x0A\xFF"}, {"abc", "\x0A\xBC"}, {"", ""}}) {
+        DataBuffer out;
+        ASSERT_TRUE(StringBuffer(hex).decodeHex(out)) << hex;
+        EXPECT_EQ(bytesOf(out), bytes) << hex;
+    }
+    DataBuffer kept = test::bufferOf("keep");
+    EXPECT_FALSE(StringBuffer("12 34").decodeHex(kept) || StringBuffer("zz").decodeHex(kept));
+    EXPECT_EQ(bytesOf(kept), "keep");
 
     std::string bytes = counting(20);
     bytes[19] = '\xEF';
@@ -90,30 +102,9 @@ TEST(StringBufferHex, EncodeDumpAndSpacedForms) {
     EXPECT_EQ(hexOf(bytes.substr(0, 3), &StringBuffer::appendHexDump), "=0001 02");
     EXPECT_EQ(hexOf(bytes.substr(0, 16), &StringBuffer::appendHexDump), "=0001 0203 0405 0607 0809 0A0B 0C0D 0E0F\n");
     EXPECT_EQ(hexOf("\xAB\x01\xF0", &StringBuffer::appendHexLowerSpaced), "=ab 01 f0 ");
-
     StringBuffer odd("abc");
-    ASSERT_TRUE(odd.prependZeroIfOddLength());
-    ASSERT_TRUE(odd.prependZeroIfOddLength());
+    ASSERT_TRUE(odd.prependZeroIfOddLength() && odd.prependZeroIfOddLength());
     EXPECT_EQ(textOf(odd), "0abc");
-}
-
-TEST(StringBufferHex, Decode) {
-    // Digits in either case; with an odd count the first digit alone is the first byte.
-    const std::pair<const char *, std::string> cases[] = {{"0aFf", "\x0A\xFF"}, {"abc", "\x0A\xBC"}, {"", ""}};
-    for (const auto &[hex, bytes] : cases) {
-        DataBuffer out;
-        ASSERT_TRUE(StringBuffer(hex).decodeHex(out)) << hex;
-        EXPECT_EQ(bytesOf(out), bytes) << hex;
-    }
-    DataBuffer out = test::bufferOf("keep");
-    EXPECT_FALSE(StringBuffer("12 34").decodeHex(out));
-    EXPECT_FALSE(StringBuffer("zz").decodeHex(out));
-    EXPECT_EQ(bytesOf(out), "keep");
-
-    std::string round = hexOf(counting(512), &StringBuffer::appendHex).substr(1);
-    DataBuffer decoded;
-    ASSERT_TRUE(StringBuffer(round.c_str()).decodeHex(decoded));
-    EXPECT_EQ(bytesOf(decoded), counting(512));
 }
 
 TEST(StringBufferParse, IntValueSaturatesOutsideInt32) {
@@ -128,28 +119,25 @@ TEST(StringBufferParse, IntValueSaturatesOutsideInt32) {
 }
 
 TEST(StringBufferParse, NameValue) {
-    StringBuffer name("old"), value;
-    StringBuffer line("  name = \"va lue\" ");
-    ASSERT_TRUE(line.splitNameValue(name, value, true));
-    EXPECT_EQ(textOf(name) + "|" + textOf(value), "name|va lue");
-    ASSERT_TRUE(line.splitNameValue(name, value, false));
-    EXPECT_EQ(textOf(value), "\"va lue\"");
-    ASSERT_TRUE(StringBuffer("a=b=c").splitNameValue(name, value, true));
-    EXPECT_EQ(textOf(value), "b=c");
-    ASSERT_TRUE(StringBuffer("q=\"").splitNameValue(name, value, true));
-    EXPECT_EQ(textOf(value), "\"");
-    EXPECT_FALSE(StringBuffer("no pair").splitNameValue(name, value, true));
-    EXPECT_TRUE(name.isEmpty());
-
-    StringBuffer header("text/html; xcharset=bad; charset=utf-8; x=1");
-    ASSERT_TRUE(header.getNameValueParam("charset", value));
-    EXPECT_EQ(textOf(value), "utf-8");
-    ASSERT_TRUE(header.getNameValueParam("x", value));
-    EXPECT_EQ(textOf(value), "1");
-    EXPECT_FALSE(header.getNameValueParam("boundary", value));
-    EXPECT_TRUE(value.isEmpty());
-    ASSERT_TRUE(StringBuffer("a=").getNameValueParam("a", value));
-    EXPECT_TRUE(value.isEmpty());
+    const struct { const char *line; bool removeQuotes, ok; const char *name, *value; } pairs[] = {
+        {"  name = \"va lue\" ", true, true, "name", "va lue"}, {"  name = \"va lue\" ", false, true, "name", "\"va lue\""},
+        {"a=b=c", true, true, "a", "b=c"}, {"q=\"", true, true, "q", "\""}, {"no pair", true, false, "", ""},
+    };
+    for (const auto &c : pairs) {
+        StringBuffer name("old"), value("old");
+        EXPECT_EQ(StringBuffer(c.line).splitNameValue(name, value, c.removeQuotes), c.ok) << c.line;
+        EXPECT_EQ(textOf(name) + "|" + (c.ok ? textOf(value) : ""), std::string(c.name) + "|" + c.value) << c.line;
+    }
+    const struct { const char *header, *name; bool ok; const char *value; } params[] = {
+        {"text/html; xcharset=bad; charset=utf-8; x=1", "charset", true, "utf-8"},
+        {"text/html; xcharset=bad; charset=utf-8; x=1", "x", true, "1"},
+        {"text/html; charset=utf-8", "boundary", false, ""}, {"a=", "a", true, ""},
+    };
+    for (const auto &c : params) {
+        StringBuffer value("old");
+        EXPECT_EQ(StringBuffer(c.header).getNameValueParam(c.name, value), c.ok) << c.name;
+        EXPECT_EQ(textOf(value), c.value) << c.name;
+    }
 }
 
 }  // namespace

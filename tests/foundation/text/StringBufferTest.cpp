@@ -49,42 +49,32 @@ TEST(StringBufferGrowth, SizesPast4GiBFailWithoutWrapping) {
     EXPECT_TRUE(sb.isInline());
 }
 
-TEST(StringBufferAppend, AllFormsAndTrailingNuls) {
+TEST(StringBufferAppend, AllFormsAndSourcesInsideTheBuffer) {
     StringBuffer sb;
     ASSERT_TRUE(sb.appendN("ab\0\0", 4));  // counted appends drop trailing NULs
     EXPECT_EQ(sb.getSize(), 2u);
-    ASSERT_TRUE(sb.appendN("\0\0\0", 3));
-    ASSERT_TRUE(sb.appendN("cdef", 2));
-    EXPECT_TRUE(sb.append(static_cast<const char *>(nullptr)));
-    DataBuffer data;
-    ASSERT_TRUE(data.append("DB", 2));
-    EXPECT_TRUE(sb.append(StringBuffer("<o>")) && sb.appendData(data) && sb.appendChar('1'));
+    ASSERT_TRUE(sb.appendN("\0\0\0", 3) && sb.appendN("cdef", 2) && sb.append(static_cast<const char *>(nullptr)));
+    EXPECT_TRUE(sb.append(StringBuffer("<o>")) && sb.appendData(test::bufferOf("DB")) && sb.appendChar('1'));
     EXPECT_TRUE(sb.appendChar2('2', '3') && sb.appendChar3('4', '5', '6') && sb.appendCharN('-', 3));
     EXPECT_TRUE(sb.prepend("pre:"));
     EXPECT_TRUE(sb.appendInt32(INT32_MIN) && sb.appendUint32(4294967295u) && sb.appendInt64(INT64_MIN));
     EXPECT_TRUE(sb.appendChar(' ') && sb.appendInt64(0) && sb.appendInt32(-7));
     EXPECT_EQ(textOf(sb), "pre:abcd<o>DB123456----21474836484294967295-9223372036854775808 0-7");
-}
-
-TEST(StringBufferAppend, SourceInsideTheBufferSurvivesGrowth) {
-    StringBuffer sb;
-    sb.appendCharN('a', 60);
-    ASSERT_TRUE(sb.append(sb.getString()));
-    EXPECT_EQ(textOf(sb), std::string(120, 'a'));
-    ASSERT_TRUE(sb.appendN(sb.getString() + 100, 20));
-    ASSERT_TRUE(sb.prepend(sb.getString() + 130));
-    EXPECT_EQ(sb.getSize(), 150u);
+    // A source inside the buffer survives the growth it causes.
+    StringBuffer self;
+    self.appendCharN('a', 60);
+    ASSERT_TRUE(self.append(self.getString()) && self.appendN(self.getString() + 100, 20));
+    ASSERT_TRUE(self.prepend(self.getString() + 130));
+    EXPECT_EQ(textOf(self), std::string(150, 'a'));
     StringBuffer text("hello world");
-    ASSERT_TRUE(text.setString(text.getString() + 6));
-    ASSERT_TRUE(text.setString(text));
+    ASSERT_TRUE(text.setString(text.getString() + 6) && text.setString(text));
     EXPECT_EQ(textOf(text), "world");
 }
 
 TEST(StringBufferAssign, TakeReleaseAndFactories) {
-    StringBuffer longText;
+    StringBuffer longText, taker("old");
     longText.appendCharN('L', 300);
     const char *storage = longText.getString();
-    StringBuffer taker("old");
     taker.takeString(longText);
     EXPECT_EQ(taker.getString(), storage);
     EXPECT_TRUE(longText.isEmpty() && longText.isInline());
@@ -99,19 +89,13 @@ TEST(StringBufferAssign, TakeReleaseAndFactories) {
     released = taker.releaseText(len);  // an inline text is handed out as a block too
     EXPECT_EQ(std::string(released, len), "short");
     free(released);
-
     // A text over 81 bytes made on the heap gets exactly length + 1 bytes.
     std::unique_ptr<StringBuffer> exact(StringBuffer::createNewFrom(std::string(100, 'e').c_str()));
     EXPECT_EQ(exact->getCapacity(), 101u);
-    EXPECT_EQ(exact->getGrowthIncrement(), 202u);
     EXPECT_TRUE(std::unique_ptr<StringBuffer>(StringBuffer::createNewFrom("tiny"))->isInline());
-}
-
-TEST(StringBufferAssign, TakeDataAdoptsConverterOutput) {
-    std::string big(500, 'z');
-    DataBuffer shortData, bigData, borrowed;
-    shortData.append("abc\0", 4);
-    bigData.append(big.data(), 500);  // no terminator of its own
+    // Converter output is adopted whether or not it ends in a terminator; a borrowed block is copied.
+    const std::string big(500, 'z');
+    DataBuffer shortData = test::bufferOf(std::string("abc\0", 4)), bigData = test::bufferOf(big), borrowed;
     borrowed.borrow(big.data(), 200);
     StringBuffer sb("x");
     ASSERT_TRUE(sb.takeData(shortData));
@@ -127,10 +111,9 @@ TEST(StringBufferAssign, TakeDataAdoptsConverterOutput) {
 TEST(StringBufferClear, ClearFormsAndShrink) {
     StringBuffer sb;
     sb.appendCharN('q', 1000);
-    uint32_t capacity = sb.getCapacity();
+    const uint32_t capacity = sb.getCapacity();
     sb.clear();
-    EXPECT_TRUE(sb.isEmpty());
-    EXPECT_EQ(sb.getCapacity(), capacity);
+    EXPECT_TRUE(sb.isEmpty() && sb.getCapacity() == capacity);
     sb.appendCharN('q', 10);
     sb.minimizeMemory();  // under 82 bytes: back inline
     EXPECT_TRUE(sb.isInline());
@@ -138,50 +121,32 @@ TEST(StringBufferClear, ClearFormsAndShrink) {
     sb.appendCharN('r', 1990);
     sb.shorten(1000);
     sb.minimizeMemory();  // capacity over length + 256: exactly length + 1
-    EXPECT_EQ(sb.getCapacity(), 1001u);
-    EXPECT_EQ(sb.getSize(), 1000u);
+    EXPECT_TRUE(sb.getCapacity() == 1001u && sb.getSize() == 1000u);
     sb.clearRelease();
     EXPECT_TRUE(sb.isInline());
     sb.appendCharN('s', 500);
     sb.secureClear();
-    EXPECT_TRUE(sb.isEmpty() && sb.isInline());
-    EXPECT_EQ(sb.getGrowthIncrement(), 202u);
+    EXPECT_TRUE(sb.isEmpty() && sb.isInline() && sb.getGrowthIncrement() == 202u);
 }
 
-TEST(StringBufferQuery, CharactersAndSubstrings) {
-    StringBuffer sb("abcabc\xC3\xA9");
-    EXPECT_EQ(sb.charAt(1), 'b');
-    EXPECT_EQ(sb.charAt(99), '\0');
-    EXPECT_EQ(sb.lastChar(), '\xA9');
-    EXPECT_EQ(StringBuffer().lastChar(), '\0');
-    EXPECT_EQ(sb.countChar('a'), 2u);
-    EXPECT_TRUE(sb.containsChar('c') && !sb.containsChar('z'));
-    EXPECT_TRUE(sb.contains("cab") && !sb.contains("cb"));
-    EXPECT_EQ(sb.indexOf("bc", 2), 4);
-    EXPECT_EQ(sb.indexOf("bc", 5), -1);
-    EXPECT_EQ(sb.indexOf("a", 100), -1);
-    StringBuffer before("[");
-    EXPECT_EQ(sb.indexOf("ca", 1, before), 2);
-    EXPECT_EQ(sb.indexOf("zz", 6, before), -1);
-    EXPECT_EQ(textOf(before), "[b\xC3\xA9");
-    EXPECT_TRUE(!sb.is7bit() && sb.is7bit(6) && !sb.is7bit(7));
-    EXPECT_EQ(sb.countNon7bit(), 2u);
-}
-
-TEST(StringBufferQuery, Comparisons) {
-    StringBuffer sb("Hello"), empty;
+TEST(StringBufferQuery, CharactersSubstringsAndComparisons) {
+    StringBuffer sb("abcabc\xC3\xA9"), before("["), hello("Hello"), empty;
     const char *const null = nullptr;
-    EXPECT_TRUE(sb.equals("Hello") && !sb.equals("hello") && sb.equals(StringBuffer("Hello")));
-    EXPECT_TRUE(!sb.equals(null) && empty.equals(null));  // null equals only the empty text
-    EXPECT_TRUE(sb.equalsIgnoreCase("hELLO") && !sb.equalsIgnoreCase("hELL"));
-    EXPECT_TRUE(sb.equalsIgnoreCase(StringBuffer("HELLO")) && !sb.equalsIgnoreCase(StringBuffer("HELLO!")));
-    EXPECT_TRUE(sb.beginsWith("He") && sb.beginsWith("") && sb.beginsWith(nullptr) && !sb.beginsWith("Hello!"));
-    EXPECT_TRUE(sb.beginsWithIgnoreCase("hel") && sb.beginsWithIgnoreCaseN("HELP", 3));
-    EXPECT_FALSE(sb.beginsWithIgnoreCaseN("HELP", 4));
-    EXPECT_TRUE(sb.endsWith("llo") && !sb.endsWith("xHello"));
-    EXPECT_EQ(sb.compare("Hello"), 0);
-    EXPECT_LT(sb.compare("Help"), 0);
-    EXPECT_GT(sb.compare(nullptr), 0);
+    EXPECT_TRUE(sb.charAt(1) == 'b' && sb.charAt(99) == '\0' && sb.lastChar() == '\xA9' && empty.lastChar() == '\0');
+    EXPECT_TRUE(sb.countChar('a') == 2u && sb.containsChar('c') && !sb.containsChar('z'));
+    EXPECT_TRUE(sb.contains("cab") && !sb.contains("cb"));
+    EXPECT_TRUE(sb.indexOf("bc", 2) == 4 && sb.indexOf("bc", 5) == -1 && sb.indexOf("a", 100) == -1);
+    EXPECT_TRUE(sb.indexOf("ca", 1, before) == 2 && sb.indexOf("zz", 6, before) == -1);
+    EXPECT_EQ(textOf(before), "[b\xC3\xA9");
+    EXPECT_TRUE(!sb.is7bit() && sb.is7bit(6) && !sb.is7bit(7) && sb.countNon7bit() == 2u);
+    EXPECT_TRUE(hello.equals("Hello") && !hello.equals("hello") && hello.equals(StringBuffer("Hello")));
+    EXPECT_TRUE(!hello.equals(null) && empty.equals(null));  // null equals only the empty text
+    EXPECT_TRUE(hello.equalsIgnoreCase("hELLO") && !hello.equalsIgnoreCase("hELL"));
+    EXPECT_TRUE(hello.equalsIgnoreCase(StringBuffer("HELLO")) && !hello.equalsIgnoreCase(StringBuffer("HELLO!")));
+    EXPECT_TRUE(hello.beginsWith("He") && hello.beginsWith("") && hello.beginsWith(nullptr) && !hello.beginsWith("Hello!"));
+    EXPECT_TRUE(hello.beginsWithIgnoreCase("hel") && hello.beginsWithIgnoreCaseN("HELP", 3));
+    EXPECT_TRUE(!hello.beginsWithIgnoreCaseN("HELP", 4) && hello.endsWith("llo") && !hello.endsWith("xHello"));
+    EXPECT_TRUE(hello.compare("Hello") == 0 && hello.compare("Help") < 0 && hello.compare(nullptr) > 0);
 }
 
 }  // namespace
