@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "foundation/text/StringBuffer.h"
+#include "xml/engine/XmlReferences.h"
 
 namespace quorvel {
 
@@ -108,43 +109,11 @@ bool CompactText::copyTo(StringBuffer &out) const {
     return out.appendN(data(), size());
 }
 
-void CompactText::decodeXmlEntitiesFrom(uint32_t offset) {
+void CompactText::decodeXmlReferencesFrom(uint32_t offset) {
     if (!m_block || offset >= m_block->size) return;
     char *text = bytesOf(m_block);
-    char *amp = static_cast<char *>(std::memchr(text + offset, '&', m_block->size - offset));
-    if (!amp) return;
-    struct Entity {
-        const char *name;
-        uint32_t length;
-        char value;
-    };
-    static const Entity kEntities[] = {
-        {"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&quot;", 6, '"'}, {"&apos;", 6, '\''}};
-    const char *end = text + m_block->size;
-    char *w = amp;
-    const char *r = amp;
-    while (r < end) {
-        if (*r == '&') {
-            bool replaced = false;
-            for (const Entity &e : kEntities) {
-                if (static_cast<uint32_t>(end - r) >= e.length && std::memcmp(r, e.name, e.length) == 0) {
-                    *w++ = e.value;
-                    r += e.length;
-                    replaced = true;
-                    break;
-                }
-            }
-            if (!replaced) *w++ = *r++;
-            continue;
-        }
-        const char *next = static_cast<const char *>(std::memchr(r, '&', static_cast<size_t>(end - r)));
-        size_t run = next ? static_cast<size_t>(next - r) : static_cast<size_t>(end - r);
-        std::memmove(w, r, run);
-        w += run;
-        r += run;
-    }
-    m_block->size = static_cast<uint32_t>(w - text);
-    *w = '\0';
+    m_block->size = offset + decodeXmlReferencesInPlace(text + offset, m_block->size - offset);
+    text[m_block->size] = '\0';
 }
 
 void CompactText::trimWhitespace() {

@@ -39,8 +39,9 @@ public:
     void swap(CompactText &other);
     bool copyTo(StringBuffer &out) const;
 
-    // Replaces &amp; &lt; &gt; &quot; &apos; from offset on, in one pass, not rescanned.
-    void decodeXmlEntitiesFrom(uint32_t offset);
+    // Decodes the predefined entities and numeric character references from offset on, in one
+    // pass, not rescanned (see XmlReferences.h).
+    void decodeXmlReferencesFrom(uint32_t offset);
     // Removes space, tab, CR and LF at both ends.
     void trimWhitespace();
 

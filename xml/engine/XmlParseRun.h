@@ -50,6 +50,8 @@ private:
     // Closes the current element; with trimContent, whitespace around the content of an
     // element with children is dropped (trim off only).
     void closeCurrent(bool trimContent);
+    // The closed top-level element takes the prolog parts seen so far, then it and the
+    // finished root (if any) compete: the one with more nodes stays, the later one on a tie.
     void finalizeRoot(TreeNode *root);
     void finishAtEnd();
     void discardAll();
@@ -61,6 +63,11 @@ private:
 
     TreeNode *m_current = nullptr;
     TreeNode *m_finishedRoot = nullptr;
+    // Of several top-level elements the largest survives (the later one on a tie): the nodes
+    // of the one being read and of the finished root, and how many were dropped.
+    uint32_t m_currentTopNodes = 0;
+    uint32_t m_finishedRootNodes = 0;
+    uint32_t m_droppedTopLevel = 0;
     TreeNode *m_pendingDeclaration = nullptr;
     // Style sheets not yet handed to a root; the parse frees what no root takes.
     ExtPtrArray m_styleSheets{false};

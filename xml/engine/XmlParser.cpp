@@ -112,7 +112,7 @@ bool XmlParseRun::addTextPiece(uint32_t whitespaceLen, const char *piece, uint32
     const bool hasEntity = memchr(piece, '&', pieceLen) != nullptr;
     if (!content.isAllocated()) {
         if (!content.set(whitespace, whitespaceLen + pieceLen)) return false;
-        if (hasEntity) content.decodeXmlEntitiesFrom(0);
+        if (hasEntity) content.decodeXmlReferencesFrom(0);
         return true;
     }
     // Text after a child element or a CDATA section joins the content with one space.
@@ -120,7 +120,7 @@ bool XmlParseRun::addTextPiece(uint32_t whitespaceLen, const char *piece, uint32
     if (!content.isEmpty() && !content.appendChar(' ')) return false;
     const uint32_t before = content.size();
     if (!content.append(piece, pieceLen)) return false;
-    if (hasEntity) content.decodeXmlEntitiesFrom(before);
+    if (hasEntity) content.decodeXmlReferencesFrom(before);
     return true;
 }
 

@@ -1,4 +1,5 @@
 // Closing elements, handing a finished root its document parts, and the end of the text.
+#include "foundation/log/LogBase.h"
 #include "foundation/text/StringBuffer.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
@@ -30,8 +31,6 @@ void XmlParseRun::closeCurrent(bool trimContent) {
     m_current = parent;
 }
 
-// A closed top-level element takes the prolog parts seen so far. Of several top-level
-// elements only the last survives.
 void XmlParseRun::finalizeRoot(TreeNode *root) {
     TreeInfo *info = root->treeInfo();
     if (m_pendingDeclaration) {
@@ -46,22 +45,38 @@ void XmlParseRun::finalizeRoot(TreeNode *root) {
         }
     }
     m_styleSheets.removeAll();
+    const uint32_t nodes = m_currentTopNodes;
+    if (m_finishedRoot) {
+        ++m_droppedTopLevel;
+        if (nodes < m_finishedRootNodes) {
+            // The earlier root stays; the texts it takes are the ones collected up to now.
+            TreeNode::deleteTree(root);
+            root = m_finishedRoot;
+            info = root->treeInfo();
+        } else {
+            TreeNode::deleteTree(m_finishedRoot);
+            m_finishedRootNodes = nodes;
+        }
+    } else {
+        m_finishedRootNodes = nodes;
+    }
     // Copies: a later root receives the same texts.
     if (!m_doctype.isEmpty() && !info->setDoctypeText(m_doctype.getString())) m_outOfMemory = true;
     if (!m_pi.isEmpty() && !info->setPiText(m_pi.getString())) m_outOfMemory = true;
-
-    TreeNode::deleteTree(m_finishedRoot);
     m_finishedRoot = root;
 }
 
 void XmlParseRun::finishAtEnd() {
-    if (!m_finishedRoot) {
-        // An unclosed document yields its partial tree: close from the innermost outwards.
-        while (m_current) closeCurrent(true);
-    } else if (m_current) {
-        // An unfinished element after the finished root is dropped.
-        TreeNode::deleteTree(topLevelOf(m_current));
-        m_current = nullptr;
+    if (m_current) {
+        // An unfinished element is closed from the innermost outwards. After a finished root it
+        // competes only when it is larger: a truncated element loses a tie.
+        if (!m_finishedRoot || m_currentTopNodes > m_finishedRootNodes) {
+            while (m_current) closeCurrent(true);
+        } else {
+            TreeNode::deleteTree(topLevelOf(m_current));
+            m_current = nullptr;
+            ++m_droppedTopLevel;
+        }
     }
     TreeNode::deleteTree(m_pendingDeclaration);
     m_pendingDeclaration = nullptr;
@@ -69,6 +84,11 @@ void XmlParseRun::finishAtEnd() {
         TreeNode::deleteTree(static_cast<TreeNode *>(m_styleSheets.elementAt(i)));
     }
     m_styleSheets.removeAll();
+    if (m_droppedTopLevel > 0 && !m_outOfMemory) {
+        m_log.logError("More than one top-level element: only the largest was kept.");
+        m_log.logDataUint32("numDroppedElements", m_droppedTopLevel);
+        m_droppedTopLevel = 0;
+    }
 }
 
 void XmlParseRun::discardAll() {

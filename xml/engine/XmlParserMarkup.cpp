@@ -7,6 +7,7 @@
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParseRun.h"
 #include "xml/engine/XmlParser.h"
+#include "xml/engine/XmlReferences.h"
 
 namespace quorvel {
 
@@ -166,6 +167,7 @@ XmlParseRun::Step XmlParseRun::readOpenTag() {
         m_outOfMemory = true;
         return Step::Stop;
     }
+    m_currentTopNodes = m_current ? m_currentTopNodes + 1 : 1;
     m_current = element;
 
     m_engine.skipWhitespace();
@@ -216,8 +218,7 @@ bool XmlParseRun::readAttribute() {
         valueLen = static_cast<uint32_t>(m_engine.cursor() - value);
         if (hasEntity) {
             m_value.clear();
-            if (!m_value.appendN(value, valueLen)) return false;
-            m_value.decodeXmlEntities();
+            if (!appendDecodedXmlText(value, valueLen, m_value)) return false;
             value = m_value.getString();
             valueLen = m_value.getSize();
         }

@@ -5,6 +5,7 @@
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParser.h"
+#include "xml/engine/XmlReferences.h"
 
 namespace quorvel {
 
@@ -43,7 +44,11 @@ bool parsePrologLineAttr(ParseEngine &engine, TreeNode *node, LogBase *) {
             const bool quoted = engine.position() != before;
             // Neither capture takes in a double quote, so the value never holds one.
             engine.captureUntilAnyOf(quoted ? kQuotedValueStops : kUnquotedValueStops, value);
-            if (value.containsChar('&')) value.decodeXmlEntities();
+            if (value.containsChar('&')) {
+                StringBuffer decoded;
+                if (!appendDecodedXmlText(value.getString(), value.getSize(), decoded)) stored = false;
+                value.setString(decoded);
+            }
             stepOver(engine, '"');
             stepOver(engine, '\'');
         }

@@ -75,8 +75,14 @@ TEST(DeepDocument, MillionLevelsClosedAtTheEndOrDiscarded) {
     ASSERT_EQ(levelsBelow(open.root, innermost), kDepth - 1);
     EXPECT_STREQ(innermost->getContent(), " y");  // no children: nothing to trim
     EXPECT_FALSE(open.root->content().isAllocated() || innermost->parent()->content().isAllocated());
-    // An unfinished element after a finished root is discarded with its whole subtree.
-    EXPECT_EQ(Parsed("<r/>" + repeated("<c>", kDepth)).dump(), "r");
+    // An unfinished element after a finished root is closed when it is larger, and otherwise
+    // discarded with its whole subtree.
+    Parsed larger("<r/>" + repeated("<c>", kDepth));
+    ASSERT_EQ(levelsBelow(larger.root, innermost), kDepth - 1);
+    EXPECT_STREQ(larger.root->getTag(), "c");
+    Parsed smaller("<r>" + repeated("<c/>", kDepth) + "</r>" + repeated("<c>", kDepth));
+    EXPECT_STREQ(smaller.root->getTag(), "r");
+    EXPECT_EQ(smaller.root->getNumChildren(), kDepth);
 }
 
 }  // namespace
