@@ -4,6 +4,7 @@
 
 #include "foundation/base/ProgressEvent.h"
 #include "foundation/buffers/DataBuffer.h"
+#include "http/internal/GrowingAppend.h"
 
 namespace quorvel {
 
@@ -84,7 +85,7 @@ Status BufferedStreamReader::readLine(DataBuffer &line, uint32_t maxBytes) {
     }
 }
 
-Status BufferedStreamReader::readExactly(uint32_t n, DataBuffer &out) {
+Status BufferedStreamReader::readExactly(uint32_t n, DataBuffer &out, uint64_t growthLimit) {
     if (static_cast<uint64_t>(out.getSize()) + n > DataBuffer::kMaxSize) return Status::TooLong;
     while (n > 0) {
         if (available() == 0) {
@@ -92,7 +93,7 @@ Status BufferedStreamReader::readExactly(uint32_t n, DataBuffer &out) {
             if (s != Status::Ok) return s;
         }
         const uint32_t take = available() < n ? available() : n;
-        if (!out.append(m_buffer + m_begin, take)) return Status::NoMemory;
+        if (!http_buffer::appendGrowing(out, m_buffer + m_begin, take, growthLimit)) return Status::NoMemory;
         m_begin += take;
         n -= take;
         const Status s = reportProgress(take);
@@ -111,7 +112,7 @@ Status BufferedStreamReader::readToEnd(DataBuffer &out, uint64_t maxSize) {
         }
         const uint32_t take = available();
         if (static_cast<uint64_t>(out.getSize()) + take > maxSize) return Status::TooLong;
-        if (!out.append(m_buffer + m_begin, take)) return Status::NoMemory;
+        if (!http_buffer::appendGrowing(out, m_buffer + m_begin, take, maxSize)) return Status::NoMemory;
         m_begin += take;
         const Status s = reportProgress(take);
         if (s != Status::Ok) return s;

@@ -41,8 +41,9 @@ public:
     Status readHeaderBlock(DataBuffer &out, uint32_t maxBytes);
     // Appends one line without its LF (and the CR before it); TooLong past maxBytes.
     Status readLine(DataBuffer &line, uint32_t maxBytes);
-    // Appends exactly n bytes.
-    Status readExactly(uint32_t n, DataBuffer &out);
+    // Appends exactly n bytes; out's capacity grows at most up to growthLimit (the limit of
+    // the whole body it is part of).
+    Status readExactly(uint32_t n, DataBuffer &out, uint64_t growthLimit = 0xFFFFFFFFu);
     // Appends everything until the peer closes the stream; TooLong when out would pass maxSize.
     Status readToEnd(DataBuffer &out, uint64_t maxSize);
 

@@ -113,7 +113,7 @@ bool ChunkedBodyReader::readChunkedResponse(BufferedStreamReader &reader, DataBu
             log.logDataUint32("chunkSize", size);
             return false;
         }
-        s = reader.readExactly(size, body);
+        s = reader.readExactly(size, body, limit);
         if (s != Status::Ok) {
             log.logError("Failed to read chunk data.");
             logReadFailure(reader, s, log);

@@ -4,6 +4,7 @@
 
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/log/LogBase.h"
+#include "http/internal/GrowingAppend.h"
 
 namespace quorvel {
 
@@ -100,7 +101,7 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
             ok = false;
             break;
         }
-        if (!out.append(step, produced)) {
+        if (!http_buffer::appendGrowing(out, step, produced, maxOut)) {
             log.logAllocationFailure("ungzip", static_cast<uint64_t>(out.getSize()) + produced);
             ok = false;
             break;
