@@ -16,6 +16,9 @@ namespace {
 using Status = BufferedStreamReader::Status;
 
 constexpr uint32_t kLoggedHeaderBytes = 2000;
+constexpr int kMaxInterimResponses = 10;
+
+bool isInterimStatus(int32_t status) { return status >= 100 && status < 200 && status != 101; }
 
 uint32_t atMost(uint32_t n, uint32_t limit) { return n < limit ? n : limit; }
 
@@ -52,6 +55,17 @@ bool ClsHttp::quickHttpRequest(const char *verb, ProgressEvent *sink, LogBase &l
     if (!sendRequestHeader(connection, header, log)) return false;
     if (sink) sink->requestHeaderSent(header.getString());
     if (!readResponseHeader(connection, log)) return false;
+    // Interim answers (100 Continue, 102, 103) come before the real one and carry no body.
+    for (int interim = 0; isInterimStatus(m_result.statusCode()); ++interim) {
+        log.logInfo("Skipping an interim response.");
+        log.logDataInt("interimStatusCode", m_result.statusCode());
+        if (interim == kMaxInterimResponses) {
+            log.logError("Too many interim responses.");
+            connection.close();
+            return false;
+        }
+        if (!readResponseHeader(connection, log)) return false;
+    }
     log.logDataInt("statusCode", m_result.statusCode());
     log.logDataSb("statusText", m_result.statusText());
     if (sink) {

@@ -184,7 +184,8 @@ TEST(Exchange, StatusBodiesAndSpecialUrls) {
     Download d;
     d.factory.expect("h:80/plain", {bytesStep("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n"
                                               "Content-Length: 20\r\n\r\n<html>missing</html>"),
-                                    bytesStep("HTTP/1.1 204 No Content\r\n\r\n"), bytesStep("ICY 200 OK\r\n\r\n"),
+                                    bytesStep("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 204 No Content\r\n\r\n"),
+                                    bytesStep("ICY 200 OK\r\n\r\n"),
                                     endStep()});
     EXPECT_FALSE(d.get("http://h/missing"));
     EXPECT_EQ(d.textUtf8(), "<html>missing</html>");
@@ -192,6 +193,8 @@ TEST(Exchange, StatusBodiesAndSpecialUrls) {
     EXPECT_TRUE(d.log.has("error: Returning failed status because of HTTP response code."));
     EXPECT_TRUE(d.get("http://h/empty"));
     EXPECT_EQ(d.textUtf8(), "");
+    EXPECT_TRUE(d.log.has("data: interimStatusCode=100"));
+    EXPECT_EQ(d.http.lastResult().statusCode(), 204);
     EXPECT_FALSE(d.get("http://h/garbage"));
     EXPECT_TRUE(d.log.has("error: Failed to set response header."));
 
