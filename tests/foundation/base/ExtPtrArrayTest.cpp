@@ -44,16 +44,11 @@ TEST(ExtPtrArray, IndexingInsertionAndRemoval) {
     const std::vector<QuorvelObject *> items = {arr.elementAt(-1), arr.elementAt(0), arr.elementAt(1),
                                                 arr.elementAt(2), arr.elementAt(3), arr.elementAt(4)};
     EXPECT_EQ(items, (std::vector<QuorvelObject *>{nullptr, &a, &b, &c, &d, nullptr}));
-    EXPECT_EQ(arr.lastElement(), &d);
-    EXPECT_EQ(arr.indexOf(&c), 2);
-    EXPECT_EQ(arr.removeAt(1), &b);
-    EXPECT_EQ(arr.removeAt(3), nullptr);
-    EXPECT_TRUE(arr.removeItem(&a));
-    EXPECT_FALSE(arr.removeItem(&a));
+    EXPECT_TRUE(arr.lastElement() == &d && arr.indexOf(&c) == 2);
+    EXPECT_TRUE(arr.removeAt(1) == &b && arr.removeAt(3) == nullptr);
+    EXPECT_TRUE(arr.removeItem(&a) && !arr.removeItem(&a));
     ASSERT_EQ(arr.getSize(), 2);
-    EXPECT_EQ(arr.elementAt(0), &c);
-    EXPECT_EQ(arr.elementAt(1), &d);
-    EXPECT_EQ(destroyed, 0);
+    EXPECT_TRUE(arr.elementAt(0) == &c && arr.elementAt(1) == &d && destroyed == 0);
 }  // arr goes first: a borrowing array leaves c and d alone
 
 TEST(ExtPtrArray, OwningArrayDestroysItsItems) {
@@ -65,10 +60,8 @@ TEST(ExtPtrArray, OwningArrayDestroysItsItems) {
         EXPECT_EQ(destroyed, 0);
         delete taken;
         owning.removeAll();
-        EXPECT_EQ(destroyed, 7);
-        EXPECT_EQ(owning.getSize(), 0);
-        ASSERT_TRUE(owning.append(new Tracked(destroyed)));
-        ASSERT_TRUE(owning.append(new Tracked(destroyed)));
+        EXPECT_TRUE(destroyed == 7 && owning.getSize() == 0);
+        ASSERT_TRUE(owning.append(new Tracked(destroyed)) && owning.append(new Tracked(destroyed)));
     }
     EXPECT_EQ(destroyed, 9);
 }

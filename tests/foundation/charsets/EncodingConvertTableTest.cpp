@@ -12,65 +12,28 @@
 namespace quorvel::test {
 namespace {
 
-constexpr char16_t kNone = CodePageData::kUnmapped;
-
-// A small double-byte code page: ASCII, lead byte 0x81, a single-byte katakana at 0xA1.
-struct DoubleByteSample {
-    std::array<char16_t, 256> bytes{};
-    uint16_t codes[3] = {0x8140, 0x8141, 0x8142};
-    char16_t chars[3] = {0x3000, 0x3001, 0x3000};  // 0x8142 duplicates 0x8140
-    CodePageData data{};
-
-    DoubleByteSample() {
-        for (unsigned b = 0; b < 256; ++b) bytes[b] = b < 0x80 ? static_cast<char16_t>(b) : kNone;
-        bytes[0x81] = CodePageData::kLeadByte;
-        bytes[0xA1] = 0xFF61;
-        data = CodePageData{99001, bytes.data(), codes, chars, 3};
-    }
-};
-
 // The table loops on hex input, as "exact|output in hex".
 template <class Loop> std::string run(const char *hex, Loop loop) {
     const Converted r = throughOutput(hexBytes(hex), loop);
     return (r.ok ? "exact|" : "lossy|") + toHex(r.bytes);
 }
 
-TEST(EncodingConvertTable, DoubleByteLookups) {
-    DoubleByteSample sample;
-    CodePageTable table(sample.data);
-    ASSERT_TRUE(table.isComplete());
-    EXPECT_TRUE(table.isDoubleByte() && table.isAsciiCompatible() && table.decodesToUtf8());
-    const auto decode = [&](auto p, auto n, auto &o) { table.decode(p, n, false, o); };
-    const auto decodeToUtf8 = [&](auto p, auto n, auto &o) { table.decodeToUtf8(p, n, o); };
-    const auto encode = [&](auto p, auto n, auto &o) { table.encode(p, n, false, o, false); };
-    const struct { const char *bytes, *utf16le, *utf8; } cases[] = {
-        {"41 81 40 A1 81 41", "exact|41 00 00 30 61 FF 01 30", "exact|41 E3 80 80 EF BD A1 E3 80 81"},
-        {"81 7F 42", "lossy|7F 00 42 00", "lossy|7F 42"},  // an unmapped pair drops only its lead byte
-        {"41 81", "lossy|41 00", "lossy|41"},              // lead byte cut off at the end
-        {"41 FF 42", "lossy|41 00 42 00", "lossy|41 42"},  // unmapped single byte
-        {"00 41", "exact|00 00 41 00", "exact|00 41"},
-    };
-    for (const auto &c : cases) {
-        EXPECT_EQ(run(c.bytes, decode), c.utf16le) << c.bytes;
-        EXPECT_EQ(run(c.bytes, decodeToUtf8), c.utf8) << c.bytes;
-    }
-    // The first code listed for a character is the one it encodes to.
-    EXPECT_EQ(run("00 30 61 FF 41 00 01 30", encode), "exact|81 40 A1 41 81 41");
-    EXPECT_EQ(run("41 00 00 4E 42 00 00", encode), "lossy|41 42");  // U+4E00 has no code; odd byte ignored
-}
-
-TEST(EncodingConvertTable, CodePageThatIsNotAsciiCompatible) {
-    // An EBCDIC-like layout: letters elsewhere, nothing at the ASCII positions.
-    std::array<char16_t, 256> bytes{};
-    bytes.fill(kNone);
-    bytes[0xC1] = u'A', bytes[0xC2] = u'B', bytes[0x40] = u' ';
-    CodePageTable table(CodePageData{99002, bytes.data(), nullptr, nullptr, 0});
-    ASSERT_TRUE(table.isComplete());
-    EXPECT_FALSE(table.isAsciiCompatible() || table.isDoubleByte());
-    EXPECT_EQ(run("41 00 20 00 42 00 43 00 00 00", [&](auto p, auto n, auto &o) { table.encode(p, n, false, o, false); }),
-              "lossy|C1 40 C2 00");  // C has no code
-    EXPECT_EQ(run("C1 41 42 43 44 45 46 47 48 40", [&](auto p, auto n, auto &o) { table.decodeToUtf8(p, n, o); }),
-              "lossy|41 20");  // 0x41-0x48 are no characters here
+// Through the built-in tables of a double-byte page (932) and an EBCDIC one (37), both the
+// UTF-16 and the one-step UTF-8 paths.
+TEST(EncodingConvertTable, LookupsBothWays) {
+    expectConversions({
+        {932, 1200, "41 88 9F B1", true, "41 00 9C 4E 71 FF"},  // A, kanji, half-width katakana
+        {932, 65001, "41 88 9F B1", true, "41 E4 BA 9C EF BD B1"},
+        {932, 1200, "81 7F 42", false, "7F 00 42 00"},  // an unmapped pair drops only its lead byte
+        {932, 65001, "81 7F 42", false, "7F 42"},
+        {932, 1200, "41 88", false, "41 00"},  // lead byte cut off at the end
+        {932, 65001, "41 88", false, "41"},
+        {1200, 932, "52 22 41 00", true, "81 E0 41"},  // the first of the two codes of U+2252
+        {1200, 932, "41 00 FF FF 42 00 00", false, "41 42"},  // U+FFFF has no code; odd byte ignored
+        // EBCDIC: letters elsewhere, other characters at the ASCII positions.
+        {1200, 37, "41 00 20 00 42 00 00 00", true, "C1 40 C2 00"},
+        {37, 65001, "C1 40 41 00", true, "41 20 C2 A0 00"},
+    });
     const CodePageTable *first = CodePageTable::forCodePage(1252);
     ASSERT_TRUE(first != nullptr && first == CodePageTable::forCodePage(1252) && first->codePage() == 1252u);
     EXPECT_EQ(CodePageTable::forCodePage(52936), nullptr);

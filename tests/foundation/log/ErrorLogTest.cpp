@@ -130,13 +130,14 @@ TEST(ErrorLogContexts, EmptyNestedContextsVanishMethodContextStays) {
 TEST(ErrorLogLimits, TenThousandEntriesPerContext) {
     ErrorLog log;
     ASSERT_TRUE(log.enterContext("Method"));
-    for (int i = 0; i < 9999; ++i) ASSERT_TRUE(log.addData("n", std::to_string(i).c_str()));
+    std::string expected = "QuorvelLog:\r\n  Method:\r\n";
+    for (int i = 0; i < 9999; ++i) {
+        ASSERT_TRUE(log.addData("n", std::to_string(i).c_str()));
+        expected += "    n: " + std::to_string(i) + "\r\n";
+    }
     // The 10000th entry of Method is a context, which still takes entries of its own.
-    ASSERT_TRUE(log.enterContext("sub"));
-    EXPECT_TRUE(log.addLine(LogEntry2::kInfo, "in sub"));
-    EXPECT_TRUE(log.leaveContext());
-    EXPECT_FALSE(log.addData("late", "dropped"));
-    EXPECT_FALSE(log.addLine(LogEntry2::kError, "late error"));
+    ASSERT_TRUE(log.enterContext("sub") && log.addLine(LogEntry2::kInfo, "in sub") && log.leaveContext());
+    EXPECT_FALSE(log.addData("late", "dropped") || log.addLine(LogEntry2::kError, "late error"));
     // A context that cannot be recorded is still balanced by its leave: Method stays current.
     EXPECT_FALSE(log.enterContext("unrecorded"));
     EXPECT_EQ(log.openDepth(), 2);
@@ -144,12 +145,9 @@ TEST(ErrorLogLimits, TenThousandEntriesPerContext) {
     EXPECT_TRUE(log.leaveContext());
     EXPECT_EQ(log.openDepth(), 1);
     EXPECT_FALSE(log.addData("after", "dropped"));
-    EXPECT_TRUE(log.leaveContext());
-    EXPECT_TRUE(log.addLine(LogEntry2::kInfo, "at root"));
+    EXPECT_TRUE(log.leaveContext() && log.addLine(LogEntry2::kInfo, "at root"));
     StringBuffer sb;
     ASSERT_TRUE(log.appendText(sb));
-    std::string expected = "QuorvelLog:\r\n  Method:\r\n";
-    for (int i = 0; i < 9999; ++i) expected += "    n: " + std::to_string(i) + "\r\n";
     expected += "    sub:\r\n      in sub\r\n    --sub\r\n  --Method\r\n  at root\r\n--QuorvelLog\r\n";
     EXPECT_TRUE(expected == sb.getString());
 }
@@ -159,18 +157,14 @@ TEST(ErrorLogLimits, DeepNestingRendersAndFreesWithoutRecursion) {
     Logger log;
     auto *deep = new Logger();
     for (int i = 0; i < depth; ++i) {
-        log.enterContext("c", true);
-        log.logInfo("i");
-        deep->enterContext("c", true);
-        deep->logInfo("i");
+        for (Logger *l : {&log, deep}) l->enterContext("c", true), l->logInfo("i");
     }
     StringBuffer html;
     ASSERT_TRUE(log.getHtml(html));
     // Each level: "c:<blockquote>\r\n", "i<br>\r\n" and "</blockquote>\r\n"; the root has no line.
     EXPECT_EQ(html.getSize(), static_cast<uint32_t>(25 + 15 + depth * (16 + 7 + 15)));
     EXPECT_TRUE(html.beginsWith("QuorvelLog:<blockquote>\r\nc:<blockquote>\r\ni<br>\r\nc:<blockquote>\r\n"));
-    for (int i = 0; i < depth; ++i) log.leaveContext();
-    log.clearLog();
+    log.clearLog();  // with every context still open
     EXPECT_EQ(textOf(log), "QuorvelLog:\r\n--QuorvelLog\r\n");
     delete deep;  // the same depth torn down by the destructor
 }

@@ -13,8 +13,6 @@ namespace {
 // "Aé€😀" in UTF-8 and UTF-16.
 const char *const kMixedUtf8 = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
 const char16_t kMixedUtf16[] = {0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00, 0};
-// A byte-order mark and "a😀" in UTF-16LE.
-const unsigned char kLeSmiley[] = {0xFF, 0xFE, 0x61, 0x00, 0x3D, 0xD8, 0x00, 0xDE};
 
 // The valid forms: u (UTF-8), a (ANSI), w16 or w32 (the wide form and its width).
 std::string forms(const XString &s) {
@@ -28,6 +26,13 @@ XString fromUtf8(const char *utf8) {
     return s;
 }
 
+XString fromAnsiHex(const char *hex) {
+    XString s;
+    s.setFromAnsi(hexBytes(hex).c_str());
+    return s;
+}
+
+// Makes the system ANSI code page the given one for the life of the guard.
 struct AnsiCodePage {
     explicit AnsiCodePage(uint32_t cp) { SystemInfo::overrideAnsiCodePage(cp); }
     ~AnsiCodePage() { SystemInfo::overrideAnsiCodePage(0); }
@@ -35,15 +40,11 @@ struct AnsiCodePage {
 
 TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
     XString s;
-    for (int round = 0; round < 2; ++round) {  // new, then cleared
-        EXPECT_EQ(forms(s), "ua");
-        EXPECT_TRUE(s.isWideUtf16() && s.isEmpty());
-        EXPECT_EQ(s.getNumChars(), 0u);
-        EXPECT_STREQ(s.getUtf8(), "");
-        s.setFromUtf32(U"x\U0001F600");
-        s.clear();
-    }
-    EXPECT_EQ(std::u16string(s.getUtf16()), u"");
+    EXPECT_TRUE(forms(s) == "ua" && s.isWideUtf16() && s.isEmpty() && s.getNumChars() == 0u);
+    s.setFromUtf32(U"x\U0001F600");
+    s.clear();
+    EXPECT_TRUE(forms(s) == "ua" && std::string(s.getUtf8()).empty() && std::u16string(s.getUtf16()).empty());
+    static const unsigned char leSmiley[] = {0xFF, 0xFE, 0x61, 0x00, 0x3D, 0xD8, 0x00, 0xDE};  // a mark, then "a😀"
     using Set = bool (*)(XString &);
     const struct { Set set; const char *forms, *utf8; } cases[] = {
         {[](XString &x) { return x.setFromUtf8(kMixedUtf8); }, "u", kMixedUtf8},
@@ -52,7 +53,6 @@ TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
         {[](XString &x) { return x.setFromAnsi("plain"); }, "a", "plain"},
         // An empty or null input clears.
         {[](XString &x) { return x.setFromUtf8(nullptr); }, "ua", ""},
-        {[](XString &x) { return x.setFromAnsi(""); }, "ua", ""},
         {[](XString &x) { return x.setFromUtf8N("abc", 0); }, "ua", ""},
         // Byte-order marks are dropped; U+FFFE counts as one in UTF-16 and UTF-32 (either order).
         {[](XString &x) { return x.setFromUtf8("\xEF\xBB\xBF" "abc"); }, "u", "abc"},
@@ -60,7 +60,7 @@ TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
         {[](XString &x) { return x.setFromSb(StringBuffer("\xEF\xBB\xBF" "sb")); }, "u", "sb"},
         {[](XString &x) { return x.setFromUtf16(u"\uFFFEab"); }, "w16", "ab"},
         {[](XString &x) { return x.setFromUtf16N(u"\uFEFFabcd", 3); }, "w16", "ab"},
-        {[](XString &x) { return x.setFromUtf16Le(kLeSmiley, 8); }, "w16", "a\xF0\x9F\x98\x80"},
+        {[](XString &x) { return x.setFromUtf16Le(leSmiley, 8); }, "w16", "a\xF0\x9F\x98\x80"},
         {[](XString &x) { return x.setFromUtf32(std::u32string{0xFFFE0000u, U'r'}.c_str()); }, "w32", "r"},
         // The text ends at the first zero.
         {[](XString &x) { return x.setFromUtf8N("ab\0cd", 5); }, "u", "ab"},
@@ -74,73 +74,84 @@ TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
         EXPECT_EQ(std::u16string(x.getUtf16()).find(u'\uFEFF'), std::u16string::npos);
     }
     s.setFromUtf8("x");
-    s.appendUtf8("\xEF\xBB\xBFy");
-    s.prependUtf8("\xEF\xBB\xBFw");
-    s.appendUtf16N(u"ab\0c", 4);
+    ASSERT_TRUE(s.appendUtf8("\xEF\xBB\xBFy") && s.prependUtf8("\xEF\xBB\xBFw") && s.appendUtf16N(u"ab\0c", 4));
     EXPECT_STREQ(s.getUtf8(), "wxyab");
     EXPECT_TRUE(s.beginsWithUtf8("\xEF\xBB\xBFwx", false));
 }
 
 TEST(XString, GettersConvertLazilyAndKeepTheirForms) {
-    XString s, w, u;
-    s.setFromUtf8(kMixedUtf8);
+    XString s = fromUtf8(kMixedUtf8), w, u;
     EXPECT_EQ(std::u16string(s.getUtf16()), std::u16string(kMixedUtf16));
     EXPECT_EQ(forms(s), "uw16");
     EXPECT_EQ(std::u32string(s.getUtf32()), U"A\u00E9\u20AC\U0001F600");
     EXPECT_EQ(forms(s), "uw32");
-    // From UTF-16 to UTF-8: four-byte sequences for characters beyond the BMP.
-    w.setFromUtf16(kMixedUtf16);
+    w.setFromUtf16(kMixedUtf16);  // four-byte sequences for characters beyond the BMP
     EXPECT_STREQ(w.getUtf8(), kMixedUtf8);
     EXPECT_EQ(forms(w), "uw16");
-    // A UTF-32 wide form becomes UTF-16 in place.
-    u.setFromUtf32(U"x\U0001F600");
+    u.setFromUtf32(U"x\U0001F600");  // a UTF-32 wide form becomes UTF-16 in place
     EXPECT_EQ(std::u16string(u.getUtf16()), u"x\U0001F600");
     EXPECT_EQ(forms(u), "w16");
     EXPECT_STREQ(u.getUtf8(), "x\xF0\x9F\x98\x80");
     DataBuffer le;
     EXPECT_TRUE(w.getUtf16Le(le, true));
     EXPECT_EQ(toHex(bytesOf(le)), "41 00 E9 00 AC 20 3D D8 00 DE 00 00");
-    EXPECT_TRUE(w.getUtf16Le(le, false));
-    EXPECT_EQ(le.getSize(), 10u);
+    EXPECT_TRUE(w.getUtf16Le(le, false) && le.getSize() == 10u);
+    // Copies keep the forms and flags.
+    XString fresh, assigned = fromAnsiHex("7A");
+    fresh.setFromUtf16(kMixedUtf16);
+    EXPECT_EQ(forms(XString(fresh)), "w16");
+    assigned = w;
+    assigned = assigned;
+    EXPECT_EQ(forms(assigned), "uw16");
+    EXPECT_TRUE(assigned.equalsUtf8(kMixedUtf8));
 }
 
 TEST(XString, AnsiFormAndItsLength) {
     for (uint32_t cp : {1252u, 65001u}) {
         AnsiCodePage guard(cp);
         const std::string ansi = cp == 1252 ? "A\xE9\x80" : "A\xC3\xA9\xE2\x82\xAC";
-        XString s, t, lossy;
+        XString s, t = fromUtf8("A\xC3\xA9\xE2\x82\xAC"), lossy = fromUtf8(kMixedUtf8);
         s.setFromAnsi(ansi.c_str());
         // While the ANSI form is valid the length is its byte count, otherwise UTF-16 units.
         EXPECT_EQ(s.getNumChars(), ansi.size()) << cp;
         EXPECT_EQ(std::u16string(s.getUtf16()), u"A\u00E9\u20AC");
-        t.setFromUtf8("A\xC3\xA9\xE2\x82\xAC");
         EXPECT_EQ(t.getNumChars(), 3u);
         t.getAnsi();
         EXPECT_TRUE(t.isAnsiValid());
         // The ANSI flag records whether the conversion was exact; the rest of the text is kept.
-        lossy.setFromUtf8(kMixedUtf8);
         EXPECT_EQ(std::string(lossy.getAnsi()), cp == 1252 ? ansi : std::string(kMixedUtf8));
         EXPECT_EQ(lossy.isAnsiValid(), cp == 65001);
         EXPECT_EQ(lossy.getNumChars(), cp == 1252 ? 5u : 10u);
     }
 }
 
-TEST(XString, CopiesKeepFormsAndFlags) {
-    XString a, c;
-    a.setFromUtf16(kMixedUtf16);
-    XString b(a);
-    EXPECT_EQ(forms(b), "w16");
-    EXPECT_STREQ(b.getUtf8(), kMixedUtf8);
-    c.setFromAnsi("z");
-    c = b;
-    EXPECT_EQ(forms(c), "uw16");
-    c = c;
-    EXPECT_TRUE(c.equalsUtf8(kMixedUtf8));
+TEST(XString, AnsiFormsFollowTheCodePage) {
+    const struct { uint32_t codePage; const char *utf8, *ansi; } cases[] = {
+        {932, "a\xE4\xBA\x9C" "b\xEF\xBD\xB1", "61 88 9F 62 B1"},  // a, kanji, b, half-width katakana
+        {932, "\xE3\x82\xBD\\", "83 5C 5C"},                         // a trail byte equal to '\'
+        {949, "\xEA\xB0\x80!", "B0 A1 21"}, {1251, "\xD0\x81\xD1\x91", "A8 B8"},
+        {1252, "\xE2\x82\xAC\xC3\xA9", "80 E9"}, {28591, "\xC3\xA9", "E9"}, {65001, "\xE2\x82\xAC", "E2 82 AC"},
+    };
+    for (const auto &c : cases) {
+        AnsiCodePage guard(c.codePage);
+        XString appended = fromUtf8("x");
+        ASSERT_TRUE(appended.appendAnsi(hexBytes(c.ansi).c_str()));
+        EXPECT_EQ(toHex(fromUtf8(c.utf8).getAnsi()), c.ansi) << c.codePage;
+        EXPECT_EQ(toHex(fromAnsiHex(c.ansi).getUtf8()), toHex(c.utf8)) << c.codePage;
+        EXPECT_EQ(std::string(appended.getUtf8()), std::string("x") + c.utf8) << c.codePage;
+    }
+    // Byte edits never split a double-byte character: katakana so (83 5C), '\', kanji.
+    AnsiCodePage guard(932);
+    XString s = fromAnsiHex("83 5C 5C 88 9F");
+    EXPECT_EQ(s.removeChar('\\'), 1u);
+    EXPECT_EQ(s.removeChar(static_cast<char>(0x9F)), 0u);  // a lead byte is no character alone
+    EXPECT_EQ(toHex(s.getAnsi()), "83 5C 88 9F");
+    EXPECT_EQ(s.replaceChar('\\', '/'), 0u);
+    EXPECT_EQ(toHex(s.getUtf8()), toHex("\xE3\x82\xBD\xE4\xBA\x9C"));
 }
 
 TEST(XString, ConvertsToAnyCodePage) {
-    XString s, w, odd;
-    s.setFromUtf8("a\xE2\x82\xAC" "b");
+    XString s = fromUtf8("a\xE2\x82\xAC" "b"), w, odd;
     w.setFromUtf16(u"a\U0001F600");
     // A wide text starting with U+FFFE is text, not a byte-order mark.
     const std::string le = hexBytes("FE FF 61 00");
@@ -165,25 +176,16 @@ TEST(XStringEdit, EditsAndTheFormsTheyLeave) {
     // A non-ASCII character argument is a character of the ANSI code page; in UTF-8 no lone byte
     // above 0x7F is one, so nothing matches and nothing is split.
     using Edit = std::function<uint32_t(XString &)>;
-    const struct {
-        uint32_t codePage;
-        bool fromAnsi;
-        const char *text;
-        Edit edit;
-        uint32_t result;
-        const char *forms, *utf8;
-    } cases[] = {
+    const struct { uint32_t codePage; bool fromAnsi; const char *text; Edit edit; uint32_t result; const char *forms, *utf8; } cases[] = {
         {1252, false, "  \xC3\xA9t\xC3\xA9 \t\r\n", [](XString &x) { return x.trim(); }, 1, "u", "\xC3\xA9t\xC3\xA9"},
-        {1252, false, "\xC3\xA9t\xC3\xA9", [](XString &x) { return x.replaceFirstUtf8("\xC3\xA9", "E"); }, 1, "u",
-         "Et\xC3\xA9"},
+        {1252, false, "\xC3\xA9t\xC3\xA9", [](XString &x) { return x.replaceFirstUtf8("\xC3\xA9", "E"); }, 1, "u", "Et\xC3\xA9"},
         {1252, false, "EtEt", [](XString &x) { return x.replaceLastUtf8("t", "TT"); }, 1, "u", "EtETT"},
         {1252, false, "ETT", [](XString &x) { return x.replaceChar('T', 'x'); }, 2, "u", "Exx"},
         {1252, false, "Exx", [](XString &x) { return x.removeChar('x'); }, 2, "u", "E"},
         {1252, false, "\xE2\x82\xAC", [](XString &x) { return x.appendAnsi("xy"); }, 1, "u", "\xE2\x82\xAC" "xy"},
         {1252, true, "  ab,c \r\n", [](XString &x) { return x.trim(); }, 1, "a", "ab,c"},
         {1252, true, "ab,c", [](XString &x) { return x.removeChar(','); }, 1, "a", "abc"},
-        {1252, false, "caf\xC3\xA9 caf\xC3\xA9", [](XString &x) { return x.replaceChar('\xE9', 'e'); }, 2, "u",
-         "cafe cafe"},
+        {1252, false, "caf\xC3\xA9 caf\xC3\xA9", [](XString &x) { return x.replaceChar('\xE9', 'e'); }, 2, "u", "cafe cafe"},
         {1252, false, "\xE2\x82\xAC" "5\xE2\x82\xAC", [](XString &x) { return x.removeChar('\x80'); }, 2, "u", "5"},
         {65001, false, "caf\xC3\xA9", [](XString &x) { return x.replaceChar('\xA9', 'e'); }, 0, "uw16", "caf\xC3\xA9"},
         {1252, false, "\xC3\x80" "b\xC3\x87\xF0\x9F\x98\x80", [](XString &x) { return x.toLowerCase(); }, 1, "w16",
@@ -211,50 +213,55 @@ TEST(XStringEdit, EditsAndTheFormsTheyLeave) {
     EXPECT_FALSE(s.replaceFirstUtf8("zz", "y"));
 }
 
-TEST(XStringEdit, AppendsInEveryForm) {
+TEST(XStringEdit, CaseRulesOfTheAnsiCodePage) {
+    const struct { uint32_t codePage; const char *ansi, *upper, *lower; } cases[] = {
+        {1252, "61 E9 FF 9A", "41 C9 FF 9A", "61 E9 FF 9A"},  // bytes: the Latin-1 rules only
+        {28592, "61 B1 E9", "41 B1 C9", "61 B1 E9"},
+        {1251, "61 B8 D7", "41 A8 D7", "61 B8 F7"},           // characters: Cyrillic yo and che
+        {932, "61 88 9F 82 81", "41 88 9F 82 60", "61 88 9F 82 81"},  // full-width a to A
+    };
+    for (const auto &c : cases) {
+        AnsiCodePage guard(c.codePage);
+        XString upper = fromAnsiHex(c.ansi), lower = fromAnsiHex(c.ansi);
+        EXPECT_TRUE(upper.toUpperCase() && lower.toLowerCase());
+        EXPECT_EQ(toHex(upper.getAnsi()) + "|" + toHex(lower.getAnsi()), std::string(c.upper) + "|" + c.lower) << c.codePage;
+    }
+}
+
+TEST(XStringEdit, AppendsAndQueries) {
     XString s = fromUtf8("a");
     EXPECT_TRUE(s.appendUtf16(u"\u00E9") && s.appendUtf32(U"\U0001F600") && s.appendInt(-42));
     EXPECT_TRUE(s.appendSb(StringBuffer("z")) && s.prependUtf8(">"));
     EXPECT_STREQ(s.getUtf8(), ">a\xC3\xA9\xF0\x9F\x98\x80-42z");
     EXPECT_EQ(forms(s), "u");
-    XString wide, wide32, ansi, t;
+    XString wide, wide32, t;
     wide.setFromUtf16(u"W\U0001F600");
     wide32.setFromUtf32(U"V\u20AC");
-    ansi.setFromAnsi("n");
-    EXPECT_TRUE(t.appendX(wide) && t.appendX(wide32) && t.appendX(ansi) && t.appendX(t));
+    EXPECT_TRUE(t.appendX(wide) && t.appendX(wide32) && t.appendX(fromAnsiHex("6E")) && t.appendX(t));
     EXPECT_STREQ(t.getUtf8(), "W\xF0\x9F\x98\x80V\xE2\x82\xACnW\xF0\x9F\x98\x80V\xE2\x82\xACn");
-}
 
-TEST(XStringEdit, Queries) {
-    XString s = fromUtf8("\xF0\x9F\x98\x80" "ab\xC3\xA9" "cd");
-    EXPECT_EQ(s.indexOfUtf8("b"), 3);  // the smiley is two UTF-16 units
-    EXPECT_EQ(s.indexOfUtf8("cd"), 5);
-    EXPECT_EQ(s.indexOfUtf8("x"), -1);
-    EXPECT_TRUE(s.containsUtf8("\xC3\xA9" "c") && !s.containsUtf8("abc"));
-    EXPECT_EQ(s.getNumChars(), 7u);
-    XString t = fromUtf8("Hello");
-    EXPECT_TRUE(t.equalsIgnoreCaseUtf8("hELLO") && !t.equalsIgnoreCaseUtf8("hell"));
-    EXPECT_TRUE(t.beginsWithUtf8("HE", true) && !t.beginsWithUtf8("HE", false));
-    t.setFromUtf8("\xC3\xA9t\xC3\xA9");
-    EXPECT_FALSE(t.equalsIgnoreCaseUtf8("\xC3\xA9t\xC3\xA9"));  // not ASCII: never equal this way
-    EXPECT_TRUE(t.equalsUtf8("\xC3\xA9t\xC3\xA9"));
+    XString q = fromUtf8("\xF0\x9F\x98\x80" "ab\xC3\xA9" "cd");
+    EXPECT_TRUE(q.indexOfUtf8("b") == 3 && q.indexOfUtf8("cd") == 5 && q.indexOfUtf8("x") == -1);  // in UTF-16 units
+    EXPECT_TRUE(q.containsUtf8("\xC3\xA9" "c") && !q.containsUtf8("abc") && q.getNumChars() == 7u);
+    XString h = fromUtf8("Hello"), e = fromUtf8("\xC3\xA9t\xC3\xA9");
+    EXPECT_TRUE(h.equalsIgnoreCaseUtf8("hELLO") && !h.equalsIgnoreCaseUtf8("hell"));
+    EXPECT_TRUE(h.beginsWithUtf8("HE", true) && !h.beginsWithUtf8("HE", false));
+    EXPECT_TRUE(!e.equalsIgnoreCaseUtf8("\xC3\xA9t\xC3\xA9") && e.equalsUtf8("\xC3\xA9t\xC3\xA9"));  // not ASCII: never equal so
     EXPECT_EQ(fromUtf8("-0042abc").intValue(), -42);
 }
 
 TEST(XStringEdit, EqualsComparesInTheOtherStringsForm) {
-    XString utf8 = fromUtf8("x\xE2\x82\xAC\xF0\x9F\x98\x80"), utf16, utf32, other, plain, same;
+    XString utf8 = fromUtf8("x\xE2\x82\xAC\xF0\x9F\x98\x80"), utf16, utf32, other, same;
     utf16.setFromUtf16(u"x\u20AC\U0001F600");
     utf32.setFromUtf32(U"x\u20AC\U0001F600");
     other.setFromUtf16(u"x\u20AC");
-    EXPECT_TRUE(utf8.equalsX(utf16) && utf16.equalsX(utf32) && utf32.equalsX(utf8));
-    EXPECT_FALSE(utf8.equalsX(other));
+    EXPECT_TRUE(utf8.equalsX(utf16) && utf16.equalsX(utf32) && utf32.equalsX(utf8) && !utf8.equalsX(other));
     // Against ANSI-only text, a character the code page lacks makes the strings differ even
     // though the lossy ANSI forms would match.
     AnsiCodePage guard(1252);
-    plain.setFromAnsi("ab");
     same.setFromUtf16(u"ab");
-    EXPECT_FALSE(fromUtf8("a\xF0\x9F\x98\x80" "b").equalsX(plain));
-    EXPECT_TRUE(same.equalsX(plain));
+    EXPECT_FALSE(fromUtf8("a\xF0\x9F\x98\x80" "b").equalsX(fromAnsiHex("61 62")));
+    EXPECT_TRUE(same.equalsX(fromAnsiHex("61 62")));
 }
 
 }  // namespace
