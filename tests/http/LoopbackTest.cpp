@@ -111,7 +111,10 @@ TEST_F(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
         {"/hostile/silent", false, nullptr, "error: Failed to read response header.", 400},
         {"/hostile/drip", true, "0123456789", nullptr, 1500},
         {"/hostile/reset", false, nullptr, "error: Failed to read response body.", 0},
+#ifndef _WIN32
+        // Wine hands a reset that follows data to the program as an orderly end.
         {"/hostile/reset-until-close", false, nullptr, "error: Failed to read response body.", 0},
+#endif
         {"/hostile/negative-length", false, nullptr, "error: Invalid Content-Length in the response header.", 0},
         {"/hostile/bad-length", false, nullptr, "error: Invalid Content-Length in the response header.", 0},
     };
@@ -216,6 +219,8 @@ TEST_F(Https, RefusedCertificatesSayWhy) {
         {"QUORVEL_HTTPS_SELFSIGNED_PORT", "localhost",
          "The server certificate is not trusted (unknown issuer or self-signed)."},
         {"QUORVEL_HTTPS_EXPIRED_PORT", "127.0.0.1", "The server certificate has expired or is not yet valid."},
+        {"QUORVEL_HTTPS_UNKNOWNCA_PORT", "localhost",
+         "The server certificate is not trusted (unknown issuer or self-signed)."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.portVariable);

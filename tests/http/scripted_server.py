@@ -5,7 +5,8 @@ Serves named cases by request path with exact bytes (see CASES). Listens on 127.
 on ports chosen at run time; with the openssl command at hand it also makes a test CA and
 server certificates in a temporary folder and serves TLS: a port that answers both plain HTTP
 and TLS with a certificate valid for localhost, 127.0.0.1 and ::1, and one port each for a
-certificate of another host name, a self-signed certificate and an expired one.
+certificate of another host name, a self-signed certificate, an expired one and one of an
+unknown CA.
 
 Two ways to run it:
   scripted_server.py [options] -- COMMAND...   runs COMMAND with the ports in its environment
@@ -399,7 +400,7 @@ def openssl(cert_dir, *args):
 
 
 def make_certificates(cert_dir):
-    """A test CA, and server certificates: valid for loopback, for another host, self-signed, expired."""
+    """A test CA, and server certificates: valid for loopback, for another host, self-signed, expired, of an unknown CA."""
     key = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
     with open(os.path.join(cert_dir, "ca.cnf"), "w") as f:
         f.write("[ca]\ndefault_ca = test_ca\n[test_ca]\ndatabase = index.txt\nnew_certs_dir = .\n"
@@ -425,6 +426,15 @@ def make_certificates(cert_dir):
     issue("expired", loopback, ["-startdate", "20200101000000Z", "-enddate", "20210101000000Z"])
     openssl(cert_dir, "req", "-x509", *key, "-keyout", "selfsigned.key", "-out", "selfsigned.pem", "-days", "30",
             "-subj", "/CN=localhost", "-addext", "subjectAltName=" + loopback)
+    # Issued by a CA that nobody trusts: the chain ends at an unknown issuer.
+    with open(os.path.join(cert_dir, "unknownca.ext"), "w") as f:
+        f.write("subjectAltName=%s\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n" % loopback)
+    openssl(cert_dir, "req", "-x509", *key, "-keyout", "other-ca.key", "-out", "other-ca.pem", "-days", "30",
+            "-subj", "/CN=Unknown Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
+            "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    openssl(cert_dir, "req", "-new", *key, "-keyout", "unknownca.key", "-out", "unknownca.csr", "-subj", "/CN=localhost")
+    openssl(cert_dir, "x509", "-req", "-in", "unknownca.csr", "-CA", "other-ca.pem", "-CAkey", "other-ca.key",
+            "-CAcreateserial", "-days", "30", "-extfile", "unknownca.ext", "-out", "unknownca.pem")
 
 
 def tls_context_for(cert_dir, name):
@@ -442,7 +452,8 @@ def start_servers(stop, cert_dir):
                     ("QUORVEL_HTTPS_TEST_PORT6", socket.AF_INET6, "::1", "good", True),
                     ("QUORVEL_HTTPS_WRONGHOST_PORT", socket.AF_INET, "127.0.0.1", "wronghost", False),
                     ("QUORVEL_HTTPS_SELFSIGNED_PORT", socket.AF_INET, "127.0.0.1", "selfsigned", False),
-                    ("QUORVEL_HTTPS_EXPIRED_PORT", socket.AF_INET, "127.0.0.1", "expired", False)]
+                    ("QUORVEL_HTTPS_EXPIRED_PORT", socket.AF_INET, "127.0.0.1", "expired", False),
+                    ("QUORVEL_HTTPS_UNKNOWNCA_PORT", socket.AF_INET, "127.0.0.1", "unknownca", False)]
     for variable, family, host, cert, sniff in servers:
         listener = listen(family, host)
         if listener is None:
