@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <string>
 
@@ -48,30 +47,25 @@ TEST(CharsetNames, CanonicalNames) {
 }
 
 TEST(CharsetNames, TableInvariants) {
-    ASSERT_EQ(CharsetNames::nameCount(), 422u);
-    ASSERT_EQ(CharsetNames::codePageCount(), 150u);
-
+    ASSERT_TRUE(CharsetNames::nameCount() == 422u && CharsetNames::codePageCount() == 150u);
+    // Names are sorted, unique and in their looked-up form, and each finds its code page, except
+    // the seven two-byte names (l1-l5, l9, us), which the short-name rule takes for the ANSI code page.
     std::set<uint32_t> named, listed;
     std::string previous;
     uint32_t shortNames = 0;
     for (uint32_t i = 0; i < CharsetNames::nameCount(); ++i) {
         uint32_t cp = 0;
-        const char *name = CharsetNames::nameAt(i, cp);
-        ASSERT_NE(name, nullptr);
-        EXPECT_LT(previous, std::string(name)) << "names must be sorted and unique";
+        const char *raw = CharsetNames::nameAt(i, cp);
+        ASSERT_NE(raw, nullptr);
+        const std::string name = raw;
+        EXPECT_TRUE(previous < name && name.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string::npos) << name;
         previous = name;
-        // Every entry is in its looked-up form and reachable through the lookup, except the
-        // two-byte names, which the short-name rule takes for the ANSI code page.
-        for (const char *p = name; *p; ++p) EXPECT_FALSE((*p >= 'A' && *p <= 'Z') || *p == '_') << name;
-        if (std::strlen(name) < 3) {
-            ++shortNames;
-            EXPECT_EQ(CharsetNames::codePageForName(name), SystemInfo::ansiCodePage()) << name;
-            continue;
-        }
-        EXPECT_EQ(CharsetNames::codePageForName(name), cp) << name;
-        named.insert(cp);
+        const bool isShort = name.size() < 3;
+        shortNames += isShort;
+        EXPECT_EQ(CharsetNames::codePageForName(name.c_str()), isShort ? SystemInfo::ansiCodePage() : cp) << name;
+        if (!isShort) named.insert(cp);
     }
-    EXPECT_EQ(shortNames, 7u);  // l1-l5, l9 and us
+    EXPECT_EQ(shortNames, 7u);
     // Four canonical names lead to another code page; every other one back to its own.
     uint32_t withCanonical = 0;
     std::set<std::pair<uint32_t, uint32_t>> elsewhere;
@@ -79,15 +73,12 @@ TEST(CharsetNames, TableInvariants) {
         const uint32_t cp = CharsetNames::codePageAt(i);
         EXPECT_TRUE(i == 0 || CharsetNames::codePageAt(i - 1) < cp);
         listed.insert(cp);
-        if (const char *canonical = CharsetNames::canonicalName(cp)) {
-            ++withCanonical;
+        if (const char *canonical = CharsetNames::canonicalName(cp); canonical && ++withCanonical)
             if (const uint32_t back = CharsetNames::codePageForName(canonical); back != cp) elsewhere.insert({cp, back});
-        }
     }
     EXPECT_EQ(withCanonical, 140u);
     EXPECT_EQ(elsewhere, (std::set<std::pair<uint32_t, uint32_t>>{{50221, 50220}, {50222, 50220}, {54936, 936}, {20932, 51932}}));
-    // Each code page of the list is reached by some name, except the two whose only name belongs
-    // to an earlier code page.
+    // Each listed code page is reached by some name, except the two whose only name belongs to an earlier one.
     listed.erase(54936);
     listed.erase(20932);
     EXPECT_EQ(named, listed);

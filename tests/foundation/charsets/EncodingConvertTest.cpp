@@ -3,6 +3,7 @@
 #include <string>
 
 #include "foundation/charsets/EncodingConvertTestBytes.h"
+#include "foundation/charsets/MacArabic.h"
 #include "foundation/charsets/Windows1252.h"
 #include "platform/SystemInfo.h"
 #include "support/RecordingLog.h"
@@ -10,7 +11,7 @@
 namespace quorvel::test {
 namespace {
 
-TEST(EncodingConvert, Windows1252AndUnmappableCharacters) {
+TEST(EncodingConvert, Windows1252UnmappableCharactersAndPagesWithRulesOfTheirOwn) {
     expectConversions({
         {65001, 1252, "61 E2 82 AC 62", true, "61 80 62"}, {1252, 65001, "61 80 62", true, "61 E2 82 AC 62"},
         // The five codes Windows leaves free stand for the C1 controls of the same value.
@@ -24,6 +25,16 @@ TEST(EncodingConvert, Windows1252AndUnmappableCharacters) {
         {65005, 1252, "B1 03 00 00 41 00 00 00", false, "41"},        // Greek from UTF-32
         {1201, 1252, "04 10 00 42", false, "42"},                     // Cyrillic from UTF-16BE
         {1200, 1252, "00 00 41 00", true, "00 41"},                   // U+0000 is byte 0
+        {1200, 28591, "61 00 AC 20 62 00", false, "61 62"},           // no euro in iso-8859-1
+        {1253, 65001, "41 AA E1", false, "41 CE B1"},                 // an unmapped byte
+        {932, 65001, "41 88 9F 88", false, "41 E4 BA 9C"},            // a lone lead byte
+        // Pages with rules of their own: iso-8859-6 takes Arabic-Indic digits as ASCII ones,
+        // x-mac-arabic lowers its digits.
+        {65001, 28596, "D9 A0 D9 A9 DB B0 DB B9 20 D8 A7", true, "30 39 30 39 20 C7"},
+        {1200, 28596, "65 06 F5 06", true, "35 35"},
+        {65000, 1201, "2B 49 6D 49 2D", true, "22 62"},
+        {10004, 65001, "B1 B2 B3", true, "31 32 33"},
+        {10005, 65001, "41 E0 FA", true, "41 D7 90 D7 AA"}, {10021, 1200, "A1 E8", true, "01 0E 48 0E"},
     });
     // Every byte agrees with the Windows-1252 table the string classes use, and comes back.
     std::string all;
@@ -103,6 +114,41 @@ TEST(EncodingConvert, SourceInsideTheOutputBuffer) {
         EXPECT_TRUE(EncodingConvert().convert(65001, to, buf.getData(), buf.getSize(), buf, log)) << to;
         EXPECT_EQ(toHex(bytesOf(buf)), toHex("a\xC3\xA9" + convertBytes(65001, to, "a\xC3\xA9").bytes)) << to;
     }
+}
+
+TEST(CharsetConvert, CodePagesWithoutATableFailWithNoOutputOnEveryPath) {
+    const unsigned char in[] = {0x41, 0x00, 0x42, 0x00};
+    for (uint32_t cp : {52936u, 54936u, 50227u, 57002u, 57011u, 20000u, 709u, 1u, 99999u}) {
+        for (uint32_t other : {65001u, 1200u, 1201u, 65005u, 65006u, 65000u, 50220u, 50225u, 10004u, 932u, 1252u}) {
+            for (bool fromIt : {true, false}) {
+                DataBuffer out = bufferOf("keep");
+                LogNull log;
+                EXPECT_FALSE(EncodingConvert().convert(fromIt ? cp : other, fromIt ? other : cp, in, 4, out, log));
+                EXPECT_EQ(bytesOf(out), "keep") << cp << (fromIt ? " -> " : " <- ") << other;
+            }
+        }
+    }
+}
+
+TEST(MacArabic, Preparation) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"41 C7 C8 CA 42", "41 CA C8 C7 42"},        // a run of letters is reversed
+        {"41 C7 42 C8", "41 C7 42 C8"},              // a single letter stays
+        {"C7 C8 20 CA CB CC", "C8 C7 20 CC CB CA"},  // two runs, each reversed
+        {"C7 AC C8", "C8 AC C7"},                    // right-to-left punctuation inside a run
+        {"A0 A1 AF B0 B9 BA BC BE DB DF FB FD", "20 21 2F 30 39 3A 3C 3E 5B 5F 7B 7D"},  // lowered
+        {"A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF", "A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF"},
+        {"81 48 69", "A0 48 69"},  // no-break space; ASCII stays
+    };
+    for (const auto &[in, out] : cases) {
+        std::string bytes = hexBytes(in);
+        MacArabic::prepare(reinterpret_cast<unsigned char *>(bytes.data()), static_cast<uint32_t>(bytes.size()));
+        EXPECT_EQ(toHex(bytes), toHex(hexBytes(out))) << in;
+    }
+    uint32_t rightToLeft = 0;
+    for (int b = 0; b < 256; ++b) rightToLeft += MacArabic::isRightToLeft(static_cast<unsigned char>(b)) ? 1 : 0;
+    EXPECT_EQ(rightToLeft, 60u);
+    EXPECT_FALSE(MacArabic::isRightToLeft(0xB0));  // a digit
 }
 
 }  // namespace
