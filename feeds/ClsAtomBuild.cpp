@@ -1,6 +1,6 @@
 // ClsAtom: appending text, HTML, XHTML and XML elements, links and persons.
 #include "feeds/ClsAtom.h"
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/log/LogBase.h"
 

@@ -5,7 +5,7 @@
 #include "datetime/DateParser.h"
 #include "datetime/TimeRecord.h"
 #include "feeds/ClsAtom.h"
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 #include "foundation/base/CritSecExitor.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/log/LogBase.h"

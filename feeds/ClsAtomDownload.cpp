@@ -1,6 +1,6 @@
 // ClsAtom: downloading a feed.
 #include "feeds/ClsAtom.h"
-#include "feeds/FeedDownload.h"
+#include "feeds/internal/FeedDownload.h"
 #include "foundation/base/MethodFrame.h"
 
 namespace quorvel {

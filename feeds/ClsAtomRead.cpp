@@ -1,6 +1,6 @@
 // ClsAtom: reading elements, typed content, attributes, links and persons.
 #include "feeds/ClsAtom.h"
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/text/StringBuffer.h"
 

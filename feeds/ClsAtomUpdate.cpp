@@ -1,6 +1,6 @@
 // ClsAtom: updating and deleting elements, persons and attributes.
 #include "feeds/ClsAtom.h"
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/log/LogBase.h"
 

@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 #include "foundation/base/CritSecExitor.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/log/LogBase.h"

@@ -2,7 +2,7 @@
 #include "datetime/DateParser.h"
 #include "datetime/TimeRecord.h"
 #include "feeds/ClsRss.h"
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/text/StringBuffer.h"
 

@@ -1,6 +1,6 @@
 // ClsRss: downloading a feed.
 #include "feeds/ClsRss.h"
-#include "feeds/FeedDownload.h"
+#include "feeds/internal/FeedDownload.h"
 #include "foundation/base/MethodFrame.h"
 
 namespace quorvel {

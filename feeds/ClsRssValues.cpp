@@ -1,5 +1,5 @@
 // ClsRss: strings, integers and attributes of child elements, by tag and by index.
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 #include "feeds/ClsRss.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/text/StringBuffer.h"

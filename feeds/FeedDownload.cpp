@@ -1,4 +1,4 @@
-#include "feeds/FeedDownload.h"
+#include "feeds/internal/FeedDownload.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "feeds/FeedText.h"
+#include "feeds/internal/FeedText.h"
 
 #include "foundation/log/LogBase.h"
 
