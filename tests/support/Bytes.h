@@ -13,6 +13,11 @@ inline std::string bytesOf(const DataBuffer &db) {
     return db.getSize() == 0 ? std::string() : std::string(reinterpret_cast<const char *>(db.getData()), db.getSize());
 }
 
+// An operation's result and the bytes it left, for one assertion: "false|" before the bytes
+// after a failure. The buffer is read after the operation, which is evaluated as the argument.
+inline std::string outcome(bool ok, const StringBuffer &sb) { return (ok ? "" : "false|") + textOf(sb); }
+inline std::string outcome(bool ok, const DataBuffer &db) { return (ok ? "" : "false|") + bytesOf(db); }
+
 // n bytes that take every value and repeat with no short period, for content checks.
 inline std::string patternBytes(size_t n) {
     std::string s(n, '\0');

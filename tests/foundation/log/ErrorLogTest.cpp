@@ -169,11 +169,14 @@ TEST(ErrorLogLimits, DeepNestingRendersAndFreesWithoutRecursion) {
     delete deep;  // the same depth torn down by the destructor
 }
 
-TEST(LoggerDebugFile, LinesAndIndentation) {
-    const std::string path = test::scratchDir("LoggerDebugLines") + "debug.log";
+TEST(LoggerDebugFile, LinesIndentationAndSwitchingOff) {
+    const std::string dir = test::scratchDir("LoggerDebugLines"), path = dir + "debug.log";
     ASSERT_TRUE(test::writeRawFile(path, "kept\n"));
     Logger log;
+    XString got;
     ASSERT_TRUE(log.setDebugLogFilePath(xs(path)));
+    log.getDebugLogFilePath(got);
+    EXPECT_STREQ(got.getUtf8(), path.c_str());
     log.enterContext("Method", true);
     log.logData(" my tag ", "v");
     log.logData("   ", "not recorded, not written");
@@ -182,41 +185,24 @@ TEST(LoggerDebugFile, LinesAndIndentation) {
     log.enterContext("inner", true);
     log.logError("err");
     log.logData("noValue", nullptr);
-    log.leaveContext();
-    log.leaveContext();
-    log.leaveContext();  // at depth 0: written, and the depth stays 0
+    for (int i = 0; i < 3; ++i) log.leaveContext();  // the last at depth 0: written, and the depth stays 0
     log.logInfo("after");
     log.enterContext("a", true);
     log.enterContext("b", true);
     log.clearLog();  // writes nothing and resets the depth
     log.logInfo("fresh");
+    // A folder cannot be opened as a file, nor can a file in a missing folder; an empty path
+    // switches the file off. The tree still records everything.
+    for (const std::string &other : {dir, dir + "missing/debug.log", std::string()}) {
+        ASSERT_TRUE(log.setDebugLogFilePath(xs(other)));
+        EXPECT_TRUE(log.logInfo("tree only"));
+    }
+    log.getDebugLogFilePath(got);
+    EXPECT_TRUE(got.isEmpty() && !test::fileExists(dir + "missing"));
     EXPECT_EQ(fileLines(path),
               "kept\nMethod:\n    my_tag: v\n    info\n    inner:\n        err\n        noValue: (NULL)\n"
               "        (leaveContext)\n    (leaveContext)\n(leaveContext)\nafter\na:\n    b:\nfresh\n");
-}
-
-TEST(LoggerDebugFile, EmptyPathStopsWritesAndUnopenableFilesAreSkipped) {
-    const std::string dir = test::scratchDir("LoggerDebugStop"), path = dir + "debug.log";
-    Logger log;
-    XString got;
-    ASSERT_TRUE(log.setDebugLogFilePath(xs(path)));
-    log.getDebugLogFilePath(got);
-    EXPECT_STREQ(got.getUtf8(), path.c_str());
-    log.logInfo("one");
-    // A folder cannot be opened as a file, and neither can a file in a missing folder.
-    for (const std::string &bad : {dir, dir + "missing/debug.log", std::string()}) {
-        ASSERT_TRUE(log.setDebugLogFilePath(xs(bad)));
-        EXPECT_TRUE(log.logInfo("recorded"));
-    }
-    log.getDebugLogFilePath(got);
-    EXPECT_TRUE(got.isEmpty());
-    log.enterContext("ctx", true);
-    log.logData("tag", "value");
-    EXPECT_EQ(fileLines(path), "one\n");
-    EXPECT_FALSE(test::fileExists(dir + "missing"));
-    // The tree still records everything.
-    EXPECT_EQ(textOf(log), "QuorvelLog:\r\n  one\r\n  recorded\r\n  recorded\r\n  recorded\r\n  ctx:\r\n"
-                           "    tag: value\r\n  --ctx\r\n--QuorvelLog\r\n");
+    EXPECT_EQ(textOf(log), "QuorvelLog:\r\n  fresh\r\n  tree only\r\n  tree only\r\n  tree only\r\n--QuorvelLog\r\n");
 }
 
 }  // namespace
