@@ -243,6 +243,8 @@ TEST(XStringEdit, AppendsAndQueries) {
     XString q = fromUtf8("\xF0\x9F\x98\x80" "ab\xC3\xA9" "cd");
     EXPECT_TRUE(q.indexOfUtf8("b") == 3 && q.indexOfUtf8("cd") == 5 && q.indexOfUtf8("x") == -1);  // in UTF-16 units
     EXPECT_TRUE(q.containsUtf8("\xC3\xA9" "c") && !q.containsUtf8("abc") && q.getNumChars() == 7u);
+    // In UTF-16 units: a lone surrogate is one, a stray byte none.
+    EXPECT_EQ(fromUtf8("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xED\xA0\xBD\x80").getNumChars(), 6u);
     XString h = fromUtf8("Hello"), e = fromUtf8("\xC3\xA9t\xC3\xA9");
     EXPECT_TRUE(h.equalsIgnoreCaseUtf8("hELLO") && !h.equalsIgnoreCaseUtf8("hell"));
     EXPECT_TRUE(h.beginsWithUtf8("HE", true) && !h.beginsWithUtf8("HE", false));
