@@ -18,6 +18,9 @@ using Clock = WinSocket::Clock;
 // A handshake message larger than this is refused rather than buffered without end.
 constexpr size_t kMaxHandshakeBytes = 1u << 20;
 constexpr size_t kReceiveChunk = 16 * 1024 + 512;
+// The content type of a TLS record that carries an alert, readable in the clear record header
+// up to TLS 1.2.
+constexpr char kAlertRecord = 21;
 
 constexpr unsigned long kRequestFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
                                         ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM | ISC_REQ_EXTENDED_ERROR |
@@ -106,7 +109,17 @@ bool SchannelTls::finishHandshake(Clock::time_point deadline, const char *timeou
         m_failed = true;
         return false;
     }
-    const SECURITY_STATUS status = QueryContextAttributesW(&m_context, SECPKG_ATTR_STREAM_SIZES, &m_sizes);
+    // The protocols asked for are not honoured everywhere (Wine's Schannel ignores the TLS
+    // parameters of the current credential form), so the version agreed on is checked here.
+    SecPkgContext_ConnectionInfo connection{};
+    SECURITY_STATUS status = QueryContextAttributesW(&m_context, SECPKG_ATTR_CONNECTION_INFO, &connection);
+    if (status != SEC_E_OK || !(connection.dwProtocol & (SP_PROT_TLS1_2 | SP_PROT_TLS1_3))) {
+        m_failed = true;
+        if (status != SEC_E_OK) setStatus(err, NetError::Kind::TlsHandshake, "TLS version unknown", status);
+        else err.set(NetError::Kind::TlsHandshake, connection.dwProtocol, "the server offers no TLS 1.2 or newer");
+        return false;
+    }
+    status = QueryContextAttributesW(&m_context, SECPKG_ATTR_STREAM_SIZES, &m_sizes);
     if (status != SEC_E_OK || m_sizes.cbMaximumMessage == 0) {
         m_failed = true;
         setStatus(err, NetError::Kind::TlsHandshake, "TLS record sizes unknown", status);
@@ -259,6 +272,7 @@ SchannelTls::Received SchannelTls::receive(Clock::time_point deadline, const cha
 
 SchannelTls::Opened SchannelTls::decryptBuffered(NetError &err) {
     while (!m_in.empty()) {
+        const bool alertRecord = m_in[0] == kAlertRecord;
         SecBuffer buffers[4] = {{static_cast<unsigned long>(m_in.size()), SECBUFFER_DATA, m_in.data()},
                                 {0, SECBUFFER_EMPTY, nullptr},
                                 {0, SECBUFFER_EMPTY, nullptr},
@@ -286,8 +300,11 @@ SchannelTls::Opened SchannelTls::decryptBuffered(NetError &err) {
         }
         if (extra && extra->cbBuffer > 0 && extra->cbBuffer < m_in.size()) m_in.erase(0, m_in.size() - extra->cbBuffer);
         else m_in.clear();
-        // close_notify from the peer.
-        if (status == SEC_I_CONTEXT_EXPIRED) return m_plainFrom < m_plain.size() ? Opened::Plain : Opened::Ended;
+        // close_notify from the peer. Wine's Schannel hands it back as an empty record instead;
+        // any other alert that arrives without an error is a warning that ends the data as well.
+        const bool emptyAlert = status == SEC_E_OK && alertRecord && (!data || data->cbBuffer == 0);
+        if (status == SEC_I_CONTEXT_EXPIRED || emptyAlert)
+            return m_plainFrom < m_plain.size() ? Opened::Plain : Opened::Ended;
         // A handshake message after the handshake: a renegotiation, or TLS 1.3 session tickets
         // and key updates. The handshake calls take it from m_in and the data goes on after it.
         if (status == SEC_I_RENEGOTIATE) return Opened::Renegotiate;
