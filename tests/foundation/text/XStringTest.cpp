@@ -26,6 +26,21 @@ XString fromUtf8(const char *utf8) {
     return s;
 }
 
+XString fromWide(const char16_t *utf16) {
+    XString s;
+    s.setFromUtf16(utf16);
+    return s;
+}
+
+XString fromWide(const char32_t *utf32) {
+    XString s;
+    s.setFromUtf32(utf32);
+    return s;
+}
+
+// The UTF-8 form after operations, "false|" first when one of them failed.
+std::string utf8After(bool ok, const XString &s) { return std::string(ok ? "" : "false|") + s.getUtf8(); }
+
 XString fromAnsiHex(const char *hex) {
     XString s;
     s.setFromAnsi(hexBytes(hex).c_str());
@@ -74,22 +89,19 @@ TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
         EXPECT_EQ(std::u16string(x.getUtf16()).find(u'\uFEFF'), std::u16string::npos);
     }
     s.setFromUtf8("x");
-    ASSERT_TRUE(s.appendUtf8("\xEF\xBB\xBFy") && s.prependUtf8("\xEF\xBB\xBFw") && s.appendUtf16N(u"ab\0c", 4));
-    EXPECT_STREQ(s.getUtf8(), "wxyab");
+    EXPECT_EQ(utf8After(s.appendUtf8("\xEF\xBB\xBFy") && s.prependUtf8("\xEF\xBB\xBFw") && s.appendUtf16N(u"ab\0c", 4), s), "wxyab");
     EXPECT_TRUE(s.beginsWithUtf8("\xEF\xBB\xBFwx", false));
 }
 
 TEST(XString, GettersConvertLazilyAndKeepTheirForms) {
-    XString s = fromUtf8(kMixedUtf8), w, u;
+    XString s = fromUtf8(kMixedUtf8), w = fromWide(kMixedUtf16), u = fromWide(U"x\U0001F600");
     EXPECT_EQ(std::u16string(s.getUtf16()), std::u16string(kMixedUtf16));
     EXPECT_EQ(forms(s), "uw16");
     EXPECT_EQ(std::u32string(s.getUtf32()), U"A\u00E9\u20AC\U0001F600");
     EXPECT_EQ(forms(s), "uw32");
-    w.setFromUtf16(kMixedUtf16);  // four-byte sequences for characters beyond the BMP
-    EXPECT_STREQ(w.getUtf8(), kMixedUtf8);
+    EXPECT_STREQ(w.getUtf8(), kMixedUtf8);  // four-byte sequences for characters beyond the BMP
     EXPECT_EQ(forms(w), "uw16");
-    u.setFromUtf32(U"x\U0001F600");  // a UTF-32 wide form becomes UTF-16 in place
-    EXPECT_EQ(std::u16string(u.getUtf16()), u"x\U0001F600");
+    EXPECT_EQ(std::u16string(u.getUtf16()), u"x\U0001F600");  // a UTF-32 wide form becomes UTF-16 in place
     EXPECT_EQ(forms(u), "w16");
     EXPECT_STREQ(u.getUtf8(), "x\xF0\x9F\x98\x80");
     DataBuffer le;
@@ -97,9 +109,9 @@ TEST(XString, GettersConvertLazilyAndKeepTheirForms) {
     EXPECT_EQ(toHex(bytesOf(le)), "41 00 E9 00 AC 20 3D D8 00 DE 00 00");
     EXPECT_TRUE(w.getUtf16Le(le, false) && le.getSize() == 10u);
     // Copies keep the forms and flags.
-    XString fresh, assigned = fromAnsiHex("7A");
-    fresh.setFromUtf16(kMixedUtf16);
-    EXPECT_EQ(forms(XString(fresh)), "w16");
+    const XString wideOnly = fromWide(kMixedUtf16);
+    XString assigned = fromAnsiHex("7A");
+    EXPECT_EQ(forms(XString(wideOnly)), "w16");
     assigned = w;
     assigned = assigned;
     EXPECT_EQ(forms(assigned), "uw16");
@@ -151,8 +163,7 @@ TEST(XString, AnsiFormsFollowTheCodePage) {
 }
 
 TEST(XString, ConvertsToAnyCodePage) {
-    XString s = fromUtf8("a\xE2\x82\xAC" "b"), w, odd;
-    w.setFromUtf16(u"a\U0001F600");
+    XString s = fromUtf8("a\xE2\x82\xAC" "b"), w = fromWide(u"a\U0001F600"), odd;
     // A wide text starting with U+FFFE is text, not a byte-order mark.
     const std::string le = hexBytes("FE FF 61 00");
     odd.setFromUtf16Le(reinterpret_cast<const unsigned char *>(le.data()), 4);
@@ -229,16 +240,12 @@ TEST(XStringEdit, CaseRulesOfTheAnsiCodePage) {
 }
 
 TEST(XStringEdit, AppendsAndQueries) {
-    XString s = fromUtf8("a");
-    EXPECT_TRUE(s.appendUtf16(u"\u00E9") && s.appendUtf32(U"\U0001F600") && s.appendInt(-42));
-    EXPECT_TRUE(s.appendSb(StringBuffer("z")) && s.prependUtf8(">"));
-    EXPECT_STREQ(s.getUtf8(), ">a\xC3\xA9\xF0\x9F\x98\x80-42z");
+    XString s = fromUtf8("a"), t;
+    EXPECT_EQ(utf8After(s.appendUtf16(u"\u00E9") && s.appendUtf32(U"\U0001F600") && s.appendInt(-42) &&
+                            s.appendSb(StringBuffer("z")) && s.prependUtf8(">"), s), ">a\xC3\xA9\xF0\x9F\x98\x80-42z");
     EXPECT_EQ(forms(s), "u");
-    XString wide, wide32, t;
-    wide.setFromUtf16(u"W\U0001F600");
-    wide32.setFromUtf32(U"V\u20AC");
-    EXPECT_TRUE(t.appendX(wide) && t.appendX(wide32) && t.appendX(fromAnsiHex("6E")) && t.appendX(t));
-    EXPECT_STREQ(t.getUtf8(), "W\xF0\x9F\x98\x80V\xE2\x82\xACnW\xF0\x9F\x98\x80V\xE2\x82\xACn");
+    EXPECT_EQ(utf8After(t.appendX(fromWide(u"W\U0001F600")) && t.appendX(fromWide(U"V\u20AC")) && t.appendX(fromAnsiHex("6E")) &&
+                            t.appendX(t), t), "W\xF0\x9F\x98\x80V\xE2\x82\xACnW\xF0\x9F\x98\x80V\xE2\x82\xACn");
 
     XString q = fromUtf8("\xF0\x9F\x98\x80" "ab\xC3\xA9" "cd");
     EXPECT_TRUE(q.indexOfUtf8("b") == 3 && q.indexOfUtf8("cd") == 5 && q.indexOfUtf8("x") == -1);  // in UTF-16 units
@@ -253,17 +260,14 @@ TEST(XStringEdit, AppendsAndQueries) {
 }
 
 TEST(XStringEdit, EqualsComparesInTheOtherStringsForm) {
-    XString utf8 = fromUtf8("x\xE2\x82\xAC\xF0\x9F\x98\x80"), utf16, utf32, other, same;
-    utf16.setFromUtf16(u"x\u20AC\U0001F600");
-    utf32.setFromUtf32(U"x\u20AC\U0001F600");
-    other.setFromUtf16(u"x\u20AC");
+    XString utf8 = fromUtf8("x\xE2\x82\xAC\xF0\x9F\x98\x80"), utf16 = fromWide(u"x\u20AC\U0001F600");
+    XString utf32 = fromWide(U"x\u20AC\U0001F600"), other = fromWide(u"x\u20AC");
     EXPECT_TRUE(utf8.equalsX(utf16) && utf16.equalsX(utf32) && utf32.equalsX(utf8) && !utf8.equalsX(other));
     // Against ANSI-only text, a character the code page lacks makes the strings differ even
     // though the lossy ANSI forms would match.
     AnsiCodePage guard(1252);
-    same.setFromUtf16(u"ab");
     EXPECT_FALSE(fromUtf8("a\xF0\x9F\x98\x80" "b").equalsX(fromAnsiHex("61 62")));
-    EXPECT_TRUE(same.equalsX(fromAnsiHex("61 62")));
+    EXPECT_TRUE(fromWide(u"ab").equalsX(fromAnsiHex("61 62")));
 }
 
 }  // namespace
