@@ -42,7 +42,9 @@ TEST(TopLevelElements, TheLargestSurvives) {
             EXPECT_TRUE(p.ok) << c.xml;
             EXPECT_EQ(p.all(), c.all) << c.xml << (trim ? "" : " (trim off)");
             // The survivor is a whole tree of its own.
-            if (p.root) EXPECT_TRUE(p.root->isRoot() && p.root->treeInfo()->root() == p.root) << c.xml;
+            if (p.root) {
+                EXPECT_TRUE(p.root->isRoot() && p.root->treeInfo()->root() == p.root) << c.xml;
+            }
         }
     }
 }
