@@ -18,10 +18,8 @@ std::string env(const char *name) {
 std::string percentEncoded(const std::string &text) {
     std::string out;
     for (unsigned char c : text) {
-        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_')
-            out += static_cast<char>(c);
-        else
-            out += '%', out += "0123456789ABCDEF"[c >> 4], out += "0123456789ABCDEF"[c & 15];
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') out += static_cast<char>(c);
+        else out += '%', out += "0123456789ABCDEF"[c >> 4], out += "0123456789ABCDEF"[c & 15];
     }
     return out;
 }
@@ -30,84 +28,61 @@ class FeedDownload : public testing::Test {
 protected:
     void SetUp() override {
         if (env("QUORVEL_FEED_SERVER").empty())
-            GTEST_SKIP() << "the feed server is not running: these tests run in the feeds_tests_download entry "
-                            "(needs python3)";
+            GTEST_SKIP() << "the feed server is not running: these tests run in the feeds_tests_download entry (needs python3)";
     }
     static std::string url(const std::string &path) { return "http://127.0.0.1:" + env("QUORVEL_HTTP_TEST_PORT") + path; }
 };
 
-std::string getString(ClsRss &rss, const char *tag) { return QUORVEL_TEXT(rss.GetString(x(tag), out_)); }
-
-TEST_F(FeedDownload, RssArrivesWhole) {
-    const char *const paths[] = {"/feed/rss", "/redirect/301?to=/feed/rss", "/redirect/307?to=/feed/gzip",
-                                 "/feed/gzip", "/feed/chunked"};
-    for (const char *path : paths) {
-        ClsRss rss;
-        ASSERT_TRUE(rss.DownloadRss(x(url(path)))) << path << "\n" << lastError(rss);
-        const std::string log = lastError(rss);  // every logging call replaces the log
-        auto channel = rss.GetChannel(0);
-        ASSERT_TRUE(channel) << path;
-        EXPECT_EQ(getString(*channel, "title"), "Loopback feed") << path;
-        EXPECT_EQ(channel->get_NumItems(), 2) << path;
-        for (const std::string &line : std::initializer_list<std::string>{"DownloadRss", "url: " + url(path), "connectTimeout: 10", "readTimeout: 20",
-                                       "httpRequestStr", "Success."})
-            EXPECT_NE(log.find(line), std::string::npos) << path << ": " << line << "\n" << log;
-    }
-}
-
-TEST_F(FeedDownload, CharsetsBecomeUtf8) {
-    const struct {
-        const char *path, *title, *item;
-    } feeds[] = {
-        {"/feed/latin1", "Café Müller", "über"},
-        {"/feed/cp1251", "Новости", "Да"},
-        {"/feed/sjis", "ニュース", "東京"},
+TEST_F(FeedDownload, RssArrivesWholeAndInUtf8) {
+    const struct { const char *path, *title, *item; int items; } feeds[] = {
+        {"/feed/rss", "Loopback feed", "One", 2}, {"/redirect/301?to=/feed/rss", "Loopback feed", "One", 2},
+        {"/redirect/307?to=/feed/gzip", "Loopback feed", "One", 2}, {"/feed/gzip", "Loopback feed", "One", 2},
+        {"/feed/chunked", "Loopback feed", "One", 2}, {"/feed/latin1", "Café Müller", "über", 1},
+        {"/feed/cp1251", "Новости", "Да", 1}, {"/feed/sjis", "ニュース", "東京", 1},
+        {"/feed/junk", "Still here", "One", 1},  // the markup printed after the feed is dropped
     };
     for (const auto &f : feeds) {
         ClsRss rss;
         ASSERT_TRUE(rss.DownloadRss(x(url(f.path)))) << f.path << "\n" << lastError(rss);
+        const std::string log = lastError(rss);  // every logging call replaces the log
         auto channel = rss.GetChannel(0);
-        ASSERT_TRUE(channel) << f.path << "\n" << lastError(rss);
-        EXPECT_EQ(getString(*channel, "title"), f.title) << f.path;
-        EXPECT_EQ(getString(*channel->GetItem(0), "title"), f.item) << f.path;
+        ASSERT_TRUE(channel && rss.get_NumChannels() == 1) << f.path << "\n" << xmlOf(rss);
+        EXPECT_EQ(getString(*channel, "title") + "|" + getString(*channel->GetItem(0), "title"),
+                  std::string(f.title) + "|" + f.item) << f.path;
+        EXPECT_EQ(channel->get_NumItems(), f.items) << f.path;
+        for (const std::string &line : {std::string("DownloadRss"), "url: " + url(f.path), std::string("connectTimeout: 10"),
+                                        std::string("readTimeout: 20"), std::string("httpRequestStr"), std::string("Success.")})
+            EXPECT_NE(log.find(line), std::string::npos) << f.path << ": " << line << "\n" << log;
     }
     ClsAtom atom;
     ASSERT_TRUE(atom.DownloadAtom(x(url("/feed/utf16")))) << lastError(atom);
-    EXPECT_EQ(QUORVEL_TEXT(atom.GetElement(x("title"), 0, out_)), "Αθήνα");
-    EXPECT_EQ(QUORVEL_TEXT(atom.GetEntry(0)->GetElement(x("title"), 0, out_)), "été 😀");
+    EXPECT_EQ(element(atom, "title") + "|" + element(*atom.GetEntry(0), "title"), "Αθήνα|été 😀");
 }
 
 TEST_F(FeedDownload, FailuresKeepTheRssDocumentAndClearTheAtomDocument) {
     const std::string closed = "http://127.0.0.1:" + env("QUORVEL_FEED_CLOSED_PORT") + "/feed/rss";
-    const struct {
-        std::string url;
-        const char *logLine;
-    } failures[] = {
+    const struct { std::string url; const char *logLine; } failures[] = {
         {url("/not-found"), "Returning failed status because of HTTP response code."},
         {url("/feed/too-big"), "Response body larger than MaxResponseSize property set by application."},
-        {closed, "DownloadAtom"},
-        {"htp:/not a url", "DownloadAtom"},
+        {closed, "DownloadAtom"}, {"htp:/not a url", "DownloadAtom"},
     };
     for (const auto &f : failures) {
         ClsRss rss;
         ASSERT_TRUE(rss.LoadRssString(x("<rss><channel><title>kept</title></channel></rss>")));
         const std::string before = xmlOf(rss);
         EXPECT_FALSE(rss.DownloadRss(x(f.url))) << f.url;
-        EXPECT_NE(lastError(rss).find("Failed."), std::string::npos) << f.url;
+        EXPECT_TRUE(logHas(rss, "Failed.")) << f.url;
         EXPECT_EQ(xmlOf(rss), before) << f.url;
-
         ClsAtom atom;
         atom.NewFeed();
         EXPECT_FALSE(atom.DownloadAtom(x(f.url))) << f.url;
-        const std::string log = lastError(atom);
-        EXPECT_NE(log.find(f.logLine), std::string::npos) << f.url << "\n" << log;
-        EXPECT_NE(log.find("Failed."), std::string::npos) << f.url;
+        EXPECT_TRUE(logHas(atom, f.logLine) && logHas(atom, "Failed.")) << f.url << "\n" << lastError(atom);
         EXPECT_EQ(xmlOf(atom), crlf({"<?xml version=\"1.0\" encoding=\"utf-8\" ?>", "<unnamed />"})) << f.url;
     }
     // The limit the feed download sets on its client is what refused the large body.
     ClsRss rss;
     rss.DownloadRss(x(url("/feed/too-big")));
-    EXPECT_NE(lastError(rss).find("MaxResponseSize: 268435456"), std::string::npos) << lastError(rss);
+    EXPECT_TRUE(logHas(rss, "MaxResponseSize: 268435456")) << lastError(rss);
 }
 
 TEST_F(FeedDownload, ABodyIsNeverTakenForAFileName) {
@@ -120,15 +95,8 @@ TEST_F(FeedDownload, ABodyIsNeverTakenForAFileName) {
     rss.NewRss();
     const std::string before = xmlOf(rss);
     EXPECT_TRUE(rss.DownloadRss(x(url("/feed/text?body=" + percentEncoded(path)))));
-    EXPECT_NE(lastError(rss).find("The response holds no XML."), std::string::npos) << lastError(rss);
+    EXPECT_TRUE(logHas(rss, "The response holds no XML.")) << lastError(rss);
     EXPECT_EQ(xmlOf(rss), before);
-}
-
-TEST_F(FeedDownload, TrailingJunkAfterTheFeed) {
-    ClsRss rss;
-    ASSERT_TRUE(rss.DownloadRss(x(url("/feed/junk"))));
-    ASSERT_EQ(rss.get_NumChannels(), 1) << xmlOf(rss);
-    EXPECT_EQ(getString(*rss.GetChannel(0), "title"), "Still here");
 }
 
 TEST_F(FeedDownload, OverTls) {
@@ -137,9 +105,6 @@ TEST_F(FeedDownload, OverTls) {
     ClsRss rss;
     ASSERT_TRUE(rss.DownloadRss(x("https://localhost:" + port + "/feed/rss"))) << lastError(rss);
     EXPECT_EQ(getString(*rss.GetChannel(0), "title"), "Loopback feed");
-    ClsAtom atom;
-    ASSERT_TRUE(atom.DownloadAtom(x("https://127.0.0.1:" + port + "/feed/utf16"))) << lastError(atom);
-    EXPECT_EQ(atom.get_NumEntries(), 1);
 }
 
 }  // namespace

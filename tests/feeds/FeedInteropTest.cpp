@@ -48,10 +48,7 @@ std::unique_ptr<ClsRss> builtRss() {
     auto channel = rss->AddNewChannel();
     channel->SetString(x("title"), x(kTricky));
     channel->SetString(x("link"), x("https://example.com/?a=1&b=2"));
-    channel->SetDateStr(x("lastBuildDate"), x("2014-03-21T10:00:00Z"));
-    auto image = channel->AddNewImage();
-    image->SetString(x("url"), x("https://example.com/i.png"));
-    image->SetInt(x("width"), 88);
+    channel->AddNewImage()->SetInt(x("width"), 88);
     for (const char *title : {"First", "Second > first"}) {
         auto item = channel->AddNewItem();
         item->SetString(x("title"), x(title));
@@ -83,22 +80,16 @@ std::unique_ptr<ClsAtom> builtAtom() {
 
 template <class Feed>
 void expectEtreeAgrees(Feed &feed, const char *name) {
-    if (!pythonAvailable()) GTEST_SKIP() << "python3 is not available";
     std::vector<Record> ours, theirs;
     walk(feed.xml(), 0, ours);
-    const std::string report = runPythonOracle(name, kEtreeReader, {{xmlOf(feed)}}, theirs);
-    ASSERT_EQ(report, "") << xmlOf(feed);
+    ASSERT_EQ(runPythonOracle(name, kEtreeReader, {{xmlOf(feed)}}, theirs), "") << xmlOf(feed);
     EXPECT_EQ(theirs, ours) << xmlOf(feed);
 }
 
-TEST(FeedInterop, PythonEtreeReadsTheSameRss) {
-    auto rss = builtRss();
-    expectEtreeAgrees(*rss, "FeedInteropRss");
-}
-
-TEST(FeedInterop, PythonEtreeReadsTheSameAtom) {
-    auto atom = builtAtom();
-    expectEtreeAgrees(*atom, "FeedInteropAtom");
+TEST(FeedInterop, PythonEtreeReadsTheSameFeeds) {
+    if (!pythonAvailable()) GTEST_SKIP() << "python3 is not available";
+    expectEtreeAgrees(*builtRss(), "FeedInteropRss");
+    expectEtreeAgrees(*builtAtom(), "FeedInteropAtom");
 }
 
 TEST(FeedInterop, XmllintAcceptsBoth) {
@@ -107,10 +98,7 @@ TEST(FeedInterop, XmllintAcceptsBoth) {
 #else
     if (std::system("xmllint --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "xmllint is missing (Debian: libxml2-utils)";
     const std::string dir = scratchDir("FeedInteropXmllint");
-    const struct {
-        const char *file;
-        std::string xml;
-    } documents[] = {{"rss.xml", xmlOf(*builtRss())}, {"atom.xml", xmlOf(*builtAtom())}};
+    const struct { const char *file; std::string xml; } documents[] = {{"rss.xml", xmlOf(*builtRss())}, {"atom.xml", xmlOf(*builtAtom())}};
     for (const auto &d : documents) {
         const std::string path = dir + d.file;
         ASSERT_TRUE(writeRawFile(path, d.xml));

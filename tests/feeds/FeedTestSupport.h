@@ -17,30 +17,23 @@ inline XString x(const std::string &utf8) {
     return text;
 }
 
-// A string member's result: its text, or "(null)" when it reports a null string.
-inline std::string textOr(bool ok, const XString &out) { return ok ? std::string(out.getUtf8()) : "(null)"; }
-#define QUORVEL_TEXT(call)                         \
-    [&] {                                          \
-        ::quorvel::XString out_;                   \
-        bool ok_ = (call);                         \
-        return ::quorvel::test::textOr(ok_, out_); \
-    }()
+// A string member's result (written to out_): its text, or "(null)" when it reports a null string.
+#define QUORVEL_TEXT(call) \
+    [&] { ::quorvel::XString out_; return (call) ? std::string(out_.getUtf8()) : std::string("(null)"); }()
 
-inline std::string xmlOf(ClsRss &rss) {
-    XString out;
-    return rss.ToXmlString(out) ? out.getUtf8() : "(null)";
-}
-inline std::string xmlOf(ClsAtom &atom) {
-    XString out;
-    return atom.ToXmlString(out) ? out.getUtf8() : "(null)";
-}
-
+template <class Feed>
+std::string xmlOf(Feed &feed) { return QUORVEL_TEXT(feed.ToXmlString(out_)); }
 template <class Feed>
 std::string lastError(Feed &feed) {
     XString out;
     feed.get_LastErrorText(out);
     return out.getUtf8();
 }
+template <class Feed>
+bool logHas(Feed &feed, const std::string &text) { return lastError(feed).find(text) != std::string::npos; }
+
+inline std::string getString(ClsRss &rss, const char *tag) { return QUORVEL_TEXT(rss.GetString(x(tag), out_)); }
+inline std::string element(ClsAtom &a, const char *tag, int i = 0) { return QUORVEL_TEXT(a.GetElement(x(tag), i, out_)); }
 
 // Lines joined with CR LF, each line ended, as the serializer writes them.
 inline std::string crlf(std::initializer_list<const char *> lines) {
