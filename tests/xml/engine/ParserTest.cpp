@@ -1,7 +1,5 @@
-// The lenient parser, one table per concern. Each row gives the text and what it parses to (the
-// tree, then the prologue parts and the log, see Parsed::all) with trimming on, and with
-// trimming off where that differs. Well-formed documents are also read against an independent
-// reader in ReaderAgreementTest and written back in RoundTripTest.
+// The lenient parser, one table per concern: the text and what it parses to (Parsed::all) with
+// trimming on, and with trimming off where that differs. Independent readers: GeneratedTreesTest.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,8 +9,11 @@
 namespace quorvel::test {
 namespace {
 
-// The log of a document of which one top-level element was dropped.
-const std::string kDroppedOne = "error: More than one top-level element: only the largest was kept.\ndata: numDroppedElements=1\n";
+std::string dropped(int n) {
+    return "error: More than one top-level element: only the largest was kept.\ndata: numDroppedElements=" +
+           std::to_string(n) + "\n";
+}
+const std::string kDroppedOne = dropped(1);
 
 struct ParseCase {
     std::string xml;
@@ -26,6 +27,8 @@ void expectParses(std::initializer_list<ParseCase> cases) {
         EXPECT_TRUE(on.ok && off.ok) << c.xml;
         EXPECT_EQ(on.all(), c.trimOn) << c.xml;
         EXPECT_EQ(off.all(), c.trimOff ? c.trimOff : c.trimOn) << c.xml << " (trim off)";
+        // The survivor is a whole tree of its own.
+        EXPECT_TRUE(!on.root || (on.root->isRoot() && on.root->treeInfo()->root() == on.root)) << c.xml;
     }
 }
 
@@ -55,15 +58,30 @@ TEST(Parser, TextCdataAndEntities) {
         {"<a>&amp;amp;<b/>&amp;</a>", "a{&amp; &}(b)"},  // only the new piece is decoded
         {"<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]><n>&e;</n>",
          "n{&e;} doctype:<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]>\n"},
+        // Numeric references (tabled in CharacterReferenceTest): each text piece, never in CDATA,
+        // quotes by reference, cut by the end of the text, markup by reference is text.
+        {"<a>&#65;<b/>&#66;</a>", "a{A B}(b)"}, {"<a>&#65;<![CDATA[&#66;]]></a>", "a!{A&#66;}"},
+        {"<a x='&#34;' y=\"&#39;\"/>", "a[x=\",y=']"}, {"<a>x&#6", "a{x&#6}"}, {"<a>&#x3C;b&#x3E;</a>", "a{<b>}"},
     });
 }
 
 TEST(Parser, RootsAndTheEndOfTheText) {
     expectParses({
-        // The largest top-level element survives, the later one on a tie; an unfinished one only
-        // when it is larger.
+        // The largest top-level element (most nodes, over all levels) survives, the later one on a
+        // tie; an unfinished one only when it is larger. The log counts the dropped ones.
         {"hello <r>x</r> bye", "r{x}"}, {"<a>1</a> junk <b>2</b> tail", "b{2} log:" + kDroppedOne},
         {"<r1/><r2><c>x</c>", "r2(c{x}) log:" + kDroppedOne}, {"<r1/><r2></r2", "r1 log:" + kDroppedOne},
+        {"<rss><channel><title>t</title></channel></rss><br />", "rss(channel(title{t})) log:" + kDroppedOne},
+        {"<br /><rss><channel><title>t</title></channel></rss>", "rss(channel(title{t})) log:" + kDroppedOne},
+        {"<a/><b/>", "b log:" + kDroppedOne}, {"<a><x/></a><b><y/></b>", "b(y) log:" + kDroppedOne},
+        {"<a/><b><c/></b><d/>", "b(c) log:" + dropped(2)}, {"<a><b/><c/></a>x<d><e><f/></e></d>", "d(e(f)) log:" + kDroppedOne},
+        {"<br/><rss><channel><item>", "rss(channel(item)) log:" + kDroppedOne},
+        {"<rss><item/></rss><br><x>", "rss(item) log:" + kDroppedOne}, {"<rss><item/></rss><br>", "rss(item) log:" + kDroppedOne},
+        // The prolog parts stay with the element that took them; the one kept gets all of the
+        // DOCTYPE and processing-instruction texts.
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE rss><rss><c/></rss><?pi x?><br/>",
+         "rss(c) decl:xml[version=1.0,encoding=ISO-8859-1] doctype:<!DOCTYPE rss>\n pi:<?pi x?>\n log:" + kDroppedOne},
+        {"<?xml-stylesheet href=\"s\"?><a/><?xml version=\"1.0\"?><b><c/></b>", "b(c) decl:xml[version=1.0] log:" + kDroppedOne},
         {"<a><b>text", "a(b{text})"}, {"<a><bcd", "a"},
         {"</x><a><b></c></a>", "a(b)"}, {"<>x</>", "{x}"}, {"<a>< /b></a>", "a([b=])"},
         {std::string("<a>x\0<b/></a>", 13), "a{x}"},

@@ -1,8 +1,6 @@
-// The node tree: the tag rule, attributes, wildcard patterns, attaching, detaching, swaps,
-// reference counts, tree ids and the level-order walk. Holder stands in for an API object; the
-// sanitizer leg turns a tree that is never freed, or freed too early, into a failure. Content,
-// child queries, insert positions and sibling links after random edits are exercised through
-// the Xml object's tests (SharingTest checks the counts and links after every step).
+// The node tree: tags, attributes, wildcards, attaching, detaching, swaps, reference counts, tree
+// ids and the level-order walk. Holder stands in for an API object; the sanitizer leg catches a
+// tree never freed or freed too early. Random edits: the Xml object's SharingTest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,14 +64,12 @@ TEST(TreeNode, AttributeNamesDuplicatesReplacementRemovalAndCopy) {
 
 TEST(Wildcard, PatternTable) {
     const struct { const char *text, *pattern; bool caseSensitive, matches; } cases[] = {
-        {"abc", "a*c", true, true},      {"abc", "*", true, true},       {"abc", "a**", true, true},
-        {"abc", "*c", true, true},       {"abc", "abc", true, true},     {"abc", "*b*", true, true},
-        {"abc", "b*", true, false},      {"abc", "*b", true, false},     {"abc", "ab", true, false},
-        {"abc", "a*d", true, false},     {"ABC", "a*C", false, true},    {"ABC", "a*C", true, false},
-        {"", "", true, true},            {"", "*", true, true},          {"", "***", true, true},
-        {"", "a*", true, false},         {"abc", "", true, false},       {"abcabc", "a*c*c", true, true},
-        {"aXbXc", "*X*X*", true, true},  {"ab", "a*b*c", true, false},   {"abc", "abc*", true, true},
-        {"aba", "*a*a", true, true},     {"ab", "ab*b", true, false},    {nullptr, nullptr, true, true},
+        {"abc", "a*c", true, true}, {"abc", "*", true, true}, {"abc", "a**", true, true}, {"abc", "*c", true, true},
+        {"abc", "abc", true, true}, {"abc", "*b*", true, true}, {"abc", "b*", true, false}, {"abc", "*b", true, false},
+        {"abc", "ab", true, false}, {"abc", "a*d", true, false}, {"ABC", "a*C", false, true}, {"ABC", "a*C", true, false},
+        {"", "", true, true}, {"", "*", true, true}, {"", "***", true, true}, {"", "a*", true, false}, {"abc", "", true, false},
+        {"abcabc", "a*c*c", true, true}, {"aXbXc", "*X*X*", true, true}, {"ab", "a*b*c", true, false},
+        {"abc", "abc*", true, true}, {"aba", "*a*a", true, true}, {"ab", "ab*b", true, false}, {nullptr, nullptr, true, true},
     };
     for (const auto &c : cases)
         EXPECT_EQ(wildcardMatch(c.text, c.pattern, c.caseSensitive), c.matches)
@@ -133,9 +129,8 @@ TEST(TreeStructure, DetachedSubtreesLiveWhileAnObjectPointsIntoThem) {
     EXPECT_EQ(dumpTree(list.node()), "doc(u{c})");
 }
 
-// swapTree, its reference counts and its refusals are covered by the Xml object's edit and
-// sharing tests. Tag, content and attributes change places; CDATA flags and children stay; an
-// empty content gives up its buffer.
+// Tag, content and attributes change places; CDATA flags and children stay; an empty content
+// gives up its buffer. swapTree: the Xml object's edit and sharing tests.
 TEST(TreeStructure, SwapNodeLeavesCdataFlagsAndChildren) {
     Holder doc("doc", {"a", "b"});
     TreeNode *a = doc.node()->getChild(0), *b = doc.node()->getChild(1);
@@ -150,8 +145,7 @@ TEST(TreeStructure, SwapNodeLeavesCdataFlagsAndChildren) {
 }
 
 // Random shapes keep the walk's parent queue wrapping around and growing while wrapped; the order
-// must still be that of a plain breadth-first walk. The searches built on the walk (scope, resume
-// point, skipped branches) are tested through the Xml object.
+// must still be that of a plain breadth-first walk.
 TEST(LevelOrderWalk, MatchesAReferenceBreadthFirstWalkOnRandomTrees) {
     std::mt19937 rng(20240611);
     for (int round = 0; round < 20; ++round) {
