@@ -118,6 +118,12 @@ bool ServerCertificate::verify(CtxtHandle &context, const std::string &host, Net
         return false;
     }
     std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFree> chain(built);
+    // Some chain engines (Wine's) pass the SSL policy for a chain that stops short of any root,
+    // so a chain that does not reach a self-signed root is refused here first.
+    if (chain->TrustStatus.dwErrorStatus & CERT_TRUST_IS_PARTIAL_CHAIN) {
+        setRefusal(err, static_cast<DWORD>(CERT_E_CHAINING));
+        return false;
+    }
 
     unsigned char address[16];
     const size_t addressLength = ipLiteral(host, address);
