@@ -1,8 +1,7 @@
-// Documents a million levels deep: nothing that parses, counts, serializes, detaches or frees a
-// tree may recurse. The Xml object tests search and path-walk such a document too.
+// Documents a million levels deep: nothing that parses, counts, detaches or frees a tree may
+// recurse. The Xml object tests serialize, search and path-walk such a document too.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "EngineTestSupport.h"
@@ -25,35 +24,15 @@ int32_t levelsBelow(TreeNode *node, TreeNode *&innermost) {
     return levels;
 }
 
-std::string indent(int32_t depth) { return std::string(static_cast<size_t>(depth < 50 ? depth : 50) * 4, ' '); }
-
-TEST(DeepDocument, MillionLevelsParseSerializeDetachAndFree) {
+TEST(DeepDocument, MillionLevelsParseDetachAndFree) {
     Parsed p(repeated("<d>", kDepth) + "&lt;leaf&gt;" + repeated("</d>", kDepth));
     ASSERT_TRUE(p.ok && p.root && p.log.lines.empty());
     TreeNode *leaf = nullptr;
     ASSERT_EQ(levelsBelow(p.root, leaf), kDepth - 1);
     EXPECT_STREQ(leaf->getContent(), "<leaf>");
     EXPECT_EQ(leaf->getRoot(), p.root);
-
-    // Compared piece by piece in place: the text is hundreds of megabytes.
-    StringBuffer out;
-    serializeNode(p.root, out, 0, 0, false);
-    size_t pos = 0;
-    auto next = [&](const std::string &piece) {
-        const bool same =
-            out.getSize() - pos >= piece.size() && memcmp(out.getString() + pos, piece.data(), piece.size()) == 0;
-        pos += piece.size();
-        return same;
-    };
-    ASSERT_TRUE(next("<d>"));
-    for (int32_t i = 1; i < kDepth - 1; ++i) ASSERT_TRUE(next("\r\n" + indent(i) + "<d>")) << "open tag at depth " << i;
-    ASSERT_TRUE(next("\r\n" + std::string(200, ' ') + "<d>&lt;leaf&gt;</d>\r\n"));
-    for (int32_t i = kDepth - 2; i >= 0; --i) ASSERT_TRUE(next(indent(i) + "</d>\r\n")) << "close tag at depth " << i;
-    EXPECT_EQ(pos, out.getSize());
     // A subtree deep inside is written from the caller's depth.
-    EXPECT_EQ(serialized(leaf->parent()->parent()),
-              "\r\n<d>\r\n    <d>\r\n        <d>&lt;leaf&gt;</d>\r\n    </d>\r\n</d>\r\n");
-
+    EXPECT_EQ(serialized(leaf->parent()->parent()), "\r\n<d>\r\n    <d>\r\n        <d>&lt;leaf&gt;</d>\r\n    </d>\r\n</d>\r\n");
     // Detached half-way down while objects stand on the root and the leaf: both halves live on,
     // and each is freed by whoever lets go of it last.
     TreeNode *middle = p.root;
@@ -62,9 +41,7 @@ TEST(DeepDocument, MillionLevelsParseSerializeDetachAndFree) {
     TreeNode::addRef(p.root);
     EXPECT_EQ(TreeNode::subtreeRefCount(p.root), 2u);
     ASSERT_TRUE(TreeNode::removeFromTree(middle));
-    EXPECT_EQ(middle->treeInfo()->refCount(), 1u);
-    EXPECT_EQ(p.root->treeInfo()->refCount(), 1u);
-    EXPECT_EQ(leaf->getRoot(), middle);
+    EXPECT_TRUE(middle->treeInfo()->refCount() == 1 && p.root->treeInfo()->refCount() == 1 && leaf->getRoot() == middle);
     TreeNode::release(p.root);  // Parsed frees the upper half
 }
 

@@ -35,8 +35,12 @@ TEST(BigDocumentSearch, MillionLevelsDeep) {
     walker->SortByTag(false);
     StringBuffer written;
     ASSERT_TRUE(doc->getXmlUtf8(written));
-    // Indentation stops growing at 200 spaces.
-    EXPECT_TRUE(written.contains(("\n" + std::string(200, ' ') + "<leaf id=\"end\">bottom</leaf>").c_str()));
+    // Every level on lines of its own, four spaces deeper each, up to 200.
+    const std::string leafLine = std::string(200, ' ') + "<leaf id=\"end\">bottom</leaf>\r\n";
+    size_t size = std::string("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n").size() + leafLine.size();
+    for (size_t depth = 0; depth < kDepth - 1; ++depth) size += 2 * (depth < 50 ? depth : 50) * 4 + 11;  // <d> and </d>
+    EXPECT_EQ(written.getSize(), size);
+    EXPECT_TRUE(written.contains(("\n" + leafLine).c_str()) && written.endsWith("</d>\r\n</d>\r\n"));
     EXPECT_FALSE(written.contains((std::string(201, ' ') + "<").c_str()));
 }
 

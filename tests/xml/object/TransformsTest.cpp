@@ -1,21 +1,29 @@
-// Compressing and encrypting content and subtrees in place.
+// Compressing and encrypting content and subtrees in place, binary content under every
+// combination of both, and the stored bytes as Python's zlib and base64 and openssl read them.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "XmlTestSupport.h"
+#include "support/OpensslOracle.h"
 #include "support/PythonOracle.h"
+#include "support/TestFiles.h"
 
 namespace quorvel::test {
 namespace {
 
 const std::vector<std::string> kContents = {"Hi <you> & \"them\"", kBadUtf8, std::string(5000, 'z') + "!"};
 
+bool logSays(ClsXml &xml, std::initializer_list<std::string> lines) {
+    for (const std::string &line : lines)
+        if (!logHasLine(xml, line)) return false;
+    return true;
+}
+
 // Each pair under both names; the log context is always the first name's.
 TEST(XmlTransforms, ContentPairsRoundTrip) {
     const struct { Step pack, unpack; bool zip; } pairs[] = {
-        {&ClsXml::ZipContent, &ClsXml::DecompressNode, true},
-        {&ClsXml::CompressNode, &ClsXml::UnzipContent, true},
+        {&ClsXml::ZipContent, &ClsXml::DecompressNode, true}, {&ClsXml::CompressNode, &ClsXml::UnzipContent, true},
         {keyed(&ClsXml::EncryptContent, "pw"), keyed(&ClsXml::DecryptNode, "pw"), false},
         {keyed(&ClsXml::EncryptNode, ""), keyed(&ClsXml::DecryptContent, ""), false},
     };
@@ -24,10 +32,10 @@ TEST(XmlTransforms, ContentPairsRoundTrip) {
             SCOPED_TRACE(std::to_string(&p - pairs) + ": " + std::to_string(content.size()) + " bytes");
             std::unique_ptr<ClsXml> xml = withContent(content);
             ASSERT_TRUE(p.pack(*xml));
-            EXPECT_TRUE(logHasLine(*xml, p.zip ? "  ZipContent:" : "  EncryptContent:") && logHasLine(*xml, "    Success."));
+            EXPECT_TRUE(logSays(*xml, {p.zip ? "  ZipContent:" : "  EncryptContent:", "    Success."}));
             EXPECT_EQ(p.zip, xml->get_Cdata());
             ASSERT_TRUE(p.unpack(*xml));
-            EXPECT_TRUE(logHasLine(*xml, p.zip ? "  UnzipContent:" : "  DecryptContent:"));
+            EXPECT_TRUE(logSays(*xml, {p.zip ? "  UnzipContent:" : "  DecryptContent:"}));
             EXPECT_EQ(content, rawContent(*xml));
         }
     }
@@ -47,11 +55,10 @@ TEST(XmlTransforms, SubtreeRoundTripKeepsTheAttributesOfUnpackingTime) {
                                        std::pair<Step, Step>{&ClsXml::CompressSubtree, &ClsXml::UnzipTree}}) {
         std::unique_ptr<ClsXml> doc = load(kRecords), rec = doc->FirstChild();
         ASSERT_TRUE(pack(*rec));
-        EXPECT_TRUE(logHasLine(*rec, "  ZipTree:") && logHasLine(*rec, "    Success."));
-        EXPECT_TRUE(rec->get_NumChildren() == 0 && rec->get_Cdata());
+        EXPECT_TRUE(logSays(*rec, {"  ZipTree:", "    Success."}) && rec->get_NumChildren() == 0 && rec->get_Cdata());
         EXPECT_EQ("id=7;kind=a&b; rec,after", attributesOf(*rec) + " " + childTags(*doc));
         ASSERT_TRUE(rec->AddAttribute(x("added"), x("yes")) && unpack(*rec));
-        EXPECT_TRUE(logHasLine(*rec, "  UnzipTree:") && logHasLine(*rec, "    Success."));
+        EXPECT_TRUE(logSays(*rec, {"  UnzipTree:", "    Success."}));
         EXPECT_EQ("\r\n<rec id=\"7\" kind=\"a&amp;b\" added=\"yes\"><![CDATA[text]]>\r\n    <name>Ann</name>\r\n"
                   "    <items>\r\n        <i>1</i>\r\n        <i>2</i>\r\n    </items>\r\n    <empty />\r\n</rec>\r\n",
                   xmlOf(*rec));
@@ -67,10 +74,9 @@ TEST(XmlTransforms, SubtreeRoundTripKeepsTheAttributesOfUnpackingTime) {
 }
 
 TEST(XmlTransforms, NoContentReturnsAtOnceAndLeavesTheLogAlone) {
-    const Step steps[] = {&ClsXml::ZipContent,   &ClsXml::CompressNode,      &ClsXml::UnzipTree,
-                          &ClsXml::UnzipContent, &ClsXml::DecompressSubtree, &ClsXml::DecompressNode,
-                          keyed(&ClsXml::EncryptContent, "pw"), keyed(&ClsXml::EncryptNode, "pw"),
-                          keyed(&ClsXml::DecryptContent, "pw"), keyed(&ClsXml::DecryptNode, "pw")};
+    const Step steps[] = {&ClsXml::ZipContent, &ClsXml::CompressNode, &ClsXml::UnzipTree, &ClsXml::UnzipContent,
+                          &ClsXml::DecompressSubtree, &ClsXml::DecompressNode, keyed(&ClsXml::EncryptContent, "pw"),
+                          keyed(&ClsXml::EncryptNode, "pw"), keyed(&ClsXml::DecryptContent, "pw"), keyed(&ClsXml::DecryptNode, "pw")};
     for (bool emptyBuffer : {false, true}) {
         std::unique_ptr<ClsXml> doc = load("<a><b>1</b></a>");
         if (emptyBuffer) doc->put_Content(x(""));  // an empty buffer counts as none
@@ -79,8 +85,7 @@ TEST(XmlTransforms, NoContentReturnsAtOnceAndLeavesTheLogAlone) {
         DataBuffer binary = bufferOf("old"), decoded = bufferOf("old");
         EXPECT_TRUE(doc->GetBinaryContent(true, true, x("pw"), binary) && doc->DecodeContent(decoded));
         EXPECT_EQ(0u, binary.getSize() + decoded.getSize());
-        EXPECT_EQ(log, lastError(*doc));
-        EXPECT_EQ(xml, xmlOf(*doc));
+        EXPECT_EQ(log + xml, lastError(*doc) + xmlOf(*doc));
     }
 }
 
@@ -101,15 +106,12 @@ TEST(XmlTransforms, FailuresLeaveTheNodeAndSayWhy) {
         std::unique_ptr<ClsXml> doc = load("<a><kept /></a>");
         doc->setContentUtf8(c.content.c_str());
         EXPECT_FALSE(c.step(*doc));
-        EXPECT_EQ(c.content, rawContent(*doc));
-        EXPECT_EQ("kept", childTags(*doc));
-        EXPECT_TRUE(logHasLine(*doc, std::string("  ") + c.context + ":"));
-        EXPECT_TRUE(logHasLine(*doc, std::string("    ") + c.message + "\r\n    Failed."));
+        EXPECT_EQ(c.content + " kept", rawContent(*doc) + " " + childTags(*doc));
+        EXPECT_TRUE(logSays(*doc, {std::string("  ") + c.context + ":", std::string("    ") + c.message + "\r\n    Failed."}));
     }
     // Damaged data is not an error of UnzipContent: the content becomes what could be decoded.
     std::unique_ptr<ClsXml> content = withContent(framed);
-    EXPECT_TRUE(content->UnzipContent());
-    EXPECT_EQ("", rawContent(*content));
+    EXPECT_TRUE(content->UnzipContent() && rawContent(*content).empty());
     EXPECT_TRUE(logHasLine(*content, "    Inflate from source failed."));
 }
 
@@ -128,6 +130,44 @@ TEST(XmlTransforms, ObjectsInAPackedSubtreeKeepWorking) {
     second->put_Content(x("two"));
     items->NewChild2(x("i"), x("3"));
     EXPECT_EQ("<items>\r\n    <i>1</i>\r\n    <i>two</i>\r\n    <i>3</i>\r\n</items>\r\n", xmlOf(*items));
+}
+
+TEST(XmlBinaryContent, EveryFlagCombinationRoundTrips) {
+    const char *password = "p\xc3\xa4ss";
+    for (int flags = 0; flags < 4; ++flags) {
+        const bool zip = flags & 1, encrypt = flags & 2;
+        for (const std::string &data : {std::string(), std::string("\0\x01\xff\xfe\x80\0", 6) + std::string(3000, 'r')}) {
+            SCOPED_TRACE(std::to_string(flags) + ", " + std::to_string(data.size()) + " bytes");
+            ClsXml xml;
+            xml.put_Content(x("old"));
+            xml.put_Cdata(zip);  // whatever it is, it stays
+            ASSERT_TRUE(xml.SetBinaryContent(bufferOf(data), zip, encrypt, x(password)));
+            EXPECT_EQ(zip, xml.get_Cdata());
+            // data -> deflate -> encrypt -> base64; no data gives an empty content.
+            const std::string zipped = zip && !data.empty() ? deflated(data) : data;
+            EXPECT_EQ(data.empty() ? "" : mime(encrypt ? encrypted(zipped, password) : zipped), rawContent(xml));
+            DataBuffer back;
+            EXPECT_TRUE(xml.GetBinaryContent(zip, encrypt, x(password), back) && bytesOf(back) == data);
+            EXPECT_EQ(!data.empty(), logHasLine(xml, "  GetBinaryContent:"));
+        }
+    }
+}
+
+TEST(XmlBinaryContent, FilesInAndOut) {
+    const std::string dir = scratchDir("xml_binary_files");
+    const std::string in = dir + "in.bin", out = dir + "out.bin", data = noise(70000, 5);
+    ASSERT_TRUE(writeRawFile(in, data) && writeRawFile(out, "previous bytes"));
+    ClsXml xml;
+    ASSERT_TRUE(xml.SetBinaryContentFromFile(x(in), true, true, x("pw")));
+    std::string written;
+    ASSERT_TRUE(xml.SaveBinaryContent(x(out), true, true, x("pw")) && readRawFile(out, written));
+    EXPECT_TRUE(written == data);
+    // A missing file leaves the node as it was.
+    const std::string kept = rawContent(xml);
+    EXPECT_FALSE(xml.SetBinaryContentFromFile(x(dir + "missing.bin"), false, false, XString()));
+    EXPECT_EQ(kept, rawContent(xml));
+    EXPECT_FALSE(xml.SaveBinaryContent(x(dir + "no/such/folder/out.bin"), false, false, XString()));
+    EXPECT_TRUE(logSays(xml, {"  SaveBinaryContent:", "    Failed."}));
 }
 
 // Python's zlib and base64 read what the node stores: raw DEFLATE in base64 lines of 76.
@@ -151,6 +191,25 @@ TEST(XmlTransforms, PythonReadsPackedContentAndSubtrees) {
     ASSERT_TRUE(rec->ZipTree());
     records.push_back({before, rawContent(*rec)});
     EXPECT_EQ("", runPythonOracle("xml_transforms", kStoredScript, records, replies));
+}
+
+// openssl enc, keyed with openssl's own MD5 of the password and the fixed vector, decrypts what
+// EncryptContent and SetBinaryContent store.
+TEST(XmlBinaryContent, OpensslDecryptsWhatTheNodeStores) {
+    if (!opensslAvailable()) GTEST_SKIP() << "the openssl command is not available";
+    const std::string data = noise(4000, 11);
+    for (const std::string password : {"secret", "P\xc3\xa4ssw\xc3\xb6rd"}) {
+        std::string key, plain;
+        ASSERT_TRUE(opensslMd5(password, key));
+        ClsXml xml;
+        xml.setContentUtf8(kBadUtf8.c_str());
+        ASSERT_TRUE(xml.EncryptContent(x(password)));
+        ASSERT_TRUE(opensslAes128Cbc(true, key, fixedIvHex(), unbase64(rawContent(xml)), plain));
+        EXPECT_EQ(kBadUtf8, plain);
+        ASSERT_TRUE(xml.SetBinaryContent(bufferOf(data), true, true, x(password)));
+        ASSERT_TRUE(opensslAes128Cbc(true, key, fixedIvHex(), unbase64(rawContent(xml)), plain));
+        EXPECT_TRUE(inflated(plain) == data);
+    }
 }
 
 }  // namespace
