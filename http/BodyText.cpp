@@ -1,5 +1,7 @@
 #include "http/BodyText.h"
 
+#include <cstring>
+
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/charsets/CharsetNames.h"
 #include "foundation/charsets/CodePage.h"
@@ -84,11 +86,10 @@ bool convertResponseBodyToUtf8(const DataBuffer &body, const MimeHeader &respons
         charset.append("utf-8");
     }
 
+    // The body's own bytes, copied only by a step that changes them (a conversion, a
+    // preamble dropped, a NUL replaced): a UTF-8 body goes into the text in one copy.
     DataBuffer bytes;
-    if (!bytes.append(body)) {
-        log.logAllocationFailure("convertResponseBodyToUtf8", body.getSize());
-        return false;
-    }
+    bytes.borrow(body.getData(), body.getSize());
     if (!charset.isEmpty()) {
         convertFromCharset(charset, bytes, log);
     } else {
@@ -96,7 +97,14 @@ bool convertResponseBodyToUtf8(const DataBuffer &body, const MimeHeader &respons
         convertToUtf8(bytes, log);
         if (!isText) log.logInfo("HTTP response body was binary (not text)");
     }
-    bytes.replaceByte(0, ' ');
+    if (!bytes.isEmpty() && std::memchr(bytes.getData(), 0, bytes.getSize())) {
+        bytes.replaceByte(0, ' ');
+        // Still the body's own block: the copy to edit could not be had.
+        if (bytes.isBorrowed()) {
+            log.logAllocationFailure("convertResponseBodyToUtf8", bytes.getSize());
+            return false;
+        }
+    }
     if (!text.appendN(reinterpret_cast<const char *>(bytes.getData()), bytes.getSize())) {
         log.logAllocationFailure("convertResponseBodyToUtf8", bytes.getSize());
         return false;

@@ -85,16 +85,40 @@ Status BufferedStreamReader::readLine(DataBuffer &line, uint32_t maxBytes) {
     }
 }
 
+Status BufferedStreamReader::readInto(DataBuffer &out, uint32_t n, uint64_t growthLimit, uint32_t &got) {
+    got = 0;
+    if (!m_stream) {
+        m_error.set(NetError::Kind::Closed, 0, "No connection.");
+        return Status::Failed;
+    }
+    if (!http_buffer::reserveGrowing(out, n, growthLimit)) return Status::NoMemory;
+    size_t received = 0;
+    if (!m_stream->readSome(out.getData() + out.getSize(), n, received, m_timeoutMs, m_error)) return Status::Failed;
+    if (received == 0) return Status::Ended;
+    got = static_cast<uint32_t>(received);
+    out.setSize(out.getSize() + got);
+    return Status::Ok;
+}
+
 Status BufferedStreamReader::readExactly(uint32_t n, DataBuffer &out, uint64_t growthLimit) {
     if (static_cast<uint64_t>(out.getSize()) + n > DataBuffer::kMaxSize) return Status::TooLong;
     while (n > 0) {
-        if (available() == 0) {
+        uint32_t take = 0;
+        if (available() > 0) {
+            take = available() < n ? available() : n;
+            if (!http_buffer::appendGrowing(out, m_buffer + m_begin, take, growthLimit)) return Status::NoMemory;
+            m_begin += take;
+        } else if (n >= kBufferSize && !out.isBorrowed()) {
+            // A large rest goes from the stream straight into the output, with no stop in the
+            // read-ahead buffer. Each read is capped, so the output grows with what arrives
+            // rather than with what the server announced.
+            const Status s = readInto(out, n < kDirectReadMax ? n : kDirectReadMax, growthLimit, take);
+            if (s != Status::Ok) return s;
+        } else {
             const Status s = fill();
             if (s != Status::Ok) return s;
+            continue;
         }
-        const uint32_t take = available() < n ? available() : n;
-        if (!http_buffer::appendGrowing(out, m_buffer + m_begin, take, growthLimit)) return Status::NoMemory;
-        m_begin += take;
         n -= take;
         const Status s = reportProgress(take);
         if (s != Status::Ok) return s;

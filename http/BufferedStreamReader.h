@@ -49,9 +49,12 @@ public:
 
 private:
     static constexpr uint32_t kBufferSize = 16384;
+    static constexpr uint32_t kDirectReadMax = 1u << 20;
 
     // Refills the empty buffer with one read.
     Status fill();
+    // One read of up to n bytes appended straight to out (grown as appendGrowing does).
+    Status readInto(DataBuffer &out, uint32_t n, uint64_t growthLimit, uint32_t &got);
     uint32_t available() const { return m_end - m_begin; }
     Status reportProgress(uint32_t added);
 

@@ -30,9 +30,10 @@ bool ClsHttp::httpRequestStr(const char *verb, const XString &url, XString &text
     bool ok = getHttpConnectionByUrl(url.getUtf8(), log);
     if (ok) {
         ok = exchangeWithRetry(verb, sink, log);
-        StringBuffer utf8;
-        if (convertResponseBodyToUtf8(m_body, m_result.responseHeader(), utf8, log))
-            text.setFromUtf8N(utf8.getString(), utf8.getSize());
+        // Straight into the text's UTF-8 form (no NUL is left in it), without a preamble.
+        StringBuffer &utf8 = text.getUtf8SbRw();
+        if (!convertResponseBodyToUtf8(m_body, m_result.responseHeader(), utf8, log)) text.clear();
+        else if (utf8.beginsWith("\xEF\xBB\xBF")) utf8.removeChunk(0, 3);
         if (ok && m_result.statusCode() >= 400) {
             log.logError("Returning failed status because of HTTP response code.");
             ok = false;

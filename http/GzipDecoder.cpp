@@ -80,15 +80,31 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
     zs.next_in = const_cast<Bytef *>(data);
     zs.avail_in = n;
     const uint32_t startSize = out.getSize();
+    const uint64_t growthLimit = maxOut < DataBuffer::kMaxSize ? maxOut + 1 : DataBuffer::kMaxSize;
     uLong crc = crc32(0L, Z_NULL, 0);
-    unsigned char step[kOutputStep];
     int rc = Z_OK;
     bool ok = true;
     while (ok && rc != Z_STREAM_END) {
-        zs.next_out = step;
-        zs.avail_out = kOutputStep;
+        // Inflates straight into the output's free room, grown a step at a time; room for one
+        // byte past maxOut is enough to notice an output that would pass it.
+        const uint64_t room = growthLimit - out.getSize();
+        const uint32_t step = room < kOutputStep ? static_cast<uint32_t>(room) : kOutputStep;
+        if (step > 0 && !http_buffer::reserveGrowing(out, step, growthLimit)) {
+            log.logAllocationFailure("ungzip", static_cast<uint64_t>(out.getSize()) + step);
+            ok = false;
+            break;
+        }
+        const uint32_t space = out.getCapacity() - out.getSize();
+        if (space == 0) {
+            log.logError("The decompressed body would be larger than the maximum response size.");
+            ok = false;
+            break;
+        }
+        unsigned char *at = out.getData() + out.getSize();
+        zs.next_out = at;
+        zs.avail_out = space;
         rc = inflate(&zs, Z_NO_FLUSH);
-        const uint32_t produced = kOutputStep - zs.avail_out;
+        const uint32_t produced = space - zs.avail_out;
         if (rc != Z_OK && rc != Z_STREAM_END && !(rc == Z_BUF_ERROR && produced > 0)) {
             if (rc == Z_BUF_ERROR) log.logError("The gzip data ends early.");
             else log.logData("zlibError", zs.msg ? zs.msg : zError(rc));
@@ -101,12 +117,8 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
             ok = false;
             break;
         }
-        if (!http_buffer::appendGrowing(out, step, produced, maxOut)) {
-            log.logAllocationFailure("ungzip", static_cast<uint64_t>(out.getSize()) + produced);
-            ok = false;
-            break;
-        }
-        crc = crc32(crc, step, produced);
+        out.setSize(out.getSize() + produced);
+        crc = crc32(crc, at, produced);
         if (rc == Z_OK && produced == 0 && zs.avail_in == 0) {
             log.logError("The gzip data ends early.");
             ok = false;

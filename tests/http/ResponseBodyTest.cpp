@@ -42,10 +42,31 @@ std::deque<ScriptStep> trickle(const std::string &b) {
 
 const std::string k16(16, 'a'), k5 = "bbbbb";
 
+// Bytes that differ along the way, so a piece out of place shows.
+std::string patterned(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>('0' + i % 71);
+    return s;
+}
+
 TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
     const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked";
     const std::string twoChunks = "10;name=value\r\n" + k16 + "\r\n5\r\n" + k5 + "\r\n0\r\n\r\n";
+    // Larger than the read-ahead buffer: pieces go through it and straight into the body.
+    const std::string big = patterned(100000);
+    const std::string bigChunks =
+        "9c40\r\n" + big.substr(0, 40000) + "\r\nea60\r\n" + big.substr(40000) + "\r\n0\r\n\r\n";
+    const std::string bigLength = "HTTP/1.1 200 OK\r\nContent-Length: 100000";
     const BodyCase cases[] = {
+        {"large length in two pieces", bigLength, {bytesStep(big.substr(0, 30000)), bytesStep(big.substr(30000)), endStep()},
+         0, true, big, nullptr},
+        {"large length cut short", bigLength, bytes(big.substr(0, 70000)), 0, false, big.substr(0, 70000),
+         "error: The server closed the connection before the whole body was received."},
+        {"large chunks", chunked, bytes(bigChunks), 0, true, big, nullptr},
+        {"large chunks trickled", chunked, {bytesStep(bigChunks.substr(0, 20000)), bytesStep(bigChunks.substr(20000, 50000)),
+         bytesStep(bigChunks.substr(70000)), endStep()}, 0, true, big, nullptr},
+        {"large chunks past the cap", chunked, bytes(bigChunks), 60000, false, big.substr(0, 40000),
+         "error: Chunked response is too large."},
         {"length", "HTTP/1.1 200 OK\r\nContent-Length: 5", {bytesStep("he"), bytesStep("llo"), endStep()}, 0, true,
          "hello", "data: contentLength=5"},
         {"length 0", "HTTP/1.1 200 OK\r\nContent-Length: 0", bytes(""), 0, true, "", nullptr},
