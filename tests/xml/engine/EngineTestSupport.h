@@ -1,12 +1,9 @@
 #pragma once
-// Trees written as compact strings (iteratively, so deep trees are fine):
-// tag[name=value,...]{content}(child child ...). "!{...}" marks CDATA content, "{}" an allocated
-// but empty content, "()" an empty children array; "(null)" no tree. Parses and trees that free
-// themselves, and the serializer's output as std::string.
+// Trees as compact strings: tag[name=value,...]{content}(child child ...); "!{...}" marks CDATA,
+// "{}" an allocated but empty content, "()" an empty children array, "(null)" no tree. Parses and
+// trees that free themselves, and the serializer's output as std::string.
 #include <initializer_list>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "foundation/text/StringBuffer.h"
 #include "support/Bytes.h"
@@ -29,26 +26,13 @@ inline void appendNodeHead(const TreeNode &node, std::string &out) {
         out += (node.getCdata() ? "!{" : "{") + std::string(node.getContent(), node.getContentSize()) + "}";
 }
 
-inline std::string dumpTree(const TreeNode *root) {
-    if (!root) return "(null)";
+inline std::string dumpTree(const TreeNode *node) {
+    if (!node) return "(null)";
     std::string out;
-    appendNodeHead(*root, out);
-    if (!root->hasChildrenArray()) return out;
-    out += '(';
-    std::vector<std::pair<const TreeNode *, int32_t>> open{{root, 0}};
-    while (!open.empty()) {
-        auto &[node, next] = open.back();
-        if (next >= node->getNumChildren()) {
-            out += ')';
-            open.pop_back();
-            continue;
-        }
-        if (next > 0) out += ' ';
-        const TreeNode *child = node->getChild(next++);
-        appendNodeHead(*child, out);
-        if (child->hasChildrenArray()) out += '(', open.emplace_back(child, 0);
-    }
-    return out;
+    appendNodeHead(*node, out);
+    if (!node->hasChildrenArray()) return out;
+    for (int32_t i = 0; i < node->getNumChildren(); ++i) out += (i ? " " : "(") + dumpTree(node->getChild(i));
+    return out + (node->getNumChildren() ? ")" : "()");
 }
 
 // The style sheets of a tree, each dumped, separated by " ".
