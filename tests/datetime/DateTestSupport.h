@@ -2,17 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "ZoneScope.h"
 #include "datetime/CivilCalendar.h"
 #include "datetime/DateParser.h"
 #include "datetime/TimeRecord.h"
 #include "foundation/log/LogNull.h"
 #include "foundation/text/StringBuffer.h"
 #include "support/RecordingLog.h"
+#include "support/ZoneScope.h"
 
 namespace quorvel::test {
 
@@ -21,8 +18,7 @@ inline TimeRecord dateRecord(bool local, int year, int month, int day, int hour,
     TimeRecord r;
     const auto u16 = [](int v) { return static_cast<uint16_t>(v); };
     r.year = u16(year), r.month = u16(month), r.day = u16(day), r.hour = u16(hour), r.minute = u16(minute), r.second = u16(second);
-    r.dayOfWeek = static_cast<uint16_t>(CivilCalendar::weekdayOf(year, month, day));
-    r.isLocal = local;
+    r.dayOfWeek = u16(CivilCalendar::weekdayOf(year, month, day)), r.isLocal = local;
     return r;
 }
 inline TimeRecord utcRecord(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return dateRecord(false, y, mo, d, h, mi, s); }
@@ -43,7 +39,7 @@ inline std::string iso8601Of(const TimeRecord &r) { StringBuffer sb; DateParser:
 // Seconds between the record's fields and the clock's current ones of the same kind.
 inline int64_t secondsFromNow(TimeRecord r) {
     TimeRecord now;
-    if (r.isLocal) now.setNowLocal(); else now.setNowUtc();
+    r.isLocal ? now.setNowLocal() : now.setNowUtc();
     r.isLocal = now.isLocal = false;  // compare the fields as they stand
     return std::llabs(r.toInstant() - now.toInstant());
 }

@@ -1,7 +1,6 @@
 // Dates as feeds write them, RFC 822 (RSS) and ISO 8601 (Atom): what the readers tolerate or
 // refuse, what the writers produce, and both against Python. Local times are in ZoneRulesTest.
 #include <cmath>
-#include <cstdio>
 
 #include "DateTestSupport.h"
 #include "support/PythonOracle.h"
@@ -16,10 +15,9 @@ void expectParsed(bool iso, bool ok, std::initializer_list<std::pair<const char 
         RecordingLog log;
         TimeRecord r = localRecord(1999, 1, 2, 3, 4, 5);
         r.dstFlag = 1;
-        const std::string shown = text ? text : "(null)";
-        EXPECT_EQ(iso ? DateParser::parseIso8601Date(text, r) : DateParser::parseRfc822Date(text, r, log), ok) << shown;
-        EXPECT_EQ(describe(r) + log.joined(), record) << shown;
-        EXPECT_TRUE(!ok || r.dstFlag == -1) << shown;
+        const bool parsed = iso ? DateParser::parseIso8601Date(text, r) : DateParser::parseRfc822Date(text, r, log);
+        EXPECT_TRUE(parsed == ok && (!ok || r.dstFlag == -1)) << (text ? text : "(null)");
+        EXPECT_EQ(describe(r) + log.joined(), record) << (text ? text : "(null)");
     }
 }
 
@@ -70,11 +68,9 @@ TEST(Rfc822Parse, FailuresSayWhyAndGiveNowInLocalTime) {
     // text the ISO reader refuses leaves what that reader left.
     expectParsed(false, false, {{"  \t ", "1999-01-02 03:04:05 Sat local"}, {"friday ,  ", "1999-01-02 03:04:05 Sat local"},
                                 {"2014-03-21T10:00Z", "2014-03-21 03:04:05 Fri local"}});
-    // The verbose log shows the input and the zone.
-    RecordingLog log;
-    log.setVerbose(true);
+    RecordingLog log;  // the verbose log shows the input and the zone
     TimeRecord r;
-    EXPECT_TRUE(DateParser::parseRfc822Date("21 Mar 2014 10:00:00", r, log));
+    EXPECT_TRUE((log.setVerbose(true), DateParser::parseRfc822Date("21 Mar 2014 10:00:00", r, log)));
     EXPECT_EQ(log.joined(), "data: parseRfc822Date=21 Mar 2014 10:00:00\ndata: zoneStr=GMT\n");
 }
 
@@ -95,8 +91,7 @@ TEST(Iso8601Parse, FormsOffsetsAndRollovers) {
 }
 
 TEST(DateFormat, UtcRecords) {
-    // Names out of range fall back to the first of their table.
-    TimeRecord odd = utcRecord(2014, 13, 99, 99, 99, 99);
+    TimeRecord odd = utcRecord(2014, 13, 99, 99, 99, 99);  // names out of range: the first of their table
     odd.dayOfWeek = 7;
     EXPECT_EQ(rfc822Of(TimeRecord()) + " | " + rfc822Of(utcRecord(2014, 3, 21, 9)) + " | " + rfc822Of(odd),
               "Sun, 00 Jan 0 00:00:00 GMT | Fri, 21 Mar 2014 09:00:00 GMT | Sun, 99 Jan 2014 99:99:99 GMT");
@@ -115,14 +110,12 @@ import calendar, math
 from datetime import date, datetime, timedelta, timezone
 from email.utils import parsedate_tz
 from fractions import Fraction
-rng = random.Random(1899)
-pick = rng.choice
+rng = random.Random(1899); pick = rng.choice
 def rfc822():
     month = pick((str, str, str, str, str.lower, str.upper))(pick('Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec'.split()))
     day = pick(('%d', '%02d')) % rng.randint(1, 31)
     year = '%02d' % pick(list(range(50)) + list(range(69, 100))) if rng.random() < .25 else str(rng.randint(1900, 2099))
-    h, mi, s = rng.randrange(24), rng.randrange(60), rng.randrange(60)
-    time = pick(('%02d:%02d' % (h, mi), '%d:%02d:%02d' % (h, mi, s), '%02d:%02d:%02d' % (h, mi, s)))
+    h, mi, s = rng.randrange(24), rng.randrange(60), rng.randrange(60); time = pick(('%02d:%02d' % (h, mi), '%d:%02d:%02d' % (h, mi, s), '%02d:%02d:%02d' % (h, mi, s)))
     hours, minutes = rng.randrange(15), rng.randrange(4) * 15
     zone = ('-' if (hours or minutes) and rng.random() < .5 else '+') + '%02d%02d' % (hours, minutes)
     zone = pick('UT GMT Z EST EDT CST CDT MST MDT PST PDT gmt pst Est'.split()) if rng.random() < .5 else zone
@@ -136,22 +129,18 @@ def iso8601():
     sign, hours, minutes = pick('+-'), rng.randrange(15), rng.randrange(4) * 15
     return text + pick(('Z', '', '%s%02d:%02d' % (sign, hours, minutes), '%s%02d%02d' % (sign, hours, minutes), '%s%02d' % (sign, hours)))
 def fields(value):
-    value = Fraction(value)
-    whole = math.trunc(value)
+    value = Fraction(value); whole = math.trunc(value)
     t = datetime(1899, 12, 30) + timedelta(days=whole, seconds=math.floor(abs(value - whole) * 86400 + Fraction(1, 2)))
     return '%d %d %d %d %d %d %d' % (t.year, t.month, t.day, t.hour, t.minute, t.second, (t.weekday() + 1) % 7)
 for i in range(int(records[0][0])):
-    text = rfc822()
-    t = parsedate_tz(text)
+    text = rfc822(); t = parsedate_tz(text)
     theirs = b'fail' if t is None or t[9] is None else b'%d' % (calendar.timegm(t[:6] + (0, 0, 0)) - t[9])
     replies.append([b'rfc822', text.encode(), theirs])
-    text = iso8601()
-    dt = datetime.fromisoformat(text)
+    text = iso8601(); dt = datetime.fromisoformat(text)
     dt = dt.replace(tzinfo=timezone.utc) if dt.tzinfo is None else dt
     replies.append([b'iso8601', text.encode(), b'%d' % calendar.timegm(dt.astimezone(timezone.utc).timetuple())])
     d = date.fromordinal(rng.randint(date(100, 1, 1).toordinal(), date(9999, 12, 31).toordinal()))
-    s = rng.randrange(86400)
-    days, frac = (d - date(1899, 12, 30)).days, Fraction(s, 86400)
+    s = rng.randrange(86400); days, frac = (d - date(1899, 12, 30)).days, Fraction(s, 86400)
     exact = days + frac if days >= 0 else days - frac
     when = b'%d %d %d %d %d %d' % (d.year, d.month, d.day, s // 3600, s // 60 % 60, s % 60)
     replies.append([b'fields', when, repr(float(exact)).encode()])

@@ -11,9 +11,8 @@
 namespace quorvel::test {
 namespace {
 
-// Each day from year 1 to 9999 has the next day number, comes back from it, and the next weekday
-// (1 January of year 1 was a Monday). Fields out of range normalise as timegm does (month 0 is
-// the December before); extreme ones are clamped well inside 64 bits.
+// Each day of years 1-9999 has the next day number, comes back from it, and the next weekday (1
+// January of year 1 was a Monday). Fields out of range normalise as timegm does; extremes clamp.
 TEST(CivilCalendar, EveryDayOfTenThousandYearsAndFieldsOutOfRange) {
     int64_t expectedDays = CivilCalendar::daysFromCivil(1, 1, 1), weekday = 1, y2 = 0;
     int failures = 0, m2 = 0, d2 = 0;
@@ -35,8 +34,8 @@ TEST(CivilCalendar, EveryDayOfTenThousandYearsAndFieldsOutOfRange) {
 // Numbers beyond 32 bits saturate; never more values than there is room for; null text reads nothing.
 TEST(IntScanner, NumbersSaturate) {
     int32_t v[3] = {0, 0, 0};
-    EXPECT_EQ(IntScanner::scan("2147483648:-2147483649:000000000000000000000000000012", "%d:%d:%d", v, 3), 3);
-    EXPECT_TRUE(v[0] == INT32_MAX && v[1] == INT32_MIN && v[2] == 12);
+    EXPECT_TRUE(IntScanner::scan("2147483648:-2147483649:000000000000000000000000000012", "%d:%d:%d", v, 3) == 3 &&
+                v[0] == INT32_MAX && v[1] == INT32_MIN && v[2] == 12);
     EXPECT_EQ(IntScanner::scan("1 2 3", "%d%d%d", v, 2) + IntScanner::scan(nullptr, "%d", v, 1), 2);
 }
 
@@ -50,8 +49,7 @@ TEST(TimeRecord, InstantsAndAddDays) {
         {INT64_MAX, "65535-12-31 23:59:59 Tue UTC"}, {INT64_MIN, "0000-01-01 00:00:00 Sat UTC"}};
     for (const auto &[instant, fields] : instants) {
         TimeRecord r = localRecord(1, 2, 3, 4, 5, 6);
-        r.dstFlag = 1;
-        r.fromInstant(instant);
+        r.dstFlag = 1, r.fromInstant(instant);
         EXPECT_TRUE(describe(r) == fields && r.dstFlag == -1) << instant << ": " << describe(r);
         EXPECT_TRUE(instant == INT64_MAX || instant == INT64_MIN || r.toInstant() == instant) << instant;
     }
@@ -62,8 +60,7 @@ TEST(TimeRecord, InstantsAndAddDays) {
     };
     for (const Case &c : moves) {
         TimeRecord r = localRecord(c.y, c.m, c.d, 10, 20, 30);
-        r.dstFlag = 0;
-        r.addDays(c.n);
+        r.dstFlag = 0, r.addDays(c.n);
         EXPECT_TRUE(describe(r) == c.expected && r.dstFlag == -1) << c.n << ": " << describe(r);
     }
 }
@@ -81,17 +78,15 @@ TEST(TimeRecord, ClockGivesNowInUtcAndLocalTime) {
 
 constexpr double k21March2014At10 = 41719.0 + 10.0 / 24.0;
 
-// Fields to automation dates ('>'), back to the nearest second ('<'), or both ways; the fields
-// count as they stand, local or UTC. Before the epoch the fraction still counts forward. Python
-// checks thousands of dates more.
+// Fields to automation dates ('>'), back to the nearest second ('<'), or both ways, local or UTC
+// alike. Before the epoch the fraction still counts forward. Python checks thousands more.
 TEST(OleDate, FromFieldsAndBack) {
     struct Case { char way; int y, m, d, h, mi, s; double date; } cases[] = {
         {'=', 1899, 12, 30, 0, 0, 0, 0.0}, {'=', 1899, 12, 29, 18, 0, 0, -1.75},
         {'=', 9999, 12, 31, 23, 59, 59, 2958465.0 + 86399.0 / 86400.0}, {'<', 100, 1, 1, 23, 59, 59, -657434.99999},
         {'>', 1, 1, 1, 0, 0, 0, -693593.0},  // no lower bound on the year
         {'>', 1899, 12, 31, 24, 0, 0, 1.0}, {'>', 1899, 12, 31, 6, 60, 0, 1.25},  // a time of day out of range counts as zero
-        // A negative date that rounds up to midnight reaches the next calendar day, as a positive
-        // one does: -0.99999999 is 1899-12-30 23:59:59.999.
+        // Rounding up to midnight reaches the next day, also before the epoch: -0.99999999 is 1899-12-30 23:59:59.999.
         {'<', 1899, 12, 31, 0, 0, 0, -0.99999999}, {'<', 100, 1, 3, 0, 0, 0, -657433.99999999},
     };
     for (const Case &c : cases) {

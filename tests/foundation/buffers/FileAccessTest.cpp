@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 
-#include "foundation/buffers/DataBuffer.h"
 #include "foundation/buffers/FileAccess.h"
 #include "support/Bytes.h"
 #include "support/RecordingLog.h"
@@ -12,12 +10,7 @@
 namespace quorvel {
 namespace {
 
-using test::bufferOf;
-using test::bytesOf;
-using test::RecordingLog;
-
-using test::fileBytes;
-using test::patternBytes;
+using test::bufferOf, test::bytesOf, test::fileBytes, test::patternBytes, test::RecordingLog;
 
 TEST(FileAccess, WholeFilesRoundTrip) {
     const std::string dir = test::scratchDir("FileAccessRoundTrip"), path = dir + "data.bin";
@@ -27,8 +20,7 @@ TEST(FileAccess, WholeFilesRoundTrip) {
     DataBuffer loaded = bufferOf("previous");
     ASSERT_TRUE(loaded.loadFile(path.c_str(), log) && bytesOf(loaded) == content);
     // Zeroed slack follows the bytes, so the content may be read as terminated text.
-    ASSERT_GE(loaded.getCapacity(), loaded.getSize() + FileAccess::kReadSlack);
-    EXPECT_EQ(loaded.getData()[loaded.getSize()], 0);
+    EXPECT_TRUE(loaded.getCapacity() >= loaded.getSize() + FileAccess::kReadSlack && loaded.getData()[loaded.getSize()] == 0);
     // Saving truncates, appending extends or creates, and no data makes an empty file.
     ASSERT_TRUE(bufferOf("short").saveToFile(path.c_str(), log) && bufferOf("+tail").appendToFile(path.c_str(), log));
     ASSERT_TRUE(bufferOf("new").appendToFile((dir + "appended.txt").c_str(), log) &&
@@ -37,10 +29,8 @@ TEST(FileAccess, WholeFilesRoundTrip) {
     EXPECT_EQ(fileBytes(path) + "|" + fileBytes(dir + "appended.txt") + "|" + fileBytes(dir + "empty.txt") + "|" +
                   fileBytes(dir + "raw.bin"), "short+tail|new||HEADbody");
     EXPECT_FALSE(log.mentions("error: ")) << log.joined();
-    // An empty file loads as an empty buffer.
-    log.lines.clear();
-    ASSERT_TRUE(loaded.loadFile((dir + "empty.txt").c_str(), log));
-    EXPECT_TRUE(loaded.isEmpty());
+    log.lines.clear();  // an empty file loads as an empty buffer
+    EXPECT_TRUE(loaded.loadFile((dir + "empty.txt").c_str(), log) && loaded.isEmpty());
     EXPECT_EQ(log.joined(), "enter: loadFileX\nleave\n");
 }
 
@@ -51,7 +41,6 @@ TEST(FileAccess, ReadFailuresAreLoggedInsideTheContext) {
     EXPECT_FALSE(b.loadFile(path.c_str(), log) || !b.isEmpty());
     EXPECT_TRUE(log.lines.front() == "enter: loadFileX" && log.lines.back() == "leave") << log.joined();
     EXPECT_TRUE(log.mentions("data: WindowsError=") && log.mentions("data: localWindowsFilePath=")) << log.joined();
-
     // A sysfs file reports a size of one page but yields only a few bytes: a short read.
     const std::string sysfs = "/sys/devices/system/cpu/online";
     std::error_code ec;
@@ -68,17 +57,14 @@ TEST(FileAccess, ReadFailuresAreLoggedInsideTheContext) {
 TEST(FileAccess, WriteFailuresNameTheFile) {
     const std::string path = test::scratchDir("FileAccessWriteFail") + "no-such-dir/out.txt";
     const std::pair<bool (*)(const std::string &, LogBase &), const char *> cases[] = {
-        {[](const std::string &p, LogBase &l) { return bufferOf("x").saveToFile(p.c_str(), l); },
-         "error: Failed to write complete file (7)"},
-        {[](const std::string &p, LogBase &l) { return bufferOf("x").appendToFile(p.c_str(), l); },
-         "error: Failed to write complete file (2)"},
+        {[](const std::string &p, LogBase &l) { return bufferOf("x").saveToFile(p.c_str(), l); }, "error: Failed to write complete file (7)"},
+        {[](const std::string &p, LogBase &l) { return bufferOf("x").appendToFile(p.c_str(), l); }, "error: Failed to write complete file (2)"},
         {[](const std::string &p, LogBase &l) { return bufferOf("x").saveToFileWithHeader(p.c_str(), bufferOf("h"), l); },
          "error: Failed to write complete file (7)"},
     };
     for (const auto &[write, message] : cases) {
         RecordingLog log;
-        EXPECT_FALSE(write(path, log));
-        EXPECT_TRUE(log.has("data: filename=" + path) && log.has(message)) << log.joined();
+        EXPECT_TRUE(!write(path, log) && log.has("data: filename=" + path) && log.has(message)) << log.joined();
     }
     EXPECT_FALSE(test::fileExists(path));
 }
@@ -110,13 +96,11 @@ TEST(FileAccess, HeaderLoadFailuresKeepTheBuffers) {
     };
     for (const auto &c : cases) {
         const std::string path = dir + c.name + ".bin";
-        if (c.message) {
-            ASSERT_TRUE(test::writeRawFile(path, c.content));
-        }
+        ASSERT_TRUE(!c.message || test::writeRawFile(path, c.content));
         RecordingLog log;
         DataBuffer header = bufferOf("H"), data = bufferOf("D");
-        EXPECT_FALSE(data.loadFileWithHeader(path.c_str(), header, log)) << c.name;
-        EXPECT_TRUE(log.has("data: path=" + path) && (!c.message || log.has(c.message))) << log.joined();
+        EXPECT_TRUE(!data.loadFileWithHeader(path.c_str(), header, log) && log.has("data: path=" + path) &&
+                    (!c.message || log.has(c.message))) << c.name << log.joined();
         EXPECT_EQ(bytesOf(header) + bytesOf(data), "HD") << c.name;
     }
 }

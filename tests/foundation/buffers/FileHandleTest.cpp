@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <string>
 #include <vector>
 
 #include "foundation/log/LogNull.h"
@@ -36,12 +35,7 @@ std::string readRest(FileHandle &file) {
     return file.read(buf, sizeof buf, got, log) ? std::string(buf, got) : "<read failed>";
 }
 
-std::string rawContent(const std::string &path) {
-    std::string bytes;
-    return readRawFile(path, bytes) ? bytes : "<unreadable>";
-}
-
-TEST(FileHandle, OpenFailures) {
+TEST(FileHandle, OpenFailuresAndNameChanges) {
     const std::string dir = scratchDir("fh_missing");
     RecordingLog log;
     FileHandle file;
@@ -50,34 +44,23 @@ TEST(FileHandle, OpenFailures) {
     const std::string inFolder = std::string("no-folder") + static_cast<char>(std::filesystem::path::preferred_separator);
     for (const char *name : {"missing.txt", "no-folder/missing.txt"}) {
         log.lines.clear();
-        EXPECT_FALSE(file.openForRead((dir + name).c_str(), log, &why));
-        EXPECT_EQ(FileOpenError::PathNotFound, why);
-        EXPECT_EQ((Lines{"data: WindowsError", "data: WindowsErrorCode", "data: localWindowsFilePath"}),
-                  shapeOf(log.lines));
-        const std::string used = dir + (name[0] == 'n' ? inFolder : "") + "missing.txt";
-        EXPECT_EQ("data: localWindowsFilePath=" + used, log.lines.back());
+        EXPECT_TRUE(!file.openForRead((dir + name).c_str(), log, &why) && why == FileOpenError::PathNotFound) << name;
+        EXPECT_EQ(shapeOf(log.lines), (Lines{"data: WindowsError", "data: WindowsErrorCode", "data: localWindowsFilePath"}));
+        EXPECT_EQ(log.lines.back(), "data: localWindowsFilePath=" + dir + (name[0] == 'n' ? inFolder : "") + "missing.txt");
     }
     log.lines.clear();
-    EXPECT_FALSE(file.openForRead("", log, &why));
-    EXPECT_EQ(FileOpenError::Other, why);
+    EXPECT_TRUE(!file.openForRead("", log, &why) && why == FileOpenError::Other);
     EXPECT_FALSE(file.openForRead(nullptr, log) || file.openForWrite("", false, log) || file.isOpen());
     const std::string empty = "error: openFileWin32: file path is empty.";
-    EXPECT_EQ((Lines{empty, empty, "enter: openForWriteWin32", empty, "leave"}), log.lines);
-}
-
-TEST(FileHandle, NameChangesAreLoggedInTheWriteContext) {
-    const std::string dir = scratchDir("fh_names");
-    RecordingLog log;
-    FileHandle file;
+    EXPECT_EQ(log.lines, (Lines{empty, empty, "enter: openForWriteWin32", empty, "leave"}));
+    log.lines.clear();
     ASSERT_TRUE(file.openForWrite((dir + "a:b.txt").c_str(), false, log));
-#ifdef _WIN32
-    // Only the Windows file layer rewrites names.
-    const Lines expected = {"enter: openForWriteWin32", "error: The : character is not allowed in Windows filenames..",
-                            "data: filename=" + dir + "a:b.txt", "data: modifiedFilename=" + dir + "a_b.txt", "leave"};
+#ifdef _WIN32  // only the Windows file layer rewrites names
+    EXPECT_EQ(log.lines, (Lines{"enter: openForWriteWin32", "error: The : character is not allowed in Windows filenames..",
+                                "data: filename=" + dir + "a:b.txt", "data: modifiedFilename=" + dir + "a_b.txt", "leave"}));
 #else
-    const Lines expected = {"enter: openForWriteWin32", "leave"};
+    EXPECT_EQ(log.lines, (Lines{"enter: openForWriteWin32", "leave"}));
 #endif
-    EXPECT_EQ(expected, log.lines);
 }
 
 TEST(FileHandle, MisuseAndFailedQueriesAreLogged) {
@@ -85,25 +68,18 @@ TEST(FileHandle, MisuseAndFailedQueriesAreLogged) {
     ASSERT_TRUE(writeRawFile(path, "abc"));
     RecordingLog log;
     FileHandle file;
-    ASSERT_TRUE(file.openForRead(path.c_str(), log));
-    EXPECT_EQ(3u, file.fileSize32(log));
-    EXPECT_FALSE(file.seekTo(-1, log));
     uint32_t count = 7;
-    EXPECT_FALSE(file.read(nullptr, 4, count, log));
-    file.close();
     char buf[4];
     int64_t size = 0;
-    EXPECT_FALSE(file.seekToEnd(log));
-    EXPECT_EQ(0xFFFFFFFFu, file.fileSize32(log));
-    EXPECT_FALSE(file.fileSize64(size, log) || file.write("x", 1, count, log));
-    EXPECT_EQ(0u, count);
-    EXPECT_FALSE(file.read(buf, sizeof buf, count, log));
-    EXPECT_EQ((Lines{"error: Failed to SetFilePointer to absolute file position", "data: position=-1",
-                     "error: NULL buf pointer.", "error: Failed to SetFilePointer to end of file.",
-                     "error: Failed to get file size (32)", "error: Failed to get file size (64)",
-                     "error: Failed to write because file is not open.",
-                     "error: Failed to read because file is not open."}),
-              log.lines);
+    ASSERT_TRUE(file.openForRead(path.c_str(), log));
+    EXPECT_TRUE(file.fileSize32(log) == 3u && !file.seekTo(-1, log) && !file.read(nullptr, 4, count, log));
+    file.close();
+    EXPECT_TRUE(!file.seekToEnd(log) && file.fileSize32(log) == 0xFFFFFFFFu);
+    EXPECT_FALSE(file.fileSize64(size, log) || file.write("x", 1, count, log) || count != 0 || file.read(buf, sizeof buf, count, log));
+    EXPECT_EQ(log.lines, (Lines{"error: Failed to SetFilePointer to absolute file position", "data: position=-1", "error: NULL buf pointer.",
+                                "error: Failed to SetFilePointer to end of file.", "error: Failed to get file size (32)",
+                                "error: Failed to get file size (64)", "error: Failed to write because file is not open.",
+                                "error: Failed to read because file is not open."}));
 }
 
 TEST(FileHandle, PlatformErrorsAndSizesOf4GiB) {
@@ -117,19 +93,16 @@ TEST(FileHandle, PlatformErrorsAndSizesOf4GiB) {
     EXPECT_FALSE(file.write("xyz", 3, count, log));
     ASSERT_TRUE(file.openForWrite(path.c_str(), false, log));  // refuses reads
     EXPECT_FALSE(file.read(buf, sizeof buf, count, log));
-    EXPECT_EQ((Lines{"enter: WriteFileError", "data: WindowsError", "data: WindowsErrorCode", "leave",
-                     "enter: openForWriteWin32", "leave", "data: WindowsError", "data: WindowsErrorCode",
-                     "error: Failed to read from file."}),
-              shapeOf(log.lines));
+    EXPECT_EQ(shapeOf(log.lines), (Lines{"enter: WriteFileError", "data: WindowsError", "data: WindowsErrorCode", "leave",
+                                         "enter: openForWriteWin32", "leave", "data: WindowsError", "data: WindowsErrorCode",
+                                         "error: Failed to read from file."}));
     // Writing one byte past 4 GiB leaves a sparse file, cheap on the usual file systems.
     ASSERT_TRUE(file.openForWrite(huge.c_str(), false, log) && file.seekTo(0x100000000LL, log));
     ASSERT_TRUE(writeText(file, "!", log) && file.openForRead(huge.c_str(), log));
     log.lines.clear();
     int64_t size = 0;
-    EXPECT_TRUE(file.fileSize64(size, log));
-    EXPECT_EQ(0x100000001LL, size);
-    EXPECT_EQ(0xFFFFFFFFu, file.fileSize32(log));
-    EXPECT_EQ((Lines{"error: Failed to get file size (32)", "data: fileSize=4294967297"}), log.lines);
+    EXPECT_TRUE(file.fileSize64(size, log) && size == 0x100000001LL && file.fileSize32(log) == 0xFFFFFFFFu) << size;
+    EXPECT_EQ(log.lines, (Lines{"error: Failed to get file size (32)", "data: fileSize=4294967297"}));
     file.close();
     std::remove(huge.c_str());
 }
@@ -143,8 +116,8 @@ TEST(FileHandle, LargeWritesGoOutInChunksAndAppendWritesAtTheEnd) {
     ASSERT_TRUE(file.openForWrite(path.c_str(), false, log) && writeText(file, data, log));
     ASSERT_TRUE(file.openForAppend(path.c_str(), log) && writeText(file, "+", log));
     file.close();
-    EXPECT_TRUE(rawContent(path) == data + "+");
-    EXPECT_EQ((Lines{"enter: openForWriteWin32", "leave", "enter: openForWriteWin32", "leave"}), log.lines);
+    EXPECT_TRUE(fileBytes(path) == data + "+");
+    EXPECT_EQ(log.lines, (Lines{"enter: openForWriteWin32", "leave", "enter: openForWriteWin32", "leave"}));
     std::remove(path.c_str());
 }
 
@@ -157,23 +130,19 @@ TEST(FileHandle, AdoptedStreamUsesItsOwnMessages) {
     FILE *f = std::fopen(path.c_str(), "w+b");
     ASSERT_NE(nullptr, f);
     file.adoptStream(f);
-    ASSERT_TRUE(writeText(file, "stream data", log) && file.seekTo(7, log));
     int64_t size = 0;
-    EXPECT_TRUE(file.fileSize64(size, log));
-    EXPECT_EQ(11, size);
-    EXPECT_EQ("data", readRest(file));  // measuring the size keeps the position
-    EXPECT_TRUE(file.seekToEnd(log));
-    EXPECT_EQ(11u, file.fileSize32(log));
-    EXPECT_TRUE(log.lines.empty()) << log.joined();
+    ASSERT_TRUE(writeText(file, "stream data", log) && file.seekTo(7, log));
+    EXPECT_TRUE(file.fileSize64(size, log) && size == 11);
+    EXPECT_EQ(readRest(file), "data");  // measuring the size keeps the position
+    EXPECT_TRUE(file.seekToEnd(log) && file.fileSize32(log) == 11u && log.lines.empty()) << log.joined();
     EXPECT_FALSE(file.seekTo(-5, log));
     FILE *readOnly = std::fopen(path.c_str(), "rb");
     ASSERT_NE(nullptr, readOnly);
     file.adoptStream(readOnly);
-    EXPECT_EQ("stream data", readRest(file));
     uint32_t written = 0;
+    EXPECT_EQ(readRest(file), "stream data");
     EXPECT_FALSE(file.write("more", 4, written, log));
-    EXPECT_EQ((Lines{"error: Failed to fseek to absolute file position", "data: position=-5", "error: fwrite failed."}),
-              log.lines);
+    EXPECT_EQ(log.lines, (Lines{"error: Failed to fseek to absolute file position", "data: position=-5", "error: fwrite failed."}));
 }
 
 }  // namespace

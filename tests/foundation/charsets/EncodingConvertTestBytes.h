@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdint>
-#include <initializer_list>
-#include <string>
 
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/charsets/ConvertOutput.h"
@@ -17,8 +14,7 @@ namespace quorvel::test {
 // "41 C3 A9" -> the three bytes. Spaces are optional between pairs.
 inline std::string hexBytes(const char *hex) {
     std::string digits, out;
-    for (const char *p = hex; *p; ++p)
-        if (std::isxdigit(static_cast<unsigned char>(*p))) digits.push_back(*p);
+    for (const char *p = hex; *p; ++p) std::isxdigit(static_cast<unsigned char>(*p)) ? digits.push_back(*p) : void();
     for (size_t i = 0; i + 1 < digits.size(); i += 2) out.push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     return out;
 }
@@ -44,8 +40,7 @@ template <class Loop> Converted throughOutput(const std::string &in, Loop loop) 
     DataBuffer out;
     ConvertOutput o(out);
     loop(reinterpret_cast<const unsigned char *>(in.data()), static_cast<uint32_t>(in.size()), o);
-    const bool flushed = o.flush();
-    return {flushed && !o.dropped(), bytesOf(out)};
+    return {o.flush() && !o.dropped(), bytesOf(out)};
 }
 
 // One conversion, input and output in hex, and whether the converter reports it exact.
@@ -54,8 +49,8 @@ struct Conversion { uint32_t from, to; const char *in; bool ok; const char *out;
 inline void expectConversions(std::initializer_list<Conversion> rows) {
     for (const Conversion &c : rows) {
         const Converted r = convertBytes(c.from, c.to, hexBytes(c.in));
-        EXPECT_EQ(toHex(r.bytes), toHex(hexBytes(c.out))) << c.from << " -> " << c.to << ": " << c.in;
-        EXPECT_EQ(r.ok, c.ok) << c.from << " -> " << c.to << ": " << c.in;
+        EXPECT_EQ((r.ok ? "" : "false|") + toHex(r.bytes), (c.ok ? "" : "false|") + toHex(hexBytes(c.out)))
+            << c.from << " -> " << c.to << ": " << c.in;
     }
 }
 

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
-#include <string>
 
 #include "foundation/log/ErrorLog.h"
 #include "foundation/log/LogContextExitor.h"
 #include "foundation/log/Logger.h"
-#include "foundation/text/StringBuffer.h"
 #include "foundation/text/XString.h"
 #include "platform/SystemInfo.h"
 #include "support/Bytes.h"
@@ -27,11 +24,7 @@ std::string textOf(LogBase &log) { return rendered(log, &LogBase::getText); }
 std::string xmlOf(LogBase &log) { return rendered(log, &LogBase::getXml); }
 std::string htmlOf(LogBase &log) { return rendered(log, &LogBase::getHtml); }
 
-XString xs(const std::string &s) {
-    XString x;
-    x.setFromUtf8(s.c_str());
-    return x;
-}
+XString xs(const std::string &s) { XString x; x.setFromUtf8(s.c_str()); return x; }
 
 // The file is written in text mode, so line ends are the platform's; compare with LF only.
 std::string fileLines(const std::string &path) {
@@ -90,9 +83,8 @@ TEST(ErrorLogRendering, CdataRule) {
 
 TEST(ErrorLogRendering, FreshLogHasOnlyTheRootAndOutputIsAppended) {
     Logger log;
-    EXPECT_EQ(textOf(log), "QuorvelLog:\r\n--QuorvelLog\r\n");
-    EXPECT_EQ(xmlOf(log), "<QuorvelLog>\r\n</QuorvelLog>\r\n");
-    EXPECT_EQ(htmlOf(log), "QuorvelLog:<blockquote>\r\n</blockquote>\r\n");
+    EXPECT_EQ(textOf(log) + xmlOf(log) + htmlOf(log),
+              "QuorvelLog:\r\n--QuorvelLog\r\n<QuorvelLog>\r\n</QuorvelLog>\r\nQuorvelLog:<blockquote>\r\n</blockquote>\r\n");
     log.logInfo("x");
     StringBuffer out("before|");
     EXPECT_EQ(test::outcome(log.getText(out), out), "before|QuorvelLog:\r\n  x\r\n--QuorvelLog\r\n");
@@ -134,12 +126,8 @@ TEST(ErrorLogLimits, TenThousandEntriesPerContext) {
     ASSERT_TRUE(log.enterContext("sub") && log.addLine(LogEntry2::kInfo, "in sub") && log.leaveContext());
     EXPECT_FALSE(log.addData("late", "dropped") || log.addLine(LogEntry2::kError, "late error"));
     // A context that cannot be recorded is still balanced by its leave: Method stays current.
-    EXPECT_FALSE(log.enterContext("unrecorded"));
-    EXPECT_EQ(log.openDepth(), 2);
-    EXPECT_FALSE(log.addLine(LogEntry2::kInfo, "inside unrecorded"));
-    EXPECT_TRUE(log.leaveContext());
-    EXPECT_EQ(log.openDepth(), 1);
-    EXPECT_FALSE(log.addData("after", "dropped"));
+    EXPECT_TRUE(!log.enterContext("unrecorded") && log.openDepth() == 2 && !log.addLine(LogEntry2::kInfo, "inside unrecorded"));
+    EXPECT_TRUE(log.leaveContext() && log.openDepth() == 1 && !log.addData("after", "dropped"));
     EXPECT_TRUE(log.leaveContext() && log.addLine(LogEntry2::kInfo, "at root"));
     StringBuffer sb;
     ASSERT_TRUE(log.appendText(sb));
@@ -151,9 +139,8 @@ TEST(ErrorLogLimits, DeepNestingRendersAndFreesWithoutRecursion) {
     const int depth = 200000;
     Logger log;
     auto *deep = new Logger();
-    for (int i = 0; i < depth; ++i) {
+    for (int i = 0; i < depth; ++i)
         for (Logger *l : {&log, deep}) l->enterContext("c", true), l->logInfo("i");
-    }
     StringBuffer html;
     ASSERT_TRUE(log.getHtml(html));
     // Each level: "c:<blockquote>\r\n", "i<br>\r\n" and "</blockquote>\r\n"; the root has no line.
@@ -170,8 +157,7 @@ TEST(LoggerDebugFile, LinesIndentationAndSwitchingOff) {
     Logger log;
     XString got;
     ASSERT_TRUE(log.setDebugLogFilePath(xs(path)));
-    log.getDebugLogFilePath(got);
-    EXPECT_STREQ(got.getUtf8(), path.c_str());
+    EXPECT_EQ((log.getDebugLogFilePath(got), got.getUtf8()), path);
     log.enterContext("Method", true), log.logData(" my tag ", "v"), log.logData("   ", "not recorded, not written");
     log.logInfo("info"), log.logRaw("raw lines stay out of the file");
     log.enterContext("inner", true), log.logError("err"), log.logData("noValue", nullptr);
@@ -223,12 +209,11 @@ TEST(LogBase, ElapsedTime) {
     log.logElapsedTime("later", now + 600000);      // the start lies ahead: the tick count wrapped
     log.logElapsedTime("ancient", now - 900000000);  // too long ago to be believed
     log.logElapsedTime("elapsed", now - 2500);
-    ASSERT_EQ(log.lines.size(), 1u) << log.joined();
     long ms = 0;
     char unit[16] = {};
-    ASSERT_EQ(std::sscanf(log.lines[0].c_str(), "data: elapsed=Elapsed time: %ld %15s", &ms, unit), 2) << log.lines[0];
-    EXPECT_STREQ(unit, "millisec");
-    EXPECT_TRUE(ms >= 2500 && ms < 2500 + 600000) << ms;  // however slow the machine, not ten minutes
+    ASSERT_TRUE(log.lines.size() == 1u && std::sscanf(log.lines[0].c_str(), "data: elapsed=Elapsed time: %ld %15s", &ms, unit) == 2)
+        << log.joined();
+    EXPECT_TRUE(std::string(unit) == "millisec" && ms >= 2500 && ms < 2500 + 600000) << ms;  // however slow, not ten minutes
 }
 
 TEST(LogBase, AllocationFailureAndPlatformErrors) {
@@ -237,13 +222,9 @@ TEST(LogBase, AllocationFailureAndPlatformErrors) {
     test::RecordingLog log;
     log.logAllocationFailure("growBuffer", 5000000000ull);
     SystemInfo::setLastErrorCode(2);
-    log.logLastPlatformError();
-    log.logPlatformError(0);
-    log.logPlatformError(2);
-    EXPECT_EQ(log.joined(), std::string("error: Memory allocation failed.\ndata: failurePoint=growBuffer\n"
-                                        "data: numBytes=5000000000\ndata: WindowsError=") +
-                                text + "\ndata: WindowsErrorCode=0x2\ndata: WindowsError=" +
-                                text + "\n");
+    log.logLastPlatformError(), log.logPlatformError(0), log.logPlatformError(2);
+    EXPECT_EQ(log.joined(), "error: Memory allocation failed.\ndata: failurePoint=growBuffer\ndata: numBytes=5000000000\ndata: WindowsError=" +
+                                text + "\ndata: WindowsErrorCode=0x2\ndata: WindowsError=" + text + "\n");
 }
 
 }  // namespace
