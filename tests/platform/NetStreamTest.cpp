@@ -1,210 +1,265 @@
-// The POSIX network stream over plain TCP, against servers of the test's own on loopback.
-#ifndef _WIN32
-
+// The network stream over plain TCP (POSIX and Windows), against servers of the test's own on
+// loopback; also the TLS handshake failures that need no certificate.
 #include "platform/NetStream.h"
 
 #include <gtest/gtest.h>
-#include <netdb.h>
-#include <signal.h>
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "LoopbackServer.h"
-#include "NetStreamTestSupport.h"
+
+#ifndef _WIN32
+#include <netdb.h>
+#endif
 
 namespace quorvel::test {
 namespace {
 
 using Kind = NetError::Kind;
 
+#ifdef _WIN32
+const int64_t kRefused = WSAECONNREFUSED, kTimedOut = WSAETIMEDOUT, kReset = WSAECONNRESET, kNoName = WSAHOST_NOT_FOUND;
+bool underWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+#else
+const int64_t kRefused = ECONNREFUSED, kTimedOut = ETIMEDOUT, kReset = ECONNRESET, kNoName = EAI_NONAME;
+bool underWine() { return false; }
+#endif
+
+// The text a failure carries: the system's message, never the bare number.
+void expectSystemText(const NetError &err) {
+#ifdef _WIN32
+    EXPECT_FALSE(err.text.empty());
+    EXPECT_EQ(std::string::npos, err.text.find("error " + std::to_string(err.code))) << err.text;
+#else
+    EXPECT_EQ(std::strerror(static_cast<int>(err.code)), err.text);
+#endif
+}
+
+NetConnectOptions options(uint32_t connectMs, bool tls = false) {
+    NetConnectOptions o;
+    o.connectTimeoutMs = connectMs;
+    o.tls = tls;
+    return o;
+}
+
+std::unique_ptr<NetStream> connectTo(const LoopbackServer &server, const char *host = "127.0.0.1") {
+    NetError err;
+    auto stream = NetStream::connect(host, server.port(), {}, err);
+    EXPECT_TRUE(stream) << host << ": " << err.text;
+    return stream;
+}
+
 TEST(NetStream, EchoesBothWaysOnIpv4AndIpv6) {
     const struct {
         int family;
         const char *host;
-    } cases[] = {{AF_INET, "127.0.0.1"}, {AF_INET6, "::1"}, {AF_INET, "localhost"}};
+    } cases[] = {{AF_INET, "127.0.0.1"}, {AF_INET6, "::1"}, {AF_INET, "localhost"}, {AF_INET, "LocalHost"}};
     // "localhost" may list ::1 first, where nothing listens: the next address is tried.
-    // Large enough that the writes and reads take several steps.
-    std::string payload(256 * 1024, '\0');
-    for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>(i * 7 + i / 251);
     for (const auto &c : cases) {
-        LoopbackServer server(c.family, [](int fd) {
+        LoopbackServer server(c.family, [](Socket s) {
             char buf[8192];
-            for (long n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
-                if (::send(fd, buf, static_cast<size_t>(n), MSG_NOSIGNAL) != n) return;
+            for (int n; (n = static_cast<int>(::recv(s, buf, sizeof buf, 0))) > 0;)
+                if (::send(s, buf, n, kNoSigpipe) != n) return;
         });
         ASSERT_TRUE(server.ok()) << c.host;
-        NetError err;
-        auto stream = NetStream::connect(c.host, server.port(), {}, err);
-        ASSERT_TRUE(stream) << c.host << ": " << err.text;
-        EXPECT_EQ(Kind::None, err.kind);
+        auto stream = connectTo(server, c.host);
+        ASSERT_TRUE(stream);
         EXPECT_EQ(c.family == AF_INET6 ? "::1" : "127.0.0.1", stream->peerAddress());
         EXPECT_FALSE(stream->isTls());
-        std::string echoed;
-        // Written in pieces and read back in between, so neither side's buffers fill up.
-        for (size_t sent = 0; sent < payload.size(); sent += 16384) {
-            ASSERT_TRUE(stream->writeAll(payload.data() + sent, 16384, 5000, err)) << err.text;
-            ASSERT_TRUE(readExactly(*stream, echoed, sent + 16384, err)) << err.text;
-        }
-        EXPECT_TRUE(echoed == payload) << c.host;
+        NetError err;
+        EXPECT_TRUE(echoInPieces(*stream, 16384, err)) << c.host << ": " << err.text;
         EXPECT_TRUE(stream->isConnected());
         stream->close();
+        stream->close();
         EXPECT_FALSE(stream->isConnected());
+        char buf[4];
+        size_t got = 7;
+        EXPECT_FALSE(stream->readSome(buf, sizeof buf, got, 100, err) || got != 0 || err.kind != Kind::Closed);
+        EXPECT_FALSE(stream->writeAll("x", 1, 100, err));
+        EXPECT_EQ(Kind::Closed, err.kind);
+        EXPECT_EQ("the connection is closed", err.text);
     }
 }
 
-TEST(NetStream, RefusedPortFailsToConnect) {
+TEST(NetStream, RefusedPortAndFullBacklogFailToConnect) {
     uint16_t port = 0;
-    const int fd = bindLoopback(AF_INET, false, port);  // bound, never listening: refused
-    ASSERT_GE(fd, 0);
+    const Socket bound = bindLoopback(AF_INET, -1, port);  // bound, never listening: refused
+    ASSERT_NE(kNoSocket, bound);
     NetError err;
-    auto stream = NetStream::connect("127.0.0.1", port, {}, err);
-    ::close(fd);
-    EXPECT_FALSE(stream);
+    EXPECT_FALSE(NetStream::connect("127.0.0.1", port, {}, err));
+    closeSocket(bound);
     EXPECT_EQ(Kind::ConnectFailed, err.kind);
-    EXPECT_EQ(ECONNREFUSED, err.code);
-    EXPECT_EQ(std::strerror(ECONNREFUSED), err.text);
+    EXPECT_EQ(kRefused, err.code);
+    expectSystemText(err);
+
+    // A listener that never accepts: once its queue is full, further connection requests go
+    // unanswered and only the connect limit ends the wait.
+    const Socket listener = bindLoopback(AF_INET, 0, port);
+    ASSERT_NE(kNoSocket, listener);
+    std::unique_ptr<NetStream> held[4];
+    bool timedOut = false;
+    for (auto &stream : held) {
+        if (!(stream = NetStream::connect("127.0.0.1", port, options(200), err))) timedOut = true;
+        if (timedOut) break;
+    }
+    closeSocket(listener);
+    ASSERT_TRUE(timedOut) << "every connection request was taken";
+    EXPECT_EQ(Kind::ConnectFailed, err.kind);
+    EXPECT_EQ(kTimedOut, err.code);
+    expectSystemText(err);
 }
 
 TEST(NetStream, UnresolvableNamesFailAsDns) {
     const struct {
-        const char *host;
+        std::string host;
         int64_t code;
-        const char *text;
     } cases[] = {
-        {"no-such-host.invalid", EAI_NONAME, gai_strerror(EAI_NONAME)},
-        {"Deep.Name.INVALID.", EAI_NONAME, gai_strerror(EAI_NONAME)},
-        {"invalid", EAI_NONAME, gai_strerror(EAI_NONAME)},
-        {"", 0, "the host name is empty"},
+        {"no-such-host.invalid", kNoName}, {"Deep.Name.INVALID.", kNoName}, {"invalid", kNoName}, {"", 0},
+        {std::string("local\0host", 10), 0},
+#ifdef _WIN32
+        {"bad\xff.example", 0},  // not UTF-8
+#endif
     };
     for (const auto &c : cases) {
         NetError err;
         EXPECT_FALSE(NetStream::connect(c.host, 80, {}, err)) << c.host;
         EXPECT_EQ(Kind::DnsFailed, err.kind) << c.host;
         EXPECT_EQ(c.code, err.code) << c.host;
-        EXPECT_EQ(c.text, err.text) << c.host;
+        EXPECT_FALSE(err.text.empty()) << c.host;
+#ifndef _WIN32
+        if (c.code) {
+            EXPECT_EQ(gai_strerror(EAI_NONAME), err.text);
+        }
+#endif
     }
     NetError err;
-    EXPECT_FALSE(NetStream::connect(std::string("local\0host", 10), 80, {}, err));
-    EXPECT_EQ(Kind::DnsFailed, err.kind);
     EXPECT_FALSE(NetStream::connect("127.0.0.1", 0, {}, err));
     EXPECT_EQ(Kind::ConnectFailed, err.kind);
+    EXPECT_EQ("port 0 cannot be connected to", err.text);
 }
 
-TEST(NetStream, SilentServerTimesOutTheRead) {
-    LoopbackServer server(AF_INET, drainUntilClosed);
+TEST(NetStream, ReadsAndWritesTimeOutAndLeaveTheConnection) {
+    std::atomic<bool> done{false};
+    LoopbackServer server(AF_INET, [&done](Socket) {
+        // Holds the connection open, reading nothing, until the client is done (five seconds at most).
+        for (int i = 0; i < 1000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
     ASSERT_TRUE(server.ok());
+    auto stream = connectTo(server);
     NetError err;
-    auto stream = NetStream::connect("127.0.0.1", server.port(), {}, err);
-    ASSERT_TRUE(stream) << err.text;
     char buf[16];
     size_t got = 99;
-    EXPECT_FALSE(stream->readSome(buf, sizeof buf, got, 150, err));
-    EXPECT_EQ(0u, got);
-    EXPECT_EQ(Kind::Timeout, err.kind);
-    EXPECT_EQ("read timed out", err.text);
-    // A timeout leaves the connection usable.
-    EXPECT_TRUE(stream->isConnected());
-    EXPECT_TRUE(stream->writeAll("x", 1, 1000, err)) << err.text;
+    if (stream) {
+        EXPECT_FALSE(stream->readSome(buf, sizeof buf, got, 150, err) || got != 0);
+        EXPECT_EQ(Kind::Timeout, err.kind);
+        EXPECT_EQ("read timed out", err.text);
+        EXPECT_TRUE(stream->isConnected());
+        EXPECT_TRUE(stream->writeAll("x", 1, 1000, err)) << err.text;
+        // Far more than both sides' buffers hold, so the write waits for room that never comes.
+        const std::string block(64 * 1024 * 1024, 'w');
+        EXPECT_FALSE(stream->writeAll(block.data(), block.size(), 150, err));
+        EXPECT_EQ(Kind::Timeout, err.kind);
+        EXPECT_EQ("write timed out", err.text);
+    }
+    done = true;
 }
 
-TEST(NetStream, ReadsToTheOrderlyEnd) {
-    LoopbackServer server(AF_INET6, [](int fd) { ::send(fd, "bye", 3, MSG_NOSIGNAL); });
-    if (!server.ok()) GTEST_SKIP() << "no IPv6 loopback";
-    NetError err;
-    auto stream = NetStream::connect("::1", server.port(), {}, err);
-    ASSERT_TRUE(stream) << err.text;
-    std::string all;
-    EXPECT_TRUE(readToEnd(*stream, all, err)) << err.text;
-    EXPECT_EQ("bye", all);
+// The server waits for the client's go, then closes, sends data and closes, or resets.
+void closeOnGo(Socket s) {
+    char go;
+    if (::recv(s, &go, 1, 0) != 1) return;  // the client has seen the connection open
+    if (go == 'd') sendText(s, "data");
+    if (go == 'r') resetConnection(s);
 }
 
 TEST(NetStream, IsConnectedSeesThePeerCloseOrReset) {
-    const struct {
-        const char *how;
-        char go;
-    } cases[] = {{"close", 'c'}, {"data, then close", 'd'}, {"reset", 'r'}};
-    for (const auto &c : cases) {
-        LoopbackServer server(AF_INET, [](int fd) {
-            char go;
-            if (::recv(fd, &go, 1, 0) != 1) return;  // the client has seen the connection open
-            if (go == 'd') ::send(fd, "data", 4, MSG_NOSIGNAL);
-            if (go == 'r') resetConnection(fd);
-        });
+    for (const char go : {'c', 'd', 'r'}) {
+        LoopbackServer server(go == 'd' ? AF_INET6 : AF_INET, closeOnGo);
         ASSERT_TRUE(server.ok());
-        NetError err;
-        auto stream = NetStream::connect("127.0.0.1", server.port(), {}, err);
-        ASSERT_TRUE(stream) << err.text;
+        auto stream = connectTo(server, go == 'd' ? "::1" : "127.0.0.1");
+        ASSERT_TRUE(stream);
         EXPECT_TRUE(stream->isConnected());
-        ASSERT_TRUE(stream->writeAll(&c.go, 1, 1000, err)) << err.text;
-        if (c.go == 'd') {
-            std::string data;
-            ASSERT_TRUE(readExactly(*stream, data, 4, err)) << err.text;
-            EXPECT_EQ("data", data);
-        }
-        EXPECT_TRUE(waitUntilDisconnected(*stream)) << c.how;
+        NetError err;
+        ASSERT_TRUE(stream->writeAll(&go, 1, 1000, err)) << err.text;
+        std::string data;  // what came before the orderly end is read, and the end stays the end
+        EXPECT_TRUE(go != 'd' || (readToEnd(*stream, data, err) && readToEnd(*stream, data, err) && data == "data"));
+        EXPECT_TRUE(waitUntilDisconnected(*stream)) << go;
     }
 }
 
-std::atomic<int> g_sigpipes{0};
+TEST(NetStream, ResetPeerEndsReadsAndWritesAsClosedWithoutSigpipe) {
+#ifndef _WIN32
+    SigpipeCounter sigpipes;
+#endif
+    LoopbackServer server(AF_INET, closeOnGo);
+    ASSERT_TRUE(server.ok());
+    auto stream = connectTo(server);
+    ASSERT_TRUE(stream);
+    NetError err;
+    ASSERT_TRUE(stream->writeAll("r", 1, 1000, err)) << err.text;
+    ASSERT_TRUE(waitUntilDisconnected(*stream));
+    char buf[8];
+    size_t got = 9;
+    const bool read = stream->readSome(buf, sizeof buf, got, 5000, err);
+    if (read && got == 0 && underWine()) {
+        std::printf("note: under Wine a reset reads as the end of the data\n");
+    } else {
+        EXPECT_FALSE(read) << got;
+        EXPECT_EQ(Kind::Closed, err.kind) << err.text;
+        EXPECT_EQ(kReset, err.code);
+        expectSystemText(err);
+    }
+    // Once the reset has been reported, the next write is the one that would raise SIGPIPE.
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(stream->writeAll("x", 1, 1000, err));
+        EXPECT_EQ(Kind::Closed, err.kind) << err.text;
+#ifdef _WIN32
+        EXPECT_TRUE(err.code == WSAECONNRESET || err.code == WSAECONNABORTED) << err.code;
+#else
+        EXPECT_TRUE(err.code == EPIPE || (i == 0 && err.code == ECONNRESET)) << err.code;
+#endif
+        expectSystemText(err);
+    }
+#ifndef _WIN32
+    EXPECT_EQ(0, sigpipes.raised.load());
+#endif
+}
 
-TEST(NetStream, WritingToAResetPeerFailsWithoutSigpipe) {
-    struct sigaction counting = {}, previous = {};
-    counting.sa_handler = [](int) { ++g_sigpipes; };
-    sigemptyset(&counting.sa_mask);
-    ASSERT_EQ(0, sigaction(SIGPIPE, &counting, &previous));
-    for (const bool reset : {true, false}) {
-        LoopbackServer server(AF_INET, [reset](int fd) {
-            if (reset) resetConnection(fd);
-        });
+void drainOnce(Socket s) {
+    char hello[512];
+    ::recv(s, hello, sizeof hello, 0);
+}
+
+TEST(NetStream, TlsHandshakeFailuresOtherThanTheCertificate) {
+    const struct {
+        void (*serve)(Socket);
+        uint32_t limitMs;
+        Kind kind;
+        const char *text;  // null: any text
+    } cases[] = {
+        // Each takes the client's first handshake message, then answers in plain text or hangs up.
+        {[](Socket s) { drainOnce(s), sendText(s, "HTTP/1.0 400 Bad Request\r\n\r\n"); }, 5000, Kind::TlsHandshake, nullptr},
+        {[](Socket s) { drainOnce(s); }, 5000, Kind::TlsHandshake, "TLS handshake: the peer closed the connection"},
+        {drainUntilClosed, 150, Kind::Timeout, "TLS handshake timed out"},
+    };
+    for (const auto &c : cases) {
+        LoopbackServer server(AF_INET, c.serve);
         ASSERT_TRUE(server.ok());
         NetError err;
-        auto stream = NetStream::connect("127.0.0.1", server.port(), {}, err);
-        ASSERT_TRUE(stream) << err.text;
-        ASSERT_TRUE(waitUntilDisconnected(*stream));
-        // After an orderly close the first writes may still be taken; the peer's reset ends them.
-        const std::string block(4096, 'w');
-        bool failed = false;
-        for (int i = 0; i < 200 && !failed; ++i) {
-            failed = !stream->writeAll(block.data(), block.size(), 1000, err);
-            if (!failed) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        EXPECT_TRUE(failed);
-        EXPECT_EQ(Kind::Closed, err.kind) << err.text;
-        EXPECT_TRUE(err.code == EPIPE || err.code == ECONNRESET) << err.code;
-        // The next write is the one that would raise SIGPIPE.
-        EXPECT_FALSE(stream->writeAll(block.data(), block.size(), 1000, err));
-        EXPECT_EQ(Kind::Closed, err.kind);
-        EXPECT_EQ(EPIPE, err.code);
+        EXPECT_FALSE(NetStream::connect("127.0.0.1", server.port(), options(c.limitMs, true), err));
+        EXPECT_EQ(c.kind, err.kind) << err.text;
+        if (c.text) EXPECT_EQ(c.text, err.text);
+        else EXPECT_FALSE(err.text.empty());
     }
-    sigaction(SIGPIPE, &previous, nullptr);
-    EXPECT_EQ(0, g_sigpipes.load());
-}
-
-TEST(NetStream, ClosedStreamRefusesEverything) {
-    LoopbackServer server(AF_INET, drainUntilClosed);
-    ASSERT_TRUE(server.ok());
-    NetError err;
-    auto stream = NetStream::connect("127.0.0.1", server.port(), {}, err);
-    ASSERT_TRUE(stream) << err.text;
-    stream->close();
-    stream->close();
-    char buf[4];
-    size_t got = 7;
-    EXPECT_FALSE(stream->readSome(buf, sizeof buf, got, 100, err));
-    EXPECT_EQ(0u, got);
-    EXPECT_EQ(Kind::Closed, err.kind);
-    EXPECT_FALSE(stream->writeAll("x", 1, 100, err));
-    EXPECT_EQ(Kind::Closed, err.kind);
-    EXPECT_EQ("the connection is closed", err.text);
-    EXPECT_FALSE(stream->isConnected());
 }
 
 }  // namespace
 }  // namespace quorvel::test
-
-#endif

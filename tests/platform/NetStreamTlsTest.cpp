@@ -1,299 +1,285 @@
-// The POSIX network stream over TLS: certificates made by the openssl command at test time, a
-// TLS server of the test's own on loopback, and each way a certificate is refused.
-#ifndef _WIN32
-
+// The network stream over TLS (POSIX and Windows), against the TLS peer tls_peer.py (certificates
+// made by the openssl command at test time). On Windows the peer runs around this program and its
+// test CA is trusted inside the test's own Wine prefix; on POSIX this suite starts the peer itself.
 #include <gtest/gtest.h>
-#include <openssl/err.h>
-#include <openssl/ssl.h>
-#include <openssl/x509_vfy.h>
-#include <signal.h>
 
 #include <atomic>
-#include <cerrno>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "LoopbackServer.h"
-#include "NetStreamTestSupport.h"
 #include "platform/NetStream.h"
+#include "support/TestCaTrust.h"
 #include "support/TestFiles.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#define NetStreamTls NetStreamWin32Tls  // the name the Windows test entry selects
+#else
+#include <openssl/x509_vfy.h>
+#endif
 
 namespace quorvel::test {
 namespace {
 
 using Kind = NetError::Kind;
 
-const char kCaConfig[] =
-    "[ca]\ndefault_ca = test_ca\n[test_ca]\ndatabase = index.txt\nnew_certs_dir = .\ncertificate = ca.pem\n"
-    "private_key = ca.key\nserial = serial\ndefault_md = sha256\ndefault_days = 30\npolicy = any_name\n"
-    "unique_subject = no\n[any_name]\ncommonName = supplied\n";
-const char kKeyOptions[] = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+std::map<std::string, std::string> g_peer;  // "dir" and the port of each listener
+std::string g_setupProblem;
 
-std::string g_dir;
-bool g_haveOpenssl = false;
-bool g_ready = false;
+// What tls_peer.py passes on: "dir=WORK_DIR;NAME=PORT;...".
+void parsePeer(std::string rest) {
+    while (!rest.empty()) {
+        const std::string item = rest.substr(0, rest.find(';'));
+        if (item.find('=') != std::string::npos) g_peer[item.substr(0, item.find('='))] = item.substr(item.find('=') + 1);
+        rest = item.size() < rest.size() ? rest.substr(item.size() + 1) : "";
+    }
+}
 
-// The previous value of an environment variable, put back at the end of the suite.
-struct SavedEnv {
-    explicit SavedEnv(const char *n) : name(n) {}
+#ifdef _WIN32
+const bool kSchannel = true;
+std::unique_ptr<TrustedTestCa> g_trustedCa;
+
+bool underWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The peer runs around this program; its CA is trusted in the Wine prefix for the suite.
+void startPeer() {
+    const char *listeners = std::getenv("QUORVEL_TLS_PEER");
+    parsePeer(listeners ? listeners : "");
+    if (g_peer.empty()) return;
+    g_trustedCa = std::make_unique<TrustedTestCa>(g_peer["dir"] + "/ca.pem");
+    g_setupProblem = g_trustedCa->problem();
+}
+void stopPeer() { g_trustedCa.reset(); }
+void trustTheTestCa() {}
+#else
+const bool kSchannel = false;
+bool underWine() { return false; }
+
+FILE *g_peerProcess = nullptr;
+struct SavedVariable {
     const char *name;
-    bool had = false;
     std::string value;
-    void save() {
-        const char *v = std::getenv(name);
-        had = v != nullptr;
-        value = v ? v : "";
-    }
-    void restore() const {
-        if (had) setenv(name, value.c_str(), 1);
-        else unsetenv(name);
-    }
-};
-SavedEnv g_certFile{"SSL_CERT_FILE"}, g_certDir{"SSL_CERT_DIR"};
-struct sigaction g_previousSigpipe;
+    bool had;
+} g_saved[] = {{"SSL_CERT_FILE", "", false}, {"SSL_CERT_DIR", "", false}};
 
-bool run(const std::string &command) {
-    return std::system(("cd '" + g_dir + "' && " + command + " >>openssl.log 2>&1").c_str()) == 0;
+// The peer runs in the background here, around a shell that writes the ports to a file and then
+// waits for its input, held by this program, to end; the peer stops with the shell.
+void startPeer() {
+    if (std::system("python3 -c '' >/dev/null 2>&1 && openssl version >/dev/null 2>&1") != 0) return;  // skipped
+    const std::string dir = scratchDir("net_stream_tls"), script = QUORVEL_TEST_DATA_DIR "/../platform/tls_peer.py";
+    g_peerProcess = popen(("python3 '" + script + "' '" + dir + "peer' -- sh -c 'printf %s \"$QUORVEL_TLS_PEER\" " +
+                           ">\"$0.part\" && mv \"$0.part\" \"$0\" && read _' '" + dir + "ports'").c_str(), "w");
+    std::string ports;
+    for (int i = 0; i < 600 && g_peerProcess && !readRawFile(dir + "ports", ports); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the certificates take a moment
+    parsePeer(ports.empty() ? "dir=" + dir + "peer" : ports);
+    if (ports.empty()) g_setupProblem = "tls_peer.py did not start, see " + dir + "peer/openssl.log";
+    for (auto &v : g_saved) {
+        const char *now = std::getenv(v.name);
+        v = {v.name, now ? now : "", now != nullptr};
+    }
+    setenv("SSL_CERT_DIR", g_peer["dir"].c_str(), 1);  // no hashed certificates there
+    writeRawFile(g_peer["dir"] + "/empty.pem", "");
 }
-
-// A key and a certificate for the CN, signed by the test CA for the given validity.
-bool issue(const std::string &name, const std::string &altNames, const std::string &dates) {
-    return writeRawFile(g_dir + name + ".ext", "subjectAltName=" + altNames +
-                                                   "\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n") &&
-           run("openssl req -new " + std::string(kKeyOptions) + " -keyout " + name + ".key -out " + name +
-               ".csr -subj /CN=" + name) &&
-           run("openssl ca -batch -config ca.cnf -notext -in " + name + ".csr -out " + name + ".pem -extfile " +
-               name + ".ext " + dates);
+void stopPeer() {
+    if (!g_peerProcess) return;
+    pclose(g_peerProcess);  // ends the shell's input, and with it the peer
+    g_peerProcess = nullptr;
+    for (const auto &v : g_saved) v.had ? setenv(v.name, v.value.c_str(), 1) : unsetenv(v.name);
 }
+void trustTheTestCa() { setenv("SSL_CERT_FILE", (g_peer["dir"] + "/ca.pem").c_str(), 1); }
+#endif
 
 class NetStreamTls : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        g_haveOpenssl = std::system("openssl version >/dev/null 2>&1") == 0;
-        if (!g_haveOpenssl) return;
-        g_dir = scratchDir("net_stream_tls");
-        const std::string kLoopback = "DNS:localhost,IP:127.0.0.1,IP:::1";
-        const bool made =
-            writeRawFile(g_dir + "ca.cnf", kCaConfig) && writeRawFile(g_dir + "index.txt", "") &&
-            writeRawFile(g_dir + "serial", "1000\n") && writeRawFile(g_dir + "empty.pem", "") &&
-            run("openssl req -x509 " + std::string(kKeyOptions) +
-                " -keyout ca.key -out ca.pem -days 30 -subj '/CN=Quorvel Test CA'"
-                " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign") &&
-            issue("trusted", kLoopback, "") && issue("othername", "DNS:other.example,IP:192.0.2.1", "") &&
-            issue("expired", kLoopback, "-startdate 20200101000000Z -enddate 20210101000000Z") &&
-            run("openssl req -x509 " + std::string(kKeyOptions) +
-                " -keyout selfsigned.key -out selfsigned.pem -days 30 -subj /CN=localhost -addext subjectAltName=" +
-                kLoopback);
-        if (!made) return;
-        g_ready = true;
-        g_certFile.save();
-        g_certDir.save();
-        trustOnly("ca.pem");
-        setenv("SSL_CERT_DIR", g_dir.c_str(), 1);  // no hashed certificates there
-        // The test servers write with OpenSSL's own socket layer, which can raise SIGPIPE.
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigaction(SIGPIPE, &ignore, &g_previousSigpipe);
-    }
-    static void TearDownTestSuite() {
-        if (!g_ready) return;
-        g_certFile.restore();
-        g_certDir.restore();
-        sigaction(SIGPIPE, &g_previousSigpipe, nullptr);
-    }
+    static void SetUpTestSuite() { startPeer(); }
+    static void TearDownTestSuite() { stopPeer(); }
     void SetUp() override {
-        if (!g_haveOpenssl) GTEST_SKIP() << "no openssl command to make the certificates";
-        ASSERT_TRUE(g_ready) << "making the certificates failed, see " << g_dir << "openssl.log";
-        trustOnly("ca.pem");
+        if (g_peer.empty()) GTEST_SKIP() << "no TLS peer (on Windows: the platform_tests_tls entry; needs openssl)";
+        ASSERT_TRUE(g_setupProblem.empty()) << g_setupProblem;
+        trustTheTestCa();
     }
-    static void trustOnly(const char *file) { setenv("SSL_CERT_FILE", (g_dir + file).c_str(), 1); }
+    static uint16_t port(const char *listener) { return static_cast<uint16_t>(std::atoi(g_peer[listener].c_str())); }
 };
 
-enum class Serve { Echo, EndWithoutCloseNotify, CloseOnSignal, ResetOnSignal };
-
-// One TLS connection with the named certificate. Echo answers "sni=<name>;" and the first line
-// received, then ends the session with close_notify.
-void serveTls(int fd, const std::string &cert, Serve mode) {
-    SSL_CTX *ctx = SSL_CTX_new(TLS_server_method());
-    SSL *ssl = nullptr;
-    if (ctx && SSL_CTX_use_certificate_chain_file(ctx, (g_dir + cert + ".pem").c_str()) == 1 &&
-        SSL_CTX_use_PrivateKey_file(ctx, (g_dir + cert + ".key").c_str(), SSL_FILETYPE_PEM) == 1 &&
-        (ssl = SSL_new(ctx)) != nullptr && SSL_set_fd(ssl, fd) == 1 && SSL_accept(ssl) == 1) {
-        char buf[256];
-        int n = 0;
-        switch (mode) {
-            case Serve::Echo: {
-                std::string line;
-                while (line.find('\n') == std::string::npos && (n = SSL_read(ssl, buf, sizeof buf)) > 0)
-                    line.append(buf, static_cast<size_t>(n));
-                const char *sni = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name);
-                const std::string reply = "sni=" + std::string(sni ? sni : "") + ";" + line;
-                SSL_write(ssl, reply.data(), static_cast<int>(reply.size()));
-                SSL_shutdown(ssl);
-                break;
-            }
-            case Serve::EndWithoutCloseNotify:
-                SSL_write(ssl, "partial", 7);
-                break;
-            case Serve::CloseOnSignal:
-            case Serve::ResetOnSignal:
-                if (SSL_read(ssl, buf, 1) != 1) break;
-                if (mode == Serve::CloseOnSignal) SSL_shutdown(ssl);
-                else resetConnection(fd);
-                break;
-        }
-    }
-    SSL_free(ssl);
-    SSL_CTX_free(ctx);
-    ERR_clear_error();
-}
-
-NetConnectOptions tlsOptions(bool verify = true, uint32_t timeoutMs = 5000) {
+NetConnectOptions tlsOptions(bool verify = true) {
     NetConnectOptions options;
     options.tls = true;
     options.verifyPeer = verify;
-    options.connectTimeoutMs = timeoutMs;
+    options.connectTimeoutMs = 10000;
     return options;
 }
 
-TEST_F(NetStreamTls, TrustedCertificateByAddressAndName) {
+// Sends one command line and reads the answer up to the peer's end.
+bool ask(NetStream &stream, const std::string &line, std::string &reply, NetError &err) {
+    return stream.writeAll(line.data(), line.size(), 5000, err) && readToEnd(stream, reply, err);
+}
+
+TEST_F(NetStreamTls, TrustedOrUnverifiedCertificateByAddressAndName) {
     const struct {
-        int family;
-        const char *host;
-        const char *sni;
-    } cases[] = {{AF_INET, "127.0.0.1", ""}, {AF_INET6, "::1", ""}, {AF_INET, "localhost", "localhost"}};
+        const char *listener, *host, *peer;
+        bool verify;
+    } cases[] = {{"trusted", "127.0.0.1", "127.0.0.1", true},     {"trusted6", "::1", "::1", true},
+                 {"trusted", "localhost", "127.0.0.1", true},     {"trusted", "LocalHost", "127.0.0.1", true},
+                 {"selfsigned", "127.0.0.1", "127.0.0.1", false}, {"expired", "localhost", "127.0.0.1", false},
+                 {"othername", "127.0.0.1", "127.0.0.1", false}};
     for (const auto &c : cases) {
-        LoopbackServer server(c.family, [](int fd) { serveTls(fd, "trusted", Serve::Echo); });
-        ASSERT_TRUE(server.ok());
         NetError err;
-        auto stream = NetStream::connect(c.host, server.port(), tlsOptions(), err);
+        auto stream = NetStream::connect(c.host, port(c.listener), tlsOptions(c.verify), err);
         ASSERT_TRUE(stream) << c.host << ": " << err.text;
         EXPECT_TRUE(stream->isTls());
+        EXPECT_EQ(c.peer, stream->peerAddress());
         EXPECT_TRUE(stream->isConnected());
-        ASSERT_TRUE(stream->writeAll("hello\n", 6, 5000, err)) << err.text;
         std::string reply;
-        EXPECT_TRUE(readToEnd(*stream, reply, err)) << err.text;
-        EXPECT_EQ("sni=" + std::string(c.sni) + ";hello\n", reply) << c.host;
+        EXPECT_TRUE(ask(*stream, "echo hello\n", reply, err)) << err.text;
+        const size_t version = reply.find(";version=");
+        ASSERT_NE(std::string::npos, version) << reply;
+        const std::string sni = reply.substr(4, version - 4);
+        // The name goes out as the server name, an address never (Schannel may send one).
+        if (c.host[0] == 'L' || c.host[0] == 'l') EXPECT_TRUE(sni == "localhost" || sni == "LocalHost") << sni;
+        else EXPECT_TRUE(sni.empty() || (kSchannel && sni == c.host)) << sni;
+        EXPECT_EQ(";hello\n", reply.substr(reply.find(';', version + 1))) << reply;
         EXPECT_FALSE(stream->isConnected());  // close_notify came
     }
 }
 
 TEST_F(NetStreamTls, RefusedCertificatesSayWhy) {
-    const struct {
-        const char *cert, *host, *trust;
-        Kind kind;
-        long code;
-        const char *text;
-    } cases[] = {
-        {"othername", "localhost", "ca.pem", Kind::CertNameMismatch, X509_V_ERR_HOSTNAME_MISMATCH, "hostname mismatch"},
-        {"othername", "127.0.0.1", "ca.pem", Kind::CertNameMismatch, X509_V_ERR_IP_ADDRESS_MISMATCH,
-         "IP address mismatch"},
-        {"selfsigned", "localhost", "ca.pem", Kind::CertUntrusted, X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT,
-         "self-signed certificate"},
-        {"expired", "127.0.0.1", "ca.pem", Kind::CertExpired, X509_V_ERR_CERT_HAS_EXPIRED, "certificate has expired"},
-        // The trust store follows SSL_CERT_FILE as it is when the connection opens.
-        {"trusted", "localhost", "empty.pem", Kind::CertUntrusted, X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY,
-         "unable to get local issuer certificate"},
-    };
-    for (const auto &c : cases) {
-        trustOnly(c.trust);
-        const std::string cert = c.cert;
-        LoopbackServer server(AF_INET, [cert](int fd) { serveTls(fd, cert, Serve::Echo); });
-        ASSERT_TRUE(server.ok());
+    const auto refused = [](const char *listener, const char *host, Kind kind, int64_t code, const std::string &reason) {
         NetError err;
-        EXPECT_FALSE(NetStream::connect(c.host, server.port(), tlsOptions(), err)) << c.cert;
-        EXPECT_EQ(c.kind, err.kind) << c.cert << " " << c.host;
-        EXPECT_EQ(c.code, err.code) << c.cert << " " << c.host;
-        EXPECT_EQ(c.text, err.text) << c.cert << " " << c.host;
+        EXPECT_FALSE(NetStream::connect(host, port(listener), tlsOptions(), err)) << listener;
+        EXPECT_EQ(kind, err.kind) << listener << " " << host << ": " << err.text;
+        EXPECT_EQ(code, err.code) << listener << " " << host;
+        // Schannel's reason comes with the system's text after it.
+        if (kSchannel) EXPECT_TRUE(err.text.rfind(reason, 0) == 0 && err.text.size() > reason.size()) << err.text;
+        else EXPECT_EQ(reason, err.text);
+    };
+#ifdef _WIN32
+    const auto hr = [](HRESULT h) { return static_cast<int64_t>(static_cast<uint32_t>(h)); };
+    const char *mismatch = "certificate name mismatch: ", *expired = "certificate has expired or is not yet valid: ";
+    refused("othername", "localhost", Kind::CertNameMismatch, hr(CERT_E_CN_NO_MATCH), mismatch);
+    refused("othername", "127.0.0.1", Kind::CertNameMismatch, hr(CERT_E_CN_NO_MATCH), mismatch);
+    refused("selfsigned", "localhost", Kind::CertUntrusted, hr(CERT_E_UNTRUSTEDROOT), "unknown issuer: ");
+    refused("expired", "127.0.0.1", Kind::CertExpired, hr(CERT_E_EXPIRED), expired);
+    refused("expired", "localhost", Kind::CertExpired, hr(CERT_E_EXPIRED), expired);
+#else
+    refused("othername", "localhost", Kind::CertNameMismatch, X509_V_ERR_HOSTNAME_MISMATCH, "hostname mismatch");
+    refused("othername", "127.0.0.1", Kind::CertNameMismatch, X509_V_ERR_IP_ADDRESS_MISMATCH, "IP address mismatch");
+    refused("selfsigned", "localhost", Kind::CertUntrusted, X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT,
+            "self-signed certificate");
+    refused("expired", "127.0.0.1", Kind::CertExpired, X509_V_ERR_CERT_HAS_EXPIRED, "certificate has expired");
+    // The trust store follows SSL_CERT_FILE as it is when the connection opens: here it knows no issuer.
+    setenv("SSL_CERT_FILE", (g_peer["dir"] + "/empty.pem").c_str(), 1);
+    refused("trusted", "localhost", Kind::CertUntrusted, X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY,
+            "unable to get local issuer certificate");
+#endif
+}
+
+TEST_F(NetStreamTls, SpeaksTls12AndTls13ButNothingOlderAndCarriesLargeData) {
+    for (const std::string listener : {"tls12", "trusted"}) {
+        NetError err;
+        auto stream = NetStream::connect("localhost", port(listener.c_str()), tlsOptions(), err);
+        ASSERT_TRUE(stream) << err.text;
+        std::string reply;
+        EXPECT_TRUE(ask(*stream, "echo v\n", reply, err)) << err.text;
+        const std::string expected = listener == "tls12" ? ";version=TLSv1.2;" : ";version=TLSv1.3;";
+        if (reply.find(expected) == std::string::npos && underWine())
+            std::printf("note: this Wine's TLS layer offers no TLS 1.3 (%s)\n", reply.c_str());
+        else
+            EXPECT_NE(std::string::npos, reply.find(expected)) << reply;
+        // Several records each way.
+        stream = NetStream::connect("localhost", port(listener.c_str()), tlsOptions(), err);
+        ASSERT_TRUE(stream && stream->writeAll("pipe 262144\n", 12, 5000, err)) << err.text;
+        EXPECT_TRUE(echoInPieces(*stream, 40000, err)) << listener << ": " << err.text;
+        reply.clear();
+        EXPECT_TRUE(readToEnd(*stream, reply, err) && reply.empty()) << err.text;
     }
-}
-
-TEST_F(NetStreamTls, UnverifiedSessionAcceptsAnyCertificate) {
-    LoopbackServer server(AF_INET, [](int fd) { serveTls(fd, "selfsigned", Serve::Echo); });
-    ASSERT_TRUE(server.ok());
     NetError err;
-    auto stream = NetStream::connect("127.0.0.1", server.port(), tlsOptions(false), err);
-    ASSERT_TRUE(stream) << err.text;
-    ASSERT_TRUE(stream->writeAll("x\n", 2, 5000, err)) << err.text;
-    std::string reply;
-    EXPECT_TRUE(readToEnd(*stream, reply, err)) << err.text;
-    EXPECT_EQ("sni=;x\n", reply);
-}
-
-TEST_F(NetStreamTls, EndWithoutCloseNotifyIsEndOfData) {
-    LoopbackServer server(AF_INET, [](int fd) { serveTls(fd, "trusted", Serve::EndWithoutCloseNotify); });
-    ASSERT_TRUE(server.ok());
-    NetError err;
-    auto stream = NetStream::connect("localhost", server.port(), tlsOptions(), err);
-    ASSERT_TRUE(stream) << err.text;
-    std::string reply;
-    EXPECT_TRUE(readToEnd(*stream, reply, err)) << err.text;
-    EXPECT_EQ("partial", reply);
-    EXPECT_FALSE(stream->isConnected());
-    EXPECT_FALSE(stream->writeAll("x", 1, 1000, err));
-    EXPECT_EQ(Kind::Closed, err.kind);
-}
-
-TEST_F(NetStreamTls, HandshakeFailuresOtherThanTheCertificate) {
-    LoopbackServer plain(AF_INET, [](int fd) { ::send(fd, "HTTP/1.0 400 Bad Request\r\n\r\n", 28, MSG_NOSIGNAL); });
-    ASSERT_TRUE(plain.ok());
-    NetError err;
-    EXPECT_FALSE(NetStream::connect("127.0.0.1", plain.port(), tlsOptions(), err));
-    EXPECT_EQ(Kind::TlsHandshake, err.kind);
+    EXPECT_FALSE(NetStream::connect("localhost", port("tls11"), tlsOptions(), err));
+    EXPECT_EQ(Kind::TlsHandshake, err.kind) << err.text;
     EXPECT_FALSE(err.text.empty());
-
-    LoopbackServer silent(AF_INET, drainUntilClosed);
-    ASSERT_TRUE(silent.ok());
-    EXPECT_FALSE(NetStream::connect("127.0.0.1", silent.port(), tlsOptions(true, 150), err));
-    EXPECT_EQ(Kind::Timeout, err.kind);
-    EXPECT_EQ("TLS handshake timed out", err.text);
 }
 
 TEST_F(NetStreamTls, IsConnectedSeesThePeerEndTheSession) {
-    for (const Serve mode : {Serve::CloseOnSignal, Serve::ResetOnSignal}) {
-        LoopbackServer server(AF_INET6, [mode](int fd) { serveTls(fd, "trusted", mode); });
-        ASSERT_TRUE(server.ok());
-        NetError err;
-        auto stream = NetStream::connect("::1", server.port(), tlsOptions(), err);
-        ASSERT_TRUE(stream) << err.text;
-        // Session tickets that arrive after the handshake are no sign of an end.
-        for (int i = 0; i < 3; ++i) EXPECT_TRUE(stream->isConnected());
-        ASSERT_TRUE(stream->writeAll("s", 1, 5000, err)) << err.text;
-        EXPECT_TRUE(waitUntilDisconnected(*stream));
+    for (const std::string command : {"close", "reset", "partial"}) {
+        for (const std::string listener : {"trusted6", "tls12"}) {
+            SCOPED_TRACE(command + " " + listener);
+            NetError err;
+            auto stream = NetStream::connect(listener == "tls12" ? "127.0.0.1" : "::1", port(listener.c_str()),
+                                             tlsOptions(), err);
+            ASSERT_TRUE(stream) << err.text;
+            // Session tickets that arrive after the handshake are no sign of an end.
+            for (int i = 0; i < 3; ++i) EXPECT_TRUE(stream->isConnected());
+            const std::string line = command + "\n";
+            std::string reply;  // an end without close_notify is the end of the data too
+            ASSERT_TRUE(stream->writeAll(line.data(), line.size(), 5000, err)) << err.text;
+            EXPECT_TRUE(command != "partial" || (readToEnd(*stream, reply, err) && reply == "partial")) << err.text;
+            EXPECT_TRUE(waitUntilDisconnected(*stream));
+            EXPECT_FALSE(stream->writeAll("x", 1, 1000, err));
+            EXPECT_EQ(Kind::Closed, err.kind) << err.text;
+        }
     }
 }
 
-std::atomic<int> g_sigpipes{0};
-
-// The stream's own socket to the port, found among the process's descriptors.
-int clientSocketTo(uint16_t port) {
-    for (int fd = 0; fd < 1024; ++fd) {
-        sockaddr_in peer{};
-        socklen_t length = sizeof peer;
-        if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) == 0 && peer.sin_family == AF_INET &&
-            ntohs(peer.sin_port) == port)
-            return fd;
-    }
-    return -1;
-}
-
-TEST_F(NetStreamTls, WritingToAResetPeerFailsWithoutSigpipe) {
-    struct sigaction counting = {}, previous = {};
-    counting.sa_handler = [](int) { ++g_sigpipes; };
-    sigemptyset(&counting.sa_mask);
-    ASSERT_EQ(0, sigaction(SIGPIPE, &counting, &previous));
-    LoopbackServer server(AF_INET, [](int fd) { serveTls(fd, "trusted", Serve::ResetOnSignal); });
-    ASSERT_TRUE(server.ok());
+TEST_F(NetStreamTls, CloseSendsCloseNotify) {
     NetError err;
-    auto stream = NetStream::connect("127.0.0.1", server.port(), tlsOptions(), err);
+    auto stream = NetStream::connect("localhost", port("trusted"), tlsOptions(), err);
     ASSERT_TRUE(stream) << err.text;
+    std::string ready;
+    ASSERT_TRUE(stream->writeAll("notify n1\n", 10, 5000, err)) << err.text;
+    ASSERT_TRUE(readExactly(*stream, ready, 6, err)) << err.text;
+    EXPECT_EQ("ready\n", ready);
+    stream->close();
+    // The peer notes the outcome once our close_notify (or the bare end) has come.
+    std::string outcome = "unknown\n";
+    for (int i = 0; i < 50 && outcome == "unknown\n"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        auto asker = NetStream::connect("localhost", port("trusted"), tlsOptions(), err);
+        ASSERT_TRUE(asker) << err.text;
+        outcome.clear();
+        ASSERT_TRUE(ask(*asker, "result n1\n", outcome, err)) << err.text;
+    }
+    EXPECT_EQ("clean\n", outcome);
+}
+
+TEST_F(NetStreamTls, ServerRenegotiationKeepsTheDataFlowing) {
+    if (g_peer.count("renegotiate") == 0) GTEST_SKIP() << "the peer has no openssl s_server to renegotiate";
+    // After SEC_I_RENEGOTIATE, Wine's Schannel (8.0) holds its ClientHello until the server's next record.
+    if (underWine()) GTEST_SKIP() << "under Wine a renegotiation asked for by the server cannot complete";
+    NetError err;
+    auto stream = NetStream::connect("localhost", port("renegotiate"), tlsOptions(), err);
+    ASSERT_TRUE(stream) << err.text;
+    std::string lines;  // the new handshake comes between the two lines
+    EXPECT_TRUE(readExactly(*stream, lines, 13, err)) << err.text;
+    EXPECT_EQ("before\nafter\n", lines);
+    EXPECT_TRUE(stream->isConnected());
+    EXPECT_TRUE(stream->writeAll("bye\n", 4, 5000, err)) << err.text;
+}
+
+#ifndef _WIN32
+TEST_F(NetStreamTls, WritingToAResetPeerFailsWithoutSigpipe) {
+    SigpipeCounter sigpipes;
+    NetError err;
+    auto stream = NetStream::connect("127.0.0.1", port("trusted"), tlsOptions(), err);
+    ASSERT_TRUE(stream) << err.text;
+    // The stream's own socket, found among the process's descriptors by its peer's port.
+    int fd = 0;
+    for (sockaddr_in peer{}; fd < 1024; ++fd) {
+        socklen_t length = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) == 0 && ntohs(peer.sin_port) == port("trusted"))
+            break;
+    }
+    ASSERT_LT(fd, 1024);
     // Once the reset's error has been taken from the socket, a send fails with EPIPE, the case
     // that raises SIGPIPE unless the send asks it not to.
-    const int fd = clientSocketTo(server.port());
-    ASSERT_GE(fd, 0);
-    ASSERT_TRUE(stream->writeAll("s", 1, 1000, err)) << err.text;
+    ASSERT_TRUE(stream->writeAll("reset\n", 6, 1000, err)) << err.text;
     int pending = 0;
     for (int i = 0; i < 500 && pending == 0; ++i) {
         socklen_t length = sizeof pending;
@@ -302,13 +288,11 @@ TEST_F(NetStreamTls, WritingToAResetPeerFailsWithoutSigpipe) {
     }
     EXPECT_EQ(ECONNRESET, pending);
     EXPECT_FALSE(stream->writeAll("after the reset", 15, 1000, err));
-    sigaction(SIGPIPE, &previous, nullptr);
     EXPECT_EQ(Kind::Closed, err.kind) << err.text;
     EXPECT_EQ(EPIPE, err.code);
-    EXPECT_EQ(0, g_sigpipes.load());
+    EXPECT_EQ(0, sigpipes.raised.load());
 }
+#endif
 
 }  // namespace
 }  // namespace quorvel::test
-
-#endif

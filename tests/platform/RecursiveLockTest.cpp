@@ -12,43 +12,40 @@ namespace {
 
 void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-struct Shared {
-    RecursiveLock *lock;
-    int holdMs;
-    std::atomic<bool> inside{false};
-    std::atomic<bool> done{false};
+// Another thread that takes the lock, holds it for a while and notes when it is inside and done.
+struct Holder {
+    std::atomic<bool> inside{false}, done{false};
+    std::thread thread;
+    Holder(RecursiveLock &lock, int holdMs)
+        : thread([this, &lock, holdMs] {
+              lock.enter();
+              inside = true;
+              pause(holdMs);
+              done = true;
+              lock.leave();
+          }) {}
 };
-
-void holdLock(Shared *s) {
-    s->lock->enter();
-    s->inside = true;
-    pause(s->holdMs);
-    s->done = true;
-    s->lock->leave();
-}
 
 TEST(RecursiveLock, OtherThreadsWaitUntilEveryEntryIsLeft) {
     RecursiveLock lock;
-    Shared shared{&lock, 0};
     lock.enter();
     lock.enter();  // the holder may enter again
-    std::thread other(holdLock, &shared);
+    Holder other(lock, 0);
     lock.leave();
     pause(50);
-    EXPECT_FALSE(shared.inside.load());  // still held once
+    EXPECT_FALSE(other.inside.load());  // still held once
     lock.leave();
-    other.join();
-    EXPECT_TRUE(shared.done.load());
+    other.thread.join();
+    EXPECT_TRUE(other.done.load());
 }
 
 TEST(RecursiveLock, DestructorWaitsForTheHolder) {
     auto lock = std::make_unique<RecursiveLock>();
-    Shared shared{lock.get(), 50};
-    std::thread holder(holdLock, &shared);
-    while (!shared.inside.load()) pause(1);
+    Holder holder(*lock, 50);
+    while (!holder.inside.load()) pause(1);
     lock.reset();  // enters and leaves once, so it cannot finish before the holder leaves
-    EXPECT_TRUE(shared.done.load());
-    holder.join();
+    EXPECT_TRUE(holder.done.load());
+    holder.thread.join();
 }
 
 }  // namespace
