@@ -170,7 +170,7 @@ void HttpBenchServer::answer(int fd) {
     // Wait (bounded by the receive timeout) for the client to close, so that closing here
     // never turns into a reset that could cut the tail of the body in flight.
     ::shutdown(fd, SHUT_WR);
-    while (!m_stop && ::recv(fd, buf, sizeof buf, 0) > 0) {
+    while (!m_stop && std::chrono::steady_clock::now() < m_deadline && ::recv(fd, buf, sizeof buf, 0) > 0) {
     }
 }
 

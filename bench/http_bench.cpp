@@ -88,7 +88,7 @@ Timing timedCommand(const std::string &command, size_t expectedBytes) {
 Timing timeCurl(const std::string &url, const Case &c, const HttpBenchBodies &bodies) {
     // %{size_download} counts the bytes on the wire: the gzip member for the gzip case.
     const size_t wire = c.gzip ? bodies.gzip.size() : bodies.text.size();
-    return timedCommand(std::string("curl -s -o /dev/null -w '%{time_total} %{size_download}' ") +
+    return timedCommand(std::string("curl -s -m 120 -o /dev/null -w '%{time_total} %{size_download}' ") +
                             (c.gzip ? "--compressed " : "") + url,
                         wire);
 }
