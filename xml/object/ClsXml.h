@@ -65,7 +65,8 @@ public:
     void put_Cdata(bool cdata);
     int get_NumChildren();
     int get_NumAttributes();
-    void GetAttributeName(int index, XString &out);
+    // Empty text when index is out of range; false only when memory runs out.
+    bool GetAttributeName(int index, XString &out);
     bool GetAttributeValue(int index, XString &out);
     int GetAttributeValueInt(int index);
     bool GetAttrValue(const XString &name, XString &out);

@@ -77,11 +77,12 @@ int ClsXml::get_NumAttributes() {
     return hasValidNode() ? m_node->getNumAttributes() : 0;
 }
 
-void ClsXml::GetAttributeName(int index, XString &out) {
+bool ClsXml::GetAttributeName(int index, XString &out) {
     CritSecExitor lock(this);
     out.clear();
     StringBuffer name;
-    if (hasValidNode() && m_node->getAttributeName(index, name)) out.setFromSb(name);
+    if (!hasValidNode() || !m_node->getAttributeName(index, name)) return true;
+    return out.setFromSb(name);
 }
 
 bool ClsXml::GetAttributeValue(int index, XString &out) {

@@ -34,6 +34,10 @@ TEST(ClsXmlCore, ContentAttributesAndTheIntegerRule) {
     }
     // Names are trimmed, values compared exactly.
     EXPECT_EQ(xml->GetAttrValueInt(x(" n ")), -12);
+    // Out of range, a name is empty text (a success), a value is no text (a failure).
+    XString name, value;
+    EXPECT_TRUE(xml->GetAttributeName(99, name) && *name.getUtf8() == '\0');
+    EXPECT_FALSE(xml->GetAttributeValue(99, value));
     EXPECT_TRUE(xml->HasAttribute(x("\tid\r\n")) && xml->HasAttrWithValue(x("id"), x("7")));
     EXPECT_FALSE(xml->HasAttrWithValue(x("id"), x("7 ")));
     xml->put_Content(x("2147483647"));
