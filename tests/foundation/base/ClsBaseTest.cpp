@@ -1,14 +1,16 @@
+// The public object's frame (its log, the last-error forms, the debug file), progress defaults
+// and the pointer array the objects keep their children in.
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <string>
+#include <vector>
 
 #include "foundation/base/ClsBase.h"
-#include "foundation/log/LogContextExitor.h"
+#include "foundation/base/ExtPtrArray.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/base/ProgressEvent.h"
 #include "foundation/base/QuorvelCritSec.h"
-#include "foundation/text/StringBuffer.h"
+#include "foundation/log/LogContextExitor.h"
 #include "foundation/text/XString.h"
 #include "platform/SystemInfo.h"
 #include "support/TestFiles.h"
@@ -29,20 +31,14 @@ public:
         }
         return frame.finish(succeed);
     }
-    // Leaves early, before any epilogue.
-    bool Abandon() {
+    bool Abandon() {  // leaves early, before any epilogue
         MethodFrame frame(*this, this, "Abandon");
         return false;
     }
-
     bool sawVerbose = false;
 };
 
-XString xs(const std::string &s) {
-    XString x;
-    x.setFromUtf8(s.c_str());
-    return x;
-}
+XString xs(const std::string &s) { XString x; x.setFromUtf8(s.c_str()); return x; }
 
 std::string last(ClsBase &obj, void (ClsBase::*getter)(XString &) = &ClsBase::get_LastErrorText) {
     XString out;
@@ -50,41 +46,35 @@ std::string last(ClsBase &obj, void (ClsBase::*getter)(XString &) = &ClsBase::ge
     return out.getUtf8();
 }
 
+// The Username entry as the platform describes this machine and user.
 std::string prologue(const char *method, int verbose) {
-    // The Username entry as the platform describes this machine and user.
     std::string computer, user;
     if (!SystemInfo::computerName(computer)) computer = "Win32";
     SystemInfo::userName(user);
-    const std::string username = computer.empty() ? user : computer + ":" + user;
-    const char *order = std::endian::native == std::endian::big ? "Big" : "Little";
-    return std::string("QuorvelLog:\r\n  ") + method + ":\r\n    DllDate: Mar 21 2014\r\n" +
-           "    QuorvelVersion: 9.5.0.21\r\n    Username: " + username + "\r\n    Architecture: " + order +
-           " Endian; 64-bit\r\n" +
-           "    Language: ActiveX / x64\r\n    VerboseLogging: " + std::to_string(verbose) + "\r\n";
+    return std::string("QuorvelLog:\r\n  ") + method + ":\r\n    DllDate: Mar 21 2014\r\n    QuorvelVersion: 9.5.0.21\r\n    Username: " +
+           (computer.empty() ? user : computer + ":" + user) + "\r\n    Architecture: " +
+           (std::endian::native == std::endian::big ? "Big" : "Little") + " Endian; 64-bit\r\n    Language: ActiveX / x64\r\n" +
+           "    VerboseLogging: " + std::to_string(verbose) + "\r\n";
 }
 
 TEST(ClsBaseLog, PrologueAndEpilogue) {
     Sample obj;
     XString version;
     obj.get_Version(version);
-    EXPECT_STREQ(version.getUtf8(), "9.5.0.21");
-    EXPECT_EQ(last(obj), "QuorvelLog:\r\n--QuorvelLog\r\n");
-    const std::string nested = "    nested:\r\n      step: 1\r\n    --nested\r\n";
-    const std::string success = "    Success.\r\n  --Work\r\n--QuorvelLog\r\n";
+    EXPECT_TRUE(version.equalsUtf8("9.5.0.21") && last(obj) == "QuorvelLog:\r\n--QuorvelLog\r\n");
+    const std::string nested = "    nested:\r\n      step: 1\r\n    --nested\r\n", success = "    Success.\r\n  --Work\r\n--QuorvelLog\r\n";
     EXPECT_TRUE(obj.Work(true, "did it"));
     EXPECT_EQ(last(obj), prologue("Work", 0) + "    did it\r\n" + nested + success);
     // The next call replaces the log; verbose logging reaches the prologue and the method's log.
     EXPECT_FALSE(obj.get_VerboseLogging());
     obj.put_VerboseLogging(true);
-    EXPECT_FALSE(obj.Work(false, "second"));
-    EXPECT_TRUE(obj.get_VerboseLogging() && obj.sawVerbose);
+    EXPECT_TRUE(!obj.Work(false, "second") && obj.get_VerboseLogging() && obj.sawVerbose);
     EXPECT_EQ(last(obj), prologue("Work", 1) + "    second\r\n" + nested + "    Failed.\r\n  --Work\r\n--QuorvelLog\r\n");
     obj.put_VerboseLogging(false);
     // A method that returns early still closes its context and releases the lock.
     EXPECT_FALSE(obj.Abandon());
     EXPECT_EQ(last(obj), prologue("Abandon", 0) + "  --Abandon\r\n--QuorvelLog\r\n");
-    EXPECT_TRUE(obj.Work(true, "next"));
-    EXPECT_FALSE(obj.sawVerbose);
+    EXPECT_TRUE(obj.Work(true, "next") && !obj.sawVerbose);
     EXPECT_EQ(last(obj), prologue("Work", 0) + "    next\r\n" + nested + success);
     // Outside any method an exception entry goes under the root.
     obj.logErrorInMethod("LoadXml", "It went wrong.");
@@ -95,13 +85,11 @@ TEST(ClsBaseLog, PrologueAndEpilogue) {
 TEST(ClsBaseLog, GettersTurnLoneLineFeedsIntoCrLf) {
     Sample obj;
     obj.Work(true, "first\nsecond\r\nthird & <4>");
-    const std::string text = last(obj), html = last(obj, &ClsBase::get_LastErrorHtml);
-    EXPECT_NE(text.find("    first\r\nsecond\r\nthird & <4>\r\n"), std::string::npos);
-    EXPECT_EQ(text.find("\r\r"), std::string::npos);
-    const std::string xml = last(obj, &ClsBase::get_LastErrorXml);
-    EXPECT_NE(xml.find("    <info><![CDATA[first\r\nsecond\r\nthird & <4>]]></info>\r\n"), std::string::npos);
-    EXPECT_NE(html.find("Work:<blockquote>\r\nDllDate: Mar 21 2014<br>\r\n"), std::string::npos);
-    EXPECT_NE(html.find("first\r\nsecond\r\nthird &amp; &lt;4&gt;<br>\r\n"), std::string::npos);
+    const std::string text = last(obj), html = last(obj, &ClsBase::get_LastErrorHtml), xml = last(obj, &ClsBase::get_LastErrorXml);
+    EXPECT_TRUE(text.find("    first\r\nsecond\r\nthird & <4>\r\n") != std::string::npos && text.find("\r\r") == std::string::npos) << text;
+    EXPECT_NE(xml.find("    <info><![CDATA[first\r\nsecond\r\nthird & <4>]]></info>\r\n"), std::string::npos) << xml;
+    EXPECT_TRUE(html.find("Work:<blockquote>\r\nDllDate: Mar 21 2014<br>\r\n") != std::string::npos &&
+                html.find("first\r\nsecond\r\nthird &amp; &lt;4&gt;<br>\r\n") != std::string::npos) << html;
 }
 
 TEST(ClsBaseLog, SaveLastErrorAndDebugLogFile) {
@@ -109,8 +97,8 @@ TEST(ClsBaseLog, SaveLastErrorAndDebugLogFile) {
     Sample obj;
     obj.Work(true, "a\nb");
     const std::string before = last(obj);
-    EXPECT_FALSE(obj.SaveLastError(xs("   ")) || obj.SaveLastError(xs("")) || obj.SaveLastError(xs(dir + "missing/log.xml")));
-    EXPECT_FALSE(test::fileExists("   "));
+    EXPECT_FALSE(obj.SaveLastError(xs("   ")) || obj.SaveLastError(xs("")) || obj.SaveLastError(xs(dir + "missing/log.xml")) ||
+                 test::fileExists("   "));
     // The file is replaced, the path trimmed, and the XML written without the CR LF pass.
     ASSERT_TRUE(test::writeRawFile(path, std::string(20000, 'x')));
     EXPECT_TRUE(obj.SaveLastError(xs(" \t" + path + "  ")));
@@ -128,8 +116,8 @@ TEST(ClsBaseLog, SaveLastErrorAndDebugLogFile) {
     obj.put_DebugLogFilePath(XString());
     obj.Work(true, "not in the file");
     const std::string written = test::fileBytes(dir + "debug.log");
-    EXPECT_TRUE(written.rfind("Work:", 0) == 0 && written.find("    to the file") != std::string::npos) << written;
-    EXPECT_EQ(written.find("not in the file"), std::string::npos);
+    EXPECT_TRUE(written.rfind("Work:", 0) == 0 && written.find("    to the file") != std::string::npos &&
+                written.find("not in the file") == std::string::npos) << written;
 }
 
 // Every callback that can ask to abort answers no by default, whatever the flag held before.
@@ -139,6 +127,60 @@ TEST(ProgressEventDefaults, NeverAskToAbort) {
     sink.percentDone(50, a[0]), sink.abortCheck(a[1]), sink.sendProgress(10, 100, a[2]);
     sink.receiveProgress(10, -1, a[3]), sink.redirect("http://a/", "http://b/", 302, a[4]), sink.idleWait(1000, a[5]);
     EXPECT_FALSE(a[0] || a[1] || a[2] || a[3] || a[4] || a[5]);
+}
+
+// Counts its destructions so that tests can see what an owning array destroys.
+class Tracked : public QuorvelObject {
+public:
+    explicit Tracked(int &destroyed) : m_destroyed(destroyed) {}
+    ~Tracked() override { ++m_destroyed; }
+
+private:
+    int &m_destroyed;
+};
+
+TEST(ExtPtrArray, CapacityRoughlyDoublesWithTheStepCappedAt100000) {
+    ExtPtrArray a;
+    std::vector<int32_t> capacities;
+    for (int i = 0; i < 400000; ++i) {
+        const int32_t before = a.getCapacity();
+        ASSERT_TRUE(a.append(nullptr));
+        if (a.getCapacity() != before) capacities.push_back(a.getCapacity());
+    }
+    EXPECT_EQ(capacities, (std::vector<int32_t>{5, 10, 20, 40, 80, 160, 320, 640, 1280, 2560, 5120, 10240, 20480, 40960, 81920, 163840,
+                                                263840, 363840, 463840}));
+    a.removeAll();
+    EXPECT_EQ(a.getCapacity(), 0);
+    EXPECT_TRUE(a.append(nullptr) && a.getCapacity() == 5);
+}
+
+TEST(ExtPtrArray, IndexingInsertionAndRemoval) {
+    int destroyed = 0;
+    Tracked a(destroyed), b(destroyed), c(destroyed), d(destroyed);
+    ExtPtrArray arr;
+    ASSERT_TRUE(arr.append(&b) && arr.insertAt(-5, &a) && arr.insertAt(100, &d) && arr.insertAt(2, &c));  // clamped to the front, the end
+    const std::vector<QuorvelObject *> items = {arr.elementAt(-1), arr.elementAt(0), arr.elementAt(1),
+                                                arr.elementAt(2), arr.elementAt(3), arr.elementAt(4)};
+    EXPECT_EQ(items, (std::vector<QuorvelObject *>{nullptr, &a, &b, &c, &d, nullptr}));
+    EXPECT_TRUE(arr.lastElement() == &d && arr.indexOf(&c) == 2 && arr.removeAt(1) == &b && arr.removeAt(3) == nullptr);
+    EXPECT_TRUE(arr.removeItem(&a) && !arr.removeItem(&a));
+    ASSERT_EQ(arr.getSize(), 2);
+    EXPECT_TRUE(arr.elementAt(0) == &c && arr.elementAt(1) == &d && destroyed == 0);
+}  // arr goes first: a borrowing array leaves c and d alone
+
+TEST(ExtPtrArray, OwningArrayDestroysItsItems) {
+    int destroyed = 0;
+    {
+        ExtPtrArray owning(true);
+        for (int i = 0; i < 7; ++i) ASSERT_TRUE(owning.append(new Tracked(destroyed)));
+        QuorvelObject *taken = owning.removeAt(0);  // handed back, not destroyed
+        EXPECT_EQ(destroyed, 0);
+        delete taken;
+        owning.removeAll();
+        EXPECT_TRUE(destroyed == 7 && owning.getSize() == 0);
+        ASSERT_TRUE(owning.append(new Tracked(destroyed)) && owning.append(new Tracked(destroyed)));
+    }
+    EXPECT_EQ(destroyed, 9);
 }
 
 }  // namespace

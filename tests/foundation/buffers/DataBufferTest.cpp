@@ -57,14 +57,10 @@ TEST(DataBuffer, BorrowedBlocksAreNeverWrittenOrFreed) {
     const struct { bool (*edit)(DataBuffer &); const char *expected; } edits[] = {
         // Shortening leaves spare capacity inside the caller's block; the append must not use it.
         {[](DataBuffer &d) { d.shorten(3); return d.append("XYZ", 3); }, "borroXYZ"},
-        {[](DataBuffer &d) { return d.replaceByte('o', '0') == 2; }, "b0rr0wed"},
-        {[](DataBuffer &d) { return d.reverseBytes(); }, "dewo" "rrob"},
-        {[](DataBuffer &d) { return d.swapBytes32(); }, "rrobdewo"},
-        {[](DataBuffer &d) { return d.removeChunk(1, 2); }, "browed"},
-        {[](DataBuffer &d) { return d.appendByte('!'); }, "borrowed!"},
-        {[](DataBuffer &d) { return d.prepend("<", 1); }, "<borrowed"},
-        {[](DataBuffer &d) { return d.ensureSlack4(); }, "borrowed"},
-        {[](DataBuffer &d) { d.clear(); return d.getData() == nullptr; }, ""},
+        {[](DataBuffer &d) { return d.replaceByte('o', '0') == 2; }, "b0rr0wed"}, {[](DataBuffer &d) { return d.reverseBytes(); }, "dewo" "rrob"},
+        {[](DataBuffer &d) { return d.swapBytes32(); }, "rrobdewo"}, {[](DataBuffer &d) { return d.removeChunk(1, 2); }, "browed"},
+        {[](DataBuffer &d) { return d.appendByte('!'); }, "borrowed!"}, {[](DataBuffer &d) { return d.prepend("<", 1); }, "<borrowed"},
+        {[](DataBuffer &d) { return d.ensureSlack4(); }, "borrowed"}, {[](DataBuffer &d) { d.clear(); return d.getData() == nullptr; }, ""},
     };
     for (const auto &e : edits) {
         DataBuffer d;
@@ -107,10 +103,8 @@ TEST(DataBufferGrowth, AppendsReserveTheDocumentedRoom) {
         bool (*append)(DataBuffer &);
         uint32_t capacity;
     } cases[] = {
-        {0, [](DataBuffer &b) { return b.append("x", 1); }, 20000},
-        {0, [](DataBuffer &b) { return b.appendByte('x'); }, 10000},
-        {0, [](DataBuffer &b) { return b.appendByteN('x', 5); }, 10005},
-        {100, [](DataBuffer &b) { return b.appendByteN(2, 50); }, 10150},
+        {0, [](DataBuffer &b) { return b.append("x", 1); }, 20000}, {0, [](DataBuffer &b) { return b.appendByte('x'); }, 10000},
+        {0, [](DataBuffer &b) { return b.appendByteN('x', 5); }, 10005}, {100, [](DataBuffer &b) { return b.appendByteN(2, 50); }, 10150},
         {100, [](DataBuffer &b) { return b.appendUtf16UnitAsUtf8(0x20AC); }, 20100},
         {150000, [](DataBuffer &b) { return b.append("0123456789", 10); }, 250000},
         // Reserving is exact, and never shrinks.
@@ -155,11 +149,9 @@ TEST(DataBufferEdit, EditsSearchesAndPadding) {
         {"0123456789", [](DataBuffer &b) { return b.removeChunk(3, 0xFFFFFFFFu); }, 1, "012"},
         {"0123456789", [](DataBuffer &b) { return b.removeChunk(10, 1) && b.removeChunk(0xFFFFFFFFu, 1); }, 1, "0123456789"},
         // 16-bit swaps leave an odd byte; 32-bit swaps turn a trailing 2 or 3 bytes among themselves.
-        {"abcde", [](DataBuffer &b) { return b.swapBytes16(); }, 1, "badce"},
-        {"abcde", [](DataBuffer &b) { return b.swapBytes32(); }, 1, "dcbae"},
+        {"abcde", [](DataBuffer &b) { return b.swapBytes16(); }, 1, "badce"}, {"abcde", [](DataBuffer &b) { return b.swapBytes32(); }, 1, "dcbae"},
         {"abcdef", [](DataBuffer &b) { return b.swapBytes32(); }, 1, "dcbafe"},
-        {"abcdefg", [](DataBuffer &b) { return b.swapBytes32(); }, 1, "dcbagfe"},
-        {"abc", [](DataBuffer &b) { return b.swapBytes32(); }, 1, "cba"},
+        {"abcdefg", [](DataBuffer &b) { return b.swapBytes32(); }, 1, "dcbagfe"}, {"abc", [](DataBuffer &b) { return b.swapBytes32(); }, 1, "cba"},
         {"abcdefg", [](DataBuffer &b) { return b.reverseBytes(); }, 1, "gfedcba"},
         {"a", [](DataBuffer &b) { return b.swapBytes16() && b.swapBytes32() && b.reverseBytes(); }, 1, "a"},
         // 16-bit units only at even offsets; a trailing odd byte is kept.

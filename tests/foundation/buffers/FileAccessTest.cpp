@@ -89,10 +89,8 @@ TEST(FileAccess, LengthPrefixedHeaderRoundTrip) {
 TEST(FileAccess, HeaderLoadFailuresKeepTheBuffers) {
     const std::string dir = test::scratchDir("FileAccessHeaderFail");
     const struct { const char *name; std::string content; const char *message; /* null: no file */ } cases[] = {
-        {"empty", "", "error: File is empty or too small"},
-        {"huge", std::string("\xFF\xFF\xFF\xFF" "0123", 8), "error: Invalid header size"},
-        {"justover", std::string("\x05\x00\x00\x00" "0123", 8), "error: Invalid header size"},
-        {"missing", "", nullptr},
+        {"empty", "", "error: File is empty or too small"}, {"huge", std::string("\xFF\xFF\xFF\xFF" "0123", 8), "error: Invalid header size"},
+        {"justover", std::string("\x05\x00\x00\x00" "0123", 8), "error: Invalid header size"}, {"missing", "", nullptr},
     };
     for (const auto &c : cases) {
         const std::string path = dir + c.name + ".bin";

@@ -31,8 +31,7 @@ TEST(EncodingConvertTable, LookupsBothWays) {
         {1200, 932, "52 22 41 00", true, "81 E0 41"},  // the first of the two codes of U+2252
         {1200, 932, "41 00 FF FF 42 00 00", false, "41 42"},  // U+FFFF has no code; odd byte ignored
         // EBCDIC: letters elsewhere, other characters at the ASCII positions.
-        {1200, 37, "41 00 20 00 42 00 00 00", true, "C1 40 C2 00"},
-        {37, 65001, "C1 40 41 00", true, "41 20 C2 A0 00"},
+        {1200, 37, "41 00 20 00 42 00 00 00", true, "C1 40 C2 00"}, {37, 65001, "C1 40 41 00", true, "41 20 C2 A0 00"},
     });
     const CodePageTable *first = CodePageTable::forCodePage(1252);
     ASSERT_TRUE(first != nullptr && first == CodePageTable::forCodePage(1252) && first->codePage() == 1252u);
@@ -79,8 +78,7 @@ TEST(EncodingConvertTable, SecondStepWritesEscapedRawBytes) {
         {"3D D8 FD EF 01 80", true, "lossy|80", "ED A0 BD 80"},  // a high surrogate before an escape is alone
         // A count of 6 or more, or raw bytes cut off by the end, are ordinary units; and
         // outside a second step there are no escapes.
-        {"FD EF 06 00", true, nullptr, "EE BF BD 06"},
-        {"FD EF 03 00", true, nullptr, "EE BF BD 03"},
+        {"FD EF 06 00", true, nullptr, "EE BF BD 06"}, {"FD EF 03 00", true, nullptr, "EE BF BD 03"},
         {"FD EF 02 AA BB 00", false, nullptr, "EE BF BD EA A8 82 C2 BB"},
     };
     for (const auto &c : cases) {

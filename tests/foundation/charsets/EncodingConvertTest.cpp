@@ -16,20 +16,14 @@ TEST(EncodingConvert, Windows1252UnmappableCharactersAndPagesWithRulesOfTheirOwn
         // What the target lacks is dropped, the rest kept, and the result is false.
         {65001, 1252, "61 E2 98 BA 62 E2 82 AC", false, "61 62 80"},  // smiley between letters
         {65001, 1252, "61 F0 9F 98 80 62", false, "61 62"},           // beyond the BMP
-        {1200, 1252, "61 00 3D D8 00 DE 62 00", false, "61 62"},      // a surrogate pair
-        {1200, 1252, "61 00 00 DC", false, "61"},                     // a lone surrogate
-        {65005, 1252, "B1 03 00 00 41 00 00 00", false, "41"},        // Greek from UTF-32
-        {1201, 1252, "04 10 00 42", false, "42"},                     // Cyrillic from UTF-16BE
-        {1200, 1252, "00 00 41 00", true, "00 41"},                   // U+0000 is byte 0
-        {1200, 28591, "61 00 AC 20 62 00", false, "61 62"},           // no euro in iso-8859-1
-        {1253, 65001, "41 AA E1", false, "41 CE B1"},                 // an unmapped byte
-        {932, 65001, "41 88 9F 88", false, "41 E4 BA 9C"},            // a lone lead byte
+        {1200, 1252, "61 00 3D D8 00 DE 62 00", false, "61 62"}, {1200, 1252, "61 00 00 DC", false, "61"},  // a surrogate pair; a lone surrogate
+        {65005, 1252, "B1 03 00 00 41 00 00 00", false, "41"}, {1201, 1252, "04 10 00 42", false, "42"},  // Greek from UTF-32; Cyrillic from UTF-16BE
+        {1200, 1252, "00 00 41 00", true, "00 41"}, {1200, 28591, "61 00 AC 20 62 00", false, "61 62"},  // U+0000 is byte 0; no euro in iso-8859-1
+        {1253, 65001, "41 AA E1", false, "41 CE B1"}, {932, 65001, "41 88 9F 88", false, "41 E4 BA 9C"},  // an unmapped byte; a lone lead byte
         // Pages with rules of their own: iso-8859-6 takes Arabic-Indic digits as ASCII ones,
         // x-mac-arabic lowers its digits.
-        {65001, 28596, "D9 A0 D9 A9 DB B0 DB B9 20 D8 A7", true, "30 39 30 39 20 C7"},
-        {1200, 28596, "65 06 F5 06", true, "35 35"},
-        {65000, 1201, "2B 49 6D 49 2D", true, "22 62"},
-        {10004, 65001, "B1 B2 B3", true, "31 32 33"},
+        {65001, 28596, "D9 A0 D9 A9 DB B0 DB B9 20 D8 A7", true, "30 39 30 39 20 C7"}, {1200, 28596, "65 06 F5 06", true, "35 35"},
+        {65000, 1201, "2B 49 6D 49 2D", true, "22 62"}, {10004, 65001, "B1 B2 B3", true, "31 32 33"},
         {10005, 65001, "41 E0 FA", true, "41 D7 90 D7 AA"}, {10021, 1200, "A1 E8", true, "01 0E 48 0E"},
     });
     // Every byte agrees with the Windows-1252 table the string classes use, and comes back.
@@ -46,8 +40,7 @@ TEST(EncodingConvert, Windows1252UnmappableCharactersAndPagesWithRulesOfTheirOwn
 // byte order. "Aé" is 41 C3 A9 in UTF-8, 41 00 E9 00 in UTF-16LE.
 TEST(EncodingConvert, ByteOrderMarksUnderEachDeclaredUnicodeCodePage) {
     expectConversions({
-        {65001, 1200, "EF BB BF 41 C3 A9", true, "41 00 E9 00"},
-        {65001, 1200, "EF BB BF", true, ""},
+        {65001, 1200, "EF BB BF 41 C3 A9", true, "41 00 E9 00"}, {65001, 1200, "EF BB BF", true, ""},
         {65001, 1200, "EF BB", true, ""},          // a partial mark is invalid bytes
         {65001, 1200, "FF FE 41", true, "41 00"},  // a UTF-16 mark in UTF-8 is invalid bytes
         {1200, 65001, "FF FE 41 00 E9 00", true, "41 C3 A9"},
@@ -55,21 +48,15 @@ TEST(EncodingConvert, ByteOrderMarksUnderEachDeclaredUnicodeCodePage) {
         {1200, 65001, "FF FE", true, ""},
         {1200, 65001, "EF BB BF 00", true, "EB AF AF C2 BF"},  // a UTF-8 mark is text here
         {1200, 65001, "41 00 E9", true, "41"},                 // an odd last byte is dropped
-        {1200, 65001, "FE FF 00 41 00", true, "41"},
-        {1201, 65001, "FF FE 41 00 E9 00", true, "41 C3 A9"},
-        {1201, 65001, "FE FF 00 41 00 E9", true, "41 C3 A9"},
-        {65005, 65001, "00 00 FE FF 00 00 00 41 00 00 00 E9", true, "41 C3 A9"},
-        {65006, 65001, "FF FE 00 00 41 00 00 00 E9 00 00 00", true, "41 C3 A9"},
-        {65006, 65001, "00 00 FE FF", true, ""},
+        {1200, 65001, "FE FF 00 41 00", true, "41"}, {1201, 65001, "FF FE 41 00 E9 00", true, "41 C3 A9"},
+        {1201, 65001, "FE FF 00 41 00 E9", true, "41 C3 A9"}, {65005, 65001, "00 00 FE FF 00 00 00 41 00 00 00 E9", true, "41 C3 A9"},
+        {65006, 65001, "FF FE 00 00 41 00 00 00 E9 00 00 00", true, "41 C3 A9"}, {65006, 65001, "00 00 FE FF", true, ""},
         // A UTF-16 mark is no UTF-32 mark: FF FE 41 00 is the value 0x0041FEFF, beyond Unicode.
-        {65005, 65001, "FF FE 41 00", false, ""},
-        {65005, 1200, "00 00 FE FF 00 00 00 41", true, "41 00"},
-        {1200, 1201, "FE FF 00 41 00 E9", true, "00 41 00 E9"},
-        {1201, 65006, "FF FE 41 00", true, "00 00 00 41"},
+        {65005, 65001, "FF FE 41 00", false, ""}, {65005, 1200, "00 00 FE FF 00 00 00 41", true, "41 00"},
+        {1200, 1201, "FE FF 00 41 00 E9", true, "00 41 00 E9"}, {1201, 65006, "FF FE 41 00", true, "00 00 00 41"},
         {65001, 1201, "EF BB BF 41", true, "00 41"},
         // Equal code pages copy everything, marks and odd bytes included; 0 means the other side.
-        {1200, 1200, "FF FE 41 00 E9", true, "FF FE 41 00 E9"},
-        {1200, 0, "FE FF 00 41", true, "FE FF 00 41"},
+        {1200, 1200, "FF FE 41 00 E9", true, "FF FE 41 00 E9"}, {1200, 0, "FE FF 00 41", true, "FE FF 00 41"},
         {0, 65001, "EF BB BF 41", true, "EF BB BF 41"},
     });
     for (uint32_t from : {65001u, 1200u, 1201u, 65005u, 65006u, 1252u})
@@ -122,10 +109,8 @@ TEST(CharsetConvert, CodePagesWithoutATableFailWithNoOutputOnEveryPath) {
 
 TEST(MacArabic, Preparation) {
     const std::pair<const char *, const char *> cases[] = {
-        {"41 C7 C8 CA 42", "41 CA C8 C7 42"},        // a run of letters is reversed
-        {"41 C7 42 C8", "41 C7 42 C8"},              // a single letter stays
-        {"C7 C8 20 CA CB CC", "C8 C7 20 CC CB CA"},  // two runs, each reversed
-        {"C7 AC C8", "C8 AC C7"},                    // right-to-left punctuation inside a run
+        {"41 C7 C8 CA 42", "41 CA C8 C7 42"}, {"41 C7 42 C8", "41 C7 42 C8"},  // a run of letters is reversed; a single letter stays
+        {"C7 C8 20 CA CB CC", "C8 C7 20 CC CB CA"}, {"C7 AC C8", "C8 AC C7"},  // two runs, each reversed; right-to-left punctuation inside a run
         {"A0 A1 AF B0 B9 BA BC BE DB DF FB FD", "20 21 2F 30 39 3A 3C 3E 5B 5F 7B 7D"},  // lowered
         {"A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF", "A5 41 AC 41 BB 41 C0 DA 41 E0 41 FA 41 FE 41 FF"},
         {"81 48 69", "A0 48 69"},  // no-break space; ASCII stays

@@ -23,25 +23,19 @@ TEST(Iso2022, EscapeSequencesBothWays) {
         // half-width katakana, ASCII, katakana, kanji
         {jpOut, "B1 DF 61 B1 88 9F", "1B 28 49 31 5F 1B 28 42 61 1B 28 49 31 1B 24 42 30 21 1B 28 42", true},
         {jpOut, "FA 40 FA 4A", "1B 24 42 7C 71 2D 35 1B 28 42", true},  // vendor codes to rows 92 and 13
-        {jpOut, "61 F0 40 62", "61 62", false},                         // user-defined row dropped
-        {jpOut, "61 88", "61", false},                                  // lead byte cut off
+        {jpOut, "61 F0 40 62", "61 62", false}, {jpOut, "61 88", "61", false},  // user-defined row dropped; lead byte cut off
         {jpOut, "88 0A", "0A", false},                                  // lead byte before a line end
         {jpIn, "61 1B 24 42 30 21 1B 28 42 62", "61 88 9F 62", true},
         {jpIn, "1B 24 40 30 21 30 22 1B 28 4A 5C", "88 9F 88 A0 5C", true},  // ESC $ @ and ESC ( J
-        {jpIn, "1B 28 49 31 5F 1B 28 42 31", "B1 DF 31", true},              // ESC ( I
-        {jpIn, "1B 24 42 30 21 30", "88 9F", false},                         // odd kanji byte at the end
-        {jpIn, "61 1B 24", "61 24", false},                                  // cut-off escape
-        {jpIn, "1B 24 28 44 61", "24 28 44 61", false},                      // unknown escape
-        {jpIn, "61 A1 80 FF", "61 A1", false},                               // eight-bit bytes
-        {jpIn, "1B 28 49 60", "", false},                                    // katakana mode out of range
+        {jpIn, "1B 28 49 31 5F 1B 28 42 31", "B1 DF 31", true}, {jpIn, "1B 24 42 30 21 30", "88 9F", false},  // ESC ( I; odd kanji byte at the end
+        {jpIn, "61 1B 24", "61 24", false}, {jpIn, "1B 24 28 44 61", "24 28 44 61", false},  // cut-off escape; unknown escape
+        {jpIn, "61 A1 80 FF", "61 A1", false}, {jpIn, "1B 28 49 60", "", false},  // eight-bit bytes; katakana mode out of range
         {krOut, "61 B0 A1 62", "1B 24 29 43 61 0E 30 21 0F 62", true},
         {krOut, "B0 A1 B0 A2", "1B 24 29 43 0E 30 21 30 22 0F", true},  // ending in two-byte mode
         {krOut, "61 81 41 62", "1B 24 29 43 61 62", false},             // extended code dropped
         {krIn, "1B 24 29 43 61 0E 30 21 0F 62", "61 B0 A1 62", true},
-        {krIn, "0E 30 21 0F 61", "30 21 61", false},  // SO without designator
-        {krIn, "1B 24 29 61", "24 29 61", false},     // cut-off designator
-        {krIn, "1B 24 29 43 0E 30", "", false},       // odd byte in two-byte mode
-        {krIn, "1B 24 29 43 B0 A1", "", false},       // eight-bit byte
+        {krIn, "0E 30 21 0F 61", "30 21 61", false}, {krIn, "1B 24 29 61", "24 29 61", false},  // SO without designator; cut-off designator
+        {krIn, "1B 24 29 43 0E 30", "", false}, {krIn, "1B 24 29 43 B0 A1", "", false},  // odd byte in two-byte mode; eight-bit byte
     };
     for (const Case &c : cases) {
         const Converted got = throughOutput(hexBytes(c.in), c.codec);
@@ -53,10 +47,8 @@ TEST(Iso2022, ConvertThroughTheCodePageBehind) {
     expectConversions({
         {932, 50220, "61 88 9F 62", true, "61 1B 24 42 30 21 1B 28 42 62"},
         {65001, 50222, "E2 85 B0", true, "1B 24 42 7C 71 1B 28 42"},  // small roman one, folded
-        {50220, 65001, "61 1B 24 42 30 21 1B 28 42 62", true, "61 E4 BA 9C 62"},
-        {50221, 1200, "1B 28 49 31", true, "71 FF"},
-        {65001, 50220, "61 F0 9F 98 80 62", false, "61 62"},
-        {65001, 50225, "61 EA B0 80 62", true, "1B 24 29 43 61 0E 30 21 0F 62"},
+        {50220, 65001, "61 1B 24 42 30 21 1B 28 42 62", true, "61 E4 BA 9C 62"}, {50221, 1200, "1B 28 49 31", true, "71 FF"},
+        {65001, 50220, "61 F0 9F 98 80 62", false, "61 62"}, {65001, 50225, "61 EA B0 80 62", true, "1B 24 29 43 61 0E 30 21 0F 62"},
         {50225, 65001, "1B 24 29 43 61 0E 30 21 0F 62", true, "61 EA B0 80 62"},
     });
 }

@@ -131,21 +131,14 @@ TEST(StringBufferEntities, HtmlDecode) {
 TEST(StringBufferSplit, DelimitersQuotesAndEscapes) {
     const std::string longToken(1000, 'k');
     const struct { std::string text; bool quotes, escapes; Tokens expected; } cases[] = {
-        {"a,,b,", false, false, {"a", "", "b", ""}},
-        {",", false, false, {"", ""}},
-        {"abc", false, false, {"abc"}},
-        {"", true, true, {}},
+        {"a,,b,", false, false, {"a", "", "b", ""}}, {",", false, false, {"", ""}}, {"abc", false, false, {"abc"}}, {"", true, true, {}},
         {longToken + "," + longToken, false, false, {longToken, longToken}},
         // A delimiter between quotes does not split; the quotes stay, and an unclosed one keeps the rest.
-        {"a,\"b,c\",d", true, false, {"a", "\"b,c\"", "d"}},
-        {"a,\"b,c\",d", false, false, {"a", "\"b", "c\"", "d"}},
+        {"a,\"b,c\",d", true, false, {"a", "\"b,c\"", "d"}}, {"a,\"b,c\",d", false, false, {"a", "\"b", "c\"", "d"}},
         {"a,\"b,c", true, false, {"a", "\"b,c"}},
         // The byte after a backslash is copied literally, with the backslash.
-        {"a\\,b,c", false, true, {"a\\,b", "c"}},
-        {"a\\,b,c", false, false, {"a\\", "b", "c"}},
-        {"\"a\\\",b\",c", true, true, {"\"a\\\",b\"", "c"}},
-        {"\"a\\\",b\",c", true, false, {"\"a\\\"", "b\",c"}},
-        {"end\\", false, true, {"end\\"}},
+        {"a\\,b,c", false, true, {"a\\,b", "c"}}, {"a\\,b,c", false, false, {"a\\", "b", "c"}}, {"\"a\\\",b\",c", true, true, {"\"a\\\",b\"", "c"}},
+        {"\"a\\\",b\",c", true, false, {"\"a\\\"", "b\",c"}}, {"end\\", false, true, {"end\\"}},
     };
     for (const auto &c : cases) EXPECT_EQ(split(c.text, ',', c.quotes, c.escapes), c.expected) << c.text;
 }
@@ -206,8 +199,7 @@ TEST(StringBufferParse, NameValue) {
         EXPECT_EQ(textOf(name) + "|" + (c.ok ? textOf(value) : ""), std::string(c.name) + "|" + c.value) << c.line;
     }
     const struct { const char *header, *name; bool ok; const char *value; } params[] = {
-        {"text/html; xcharset=bad; charset=utf-8; x=1", "charset", true, "utf-8"},
-        {"text/html; xcharset=bad; charset=utf-8; x=1", "x", true, "1"},
+        {"text/html; xcharset=bad; charset=utf-8; x=1", "charset", true, "utf-8"}, {"text/html; xcharset=bad; charset=utf-8; x=1", "x", true, "1"},
         {"text/html; charset=utf-8", "boundary", false, ""}, {"a=", "a", true, ""},
     };
     for (const auto &c : params) {

@@ -14,8 +14,7 @@ using test::outcome, test::RecordingLog, test::textOf;
 
 TEST(StringBufferGrowth, InlineUpTo81BytesThenHeapWithCappedIncrement) {
     const struct { uint32_t clearFirst, n, capacity, increment; } steps[] = {
-        {0, 81, 82, 202},                    // inline
-        {0, 1, 81 + 1 + 202 + 1, 285 / 2},   // to the heap: L + n + G + 1, then G = C / 2
+        {0, 81, 82, 202}, {0, 1, 81 + 1 + 202 + 1, 285 / 2},  // inline; to the heap: L + n + G + 1, then G = C / 2
         {0, 202, 285, 142},                  // nothing moves while L + n stays below C
         {0, 1, 285 + 142 + 1, 428 / 2},
         {1, 2000000, 2000000 + 202 + 1, 500000},  // clearing resets G; G never passes 500000
@@ -131,13 +130,9 @@ TEST(StringBufferQuery, CharactersSubstringsAndComparisons) {
 TEST(StringBufferFile, LoadsTextAndConvertsUtf16) {
     const std::string dir = test::scratchDir("StringBufferFile");
     const std::pair<std::string, std::string> cases[] = {
-        {"<a>caf\xC3\xA9</a>\r\n", "<a>caf\xC3\xA9</a>\r\n"},
-        {"\xEF\xBB\xBF<x/>", "<x/>"},
-        {std::string("ab\0\0", 4), "ab"},
-        {std::string(300000, 'x'), std::string(300000, 'x')},
-        {std::string("\xFF\xFE" "A\0\xE9\0\xAC\x20", 8), "A\xC3\xA9\xE2\x82\xAC"},
-        {std::string("\xFE\xFF\0A\0\xE9\x20\xAC", 8), "A\xC3\xA9\xE2\x82\xAC"},
-        {"\xFF\xFE", ""},
+        {"<a>caf\xC3\xA9</a>\r\n", "<a>caf\xC3\xA9</a>\r\n"}, {"\xEF\xBB\xBF<x/>", "<x/>"}, {std::string("ab\0\0", 4), "ab"},
+        {std::string(300000, 'x'), std::string(300000, 'x')}, {std::string("\xFF\xFE" "A\0\xE9\0\xAC\x20", 8), "A\xC3\xA9\xE2\x82\xAC"},
+        {std::string("\xFE\xFF\0A\0\xE9\x20\xAC", 8), "A\xC3\xA9\xE2\x82\xAC"}, {"\xFF\xFE", ""},
     };
     int i = 0;
     for (const auto &[bytes, text] : cases) {

@@ -41,12 +41,10 @@ TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
     using Set = bool (*)(XString &);
     const struct { Set set; const char *forms, *utf8; } cases[] = {
         {[](XString &x) { return x.setFromUtf8(kMixedUtf8); }, "u", kMixedUtf8},
-        {[](XString &x) { return x.setFromUtf16(kMixedUtf16); }, "w16", kMixedUtf8},
-        {[](XString &x) { return x.setFromUtf32(U"ab"); }, "w32", "ab"},
+        {[](XString &x) { return x.setFromUtf16(kMixedUtf16); }, "w16", kMixedUtf8}, {[](XString &x) { return x.setFromUtf32(U"ab"); }, "w32", "ab"},
         {[](XString &x) { return x.setFromAnsi("plain"); }, "a", "plain"},
         // An empty or null input clears.
-        {[](XString &x) { return x.setFromUtf8(nullptr); }, "ua", ""},
-        {[](XString &x) { return x.setFromUtf8N("abc", 0); }, "ua", ""},
+        {[](XString &x) { return x.setFromUtf8(nullptr); }, "ua", ""}, {[](XString &x) { return x.setFromUtf8N("abc", 0); }, "ua", ""},
         // Byte-order marks are dropped; U+FFFE counts as one in UTF-16 and UTF-32 (either order).
         {[](XString &x) { return x.setFromUtf8("\xEF\xBB\xBF" "abc"); }, "u", "abc"},
         {[](XString &x) { return x.setFromUtf8("\xEF\xBB\xBF"); }, "ua", ""},
@@ -56,8 +54,7 @@ TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
         {[](XString &x) { return x.setFromUtf16Le(leSmiley, 8); }, "w16", "a\xF0\x9F\x98\x80"},
         {[](XString &x) { return x.setFromUtf32(std::u32string{0xFFFE0000u, U'r'}.c_str()); }, "w32", "r"},
         // The text ends at the first zero.
-        {[](XString &x) { return x.setFromUtf8N("ab\0cd", 5); }, "u", "ab"},
-        {[](XString &x) { return x.setFromUtf16N(u"ab\0c", 4); }, "w16", "ab"},
+        {[](XString &x) { return x.setFromUtf8N("ab\0cd", 5); }, "u", "ab"}, {[](XString &x) { return x.setFromUtf16N(u"ab\0c", 4); }, "w16", "ab"},
     };
     for (const auto &c : cases) {
         XString x = fromUtf8("previous");
@@ -135,8 +132,7 @@ TEST(XString, ConvertsToAnyCodePage) {
     const struct { const XString &from; uint32_t codePage; bool ok; const char *hex; } cases[] = {
         {s, 1252, true, "61 80 62"}, {s, 1201, true, "00 61 20 AC 00 62"}, {s, 65001, true, "61 E2 82 AC 62"},
         {w, 1252, false, "61"}, {w, 1200, true, "61 00 3D D8 00 DE"},  // no terminator
-        {w, 65006, true, "00 00 00 61 00 01 F6 00"}, {w, 52936, false, ""},
-        {odd, 1200, true, "FE FF 61 00"}, {odd, 1201, true, "FF FE 00 61"},
+        {w, 65006, true, "00 00 00 61 00 01 F6 00"}, {w, 52936, false, ""}, {odd, 1200, true, "FE FF 61 00"}, {odd, 1201, true, "FF FE 00 61"},
     };
     for (const auto &c : cases) {
         DataBuffer out;
