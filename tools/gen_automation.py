@@ -1,0 +1,473 @@
+#!/usr/bin/env python3
+"""Writes the automation sources in automation/generated/ from the member table
+automation/members.txt: the C++ descriptors, the compile-time binding check, the IDL and the
+Python host's member list. With --check, writes nothing and exits 1 when a committed file
+differs from what the table gives."""
+import pathlib
+import re
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+TABLE = ROOT / "automation" / "members.txt"
+OUT = ROOT / "automation" / "generated"
+
+OBJECTS = {"IQuorvelXml": "ClsXml", "IQuorvelRss": "ClsRss", "IQuorvelAtom": "ClsAtom", "IQvDateTime": "ClsDateTime"}
+TYPES = {"string", "long", "bool", "date", "variant", *OBJECTS}
+KINDS = {"method", "get", "put", "get+put"}
+FLAGS = {"null-on-failure", "refused-in-browser", "put-refused-in-browser", "progress-sink", "variant-as-xml-text"}
+CLASS_HEADERS = {"ClsXml": "xml/object/ClsXml.h", "ClsRss": "feeds/ClsRss.h", "ClsAtom": "feeds/ClsAtom.h",
+                 "ClsDateTime": "datetime/ClsDateTime.h"}
+NAME = re.compile(r"[A-Za-z_][A-Za-z0-9_]*$")
+GUID = re.compile(r"\{([0-9A-F]{8})-([0-9A-F]{4})-([0-9A-F]{4})-([0-9A-F]{4})-([0-9A-F]{12})\}$")
+
+
+class TableError(Exception):
+    pass
+
+
+class Member:
+    def __init__(self, dispid, name, kind, args, result, binding, flags):
+        self.dispid, self.name, self.kind, self.args = dispid, name, kind, args
+        self.result, self.binding, self.flags = result, binding, flags
+
+
+class Interface:
+    def __init__(self, name, kind, cls, iid):
+        self.name, self.kind, self.cls, self.iid, self.members = name, kind, cls, iid, []
+
+
+class Table:
+    def __init__(self):
+        self.library = None
+        self.coclasses = []  # [name, clsid, default, events, description, [(versioned, independent)]]
+        self.externals = []  # (name, clsid, interface)
+        self.interfaces = []
+
+    def interface(self, name):
+        return next((i for i in self.interfaces if i.name == name), None)
+
+
+# ---- parsing
+
+def split_words(text):
+    """Words separated by blanks, with one trailing quoted string kept whole."""
+    quoted = None
+    if text.endswith('"') and text.count('"') == 2:
+        text, quoted = text[:text.index('"')], text[text.index('"') + 1:-1]
+    words = text.split()
+    return words + [quoted] if quoted is not None else words
+
+
+def guid(text):
+    if not GUID.match(text):
+        raise TableError(f"not a GUID in braces (upper-case hex): {text}")
+    return text[1:-1]
+
+
+def name(text, what):
+    if not NAME.match(text):
+        raise TableError(f"not a valid {what} name: {text!r}")
+    return text
+
+
+def parse_type(text, allow_none):
+    if allow_none and text == "-":
+        return None
+    if text not in TYPES:
+        raise TableError(f"unknown type {text!r} (known: {', '.join(sorted(TYPES))})")
+    return text
+
+
+def parse_args(text):
+    if text == "-":
+        return []
+    args = []
+    for part in text.split(","):
+        words = part.split()
+        if len(words) != 2:
+            raise TableError(f"an argument is 'type name': {part.strip()!r}")
+        args.append((parse_type(words[0], False), name(words[1], "argument")))
+    names = [arg_name for _, arg_name in args]
+    if len(set(names)) != len(names):
+        raise TableError(f"an argument name repeats: {text}")
+    return args
+
+
+def parse_member(line, interface):
+    cells = [cell.strip() for cell in line.split("|")]
+    if len(cells) != 7:
+        raise TableError(f"a member line has 7 cells separated by '|', this one {len(cells)}")
+    dispid, member, kind, args, result, binding, flags = cells
+    if not dispid.isdigit() or int(dispid) == 0:
+        raise TableError(f"the DISPID is a positive number: {dispid!r}")
+    if kind not in KINDS:
+        raise TableError(f"unknown kind {kind!r} (known: {', '.join(sorted(KINDS))})")
+    flag_list = flags.split()
+    for flag in flag_list:
+        if flag not in FLAGS:
+            raise TableError(f"unknown flag {flag!r} (known: {', '.join(sorted(FLAGS))})")
+    if binding == "=":
+        binding = member
+    elif binding == "-":
+        binding = None
+    else:
+        name(binding, "binding")
+    if (binding is None) != (interface.cls is None):
+        raise TableError("a member binds to a method exactly when its interface names a class")
+    m = Member(int(dispid), name(member, "member"), kind, parse_args(args), parse_type(result, True), binding,
+               flag_list)
+    check_member(m)
+    return m
+
+
+def check_member(m):
+    if m.kind != "method" and (m.args or m.result is None):
+        raise TableError(f"{m.name}: a property lists no arguments and has a result type")
+    if "null-on-failure" in m.flags and m.result != "string":
+        raise TableError(f"{m.name}: null-on-failure needs a string result")
+    if "put-refused-in-browser" in m.flags and "put" not in m.kind:
+        raise TableError(f"{m.name}: put-refused-in-browser needs a put side")
+    if ("progress-sink" in m.flags or "refused-in-browser" in m.flags) and m.kind != "method":
+        raise TableError(f"{m.name}: progress-sink and refused-in-browser are for methods")
+    if "variant-as-xml-text" in m.flags and [t for t, _ in m.args] != ["variant"]:
+        raise TableError(f"{m.name}: variant-as-xml-text needs exactly one variant argument")
+
+
+def parse_header(words, table):
+    keyword = words[0]
+    if keyword == "library" and len(words) == 5:
+        major, _, minor = words[2].partition(".")
+        if not (major.isdigit() and minor.isdigit()):
+            raise TableError(f"a library version is MAJOR.MINOR: {words[2]}")
+        table.library = (name(words[1], "library"), int(major), int(minor), guid(words[3]), words[4])
+    elif keyword == "coclass" and len(words) == 6:
+        table.coclasses.append([name(words[1], "coclass"), guid(words[2]), words[3], words[4], words[5], []])
+    elif keyword == "progid" and len(words) == 4:
+        coclass = next((c for c in table.coclasses if c[0] == words[1]), None)
+        if coclass is None:
+            raise TableError(f"progid for a coclass not listed above: {words[1]}")
+        coclass[5].append((words[2], words[3]))
+    elif keyword == "external" and len(words) == 4:
+        table.externals.append((name(words[1], "class"), guid(words[2]), words[3]))
+    elif keyword == "interface" and len(words) == 5:
+        if words[2] not in ("dual", "dispinterface"):
+            raise TableError(f"an interface is dual or dispinterface, not {words[2]!r}")
+        if table.interface(words[1]):
+            raise TableError(f"interface {words[1]} is listed twice")
+        cls = None if words[3] == "-" else words[3]
+        if cls is not None and cls not in CLASS_HEADERS:
+            raise TableError(f"unknown internal class {cls} (known: {', '.join(sorted(CLASS_HEADERS))})")
+        table.interfaces.append(Interface(name(words[1], "interface"), words[2], cls, guid(words[4])))
+    else:
+        raise TableError(f"not a header line of a known form: {' '.join(words)}")
+
+
+def parse(text, source="members.txt"):
+    table = Table()
+    for number, line in enumerate(text.splitlines(), 1):
+        line = line.strip()
+        if not line or line.startswith("#"):
+            continue
+        try:
+            if "|" not in line:
+                parse_header(split_words(line), table)
+                continue
+            if not table.interfaces:
+                raise TableError("a member line before the first interface line")
+            interface = table.interfaces[-1]
+            member = parse_member(line, interface)
+            for other in interface.members:
+                if other.dispid == member.dispid:
+                    raise TableError(f"DISPID {member.dispid} is taken by {other.name} in {interface.name}")
+                if other.name.lower() == member.name.lower():
+                    raise TableError(f"{member.name} is listed twice in {interface.name}")
+            interface.members.append(member)
+        except TableError as error:
+            raise TableError(f"{source}:{number}: {error}") from None
+    check_table(table, source)
+    return table
+
+
+def check_table(table, source):
+    def fail(message):
+        raise TableError(f"{source}: {message}")
+
+    if table.library is None:
+        fail("no library line")
+    for coclass_name, _, default, events, _, progids in table.coclasses:
+        if not (table.interface(default) and table.interface(default).kind == "dual"):
+            fail(f"coclass {coclass_name}: {default} is not a dual interface of the table")
+        if not (table.interface(events) and table.interface(events).kind == "dispinterface"):
+            fail(f"coclass {coclass_name}: {events} is not a dispinterface of the table")
+        if not progids:
+            fail(f"coclass {coclass_name} has no progid line")
+    for external_name, _, interface_name in table.externals:
+        if not table.interface(interface_name):
+            fail(f"external {external_name}: no interface {interface_name}")
+    guids = [table.library[3]] + [c[1] for c in table.coclasses] + [e[1] for e in table.externals]
+    guids += [i.iid for i in table.interfaces]
+    if len(set(guids)) != len(guids):
+        fail("a GUID is used twice")
+    for interface in table.interfaces:
+        for member in interface.members:
+            for arg_type in [t for t, _ in member.args] + [member.result]:
+                if arg_type in OBJECTS and not table.interface(arg_type):
+                    fail(f"{interface.name}.{member.name}: no interface {arg_type}")
+            if member.binding and member.binding != member.name and "variant-as-xml-text" not in member.flags:
+                check_alias(interface, member, fail)
+
+
+def check_alias(interface, member, fail):
+    """An alias names the member that holds the shared operation, with the same shape."""
+    target = next((m for m in interface.members if m.name == member.binding), None)
+    if target is None or target.binding != target.name:
+        fail(f"{interface.name}.{member.name}: binds to {member.binding}, which is not a member bound to itself")
+    if (target.kind, target.args, target.result) != (member.kind, member.args, member.result):
+        fail(f"{interface.name}.{member.name}: differs in shape from {member.binding}, which it shares")
+
+
+# ---- C++ descriptors
+
+CPP_TYPES = {None: "None", "string": "String", "long": "Long", "bool": "Bool", "date": "Date", "variant": "Variant",
+             "IQuorvelXml": "Xml", "IQuorvelRss": "Rss", "IQuorvelAtom": "Atom", "IQvDateTime": "DateTime"}
+CPP_KINDS = {"method": "Method", "get": "Get", "put": "Put", "get+put": "GetPut"}
+CPP_FLAGS = {"null-on-failure": "kNullOnFailure", "refused-in-browser": "kRefusedInBrowser",
+             "put-refused-in-browser": "kPutRefusedInBrowser", "progress-sink": "kProgressSink",
+             "variant-as-xml-text": "kVariantAsXmlText"}
+GENERATED = "Generated by tools/gen_automation.py from automation/members.txt; do not edit."
+
+
+def cpp_guid(text):
+    parts = text.split("-")
+    tail = parts[3] + parts[4]
+    data4 = ", ".join(f"0x{tail[i:i + 2]}" for i in range(0, 16, 2))
+    return f"{{0x{parts[0]}, 0x{parts[1]}, 0x{parts[2]}, {{{data4}}}}}"
+
+
+def cpp_string(text):
+    return "nullptr" if text is None else '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def descriptors(table):
+    out = [f"// {GENERATED}", "#pragma once", '#include "automation/MemberDescriptor.h"', "",
+           "namespace quorvel::automation {", ""]
+    name, major, minor, libid, help_string = table.library
+    out.append(f"inline constexpr TypeLibrary kTypeLibrary{{{cpp_string(name)}, {cpp_guid(libid)}, {major}, {minor}, "
+               f"{cpp_string(help_string)}}};")
+    for interface in table.interfaces:
+        out += ["", f"// ---- {interface.name}"]
+        for m in interface.members:
+            if m.args:
+                args = ", ".join(f"{{ValueType::{CPP_TYPES[t]}, {cpp_string(n)}}}" for t, n in m.args)
+                out.append(f"inline constexpr Argument k{interface.name}_{m.name}[] = {{{args}}};")
+        rows = []
+        for m in interface.members:
+            args = f"k{interface.name}_{m.name}" if m.args else "{}"
+            flags = " | ".join(CPP_FLAGS[f] for f in m.flags) or "0"
+            rows.append(f"    {{{m.dispid}, {cpp_string(m.name)}, MemberKind::{CPP_KINDS[m.kind]}, {args}, "
+                        f"ValueType::{CPP_TYPES[m.result]}, {cpp_string(m.binding)}, {flags}}},")
+        members = "{}"
+        if rows:
+            out += [f"inline constexpr Member k{interface.name}Members[] = {{"] + rows + ["};"]
+            members = f"k{interface.name}Members"
+        kind = "Dual" if interface.kind == "dual" else "DispInterface"
+        out.append(f"inline constexpr Interface k{interface.name}{{{cpp_string(interface.name)}, InterfaceKind::{kind}, "
+                   f"{cpp_string(interface.cls)}, {cpp_guid(interface.iid)}, {members}}};")
+    out += ["", "inline constexpr const Interface *kInterfaces[] = {"]
+    out += [f"    &k{i.name}," for i in table.interfaces] + ["};", ""]
+    for coclass_name, _, _, _, _, progids in table.coclasses:
+        rows = ", ".join(f"{{{cpp_string(v)}, {cpp_string(i)}}}" for v, i in progids)
+        out.append(f"inline constexpr ProgId k{coclass_name}ProgIds[] = {{{rows}}};")
+    out.append("inline constexpr CoClass kCoClasses[] = {")
+    for coclass_name, clsid, default, events, description, _ in table.coclasses:
+        out.append(f"    {{{cpp_string(coclass_name)}, {cpp_guid(clsid)}, {cpp_string(description)}, &k{default}, "
+                   f"&k{events}, k{coclass_name}ProgIds}},")
+    out += ["};", ""]
+    for external_name, clsid, interface_name in table.externals:
+        out.append(f"inline constexpr ExternalClass k{external_name}Class{{{cpp_string(external_name)}, "
+                   f"{cpp_guid(clsid)}, &k{interface_name}}};")
+    out += ["", "}  // namespace quorvel::automation", ""]
+    return "\n".join(out)
+
+
+# ---- compile-time binding check
+
+def cpp_arg(arg_type):
+    if arg_type in OBJECTS:
+        return OBJECTS[arg_type] + " *"
+    return {"string": "const XString &", "long": "int", "bool": "bool", "date": "double",
+            "variant": "const DataBuffer &"}[arg_type]
+
+
+def signatures(m):
+    """(C++ method, result type, parameter types) of each C++ method a member binds to."""
+    if m.kind != "method":
+        sides = []
+        if "get" in m.kind:
+            if m.result in ("string", "variant"):
+                sides.append((f"get_{m.binding}", "void", [("XString &" if m.result == "string" else "DataBuffer &")]))
+            else:
+                sides.append((f"get_{m.binding}", cpp_arg(m.result), []))
+        if "put" in m.kind:
+            sides.append((f"put_{m.binding}", "void", [cpp_arg(m.result)]))
+        return sides
+    params = [cpp_arg(t) for t, _ in m.args]
+    if "variant-as-xml-text" in m.flags:
+        params = [cpp_arg("string"), "bool"]  # the text made of the variant, and autoTrim
+    if "progress-sink" in m.flags:
+        params.append("ProgressEvent *")
+    result = {None: "void", "long": "int", "bool": "bool", "date": "double"}.get(m.result)
+    if m.result == "string":
+        result = "bool" if "null-on-failure" in m.flags else "void"
+        params.append("XString &")
+    elif m.result == "variant":
+        result = "bool"
+        params.append("DataBuffer &")
+    elif m.result in OBJECTS:
+        result = f"std::unique_ptr<{OBJECTS[m.result]}>"
+    return [(m.binding, result, params)]
+
+
+def binding_check(table):
+    classes = sorted({i.cls for i in table.interfaces if i.cls} | {"ClsDateTime"})
+    includes = ["automation/MemberSignature.h", "foundation/base/ProgressEvent.h", "foundation/buffers/DataBuffer.h",
+                "foundation/text/XString.h"] + [CLASS_HEADERS[c] for c in classes]
+    out = [f"// {GENERATED}",
+           "// Compiles only when every member's binding is a public method of its internal class with",
+           "// exactly the signature the member's types give.",
+           "#pragma once", "#include <memory>", ""]
+    out += [f'#include "{path}"' for path in sorted(includes)]
+    out += ["", "namespace quorvel::automation {"]
+    for interface in table.interfaces:
+        if not interface.cls:
+            continue
+        out += ["", f"// ---- {interface.name} -> {interface.cls}"]
+        for m in interface.members:
+            for method, result, params in signatures(m):
+                types = ", ".join([interface.cls, result] + params)
+                out.append(f"static_assert(sizeof(MemberSignature<{types}>::of(&{interface.cls}::{method})), "
+                           f'"{interface.name}.{m.name}");')
+    out += ["", "}  // namespace quorvel::automation", ""]
+    return "\n".join(out)
+
+
+# ---- IDL
+
+def idl_type(arg_type):
+    if arg_type in OBJECTS:
+        return arg_type + " *"
+    return {"string": "BSTR", "long": "long", "bool": "long", "date": "DATE", "variant": "VARIANT"}[arg_type]
+
+
+def idl_slots(m):
+    """(attributes, parameters) of each slot of a member: the get before the put."""
+    help_text = f'helpstring("{"method" if m.kind == "method" else "property"} {m.name}")'
+    if m.kind == "method":
+        params = [f"[in] {idl_type(t)} {n}" for t, n in m.args]
+        if m.result:
+            params.append(f"[out, retval] {idl_type(m.result)} *retVal")
+        return [(f"id({m.dispid}), {help_text}", params)]
+    slots = []
+    if "get" in m.kind:
+        slots.append((f"propget, id({m.dispid}), {help_text}", [f"[out, retval] {idl_type(m.result)} *pVal"]))
+    if "put" in m.kind:
+        slots.append((f"propput, id({m.dispid}), {help_text}", [f"[in] {idl_type(m.result)} newVal"]))
+    return slots
+
+
+def idl(table):
+    name, major, minor, libid, help_string = table.library
+    out = [f"// {GENERATED}", 'import "oaidl.idl";', 'import "ocidl.idl";', "",
+           f'[uuid({libid}), version({major}.{minor}), helpstring("{help_string}")]', f"library {name}", "{",
+           '    importlib("stdole2.tlb");', ""]
+    out += [f"    interface {i.name};" for i in table.interfaces if i.kind == "dual"]
+    for interface in table.interfaces:
+        out.append("")
+        if interface.kind == "dual":
+            out += [f'    [object, uuid({interface.iid}), dual, oleautomation, nonextensible, '
+                    f'helpstring("{interface.name} Interface"), pointer_default(unique)]',
+                    f"    interface {interface.name} : IDispatch", "    {"]
+        else:
+            out += [f'    [uuid({interface.iid}), helpstring("{interface.name} Interface")]',
+                    f"    dispinterface {interface.name}", "    {", "    properties:", "    methods:"]
+        for m in interface.members:
+            for attributes, params in idl_slots(m):
+                out.append(f"        [{attributes}] HRESULT {m.name}({', '.join(params)});")
+        out.append("    };")
+    for coclass_name, clsid, default, events, description, _ in table.coclasses:
+        out += ["", f'    [uuid({clsid}), helpstring("{description}")]', f"    coclass {coclass_name}", "    {",
+                f"        [default] interface {default};", f"        [default, source] dispinterface {events};",
+                "    };"]
+    out += ["};", ""]
+    return "\n".join(out)
+
+
+# ---- Python member list
+
+def python(table):
+    name, major, minor, libid, help_string = table.library
+    out = [f'"""{GENERATED}', "",
+           "The automation members for the Python host: INTERFACES maps each interface name to an",
+           "Interface whose members are in slot order; argument and result types are the table's",
+           '(string, long, bool, date, variant or an interface name; None for no result)."""',
+           "from collections import namedtuple", "",
+           'Member = namedtuple("Member", "dispid name kind args result binding flags")',
+           'Interface = namedtuple("Interface", "name kind internal_class iid members")',
+           'CoClass = namedtuple("CoClass", "name clsid description default_interface event_interface progids")',
+           'Library = namedtuple("Library", "name libid version help_string")', "",
+           f"LIBRARY = Library({name!r}, {libid!r}, ({major}, {minor}), {help_string!r})",
+           "", "INTERFACES = {"]
+    for interface in table.interfaces:
+        out.append(f"    {interface.name!r}: Interface({interface.name!r}, {interface.kind!r}, {interface.cls!r}, "
+                   f"{interface.iid!r}, [")
+        for m in interface.members:
+            args = tuple(m.args)
+            out.append(f"        Member({m.dispid}, {m.name!r}, {m.kind!r}, {args!r}, {m.result!r}, {m.binding!r}, "
+                       f"{tuple(m.flags)!r}),")
+        out.append("    ]),")
+    out += ["}", "", "COCLASSES = ["]
+    for coclass_name, clsid, default, events, description, progids in table.coclasses:
+        out.append(f"    CoClass({coclass_name!r}, {clsid!r}, {description!r}, {default!r}, {events!r}, {progids!r}),")
+    out += ["]", "", "EXTERNAL_CLASSES = {"]
+    out += [f"    {e[0]!r}: ({e[1]!r}, {e[2]!r})," for e in table.externals]
+    out += ["}", ""]
+    return "\n".join(out)
+
+
+# ---- main
+
+def outputs(table):
+    return {"QuorvelMembers.h": descriptors(table), "QuorvelBindingCheck.h": binding_check(table),
+            "QuorvelXml.idl": idl(table), "members.py": python(table)}
+
+
+def main(argv):
+    check = argv[1:] == ["--check"]
+    if argv[1:] and not check:
+        print("usage: gen_automation.py [--check]", file=sys.stderr)
+        return 2
+    try:
+        table = parse(TABLE.read_text(encoding="utf-8"), TABLE.relative_to(ROOT).as_posix())
+    except TableError as error:
+        print(error, file=sys.stderr)
+        return 1
+    stale = []
+    for file_name, text in outputs(table).items():
+        path = OUT / file_name
+        current = path.read_text(encoding="utf-8") if path.exists() else None
+        if current == text:
+            continue
+        stale.append(file_name)
+        if not check:
+            OUT.mkdir(parents=True, exist_ok=True)
+            path.write_text(text, encoding="utf-8")
+    if check and stale:
+        print(f"Not what automation/members.txt gives (run tools/gen_automation.py): {', '.join(stale)} "
+              f"in {OUT}", file=sys.stderr)
+        return 1
+    print(f"{'Checked' if check else 'Wrote'} automation/generated/ from {len(table.interfaces)} interfaces.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
