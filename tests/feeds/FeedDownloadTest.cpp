@@ -17,10 +17,9 @@ std::string env(const char *name) {
 
 std::string percentEncoded(const std::string &text) {
     std::string out;
-    for (unsigned char c : text) {
+    for (unsigned char c : text)
         if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') out += static_cast<char>(c);
         else out += '%', out += "0123456789ABCDEF"[c >> 4], out += "0123456789ABCDEF"[c & 15];
-    }
     return out;
 }
 

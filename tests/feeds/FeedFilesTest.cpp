@@ -20,9 +20,7 @@ std::unique_ptr<ClsAtom> atomFile(const std::string &name) {
 }
 
 struct Read { std::string got, want; };
-void expectReads(std::initializer_list<Read> reads) {
-    for (const Read &r : reads) EXPECT_EQ(r.got, r.want);
-}
+void expectReads(std::initializer_list<Read> reads) { for (const Read &r : reads) EXPECT_EQ(r.got, r.want); }
 
 TEST(FeedFiles, EncodingsBecomeUtf8) {
     const struct { const char *file, *title, *item; } feeds[] = {
@@ -58,11 +56,14 @@ TEST(FeedFiles, Rss091WithDoctype) {
               std::string::npos);  // the DOCTYPE is written back
 }
 
-TEST(FeedFiles, Rss20WithCdataAndEntities) {
+TEST(FeedFiles, Rss20WithCdataAndEntitiesAndRss10Rdf) {
     auto channel = rssFile("rss20_cdata.xml")->GetChannel(0);
     ASSERT_TRUE(channel && channel->get_NumItems() == 2);
     auto first = channel->GetItem(0), second = channel->GetItem(1);
     EXPECT_EQ(first->GetCount(x("category")), 2);
+    // RDF: items are children of the root, beside the channel.
+    auto rdf = rssFile("rss10_rdf.xml");
+    ASSERT_TRUE(rdf->get_NumChannels() == 1 && rdf->get_NumItems() == 2);
     expectReads({
         {getString(*channel, "title"), "Ben & Jerry’s Blog"}, {getString(*channel, "description"), "Ice cream & more"},
         {QUORVEL_TEXT(channel->GetAttr(x("atom:link"), x("rel"), out_)), "self"},
@@ -75,19 +76,11 @@ TEST(FeedFiles, Rss20WithCdataAndEntities) {
         {QUORVEL_TEXT(first->GetAttr(x("enclosure"), x("url"), out_)), "https://blog.example.com/a.mp3"},
         {QUORVEL_TEXT(second->GetDateStr(x("pubDate"), out_)), "Thu, 20 Mar 2014 23:00:00 GMT"},
         {getString(*second, "description"), "Plain <i>escaped</i> HTML"},
-    });
-}
-
-TEST(FeedFiles, Rss10Rdf) {
-    auto rss = rssFile("rss10_rdf.xml");
-    // Items are children of the root, beside the channel.
-    ASSERT_TRUE(rss->get_NumChannels() == 1 && rss->get_NumItems() == 2);
-    expectReads({
-        {getString(*rss->GetChannel(0), "title"), "Example RDF"},
-        {QUORVEL_TEXT(rss->GetItem(1)->MGetAttr(x("link"), 0, x("href"), out_)), ""},
-        {QUORVEL_TEXT(rss->GetAttr(x("item"), x("rdf:about"), out_)), "http://www.example.org/1"},
-        {QUORVEL_TEXT(rss->GetItem(0)->GetDateStr(x("dc:date"), out_)), "Fri, 21 Mar 2014 09:00:00 GMT"},
-        {QUORVEL_TEXT(rss->GetItem(1)->GetDateStr(x("dc:date"), out_)), "Sat, 22 Mar 2014 08:15:00 GMT"},
+        {getString(*rdf->GetChannel(0), "title"), "Example RDF"},
+        {QUORVEL_TEXT(rdf->GetItem(1)->MGetAttr(x("link"), 0, x("href"), out_)), ""},
+        {QUORVEL_TEXT(rdf->GetAttr(x("item"), x("rdf:about"), out_)), "http://www.example.org/1"},
+        {QUORVEL_TEXT(rdf->GetItem(0)->GetDateStr(x("dc:date"), out_)), "Fri, 21 Mar 2014 09:00:00 GMT"},
+        {QUORVEL_TEXT(rdf->GetItem(1)->GetDateStr(x("dc:date"), out_)), "Sat, 22 Mar 2014 08:15:00 GMT"},
     });
 }
 
@@ -118,10 +111,9 @@ TEST(FeedFiles, TruncatedAndTrailingJunk) {
     // The feed outweighs the markup printed after it; the parser's note is in the log of the
     // Xml object that loaded it.
     auto junk = rssFile("rss_trailing_junk.xml");
-    EXPECT_NE(lastError(junk->xml()).find("only the largest was kept"), std::string::npos);
+    EXPECT_TRUE(logHas(junk->xml(), "only the largest was kept"));
     ASSERT_EQ(junk->get_NumChannels(), 1);
-    EXPECT_EQ(getString(*junk->GetChannel(0), "title"), "Still here");
-    EXPECT_EQ(junk->GetChannel(0)->get_NumItems(), 2);
+    EXPECT_EQ(getString(*junk->GetChannel(0), "title") + "|" + std::to_string(junk->GetChannel(0)->get_NumItems()), "Still here|2");
 }
 
 }  // namespace

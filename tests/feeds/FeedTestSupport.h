@@ -24,11 +24,7 @@ inline XString x(const std::string &utf8) {
 template <class Feed>
 std::string xmlOf(Feed &feed) { return QUORVEL_TEXT(feed.ToXmlString(out_)); }
 template <class Feed>
-std::string lastError(Feed &feed) {
-    XString out;
-    feed.get_LastErrorText(out);
-    return out.getUtf8();
-}
+std::string lastError(Feed &feed) { return QUORVEL_TEXT((feed.get_LastErrorText(out_), true)); }
 template <class Feed>
 bool logHas(Feed &feed, const std::string &text) { return lastError(feed).find(text) != std::string::npos; }
 
