@@ -1,9 +1,14 @@
 // Searches and lookups (level order, resume point and scope, which arguments are trimmed, the
-// values read) and path commands (step forms, failures that must not move the object, indexes
-// beyond an int). The wildcard rule itself is tabled in the engine tests.
+// values read), path commands (step forms, failures that must not move the object, indexes
+// beyond an int), sorting, and all of them on very large documents. Wildcards: TreeTest.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 #include "XmlTestSupport.h"
+#include "foundation/text/StringBuffer.h"
+#include "xml/engine/ChildSort.h"
 
 namespace quorvel::test {
 namespace {
@@ -157,6 +162,119 @@ TEST(PathCommand, IndexesBeyondIntFail) {
         {"[18446744073709551617]|*", nullptr}, {"[-2147483649]|*", nullptr},
         {"[-4294967295]|*", nullptr},  // would wrap to 1
     });
+}
+
+// Sorting the children of the positioned node, by every kind of key, and with a comparison
+// that is no strict weak ordering.
+std::string keys(ClsXml &xml, const char *field = nullptr) {
+    std::string out;
+    for (int i = 0; i < xml.get_NumChildren(); ++i)
+        out += (i ? "," : "") + contentOf(field ? *xml.GetChild(i)->FindChild(x(field)) : *xml.GetChild(i));
+    return out;
+}
+
+TEST(XmlSort, TextKeysFollowTheCaseSwitch) {
+    auto xml = load("<r><b>2</b><B/><a>1</a></r>");
+    xml->SortByTag(true);
+    EXPECT_EQ(childTags(*xml), "B,a,b");
+    xml->SortByContent(false);
+    EXPECT_EQ(childTags(*xml), "b,a,B");  // no content sorts last going down
+    xml->put_SortCaseInsensitive(true);
+    xml->SortByTag(false);
+    EXPECT_EQ(childTags(*xml).substr(4), "a");
+    auto ages = load("<r><p><k/></p><p><k>4</k></p><p><k>x</k></p></r>");
+    ages->FirstChild()->FirstChild()->put_Content(x(" 30"));  // not trimmed by the parser
+    ages->SortRecordsByContentInt(x("k"), true);              // read as atoi reads
+    EXPECT_EQ(keys(*ages, "k"), "x,4, 30");
+    // Only one level moves, and the sibling links follow.
+    auto levels = load("<r><b><z/><y/></b><a/></r>");
+    levels->SortByTag(true);
+    EXPECT_EQ(childTags(*levels) + "|" + childTags(*levels->GetChild(1)), "a,b|z,y");
+    EXPECT_TRUE(tagOf(*levels->GetChild(0)->NextSibling()) == "b" && !levels->GetChild(0)->PreviousSibling());
+}
+
+TEST(XmlSort, AttributeKeysAsTextAndAsIntegers) {
+    // A missing attribute is the empty text, or 0 between 2 and -1; the integer direction is reversed.
+    const char *doc = "<r><c n=\"2\">2</c><c n=\"10\">10</c><c n=\"-1\">-1</c><c m=\"1\">x</c></r>";
+    const struct { bool asInteger, ascending; const char *order; } cases[] = {
+        {false, true, "x,-1,10,2"}, {true, true, "10,2,x,-1"}, {true, false, "-1,x,2,10"}};
+    for (const auto &c : cases) {
+        auto xml = load(doc);
+        c.asInteger ? xml->SortByAttributeInt(x("n"), c.ascending) : xml->SortByAttribute(x("n"), c.ascending);
+        EXPECT_EQ(keys(*xml), c.order) << c.asInteger << c.ascending;
+    }
+}
+
+// Answers at random: the sort must stay in bounds, finish, and keep every child exactly once.
+class ChaoticComparison : public ChildComparison {
+public:
+    int compare(const TreeNode *, const TreeNode *) const override { return static_cast<int>(m_rng() % 3) - 1; }
+
+private:
+    mutable std::mt19937 m_rng{7};
+};
+
+TEST(XmlSort, AnyComparisonKeepsEveryChildOnce) {
+    auto xml = load("<r/>");
+    for (int i = 0; i < 2000; ++i) xml->NewChildInt2(x("c"), i);
+    sortChildren(xml->node(), ChaoticComparison());
+    std::set<int> seen;
+    for (int i = 0; i < xml->get_NumChildren(); ++i) seen.insert(xml->GetChild(i)->get_ContentInt());
+    EXPECT_TRUE(seen.size() == 2000u && *seen.begin() == 0 && *seen.rbegin() == 1999);
+    // Records without the field compare equal to everything: still every record once.
+    auto records = load("<r><p><k>3</k></p><p/><p><k>1</k></p><p/><p><k>2</k></p></r>");
+    records->SortRecordsByContentInt(x("k"), true);
+    EXPECT_EQ(records->get_NumChildren(), 5);
+    for (const char *k : {"1", "2", "3"}) EXPECT_TRUE(records->SearchForContent(nullptr, x("k"), x(k))) << k;
+}
+
+// A million levels deep and 300,000 records: searched, path-walked, sorted on one level, written
+// and freed; nothing may recurse.
+TEST(BigDocumentSearch, MillionLevelsDeep) {
+    constexpr int kDepth = 1000000;
+    std::string xml;
+    for (int i = 1; i < kDepth; ++i) xml += "<d>";
+    xml += "<leaf id=\"end\">bottom</leaf>";
+    for (int i = 1; i < kDepth; ++i) xml += "</d>";
+    auto doc = load(xml), leaf = doc->SearchForTag(nullptr, x("leaf")), walker = doc->GetSelf();
+    EXPECT_TRUE(where(leaf.get()) == "leaf=bottom" && !doc->SearchForTag(leaf.get(), x("leaf")));
+    XString out, accumulated;
+    EXPECT_TRUE(doc->QuorvelPath(x("/A/leaf,id,e*|*"), out) && out.equalsUtf8("bottom"));
+    doc->AccumulateTagContent(x("leaf"), x(""), accumulated);
+    EXPECT_STREQ(accumulated.getUtf8(), "bottom");
+    ASSERT_TRUE(walker->QuorvelPath(x("/T/leaf|..|..|$"), out));
+    EXPECT_FALSE(walker->QuorvelPath(x("/T/leaf|..|nope|$"), out));
+    EXPECT_TRUE(walker->FirstChild()->FirstChild()->TagEquals(x("leaf")));  // moved once only
+    walker->SortByTag(false);
+    StringBuffer written;
+    ASSERT_TRUE(doc->getXmlUtf8(written));
+    // Every level on lines of its own, four spaces deeper each, up to 200.
+    const std::string leafLine = std::string(200, ' ') + "<leaf id=\"end\">bottom</leaf>\r\n";
+    size_t size = std::string("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n").size() + leafLine.size();
+    for (size_t depth = 0; depth < kDepth - 1; ++depth) size += 2 * (depth < 50 ? depth : 50) * 4 + 11;  // <d> and </d>
+    EXPECT_EQ(written.getSize(), size);
+    EXPECT_TRUE(written.contains(("\n" + leafLine).c_str()) && written.endsWith("</d>\r\n</d>\r\n"));
+    EXPECT_FALSE(written.contains((std::string(201, ' ') + "<").c_str()));
+}
+
+TEST(BigDocumentSearch, ThreeHundredThousandRecords) {
+    constexpr int kRecords = 300000;
+    std::string xml = "<records>";
+    for (int i = 0; i < kRecords; ++i) xml += "<r><k>" + std::to_string(i) + "</k></r>";
+    auto doc = load(xml + "</records>");
+    // Every record waits in the parent queue before the first key is tested.
+    auto last = doc->SearchForContent(nullptr, x("k"), x("299999"));
+    ASSERT_TRUE(last);
+    EXPECT_EQ(doc->SearchForContent(last.get(), x("k"), x("*")), nullptr);
+    EXPECT_EQ(where(doc->SearchForTag(doc->LastChild().get(), x("k")).get()), "k=0");
+    XString out;
+    EXPECT_TRUE(doc->QuorvelPath(x("r[299998]|k|*"), out) && out.equalsUtf8("299998"));
+    EXPECT_TRUE(doc->QuorvelPath(x("/C/k,2999*9|..|$"), out) && doc->GetChildContent(x("k"), out) && out.equalsUtf8("29999"));
+    doc->GetRoot2();
+    doc->SortRecordsByContentInt(x("k"), false);
+    StringBuffer written;
+    ASSERT_TRUE(doc->getXmlUtf8(written));
+    EXPECT_TRUE(written.beginsWith("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<records>\r\n    <r>\r\n        <k>299999</k>"));
 }
 
 }  // namespace
