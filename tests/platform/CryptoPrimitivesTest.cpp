@@ -66,9 +66,8 @@ TEST(CryptoPrimitives, Aes128CbcKnownAnswer) {
     EXPECT_EQ(cipher.substr(0, 32), hexOf(u(out), 16));
 }
 
-// A long chain (several MiB) is one chain: an implementation that feeds its library in pieces
-// must carry the chaining value across them. Each block checked on its own decrypts with the
-// ciphertext block before it as its vector.
+// Several MiB are one chain, also where an implementation feeds its library in pieces: each block
+// checked on its own decrypts with the ciphertext block before it as its vector.
 TEST(CryptoPrimitives, LongChainIsOneChain) {
     const std::string key = unhex("000102030405060708090a0b0c0d0e0f"), iv(16, '\x5a');
     std::string data(3u << 20, '\0');

@@ -30,18 +30,21 @@ namespace quorvel::test {
 using Socket = SOCKET;
 inline void closeSocket(Socket s) { ::closesocket(s); }
 inline bool startSockets() {  // the stream under test starts Winsock on its own as well
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
+    static WSADATA data;
+    static const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     return started;
 }
 constexpr int kNoSigpipe = 0;
+inline bool underWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 #else
 using Socket = int;
 inline void closeSocket(Socket s) { ::close(s); }
 inline bool startSockets() { return true; }
 constexpr int kNoSigpipe = MSG_NOSIGNAL;
+inline bool underWine() { return false; }
 #endif
 const Socket kNoSocket = static_cast<Socket>(-1);
 
@@ -128,6 +131,12 @@ private:
     uint16_t m_port = 0;
     std::thread m_thread;
 };
+
+inline NetConnectOptions options(uint32_t connectMs, bool tls = false, bool verify = true) {
+    NetConnectOptions o;
+    o.connectTimeoutMs = connectMs, o.tls = tls, o.verifyPeer = verify;
+    return o;
+}
 
 // Reads until the peer closes or the socket's wait limit passes.
 inline void drainUntilClosed(Socket s) {

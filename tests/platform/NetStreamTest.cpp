@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "LoopbackServer.h"
@@ -23,14 +22,12 @@ namespace {
 using Kind = NetError::Kind;
 
 #ifdef _WIN32
-const int64_t kRefused = WSAECONNREFUSED, kTimedOut = WSAETIMEDOUT, kReset = WSAECONNRESET, kNoName = WSAHOST_NOT_FOUND;
-bool underWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+const int64_t kRefused = WSAECONNREFUSED, kTimedOut = WSAETIMEDOUT, kReset = WSAECONNRESET, kNoName = WSAHOST_NOT_FOUND,
+              kBroken = WSAECONNABORTED;
+const bool kResetAgain = true;  // Winsock may report the reset on the next write as well
 #else
-const int64_t kRefused = ECONNREFUSED, kTimedOut = ETIMEDOUT, kReset = ECONNRESET, kNoName = EAI_NONAME;
-bool underWine() { return false; }
+const int64_t kRefused = ECONNREFUSED, kTimedOut = ETIMEDOUT, kReset = ECONNRESET, kNoName = EAI_NONAME, kBroken = EPIPE;
+const bool kResetAgain = false;
 #endif
 
 // The text a failure carries: the system's message, never the bare number.
@@ -41,13 +38,6 @@ void expectSystemText(const NetError &err) {
 #else
     EXPECT_EQ(std::strerror(static_cast<int>(err.code)), err.text);
 #endif
-}
-
-NetConnectOptions options(uint32_t connectMs, bool tls = false) {
-    NetConnectOptions o;
-    o.connectTimeoutMs = connectMs;
-    o.tls = tls;
-    return o;
 }
 
 std::unique_ptr<NetStream> connectTo(const LoopbackServer &server, const char *host = "127.0.0.1") {
@@ -73,9 +63,8 @@ TEST(NetStream, EchoesBothWaysOnIpv4AndIpv6) {
         auto stream = connectTo(server, c.host);
         ASSERT_TRUE(stream);
         EXPECT_EQ(c.family == AF_INET6 ? "::1" : "127.0.0.1", stream->peerAddress());
-        EXPECT_FALSE(stream->isTls());
         NetError err;
-        EXPECT_TRUE(echoInPieces(*stream, 16384, err)) << c.host << ": " << err.text;
+        EXPECT_TRUE(!stream->isTls() && echoInPieces(*stream, 16384, err)) << c.host << ": " << err.text;
         EXPECT_TRUE(stream->isConnected());
         stream->close();
         stream->close();
@@ -83,8 +72,7 @@ TEST(NetStream, EchoesBothWaysOnIpv4AndIpv6) {
         char buf[4];
         size_t got = 7;
         EXPECT_FALSE(stream->readSome(buf, sizeof buf, got, 100, err) || got != 0 || err.kind != Kind::Closed);
-        EXPECT_FALSE(stream->writeAll("x", 1, 100, err));
-        EXPECT_EQ(Kind::Closed, err.kind);
+        EXPECT_FALSE(stream->writeAll("x", 1, 100, err) || err.kind != Kind::Closed);
         EXPECT_EQ("the connection is closed", err.text);
     }
 }
@@ -96,8 +84,7 @@ TEST(NetStream, RefusedPortAndFullBacklogFailToConnect) {
     NetError err;
     EXPECT_FALSE(NetStream::connect("127.0.0.1", port, {}, err));
     closeSocket(bound);
-    EXPECT_EQ(Kind::ConnectFailed, err.kind);
-    EXPECT_EQ(kRefused, err.code);
+    EXPECT_TRUE(err.kind == Kind::ConnectFailed && err.code == kRefused) << err.code;
     expectSystemText(err);
 
     // A listener that never accepts: once its queue is full, further connection requests go
@@ -106,14 +93,10 @@ TEST(NetStream, RefusedPortAndFullBacklogFailToConnect) {
     ASSERT_NE(kNoSocket, listener);
     std::unique_ptr<NetStream> held[4];
     bool timedOut = false;
-    for (auto &stream : held) {
-        if (!(stream = NetStream::connect("127.0.0.1", port, options(200), err))) timedOut = true;
-        if (timedOut) break;
-    }
+    for (int i = 0; i < 4 && !timedOut; ++i) timedOut = !(held[i] = NetStream::connect("127.0.0.1", port, options(200), err));
     closeSocket(listener);
     ASSERT_TRUE(timedOut) << "every connection request was taken";
-    EXPECT_EQ(Kind::ConnectFailed, err.kind);
-    EXPECT_EQ(kTimedOut, err.code);
+    EXPECT_TRUE(err.kind == Kind::ConnectFailed && err.code == kTimedOut) << err.code;
     expectSystemText(err);
 }
 
@@ -131,13 +114,9 @@ TEST(NetStream, UnresolvableNamesFailAsDns) {
     for (const auto &c : cases) {
         NetError err;
         EXPECT_FALSE(NetStream::connect(c.host, 80, {}, err)) << c.host;
-        EXPECT_EQ(Kind::DnsFailed, err.kind) << c.host;
-        EXPECT_EQ(c.code, err.code) << c.host;
-        EXPECT_FALSE(err.text.empty()) << c.host;
+        EXPECT_TRUE(err.kind == Kind::DnsFailed && err.code == c.code && !err.text.empty()) << c.host << ": " << err.code;
 #ifndef _WIN32
-        if (c.code) {
-            EXPECT_EQ(gai_strerror(EAI_NONAME), err.text);
-        }
+        EXPECT_TRUE(!c.code || err.text == gai_strerror(EAI_NONAME)) << err.text;
 #endif
     }
     NetError err;
@@ -147,9 +126,8 @@ TEST(NetStream, UnresolvableNamesFailAsDns) {
 }
 
 TEST(NetStream, ReadsAndWritesTimeOutAndLeaveTheConnection) {
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false};  // the server holds the connection, reading nothing, until then (5 s at most)
     LoopbackServer server(AF_INET, [&done](Socket) {
-        // Holds the connection open, reading nothing, until the client is done (five seconds at most).
         for (int i = 0; i < 1000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     });
     ASSERT_TRUE(server.ok());
@@ -212,20 +190,14 @@ TEST(NetStream, ResetPeerEndsReadsAndWritesAsClosedWithoutSigpipe) {
     if (read && got == 0 && underWine()) {
         std::printf("note: under Wine a reset reads as the end of the data\n");
     } else {
-        EXPECT_FALSE(read) << got;
-        EXPECT_EQ(Kind::Closed, err.kind) << err.text;
-        EXPECT_EQ(kReset, err.code);
+        EXPECT_TRUE(!read && err.kind == Kind::Closed && err.code == kReset) << got << " " << err.text;
         expectSystemText(err);
     }
     // Once the reset has been reported, the next write is the one that would raise SIGPIPE.
     for (int i = 0; i < 2; ++i) {
         EXPECT_FALSE(stream->writeAll("x", 1, 1000, err));
-        EXPECT_EQ(Kind::Closed, err.kind) << err.text;
-#ifdef _WIN32
-        EXPECT_TRUE(err.code == WSAECONNRESET || err.code == WSAECONNABORTED) << err.code;
-#else
-        EXPECT_TRUE(err.code == EPIPE || (i == 0 && err.code == ECONNRESET)) << err.code;
-#endif
+        const bool reset = err.code == kReset && (i == 0 || kResetAgain);
+        EXPECT_TRUE(err.kind == Kind::Closed && (err.code == kBroken || reset)) << err.code;
         expectSystemText(err);
     }
 #ifndef _WIN32
@@ -256,8 +228,7 @@ TEST(NetStream, TlsHandshakeFailuresOtherThanTheCertificate) {
         NetError err;
         EXPECT_FALSE(NetStream::connect("127.0.0.1", server.port(), options(c.limitMs, true), err));
         EXPECT_EQ(c.kind, err.kind) << err.text;
-        if (c.text) EXPECT_EQ(c.text, err.text);
-        else EXPECT_FALSE(err.text.empty());
+        EXPECT_TRUE(c.text ? err.text == c.text : !err.text.empty()) << err.text;
     }
 }
 

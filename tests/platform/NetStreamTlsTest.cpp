@@ -3,10 +3,8 @@
 // test CA is trusted inside the test's own Wine prefix; on POSIX this suite starts the peer itself.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,7 +15,6 @@
 #include "support/TestFiles.h"
 
 #ifdef _WIN32
-#include <windows.h>
 #define NetStreamTls NetStreamWin32Tls  // the name the Windows test entry selects
 #else
 #include <openssl/x509_vfy.h>
@@ -44,11 +41,6 @@ void parsePeer(std::string rest) {
 const bool kSchannel = true;
 std::unique_ptr<TrustedTestCa> g_trustedCa;
 
-bool underWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 // The peer runs around this program; its CA is trusted in the Wine prefix for the suite.
 void startPeer() {
     const char *listeners = std::getenv("QUORVEL_TLS_PEER");
@@ -61,14 +53,9 @@ void stopPeer() { g_trustedCa.reset(); }
 void trustTheTestCa() {}
 #else
 const bool kSchannel = false;
-bool underWine() { return false; }
 
 FILE *g_peerProcess = nullptr;
-struct SavedVariable {
-    const char *name;
-    std::string value;
-    bool had;
-} g_saved[] = {{"SSL_CERT_FILE", "", false}, {"SSL_CERT_DIR", "", false}};
+std::string g_savedCertFile;  // "=value", or empty when it was unset
 
 // The peer runs in the background here, around a shell that writes the ports to a file and then
 // waits for its input, held by this program, to end; the peer stops with the shell.
@@ -82,18 +69,15 @@ void startPeer() {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the certificates take a moment
     parsePeer(ports.empty() ? "dir=" + dir + "peer" : ports);
     if (ports.empty()) g_setupProblem = "tls_peer.py did not start, see " + dir + "peer/openssl.log";
-    for (auto &v : g_saved) {
-        const char *now = std::getenv(v.name);
-        v = {v.name, now ? now : "", now != nullptr};
-    }
-    setenv("SSL_CERT_DIR", g_peer["dir"].c_str(), 1);  // no hashed certificates there
+    const char *saved = std::getenv("SSL_CERT_FILE");
+    g_savedCertFile = saved ? std::string("=") + saved : "";
     writeRawFile(g_peer["dir"] + "/empty.pem", "");
 }
 void stopPeer() {
     if (!g_peerProcess) return;
     pclose(g_peerProcess);  // ends the shell's input, and with it the peer
     g_peerProcess = nullptr;
-    for (const auto &v : g_saved) v.had ? setenv(v.name, v.value.c_str(), 1) : unsetenv(v.name);
+    g_savedCertFile.empty() ? unsetenv("SSL_CERT_FILE") : setenv("SSL_CERT_FILE", g_savedCertFile.c_str() + 1, 1);
 }
 void trustTheTestCa() { setenv("SSL_CERT_FILE", (g_peer["dir"] + "/ca.pem").c_str(), 1); }
 #endif
@@ -107,16 +91,10 @@ protected:
         ASSERT_TRUE(g_setupProblem.empty()) << g_setupProblem;
         trustTheTestCa();
     }
-    static uint16_t port(const char *listener) { return static_cast<uint16_t>(std::atoi(g_peer[listener].c_str())); }
+    static uint16_t port(const std::string &listener) { return static_cast<uint16_t>(std::atoi(g_peer[listener].c_str())); }
 };
 
-NetConnectOptions tlsOptions(bool verify = true) {
-    NetConnectOptions options;
-    options.tls = true;
-    options.verifyPeer = verify;
-    options.connectTimeoutMs = 10000;
-    return options;
-}
+NetConnectOptions tlsOptions(bool verify = true) { return options(10000, true, verify); }
 
 // Sends one command line and reads the answer up to the peer's end.
 bool ask(NetStream &stream, const std::string &line, std::string &reply, NetError &err) {
@@ -135,9 +113,8 @@ TEST_F(NetStreamTls, TrustedOrUnverifiedCertificateByAddressAndName) {
         NetError err;
         auto stream = NetStream::connect(c.host, port(c.listener), tlsOptions(c.verify), err);
         ASSERT_TRUE(stream) << c.host << ": " << err.text;
-        EXPECT_TRUE(stream->isTls());
+        EXPECT_TRUE(stream->isTls() && stream->isConnected());
         EXPECT_EQ(c.peer, stream->peerAddress());
-        EXPECT_TRUE(stream->isConnected());
         std::string reply;
         EXPECT_TRUE(ask(*stream, "echo hello\n", reply, err)) << err.text;
         const size_t version = reply.find(";version=");
@@ -185,7 +162,7 @@ TEST_F(NetStreamTls, RefusedCertificatesSayWhy) {
 TEST_F(NetStreamTls, SpeaksTls12AndTls13ButNothingOlderAndCarriesLargeData) {
     for (const std::string listener : {"tls12", "trusted"}) {
         NetError err;
-        auto stream = NetStream::connect("localhost", port(listener.c_str()), tlsOptions(), err);
+        auto stream = NetStream::connect("localhost", port(listener), tlsOptions(), err);
         ASSERT_TRUE(stream) << err.text;
         std::string reply;
         EXPECT_TRUE(ask(*stream, "echo v\n", reply, err)) << err.text;
@@ -195,7 +172,7 @@ TEST_F(NetStreamTls, SpeaksTls12AndTls13ButNothingOlderAndCarriesLargeData) {
         else
             EXPECT_NE(std::string::npos, reply.find(expected)) << reply;
         // Several records each way.
-        stream = NetStream::connect("localhost", port(listener.c_str()), tlsOptions(), err);
+        stream = NetStream::connect("localhost", port(listener), tlsOptions(), err);
         ASSERT_TRUE(stream && stream->writeAll("pipe 262144\n", 12, 5000, err)) << err.text;
         EXPECT_TRUE(echoInPieces(*stream, 40000, err)) << listener << ": " << err.text;
         reply.clear();
@@ -212,8 +189,7 @@ TEST_F(NetStreamTls, IsConnectedSeesThePeerEndTheSession) {
         for (const std::string listener : {"trusted6", "tls12"}) {
             SCOPED_TRACE(command + " " + listener);
             NetError err;
-            auto stream = NetStream::connect(listener == "tls12" ? "127.0.0.1" : "::1", port(listener.c_str()),
-                                             tlsOptions(), err);
+            auto stream = NetStream::connect(listener == "tls12" ? "127.0.0.1" : "::1", port(listener), tlsOptions(), err);
             ASSERT_TRUE(stream) << err.text;
             // Session tickets that arrive after the handshake are no sign of an end.
             for (int i = 0; i < 3; ++i) EXPECT_TRUE(stream->isConnected());
@@ -233,8 +209,7 @@ TEST_F(NetStreamTls, CloseSendsCloseNotify) {
     auto stream = NetStream::connect("localhost", port("trusted"), tlsOptions(), err);
     ASSERT_TRUE(stream) << err.text;
     std::string ready;
-    ASSERT_TRUE(stream->writeAll("notify n1\n", 10, 5000, err)) << err.text;
-    ASSERT_TRUE(readExactly(*stream, ready, 6, err)) << err.text;
+    ASSERT_TRUE(stream->writeAll("notify n1\n", 10, 5000, err) && readExactly(*stream, ready, 6, err)) << err.text;
     EXPECT_EQ("ready\n", ready);
     stream->close();
     // The peer notes the outcome once our close_notify (or the bare end) has come.
