@@ -7,9 +7,7 @@
 namespace quorvel::test {
 namespace {
 
-bool inflate(const std::string &stream, DataBuffer &out, RecordingLog &log) {
-    return DeflateCodec::inflateFromSource(stream.data(), len(stream), out, log);
-}
+bool inflate(const std::string &s, DataBuffer &out, RecordingLog &log) { return DeflateCodec::inflateFromSource(s.data(), len(s), out, log); }
 
 std::string keyOf(const AesCrypt &crypt) {
     return crypt.getKey() ? hexOf(std::string(reinterpret_cast<const char *>(crypt.getKey()), AesCrypt::kBlockSize)) : "";
@@ -73,17 +71,15 @@ TEST(Compression, DamagedStreamsAndBadArguments) {
     }
     DataBuffer out = bufferOf("keep");
     RecordingLog log;
-    EXPECT_FALSE(DeflateCodec::deflateFromSource("abc", 3, out, 10, log));
-    EXPECT_TRUE(log.has("error: Failed to start deflate.")) << log.joined();
-    EXPECT_FALSE(DeflateCodec::deflateFromSource(nullptr, 5, out, 6, log) || DeflateCodec::inflateFromSource(nullptr, 5, out, log));
-    EXPECT_FALSE(DeflateCodec::inflateFromSource(nullptr, 0, out, log));  // empty input is no stream at all
-    EXPECT_EQ(bytesOf(out), "keep");
+    EXPECT_TRUE(!DeflateCodec::deflateFromSource("abc", 3, out, 10, log) && log.has("error: Failed to start deflate.")) << log.joined();
+    EXPECT_FALSE(DeflateCodec::deflateFromSource(nullptr, 5, out, 6, log) || DeflateCodec::inflateFromSource(nullptr, 5, out, log) ||
+                 DeflateCodec::inflateFromSource(nullptr, 0, out, log) || bytesOf(out) != "keep");  // empty input is no stream at all
 }
 
 TEST(StoredContent, FailuresAndDamage) {
-    // Text that decodes to nothing fails and leaves the output.
     DataBuffer kept = bufferOf("keep");
     RecordingLog failures;
+    // Text that decodes to nothing fails and leaves the output.
     EXPECT_FALSE(StoredContent::decompress("!!!***", 6, kept, failures) || StoredContent::decrypt("", 0, utf8Text("k"), kept, failures));
     EXPECT_EQ(bytesOf(kept) + "|" + failures.joined(),
               "keep|error: Failed to decode base64 data\nerror: Failed to decrypt data, Base64 data is invalid\n");
@@ -125,9 +121,9 @@ TEST(StoredContent, PackedForms) {
     ASSERT_TRUE(StoredContent::compress(data.data(), len(data), zipped, log) &&
                 StoredContent::encrypt(data.data(), len(data), utf8Text("k"), locked, log));
     EXPECT_EQ(textOf(zipped) + "|" + textOf(locked), mime(deflated(data)) + "|" + mime(encrypted(data, "k")));
-    EXPECT_TRUE(StoredContent::decompress(zipped.getString(), zipped.getSize(), unzipped, log) && bytesOf(unzipped) == data);
-    EXPECT_TRUE(StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("k"), unlocked, log) && bytesOf(unlocked) == data);
-    EXPECT_TRUE(StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("K"), wrong, log) && bytesOf(wrong) != data);
+    EXPECT_TRUE(StoredContent::decompress(zipped.getString(), zipped.getSize(), unzipped, log) && bytesOf(unzipped) == data &&
+                StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("k"), unlocked, log) && bytesOf(unlocked) == data &&
+                StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("K"), wrong, log) && bytesOf(wrong) != data);
     // Empty data packs to empty text; text that is not base64 unpacks to nothing, without failing.
     EXPECT_TRUE(StoredContent::packBinary("", 0, true, true, utf8Text("k"), empty, log) &&
                 StoredContent::unpackBinary("!!", 2, false, false, utf8Text(""), none, log));
@@ -173,8 +169,7 @@ TEST(AesCrypt, OutputIsAppendedAndFailuresLeaveIt) {
     // A count of 255 empties this plaintext but leaves what was in the buffer before.
     ASSERT_TRUE(crypt.encrypt("data", 4, out, log) && crypt.decrypt(rawEncrypted(std::string(15, 'x') + "\xff", "").data(), 16, plain, log));
     EXPECT_EQ(bytesOf(out) + "|" + bytesOf(plain) + "|" + log.joined(), "prefix" + encrypted("data", "") + "|prefix|");
-    EXPECT_FALSE(crypt.encrypt(nullptr, 3, kept, log) || crypt.decrypt(nullptr, 32, kept, log));
-    EXPECT_TRUE(crypt.encrypt(nullptr, 0, kept, log));
+    EXPECT_FALSE(crypt.encrypt(nullptr, 3, kept, log) || crypt.decrypt(nullptr, 32, kept, log) || !crypt.encrypt(nullptr, 0, kept, log));
     // A failed password leaves no key, and nothing is encrypted under a key nobody asked for.
     EXPECT_FALSE(crypt.setPasswordUtf8(nullptr, 4, log) || crypt.getKey() != nullptr || crypt.encrypt("abc", 3, kept, log));
     EXPECT_EQ(bytesOf(kept) + "|" + log.joined(),

@@ -115,7 +115,8 @@ def rfc822():
     month = pick((str, str, str, str, str.lower, str.upper))(pick('Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec'.split()))
     day = pick(('%d', '%02d')) % rng.randint(1, 31)
     year = '%02d' % pick(list(range(50)) + list(range(69, 100))) if rng.random() < .25 else str(rng.randint(1900, 2099))
-    h, mi, s = rng.randrange(24), rng.randrange(60), rng.randrange(60); time = pick(('%02d:%02d' % (h, mi), '%d:%02d:%02d' % (h, mi, s), '%02d:%02d:%02d' % (h, mi, s)))
+    h, mi, s = rng.randrange(24), rng.randrange(60), rng.randrange(60)
+    time = pick(('%02d:%02d' % (h, mi), '%d:%02d:%02d' % (h, mi, s), '%02d:%02d:%02d' % (h, mi, s)))
     hours, minutes = rng.randrange(15), rng.randrange(4) * 15
     zone = ('-' if (hours or minutes) and rng.random() < .5 else '+') + '%02d%02d' % (hours, minutes)
     zone = pick('UT GMT Z EST EDT CST CDT MST MDT PST PDT gmt pst Est'.split()) if rng.random() < .5 else zone

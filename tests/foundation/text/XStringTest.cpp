@@ -193,8 +193,8 @@ TEST(XStringEdit, CaseRulesOfTheAnsiCodePage) {
     for (const auto &c : cases) {
         AnsiCodePage guard(c.codePage);
         XString upper = fromAnsiHex(c.ansi), lower = fromAnsiHex(c.ansi);
-        EXPECT_TRUE(upper.toUpperCase() && lower.toLowerCase() && toHex(upper.getAnsi()) + "|" + toHex(lower.getAnsi()) == std::string(c.upper) + "|" + c.lower)
-            << c.codePage << ": " << toHex(upper.getAnsi()) << "|" << toHex(lower.getAnsi());
+        ASSERT_TRUE(upper.toUpperCase() && lower.toLowerCase());
+        EXPECT_EQ(toHex(upper.getAnsi()) + "|" + toHex(lower.getAnsi()), std::string(c.upper) + "|" + c.lower) << c.codePage;
     }
 }
 
