@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Tests of tools/gen_automation.py: clear errors on a bad member table, --check on stale
+outputs, and (where widl is installed) the generated IDL compiling with its slots in table order."""
+import importlib.util
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+spec = importlib.util.spec_from_file_location("gen_automation", ROOT / "tools" / "gen_automation.py")
+gen = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(gen)
+
+GOOD = """\
+library LIB 1.0 {00000000-0000-0000-0000-000000000001} "Lib"
+coclass Thing {00000000-0000-0000-0000-000000000002} IThing _IThingEvents "Thing Class"
+progid Thing Lib.Thing.1 Lib.Thing
+interface _IThingEvents dispinterface - {00000000-0000-0000-0000-000000000003}
+interface IThing dual ClsXml {00000000-0000-0000-0000-000000000004}
+1 | Tag      | get+put | -                 | string | =        |
+2 | ZipTree  | method  | -                 | bool   | =        |
+3 | Zip      | method  | -                 | bool   | ZipTree  |
+4 | Find     | method  | string Tag, long n | IQuorvelXml | =   |
+"""
+IXML = "interface IQuorvelXml dual - {00000000-0000-0000-0000-000000000005}\n"
+
+
+class TableErrors(unittest.TestCase):
+    def assertRefused(self, text, *fragments):
+        with self.assertRaises(gen.TableError) as caught:
+            gen.parse(text, "t.txt")
+        for fragment in fragments:
+            self.assertIn(fragment, str(caught.exception))
+
+    def test_good_table_parses(self):
+        table = gen.parse(GOOD + IXML, "t.txt")
+        thing = table.interface("IThing")
+        self.assertEqual([m.dispid for m in thing.members], [1, 2, 3, 4])
+        self.assertEqual(thing.members[2].binding, "ZipTree")
+        self.assertEqual(thing.members[3].args, [("string", "Tag"), ("long", "n")])
+
+    def test_bad_member_lines_name_their_line(self):
+        cases = [
+            ("5 | Bad | method | - | bool | =", "t.txt:10:", "7 cells"),
+            ("1 | Other | method | - | bool | = |", "t.txt:10:", "DISPID 1 is taken by Tag"),
+            ("5 | tag | method | - | bool | = |", "t.txt:10:", "tag is listed twice"),
+            ("5 | Bad | method | text s | bool | = |", "unknown type 'text'"),
+            ("5 | Bad | method | - | number | = |", "unknown type 'number'"),
+            ("5 | Bad | function | - | bool | = |", "unknown kind 'function'"),
+            ("5 | Bad | method | - | bool | = | fast", "unknown flag 'fast'"),
+            ("x | Bad | method | - | bool | = |", "positive number"),
+            ("0 | Bad | method | - | bool | = |", "positive number"),
+            ("5 | Bad | method | long | bool | = |", "'type name'"),
+            ("5 | Bad | method | long a, long a | bool | = |", "repeats"),
+            ("5 | Bad | method | - | bool | - |", "exactly when its interface names a class"),
+            ("5 | Bad | get | long a | bool | = |", "a property lists no arguments"),
+            ("5 | Bad | method | - | bool | = | null-on-failure", "null-on-failure needs a string result"),
+            ("5 | Bad | method | - | bool | = | put-refused-in-browser", "needs a put side"),
+            ("5 | Bad | method | - | bool | Nowhere |", "Nowhere, which is not a member bound to itself"),
+            ("5 | Bad | method | - | bool | Zip |", "Zip, which is not a member bound to itself"),
+            ("5 | Bad | method | long a | bool | ZipTree |", "differs in shape from ZipTree"),
+            ("5 | Bad | method | - | IQuorvelAtom | = |", "no interface IQuorvelAtom"),
+        ]
+        for line, *fragments in cases:
+            with self.subTest(line=line):
+                self.assertRefused(GOOD + line + "\n" + IXML, *fragments)
+
+    def test_bad_header_lines(self):
+        self.assertRefused("1 | A | method | - | - | = |\n", "t.txt:1:", "before the first interface")
+        self.assertRefused(GOOD.replace("{00000000-0000-0000-0000-000000000004}", "{1234}") + IXML, "not a GUID")
+        self.assertRefused(GOOD.replace("000000000004}", "000000000003}") + IXML, "a GUID is used twice")
+        self.assertRefused(GOOD.replace("dual ClsXml", "custom ClsXml") + IXML, "dual or dispinterface")
+        self.assertRefused(GOOD.replace("dual ClsXml", "dual ClsNone") + IXML, "unknown internal class ClsNone")
+        self.assertRefused(GOOD.replace("progid Thing", "progid Other") + IXML, "progid for a coclass not listed")
+        self.assertRefused(GOOD.replace("IThing _IThingEvents", "_IThingEvents IThing") + IXML,
+                           "_IThingEvents is not a dual interface")
+        self.assertRefused(GOOD + IXML + "interface IThing dual - {00000000-0000-0000-0000-000000000009}\n",
+                           "interface IThing is listed twice")
+        self.assertRefused(GOOD.replace('"Lib"', "") + IXML, "not a header line of a known form")
+
+
+class CheckMode(unittest.TestCase):
+    def test_check_fails_on_a_stale_or_missing_output_and_passes_when_current(self):
+        with tempfile.TemporaryDirectory() as folder:
+            saved = gen.OUT
+            gen.OUT = pathlib.Path(folder) / "generated"
+            try:
+                self.assertEqual(gen.main(["gen", "--check"]), 1)  # nothing written yet
+                self.assertEqual(gen.main(["gen"]), 0)
+                self.assertEqual(gen.main(["gen", "--check"]), 0)
+                idl = gen.OUT / "QuorvelXml.idl"
+                idl.write_text(idl.read_text(encoding="utf-8").replace("id(8)", "id(9)"), encoding="utf-8")
+                self.assertEqual(gen.main(["gen", "--check"]), 1)
+            finally:
+                gen.OUT = saved
+
+
+class PythonMembers(unittest.TestCase):
+    def test_the_host_module_loads_with_the_table_members(self):
+        path = ROOT / "automation" / "generated" / "members.py"
+        module_spec = importlib.util.spec_from_file_location("members", path)
+        members = importlib.util.module_from_spec(module_spec)
+        module_spec.loader.exec_module(members)
+        table = gen.parse(gen.TABLE.read_text(encoding="utf-8"))
+        self.assertEqual(list(members.INTERFACES), [i.name for i in table.interfaces])
+        xml = members.INTERFACES["IQuorvelXml"]
+        self.assertEqual(len(xml.members), 144)
+        self.assertEqual(xml.members[0], members.Member(1, "Version", "get", (), "string", "Version", ()))
+        self.assertEqual(members.LIBRARY.version, (1, 0))
+
+
+class IdlCompiles(unittest.TestCase):
+    WIDL = shutil.which("x86_64-w64-mingw32-widl")
+    IDL_INCLUDE = pathlib.Path("/usr/include/wine/wine/windows")
+    TLB_FOLDER = pathlib.Path("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows")
+
+    def test_widl_header_has_the_slots_in_table_order(self):
+        if not (self.WIDL and (self.IDL_INCLUDE / "oaidl.idl").exists()):
+            self.skipTest("widl or the Wine IDL files are not installed (mingw-w64-tools, libwine-dev)")
+        table = gen.parse(gen.TABLE.read_text(encoding="utf-8"))
+        with tempfile.TemporaryDirectory() as folder:
+            header = pathlib.Path(folder) / "QuorvelXml_h.h"
+            for option, output in (("-h", header), ("-t", header.with_suffix(".tlb"))):
+                subprocess.run([self.WIDL, "--win64", "-I", str(self.IDL_INCLUDE), "-L", str(self.TLB_FOLDER), option,
+                                "-o", str(output), str(ROOT / "automation" / "generated" / "QuorvelXml.idl")],
+                               check=True, capture_output=True)
+            text = header.read_text(encoding="utf-8")
+        for interface in table.interfaces:
+            if interface.kind != "dual":
+                continue
+            vtable = re.search(r"typedef struct %sVtbl \{(.*?)\} %sVtbl;" % (interface.name, interface.name), text,
+                               re.S).group(1)
+            own = vtable.split("/*** %s methods ***/" % interface.name)[1]
+            slots = re.findall(r"\*(\w+)\)\(", own)
+            expected = []
+            for m in interface.members:
+                expected += [("get_" if side == "get" else "put_" if side == "put" else "") + m.name
+                             for side in (["method"] if m.kind == "method" else m.kind.split("+"))]
+            self.assertEqual(slots, expected, interface.name)
+
+
+if __name__ == "__main__":
+    unittest.main()
