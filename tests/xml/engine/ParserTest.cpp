@@ -38,8 +38,7 @@ TEST(Parser, TextCdataAndEntities) {
     expectParses({
         {"<a>  x  </a>", "a{x}", "a{  x  }"}, {"<a> \t\r\n </a>", "a", "a{ \t\r\n }"}, {"<a></a>", "a"},
         // Text around children is joined by one space; whitespace between children never survives.
-        {"<a>one<b/>two</a>", "a{one two}(b)"},
-        {"<a> one <b/> two </a>", "a{one two}(b)", "a{one   two}(b)"},
+        {"<a>one<b/>two</a>", "a{one two}(b)"}, {"<a> one <b/> two </a>", "a{one two}(b)", "a{one   two}(b)"},
         {"<a>\n  <b>x</b>\n  <c/>\n</a>", "a(b{x} c)"},
         {"<a> <b/> ", "a(b)"},  // also when the element is closed by the end of the text
         {"<a>x<!-- c -->y</a>", "a{x y}"}, {"<a>x< b>y</b></a>", "a{x}(b{y})"},
@@ -93,16 +92,13 @@ TEST(Parser, RootsAndTheEndOfTheText) {
 
 TEST(Parser, Attributes) {
     expectParses({
-        {"<a x='say \"hi\"' y=\"it's\"/>", "a[x=say \"hi\",y=it's]"},
-        {"<a x = \"1\"\n\ty\t=\t'2' />", "a[x=1,y=2]"},
-        {"<a checked x=\"\" y/>", "a[checked=,x=,y=]"},
-        {"<a x=\"1\" x=\"2\" x='3'/>", "a[x=1,x=2,x=3]"},
+        {"<a x='say \"hi\"' y=\"it's\"/>", "a[x=say \"hi\",y=it's]"}, {"<a x = \"1\"\n\ty\t=\t'2' />", "a[x=1,y=2]"},
+        {"<a checked x=\"\" y/>", "a[checked=,x=,y=]"}, {"<a x=\"1\" x=\"2\" x='3'/>", "a[x=1,x=2,x=3]"},
         {"<a 1x=\"v\" -y=\"w\" .z=''/>", "a[A1x=v,A-y=w,A.z=]"},
         {"<a x\"y='1' b<c=\"2\" 'q'=\"3\"/>", "a[xy=1,bc=2,q=3]"},
         {"<a da#ta=\"1\" :n_s.k!=\"2\"/>", "a[data=1,:n_s.k!=2]"},
         // An unquoted value runs to the next quote of either kind, across markup.
-        {"<a x=1 y=\"2\">", "a[x=1 y=,A2=]"},
-        {"<a x=1>text</a><b c=\"d\"/>", "a[x=1>text</a><b c=,d=]"},
+        {"<a x=1 y=\"2\">", "a[x=1 y=,A2=]"}, {"<a x=1>text</a><b c=\"d\"/>", "a[x=1>text</a><b c=,d=]"},
         {"<a x=abc", "a[x=abc]"}, {"<a x=\"abc", "a[x=abc]"},
         {"<a x=\"&lt;&amp;lt;&quot;&apos;&gt;&#65;&nbsp;\"/>", "a[x=<&lt;\"'>A&nbsp;]"},
         {"<a x=\" > \n \"/>", "a[x= > \n ]"},
@@ -131,8 +127,7 @@ TEST(Parser, LogMessages) {
 
 TEST(Parser, CommentsDoctypeInstructionsAndTheDeclaration) {
     expectParses({
-        {"<!-- a --><a><!--b-->x<!-- <c/> --><!---->y</a><!-- d -->", "a{x y}"},
-        {"<!ELEMENT x (#PCDATA)><a/>", "a"},
+        {"<!-- a --><a><!--b-->x<!-- <c/> --><!---->y</a><!-- d -->", "a{x y}"}, {"<!ELEMENT x (#PCDATA)><a/>", "a"},
         {"<!doctype a><a><!DOCTYPE b>t</a>", "a{t} doctype:<!doctype a>\n<!DOCTYPE b>\n"},
         {"<?php echo 1; ?><a><?two x?>t<?three?></a>", "a{t} pi:<?php echo 1; ?>\n<?two x?>\n<?three?>\n"},
         {"<?xml?><?xml\tversion=\"1.0\"?><? xml v?><a/>", "a pi:<?xml?>\n<?xml\tversion=\"1.0\"?>\n<? xml v?>\n"},
