@@ -1,9 +1,5 @@
 #pragma once
-#include <gtest/gtest.h>
-
-#include <cstdint>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "support/CodecHelpers.h"
@@ -53,23 +49,20 @@ inline std::string rowsText(int rows) {
 // Not valid UTF-8: stray continuation bytes, an overlong form, a lone lead byte, NULs.
 inline const std::string kNotUtf8("\xff\xfe\x80\xc0\xaf<a>\xed\xa0\x80\x00\x00\xc3", 14);
 
+// The codecs as functions of strings; a failure puts "false|" before the bytes.
 inline std::string qp(const std::string &bytes, uint32_t qpLineLength = 76) {
-    ContentCoding coder; StringBuffer out;
-    EXPECT_TRUE((coder.setQpLineLength(qpLineLength), coder.encodeQuotedPrintable(bytes.data(), len(bytes), out)));
-    return textOf(out);
+    ContentCoding coder;
+    StringBuffer out;
+    return outcome((coder.setQpLineLength(qpLineLength), coder.encodeQuotedPrintable(bytes.data(), len(bytes), out)), out);
 }
 inline std::string qWord(const std::string &bytes, const char *charset, bool variant = false) {
-    ContentCoding coder; StringBuffer out;
-    EXPECT_TRUE((coder.setQVariant(variant), coder.encodeQ(bytes.data(), len(bytes), charset, out)));
-    return textOf(out);
+    ContentCoding coder;
+    StringBuffer out;
+    return outcome((coder.setQVariant(variant), coder.encodeQ(bytes.data(), len(bytes), charset, out)), out);
 }
 using Encoder = bool (*)(const void *, uint32_t, StringBuffer &);
-inline std::string encoded(Encoder encode, const std::string &bytes) {
-    StringBuffer out; EXPECT_TRUE(encode(bytes.data(), len(bytes), out)); return textOf(out);
-}
+inline std::string encoded(Encoder encode, const std::string &b) { StringBuffer out; return outcome(encode(b.data(), len(b), out), out); }
 using Decoder = bool (*)(const char *, uint32_t, DataBuffer &);
-inline std::string decoded(Decoder decode, const std::string &text) {
-    DataBuffer out; EXPECT_TRUE(decode(text.data(), len(text), out)); return bytesOf(out);
-}
+inline std::string decoded(Decoder decode, const std::string &t) { DataBuffer out; return outcome(decode(t.data(), len(t), out), out); }
 
 }  // namespace quorvel::test

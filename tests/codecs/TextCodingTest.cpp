@@ -89,7 +89,7 @@ TEST(EncodedWord, QAndBBothWays) {
 }
 
 TEST(EncodingByName, Encoding) {
-    EXPECT_EQ(encodeAs(" BASE-64\r\n", std::string(60, '\xFB')), encoded(ContentCoding::encodeBase64OneLine, std::string(60, '\xFB')));
+    EXPECT_EQ(encodeAs(" BASE-64\r\n", std::string(60, '\xFB')), [] { std::string s; for (int i = 0; i < 20; ++i) s += "+/v7"; return s; }());
     EXPECT_EQ(encodeAs("Hexidecimal", "\x00\xAB\x7F"s) + encodeAs("ANSI", "a b\xE9"), "00AB7Fa b\xE9");
     // Quoted-printable: 76 unless "qp-N" names a length, which is at least 10 and saturates.
     for (const char *name : {"quoted-printable", "qp-x"}) EXPECT_EQ(encodeAs(name, a(100)), a(75) + "=\r\n" + a(25));
