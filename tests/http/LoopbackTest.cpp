@@ -7,9 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "foundation/text/XString.h"
-#include "http/ClsHttp.h"
-#include "support/RecordingLog.h"
+#include "TestClient.h"
 
 namespace quorvel::test {
 namespace {
@@ -22,25 +20,12 @@ std::string env(const char *name) {
 const char kNoServer[] =
     "the scripted server is not running: these tests run in the http_tests_loopback entry (needs python3)";
 
-struct Fetch {
-    ClsHttp http;
-    RecordingLog log;
-    XString text;
-
+// Within limits that a hostile server reaches quickly.
+struct Fetch : TestClient {
     Fetch() {
-        http.setBrowserDefaults(true);
-        http.setFetchFromCache(false);
-        http.setUpdateCache(false);
         http.setMaxResponseSize(1u << 20);
         http.setReadTimeoutMs(3000);
     }
-    bool get(const std::string &url) {
-        log.clearLog();
-        XString u;
-        u.setFromUtf8(url.c_str());
-        return http.httpRequestStr("GET", u, text, nullptr, log);
-    }
-    std::string body() const { return text.getUtf8(); }
 };
 
 class Loopback : public testing::Test {
@@ -50,13 +35,6 @@ protected:
     }
     static std::string base() { return "http://127.0.0.1:" + env("QUORVEL_HTTP_TEST_PORT"); }
 };
-
-const std::string kDefaultFields =
-    "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
-    "Connection: keep-alive\r\n"
-    "User-Agent: Mozilla/5.0 (Windows NT 6.3; WOW64; rv:28.0) Gecko/20100101 Firefox/28.0\r\n"
-    "Accept-Language: en-us,en;q=0.5\r\n"
-    "Accept-Encoding: gzip\r\n";
 
 TEST_F(Loopback, ServerReceivesTheExactRequest) {
     Fetch f;
