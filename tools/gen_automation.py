@@ -6,6 +6,7 @@ differs from what the table gives."""
 import pathlib
 import re
 import sys
+from dataclasses import dataclass, field
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 TABLE = ROOT / "automation" / "members.txt"
@@ -25,23 +26,58 @@ class TableError(Exception):
     pass
 
 
+@dataclass
 class Member:
-    def __init__(self, dispid, name, kind, args, result, binding, flags):
-        self.dispid, self.name, self.kind, self.args = dispid, name, kind, args
-        self.result, self.binding, self.flags = result, binding, flags
+    dispid: int
+    name: str
+    kind: str
+    args: list  # [(type, name)]
+    result: str  # None for no result
+    binding: str  # None when the interface has no internal class
+    flags: list
 
 
+@dataclass
 class Interface:
-    def __init__(self, name, kind, cls, iid):
-        self.name, self.kind, self.cls, self.iid, self.members = name, kind, cls, iid, []
+    name: str
+    kind: str  # dual or dispinterface
+    cls: str  # the internal class, None for none
+    iid: str
+    members: list = field(default_factory=list)
 
 
+@dataclass
+class Library:
+    name: str
+    major: int
+    minor: int
+    libid: str
+    help_string: str
+
+
+@dataclass
+class CoClass:
+    name: str
+    clsid: str
+    default: str
+    events: str
+    description: str
+    progids: list = field(default_factory=list)  # [(versioned, independent)]
+
+
+@dataclass
+class External:
+    name: str
+    clsid: str
+    interface: str
+
+
+@dataclass
 class Table:
-    def __init__(self):
-        self.library = None
-        self.coclasses = []  # [name, clsid, default, events, description, [(versioned, independent)]]
-        self.externals = []  # (name, clsid, interface)
-        self.interfaces = []
+    library: Library = None
+    coclasses: list = field(default_factory=list)
+    externals: list = field(default_factory=list)
+    interfaces: list = field(default_factory=list)
 
     def interface(self, name):
         return next((i for i in self.interfaces if i.name == name), None)
@@ -64,7 +100,7 @@ def guid(text):
     return text[1:-1]
 
 
-def name(text, what):
+def identifier(text, what):
     if not NAME.match(text):
         raise TableError(f"not a valid {what} name: {text!r}")
     return text
@@ -86,7 +122,7 @@ def parse_args(text):
         words = part.split()
         if len(words) != 2:
             raise TableError(f"an argument is 'type name': {part.strip()!r}")
-        args.append((parse_type(words[0], False), name(words[1], "argument")))
+        args.append((parse_type(words[0], False), identifier(words[1], "argument")))
     names = [arg_name for _, arg_name in args]
     if len(set(names)) != len(names):
         raise TableError(f"an argument name repeats: {text}")
@@ -111,10 +147,10 @@ def parse_member(line, interface):
     elif binding == "-":
         binding = None
     else:
-        name(binding, "binding")
+        identifier(binding, "binding")
     if (binding is None) != (interface.cls is None):
         raise TableError("a member binds to a method exactly when its interface names a class")
-    m = Member(int(dispid), name(member, "member"), kind, parse_args(args), parse_type(result, True), binding,
+    m = Member(int(dispid), identifier(member, "member"), kind, parse_args(args), parse_type(result, True), binding,
                flag_list)
     check_member(m)
     return m
@@ -139,16 +175,16 @@ def parse_header(words, table):
         major, _, minor = words[2].partition(".")
         if not (major.isdigit() and minor.isdigit()):
             raise TableError(f"a library version is MAJOR.MINOR: {words[2]}")
-        table.library = (name(words[1], "library"), int(major), int(minor), guid(words[3]), words[4])
+        table.library = Library(identifier(words[1], "library"), int(major), int(minor), guid(words[3]), words[4])
     elif keyword == "coclass" and len(words) == 6:
-        table.coclasses.append([name(words[1], "coclass"), guid(words[2]), words[3], words[4], words[5], []])
+        table.coclasses.append(CoClass(identifier(words[1], "coclass"), guid(words[2]), words[3], words[4], words[5]))
     elif keyword == "progid" and len(words) == 4:
-        coclass = next((c for c in table.coclasses if c[0] == words[1]), None)
+        coclass = next((c for c in table.coclasses if c.name == words[1]), None)
         if coclass is None:
             raise TableError(f"progid for a coclass not listed above: {words[1]}")
-        coclass[5].append((words[2], words[3]))
+        coclass.progids.append((words[2], words[3]))
     elif keyword == "external" and len(words) == 4:
-        table.externals.append((name(words[1], "class"), guid(words[2]), words[3]))
+        table.externals.append(External(identifier(words[1], "class"), guid(words[2]), words[3]))
     elif keyword == "interface" and len(words) == 5:
         if words[2] not in ("dual", "dispinterface"):
             raise TableError(f"an interface is dual or dispinterface, not {words[2]!r}")
@@ -157,7 +193,7 @@ def parse_header(words, table):
         cls = None if words[3] == "-" else words[3]
         if cls is not None and cls not in CLASS_HEADERS:
             raise TableError(f"unknown internal class {cls} (known: {', '.join(sorted(CLASS_HEADERS))})")
-        table.interfaces.append(Interface(name(words[1], "interface"), words[2], cls, guid(words[4])))
+        table.interfaces.append(Interface(identifier(words[1], "interface"), words[2], cls, guid(words[4])))
     else:
         raise TableError(f"not a header line of a known form: {' '.join(words)}")
 
@@ -194,17 +230,18 @@ def check_table(table, source):
 
     if table.library is None:
         fail("no library line")
-    for coclass_name, _, default, events, _, progids in table.coclasses:
-        if not (table.interface(default) and table.interface(default).kind == "dual"):
-            fail(f"coclass {coclass_name}: {default} is not a dual interface of the table")
-        if not (table.interface(events) and table.interface(events).kind == "dispinterface"):
-            fail(f"coclass {coclass_name}: {events} is not a dispinterface of the table")
-        if not progids:
-            fail(f"coclass {coclass_name} has no progid line")
-    for external_name, _, interface_name in table.externals:
-        if not table.interface(interface_name):
-            fail(f"external {external_name}: no interface {interface_name}")
-    guids = [table.library[3]] + [c[1] for c in table.coclasses] + [e[1] for e in table.externals]
+    for coclass in table.coclasses:
+        default, events = table.interface(coclass.default), table.interface(coclass.events)
+        if not (default and default.kind == "dual"):
+            fail(f"coclass {coclass.name}: {coclass.default} is not a dual interface of the table")
+        if not (events and events.kind == "dispinterface"):
+            fail(f"coclass {coclass.name}: {coclass.events} is not a dispinterface of the table")
+        if not coclass.progids:
+            fail(f"coclass {coclass.name} has no progid line")
+    for external in table.externals:
+        if not table.interface(external.interface):
+            fail(f"external {external.name}: no interface {external.interface}")
+    guids = [table.library.libid] + [c.clsid for c in table.coclasses] + [e.clsid for e in table.externals]
     guids += [i.iid for i in table.interfaces]
     if len(set(guids)) != len(guids):
         fail("a GUID is used twice")
@@ -251,9 +288,9 @@ def cpp_string(text):
 def descriptors(table):
     out = [f"// {GENERATED}", "#pragma once", '#include "automation/MemberDescriptor.h"', "",
            "namespace quorvel::automation {", ""]
-    name, major, minor, libid, help_string = table.library
-    out.append(f"inline constexpr TypeLibrary kTypeLibrary{{{cpp_string(name)}, {cpp_guid(libid)}, {major}, {minor}, "
-               f"{cpp_string(help_string)}}};")
+    lib = table.library
+    out.append(f"inline constexpr TypeLibrary kTypeLibrary{{{cpp_string(lib.name)}, {cpp_guid(lib.libid)}, {lib.major}, "
+               f"{lib.minor}, {cpp_string(lib.help_string)}}};")
     for interface in table.interfaces:
         out += ["", f"// ---- {interface.name}"]
         for m in interface.members:
@@ -275,17 +312,17 @@ def descriptors(table):
                    f"{cpp_string(interface.cls)}, {cpp_guid(interface.iid)}, {members}}};")
     out += ["", "inline constexpr const Interface *kInterfaces[] = {"]
     out += [f"    &k{i.name}," for i in table.interfaces] + ["};", ""]
-    for coclass_name, _, _, _, _, progids in table.coclasses:
-        rows = ", ".join(f"{{{cpp_string(v)}, {cpp_string(i)}}}" for v, i in progids)
-        out.append(f"inline constexpr ProgId k{coclass_name}ProgIds[] = {{{rows}}};")
+    for coclass in table.coclasses:
+        rows = ", ".join(f"{{{cpp_string(v)}, {cpp_string(i)}}}" for v, i in coclass.progids)
+        out.append(f"inline constexpr ProgId k{coclass.name}ProgIds[] = {{{rows}}};")
     out.append("inline constexpr CoClass kCoClasses[] = {")
-    for coclass_name, clsid, default, events, description, _ in table.coclasses:
-        out.append(f"    {{{cpp_string(coclass_name)}, {cpp_guid(clsid)}, {cpp_string(description)}, &k{default}, "
-                   f"&k{events}, k{coclass_name}ProgIds}},")
+    for c in table.coclasses:
+        out.append(f"    {{{cpp_string(c.name)}, {cpp_guid(c.clsid)}, {cpp_string(c.description)}, &k{c.default}, "
+                   f"&k{c.events}, k{c.name}ProgIds}},")
     out += ["};", ""]
-    for external_name, clsid, interface_name in table.externals:
-        out.append(f"inline constexpr ExternalClass k{external_name}Class{{{cpp_string(external_name)}, "
-                   f"{cpp_guid(clsid)}, &k{interface_name}}};")
+    for external in table.externals:
+        out.append(f"inline constexpr ExternalClass k{external.name}Class{{{cpp_string(external.name)}, "
+                   f"{cpp_guid(external.clsid)}, &k{external.interface}}};")
     out += ["", "}  // namespace quorvel::automation", ""]
     return "\n".join(out)
 
@@ -376,9 +413,10 @@ def idl_slots(m):
 
 
 def idl(table):
-    name, major, minor, libid, help_string = table.library
+    lib = table.library
     out = [f"// {GENERATED}", 'import "oaidl.idl";', 'import "ocidl.idl";', "",
-           f'[uuid({libid}), version({major}.{minor}), helpstring("{help_string}")]', f"library {name}", "{",
+           f'[uuid({lib.libid}), version({lib.major}.{lib.minor}), helpstring("{lib.help_string}")]',
+           f"library {lib.name}", "{",
            '    importlib("stdole2.tlb");', ""]
     out += [f"    interface {i.name};" for i in table.interfaces if i.kind == "dual"]
     for interface in table.interfaces:
@@ -394,9 +432,9 @@ def idl(table):
             for attributes, params in idl_slots(m):
                 out.append(f"        [{attributes}] HRESULT {m.name}({', '.join(params)});")
         out.append("    };")
-    for coclass_name, clsid, default, events, description, _ in table.coclasses:
-        out += ["", f'    [uuid({clsid}), helpstring("{description}")]', f"    coclass {coclass_name}", "    {",
-                f"        [default] interface {default};", f"        [default, source] dispinterface {events};",
+    for c in table.coclasses:
+        out += ["", f'    [uuid({c.clsid}), helpstring("{c.description}")]', f"    coclass {c.name}", "    {",
+                f"        [default] interface {c.default};", f"        [default, source] dispinterface {c.events};",
                 "    };"]
     out += ["};", ""]
     return "\n".join(out)
@@ -405,7 +443,7 @@ def idl(table):
 # ---- Python member list
 
 def python(table):
-    name, major, minor, libid, help_string = table.library
+    lib = table.library
     out = [f'"""{GENERATED}', "",
            "The automation members for the Python host: INTERFACES maps each interface name to an",
            "Interface whose members are in slot order; argument and result types are the table's",
@@ -415,21 +453,21 @@ def python(table):
            'Interface = namedtuple("Interface", "name kind internal_class iid members")',
            'CoClass = namedtuple("CoClass", "name clsid description default_interface event_interface progids")',
            'Library = namedtuple("Library", "name libid version help_string")', "",
-           f"LIBRARY = Library({name!r}, {libid!r}, ({major}, {minor}), {help_string!r})",
+           f"LIBRARY = Library({lib.name!r}, {lib.libid!r}, ({lib.major}, {lib.minor}), {lib.help_string!r})",
            "", "INTERFACES = {"]
     for interface in table.interfaces:
         out.append(f"    {interface.name!r}: Interface({interface.name!r}, {interface.kind!r}, {interface.cls!r}, "
                    f"{interface.iid!r}, [")
         for m in interface.members:
-            args = tuple(m.args)
-            out.append(f"        Member({m.dispid}, {m.name!r}, {m.kind!r}, {args!r}, {m.result!r}, {m.binding!r}, "
-                       f"{tuple(m.flags)!r}),")
+            out.append(f"        Member({m.dispid}, {m.name!r}, {m.kind!r}, {tuple(m.args)!r}, {m.result!r}, "
+                       f"{m.binding!r}, {tuple(m.flags)!r}),")
         out.append("    ]),")
     out += ["}", "", "COCLASSES = ["]
-    for coclass_name, clsid, default, events, description, progids in table.coclasses:
-        out.append(f"    CoClass({coclass_name!r}, {clsid!r}, {description!r}, {default!r}, {events!r}, {progids!r}),")
+    for c in table.coclasses:
+        out.append(f"    CoClass({c.name!r}, {c.clsid!r}, {c.description!r}, {c.default!r}, {c.events!r}, "
+                   f"{c.progids!r}),")
     out += ["]", "", "EXTERNAL_CLASSES = {"]
-    out += [f"    {e[0]!r}: ({e[1]!r}, {e[2]!r})," for e in table.externals]
+    out += [f"    {e.name!r}: ({e.clsid!r}, {e.interface!r})," for e in table.externals]
     out += ["}", ""]
     return "\n".join(out)
 
