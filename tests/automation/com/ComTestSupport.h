@@ -1,0 +1,124 @@
+#pragma once
+
+// Helpers for the COM layer tests. The same tests build against the system's automation runtime
+// in the Windows build, which checks their expectations against it under Wine.
+
+#include "automation/com/Com.h"
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+namespace quorvel::comtest {
+
+// OLECHAR is char16_t here and wchar_t on Windows; both are UTF-16 units.
+inline const OLECHAR *ole(const char16_t *text) { return reinterpret_cast<const OLECHAR *>(text); }
+
+inline std::u16string units(BSTR text) {
+    return std::u16string(reinterpret_cast<const char16_t *>(text), SysStringLen(text));
+}
+
+// A BSTR owned by the test.
+struct Bstr {
+    BSTR value;
+    explicit Bstr(BSTR owned) : value(owned) {}
+    ~Bstr() { SysFreeString(value); }
+    Bstr(const Bstr &) = delete;
+    Bstr &operator=(const Bstr &) = delete;
+};
+
+// A variant cleared at the end of the test.
+struct Var : VARIANT {
+    Var() { VariantInit(this); }
+    ~Var() { VariantClear(this); }
+    Var(const Var &) = delete;
+    Var &operator=(const Var &) = delete;
+};
+
+// An object that counts its references and answers DISPID_VALUE with a fixed integer.
+struct CountedObject : IDispatch {
+    ULONG references = 1;
+    LONG value = 0;
+    bool dispatchable = true;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        if (IsEqualGUID(iid, IID_IUnknown) || (dispatchable && IsEqualGUID(iid, IID_IDispatch))) {
+            *object = static_cast<IDispatch *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS *params, VARIANT *result,
+                                     EXCEPINFO *, UINT *) override {
+        if (id != DISPID_VALUE || !(flags & DISPATCH_PROPERTYGET) || params->cArgs != 0) return DISP_E_MEMBERNOTFOUND;
+        result->vt = VT_I4;
+        result->lVal = value;
+        return S_OK;
+    }
+};
+
+// A short, exact description of a variant's type and value for table comparisons.
+inline std::string describe(const VARIANT &v) {
+    char text[64];
+    const auto shortest = [&text](auto number) {
+        return std::string(text, std::to_chars(text, text + sizeof text, number).ptr);
+    };
+    switch (v.vt) {
+    case VT_EMPTY: return "EMPTY";
+    case VT_NULL: return "NULL";
+    case VT_I1: return "I1:" + std::to_string(static_cast<signed char>(v.cVal));
+    case VT_UI1: return "UI1:" + std::to_string(v.bVal);
+    case VT_I2: return "I2:" + std::to_string(v.iVal);
+    case VT_UI2: return "UI2:" + std::to_string(v.uiVal);
+    case VT_I4: return "I4:" + std::to_string(v.lVal);
+    case VT_UI4: return "UI4:" + std::to_string(v.ulVal);
+    case VT_INT: return "INT:" + std::to_string(v.intVal);
+    case VT_UINT: return "UINT:" + std::to_string(v.uintVal);
+    case VT_I8: return "I8:" + std::to_string(v.llVal);
+    case VT_UI8: return "UI8:" + std::to_string(v.ullVal);
+    case VT_R4: return "R4:" + shortest(v.fltVal);
+    case VT_R8: return "R8:" + shortest(v.dblVal);
+    case VT_DATE: return "DATE:" + shortest(v.date);
+    case VT_CY: return "CY:" + std::to_string(v.cyVal.int64);
+    case VT_BOOL: return "BOOL:" + std::to_string(v.boolVal);
+    case VT_ERROR: return "ERROR:" + std::to_string(v.scode);
+    case VT_DECIMAL: {
+        const unsigned __int128 mantissa = (static_cast<unsigned __int128>(v.decVal.Hi32) << 64) | v.decVal.Lo64;
+        std::string digits;
+        for (unsigned __int128 m = mantissa; m != 0; m /= 10) digits.insert(digits.begin(), char('0' + int(m % 10)));
+        if (digits.empty()) digits = "0";
+        return std::string("DEC:") + ((v.decVal.sign & DECIMAL_NEG) ? "-" : "") + digits + "e-" +
+               std::to_string(v.decVal.scale);
+    }
+    case VT_BSTR: {
+        if (!v.bstrVal) return "BSTR(null)";
+        std::string out = "BSTR:";
+        for (char16_t unit : units(v.bstrVal)) {
+            if (unit >= 0x20 && unit < 0x7f) {
+                out += static_cast<char>(unit);
+            } else {
+                std::snprintf(text, sizeof text, "\\u%04X", static_cast<unsigned>(unit));
+                out += text;
+            }
+        }
+        return out;
+    }
+    default:
+        std::snprintf(text, sizeof text, "VT:0x%04X", static_cast<unsigned>(v.vt));
+        return text;
+    }
+}
+
+}  // namespace quorvel::comtest

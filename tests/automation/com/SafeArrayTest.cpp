@@ -1,0 +1,180 @@
+#include "tests/automation/com/ComTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel::comtest {
+namespace {
+
+// An array destroyed at the end of the test.
+struct Array {
+    SAFEARRAY *value;
+    explicit Array(SAFEARRAY *owned) : value(owned) {}
+    ~Array() { EXPECT_EQ(SafeArrayDestroy(value), S_OK); }
+    Array(const Array &) = delete;
+    Array &operator=(const Array &) = delete;
+};
+
+TEST(SafeArray, CreationDescribesTypeSizeAndBounds) {
+    struct Row {
+        VARTYPE type;
+        UINT elementSize;
+        USHORT kindFlag;
+    };
+    const Row rows[] = {
+        {VT_UI1, 1, 0},           {VT_I2, 2, 0},         {VT_BOOL, 2, 0},
+        {VT_I4, 4, 0},            {VT_R8, 8, 0},         {VT_CY, 8, 0},
+        {VT_DECIMAL, 16, 0},      {VT_BSTR, 8, FADF_BSTR}, {VT_VARIANT, 24, FADF_VARIANT},
+        {VT_UNKNOWN, 8, FADF_UNKNOWN},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.type);
+        Array array(SafeArrayCreateVector(row.type, -2, 5));
+        ASSERT_NE(array.value, nullptr);
+        EXPECT_EQ(SafeArrayGetDim(array.value), 1u);
+        EXPECT_EQ(SafeArrayGetElemsize(array.value), row.elementSize);
+        EXPECT_EQ(array.value->fFeatures & row.kindFlag, row.kindFlag);
+        VARTYPE type = VT_EMPTY;
+        ASSERT_EQ(SafeArrayGetVartype(array.value, &type), S_OK);
+        EXPECT_EQ(type, row.type);
+        LONG lower = 0, upper = 0;
+        ASSERT_EQ(SafeArrayGetLBound(array.value, 1, &lower), S_OK);
+        ASSERT_EQ(SafeArrayGetUBound(array.value, 1, &upper), S_OK);
+        EXPECT_EQ(lower, -2);
+        EXPECT_EQ(upper, 2);
+        EXPECT_EQ(SafeArrayGetLBound(array.value, 0, &lower), DISP_E_BADINDEX);
+        EXPECT_EQ(SafeArrayGetUBound(array.value, 2, &upper), DISP_E_BADINDEX);
+    }
+    Array empty(SafeArrayCreateVector(VT_UI1, 0, 0));
+    ASSERT_NE(empty.value, nullptr);
+    LONG upper = 0;
+    ASSERT_EQ(SafeArrayGetUBound(empty.value, 1, &upper), S_OK);
+    EXPECT_EQ(upper, -1);
+}
+
+TEST(SafeArray, SizesThatWouldWrapAreRefused) {
+    SAFEARRAYBOUND huge[] = {{0x10000, 0}, {0x10000, 0}};
+    EXPECT_EQ(SafeArrayCreate(VT_VARIANT, 2, huge), nullptr);  // 2^32 variants
+    EXPECT_EQ(SafeArrayCreateVector(VT_R8, 0, 0x20000000), nullptr);  // 2^32 bytes
+    EXPECT_EQ(SafeArrayCreate(VT_UI1, 0, huge), nullptr);
+    EXPECT_EQ(SafeArrayCreateVector(VT_EMPTY, 0, 1), nullptr);
+    EXPECT_EQ(SafeArrayCreateVector(VT_NULL, 0, 1), nullptr);
+}
+
+#ifndef _WIN32
+TEST(SafeArray, UpperBoundsStayWithinALong) {
+    EXPECT_EQ(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 2), nullptr);
+    Array last(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 1));
+    ASSERT_NE(last.value, nullptr);
+    LONG upper = 0;
+    ASSERT_EQ(SafeArrayGetUBound(last.value, 1, &upper), S_OK);
+    EXPECT_EQ(upper, 0x7FFFFFFF);
+}
+#endif
+
+TEST(SafeArray, BytesAreReadAndWrittenWithinBounds) {
+    Array array(SafeArrayCreateVector(VT_UI1, 1, 3));
+    ASSERT_NE(array.value, nullptr);
+    for (LONG index : {1, 2, 3}) {
+        BYTE value = static_cast<BYTE>(index * 10);
+        ASSERT_EQ(SafeArrayPutElement(array.value, &index, &value), S_OK);
+    }
+    for (LONG index : {0, 4, -1}) {
+        BYTE value = 0;
+        EXPECT_EQ(SafeArrayPutElement(array.value, &index, &value), DISP_E_BADINDEX) << index;
+        EXPECT_EQ(SafeArrayGetElement(array.value, &index, &value), DISP_E_BADINDEX) << index;
+    }
+    void *data = nullptr;
+    ASSERT_EQ(SafeArrayAccessData(array.value, &data), S_OK);
+    EXPECT_EQ(std::string(static_cast<const char *>(data), 3), "\x0a\x14\x1e");
+    EXPECT_EQ(array.value->cLocks, 1u);
+    EXPECT_EQ(SafeArrayDestroy(array.value), DISP_E_ARRAYISLOCKED);
+    ASSERT_EQ(SafeArrayUnaccessData(array.value), S_OK);
+    EXPECT_EQ(SafeArrayUnaccessData(array.value), E_UNEXPECTED);
+    LONG index = 2;
+    BYTE value = 0;
+    ASSERT_EQ(SafeArrayGetElement(array.value, &index, &value), S_OK);
+    EXPECT_EQ(value, 20);
+}
+
+TEST(SafeArray, TwoDimensionsRunFirstIndexFastest) {
+    SAFEARRAYBOUND bounds[] = {{2, 0}, {3, 10}};  // first dimension 0..1, second 10..12
+    Array array(SafeArrayCreate(VT_I4, 2, bounds));
+    ASSERT_NE(array.value, nullptr);
+    LONG lower = 0, upper = 0;
+    ASSERT_EQ(SafeArrayGetLBound(array.value, 2, &lower), S_OK);
+    ASSERT_EQ(SafeArrayGetUBound(array.value, 2, &upper), S_OK);
+    EXPECT_EQ(lower, 10);
+    EXPECT_EQ(upper, 12);
+    for (LONG i = 0; i < 2; ++i) {
+        for (LONG j = 10; j < 13; ++j) {
+            LONG indices[] = {i, j};
+            LONG value = i * 100 + j;
+            ASSERT_EQ(SafeArrayPutElement(array.value, indices, &value), S_OK);
+        }
+    }
+    const auto *data = static_cast<const LONG *>(array.value->pvData);
+    EXPECT_EQ(data[0], 10);
+    EXPECT_EQ(data[1], 110);
+    EXPECT_EQ(data[2], 11);
+    EXPECT_EQ(data[5], 112);
+    LONG outside[] = {1, 13};
+    LONG value = 0;
+    EXPECT_EQ(SafeArrayGetElement(array.value, outside, &value), DISP_E_BADINDEX);
+}
+
+TEST(SafeArray, VariantsStringsAndObjectsAreCopiedAndReleased) {
+    CountedObject object;
+    {
+        Array variants(SafeArrayCreateVector(VT_VARIANT, 0, 3));
+        ASSERT_NE(variants.value, nullptr);
+        Var text;
+        text.vt = VT_BSTR;
+        text.bstrVal = SysAllocString(ole(u"one"));
+        Var held;
+        held.vt = VT_DISPATCH;
+        held.pdispVal = &object;
+        object.AddRef();
+        LONG index = 0;
+        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &text), S_OK);
+        index = 1;
+        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &held), S_OK);
+        EXPECT_EQ(object.references, 3u);
+        // Replacing an element releases the old one.
+        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &text), S_OK);
+        EXPECT_EQ(object.references, 2u);
+        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &held), S_OK);
+
+        SAFEARRAY *copied = nullptr;
+        ASSERT_EQ(SafeArrayCopy(variants.value, &copied), S_OK);
+        Array copy(copied);
+        EXPECT_EQ(object.references, 4u);
+        Var read;
+        index = 0;
+        ASSERT_EQ(SafeArrayGetElement(copy.value, &index, &read), S_OK);
+        EXPECT_EQ(describe(read), "BSTR:one");
+        index = 2;
+        Var untouched;
+        ASSERT_EQ(SafeArrayGetElement(copy.value, &index, &untouched), S_OK);
+        EXPECT_EQ(untouched.vt, VT_EMPTY);
+
+        Array strings(SafeArrayCreateVector(VT_BSTR, 0, 2));
+        ASSERT_NE(strings.value, nullptr);
+        index = 1;
+        ASSERT_EQ(SafeArrayPutElement(strings.value, &index, text.bstrVal), S_OK);
+        BSTR out = nullptr;
+        ASSERT_EQ(SafeArrayGetElement(strings.value, &index, &out), S_OK);
+        EXPECT_NE(out, text.bstrVal);
+        EXPECT_EQ(units(out), u"one");
+        SysFreeString(out);
+        index = 0;
+        ASSERT_EQ(SafeArrayGetElement(strings.value, &index, &out), S_OK);
+        EXPECT_EQ(out, nullptr);  // never set
+    }
+    EXPECT_EQ(object.references, 1u);
+    SAFEARRAY *none = reinterpret_cast<SAFEARRAY *>(1);
+    EXPECT_EQ(SafeArrayCopy(nullptr, &none), S_OK);
+    EXPECT_EQ(none, nullptr);
+}
+
+}  // namespace
+}  // namespace quorvel::comtest

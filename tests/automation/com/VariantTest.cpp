@@ -1,0 +1,191 @@
+#include "tests/automation/com/ComTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+
+namespace quorvel::comtest {
+namespace {
+
+TEST(Variant, LayoutMatchesWindows) {
+    EXPECT_EQ(sizeof(VARIANT), 24u);
+    EXPECT_EQ(offsetof(VARIANT, vt), 0u);
+    EXPECT_EQ(offsetof(VARIANT, wReserved1), 2u);
+    EXPECT_EQ(offsetof(VARIANT, lVal), 8u);
+    EXPECT_EQ(offsetof(VARIANT, pvRecord), 8u);
+    EXPECT_EQ(offsetof(VARIANT, pRecInfo), 16u);
+    EXPECT_EQ(offsetof(VARIANT, decVal), 0u);
+    EXPECT_EQ(sizeof(DECIMAL), 16u);
+    EXPECT_EQ(offsetof(DECIMAL, scale), 2u);
+    EXPECT_EQ(offsetof(DECIMAL, sign), 3u);
+    EXPECT_EQ(offsetof(DECIMAL, Hi32), 4u);
+    EXPECT_EQ(offsetof(DECIMAL, Lo64), 8u);
+    EXPECT_EQ(sizeof(CY), 8u);
+    EXPECT_EQ(sizeof(SAFEARRAY), 32u);
+    EXPECT_EQ(offsetof(SAFEARRAY, cLocks), 8u);
+    EXPECT_EQ(offsetof(SAFEARRAY, pvData), 16u);
+    EXPECT_EQ(offsetof(SAFEARRAY, rgsabound), 24u);
+    EXPECT_EQ(sizeof(DISPPARAMS), 24u);
+    EXPECT_EQ(sizeof(EXCEPINFO), 64u);
+    EXPECT_EQ(offsetof(EXCEPINFO, scode), 56u);
+    EXPECT_EQ(sizeof(CONNECTDATA), 16u);
+    EXPECT_EQ(sizeof(GUID), 16u);
+    EXPECT_EQ(sizeof(OLECHAR), 2u);
+    EXPECT_EQ(sizeof(LONG), 4u);
+    EXPECT_EQ(sizeof(HRESULT), 4u);
+    EXPECT_EQ(sizeof(VARIANT_BOOL), 2u);
+}
+
+TEST(Variant, InitClearAndCopyOfValues) {
+    VARIANT v;
+    v.vt = 0x7777;
+    VariantInit(&v);
+    EXPECT_EQ(v.vt, VT_EMPTY);
+
+    Var text;
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocStringLen(ole(u"a\0b"), 3);
+    Var copy;
+    ASSERT_EQ(VariantCopy(&copy, &text), S_OK);
+    ASSERT_EQ(copy.vt, VT_BSTR);
+    EXPECT_NE(copy.bstrVal, text.bstrVal);  // a copy of its own, embedded zero kept
+    EXPECT_EQ(units(copy.bstrVal), std::u16string(u"a\0b", 3));
+    // Copying over a string frees it; copying onto itself changes nothing.
+    Var number;
+    number.vt = VT_I4;
+    number.lVal = 7;
+    ASSERT_EQ(VariantCopy(&copy, &number), S_OK);
+    EXPECT_EQ(describe(copy), "I4:7");
+    EXPECT_EQ(VariantCopy(&text, &text), S_OK);
+    EXPECT_EQ(units(text.bstrVal), std::u16string(u"a\0b", 3));
+    ASSERT_EQ(VariantClear(&text), S_OK);
+    EXPECT_EQ(text.vt, VT_EMPTY);
+
+    Var decimal;
+    decimal.decVal.Lo64 = 12345;
+    decimal.decVal.Hi32 = 1;
+    decimal.decVal.scale = 3;
+    decimal.decVal.sign = DECIMAL_NEG;
+    decimal.vt = VT_DECIMAL;
+    ASSERT_EQ(VariantCopy(&copy, &decimal), S_OK);
+    EXPECT_EQ(describe(copy), "DEC:-18446744073709563961e-3");
+}
+
+TEST(Variant, BadTypesAreRefused) {
+    for (VARTYPE type : {VARTYPE(0x7F), VARTYPE(VT_VARIANT), VARTYPE(VT_EMPTY | VT_BYREF),
+                         VARTYPE(VT_I4 | VT_VECTOR), VARTYPE(VT_NULL | VT_ARRAY)}) {
+        SCOPED_TRACE(type);
+        VARIANT bad;
+        bad.vt = type;
+        bad.llVal = 0;
+        VARIANT target;
+        VariantInit(&target);
+        EXPECT_EQ(VariantClear(&bad), DISP_E_BADVARTYPE);
+        EXPECT_EQ(bad.vt, type);  // left as it was
+        EXPECT_EQ(VariantCopy(&target, &bad), DISP_E_BADVARTYPE);
+        EXPECT_EQ(target.vt, VT_EMPTY);
+    }
+}
+
+TEST(Variant, ObjectsAreCountedOnCopyAndClear) {
+    CountedObject object;
+    {
+        Var holder;
+        holder.vt = VT_DISPATCH;
+        holder.pdispVal = &object;
+        object.AddRef();
+        Var copy;
+        ASSERT_EQ(VariantCopy(&copy, &holder), S_OK);
+        EXPECT_EQ(object.references, 3u);
+        Var reference;
+        reference.vt = VT_DISPATCH | VT_BYREF;
+        reference.ppdispVal = &holder.pdispVal;
+        Var dereferenced;
+        ASSERT_EQ(VariantCopyInd(&dereferenced, &reference), S_OK);
+        EXPECT_EQ(dereferenced.vt, VT_DISPATCH);
+        EXPECT_EQ(object.references, 4u);
+        ASSERT_EQ(VariantClear(&reference), S_OK);  // a reference owns nothing
+        EXPECT_EQ(object.references, 4u);
+    }
+    EXPECT_EQ(object.references, 1u);
+}
+
+TEST(Variant, CopyIndDereferencesEveryKind) {
+    LONG number = -5;
+    double real = 0.25;
+    BSTR text = SysAllocString(ole(u"referenced"));
+    VARIANT inner;
+    inner.vt = VT_I2;
+    inner.iVal = 12;
+    DECIMAL decimal{};
+    decimal.Lo64 = 25;
+    decimal.scale = 1;
+    struct Row {
+        VARTYPE vt;
+        void *pointer;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {VT_I4 | VT_BYREF, &number, "I4:-5"},
+        {VT_R8 | VT_BYREF, &real, "R8:0.25"},
+        {VT_BSTR | VT_BYREF, &text, "BSTR:referenced"},
+        {VT_VARIANT | VT_BYREF, &inner, "I2:12"},
+        {VT_DECIMAL | VT_BYREF, &decimal, "DEC:25e-1"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.expected);
+        Var reference;
+        reference.vt = row.vt;
+        reference.byref = row.pointer;
+        Var value;
+        ASSERT_EQ(VariantCopyInd(&value, &reference), S_OK);
+        EXPECT_EQ(describe(value), row.expected);
+        // A plain copy keeps the reference.
+        Var shallow;
+        ASSERT_EQ(VariantCopy(&shallow, &reference), S_OK);
+        EXPECT_EQ(shallow.vt, row.vt);
+        EXPECT_EQ(shallow.byref, row.pointer);
+        // Dereferenced in place.
+        ASSERT_EQ(VariantCopyInd(&reference, &reference), S_OK);
+        EXPECT_EQ(describe(reference), row.expected);
+    }
+    EXPECT_EQ(units(text), u"referenced");  // the referenced string stays the caller's
+    SysFreeString(text);
+
+    // A reference to a reference to a variant is refused.
+    VARIANT outer;
+    outer.vt = VT_VARIANT | VT_BYREF;
+    outer.pvarVal = &inner;
+    Var twice;
+    twice.vt = VT_VARIANT | VT_BYREF;
+    twice.pvarVal = &outer;
+    Var value;
+    EXPECT_EQ(VariantCopyInd(&value, &twice), E_INVALIDARG);
+}
+
+TEST(Variant, ArraysAreOwnedByTheirVariant) {
+    Var holder;
+    holder.vt = VT_ARRAY | VT_BSTR;
+    holder.parray = SafeArrayCreateVector(VT_BSTR, 0, 2);
+    ASSERT_NE(holder.parray, nullptr);
+    LONG index = 1;
+    BSTR element = SysAllocString(ole(u"element"));
+    ASSERT_EQ(SafeArrayPutElement(holder.parray, &index, element), S_OK);
+    SysFreeString(element);
+    Var copy;
+    ASSERT_EQ(VariantCopy(&copy, &holder), S_OK);
+    ASSERT_NE(copy.parray, holder.parray);
+    BSTR read = nullptr;
+    ASSERT_EQ(SafeArrayGetElement(copy.parray, &index, &read), S_OK);
+    EXPECT_EQ(units(read), u"element");
+    SysFreeString(read);
+    // A locked array is not destroyed under its user.
+    void *data = nullptr;
+    ASSERT_EQ(SafeArrayAccessData(copy.parray, &data), S_OK);
+    EXPECT_EQ(VariantClear(&copy), DISP_E_ARRAYISLOCKED);
+    ASSERT_EQ(SafeArrayUnaccessData(copy.parray), S_OK);
+    EXPECT_EQ(VariantClear(&copy), S_OK);
+}
+
+}  // namespace
+}  // namespace quorvel::comtest
