@@ -1,6 +1,7 @@
 #pragma once
 // A byte stream that plays a script instead of a socket: each step hands out some bytes, an
 // orderly end, or a failure, and everything written to it is recorded.
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -17,47 +18,36 @@ struct ScriptStep {
     enum class Kind { Bytes, End, Fail };
     Kind kind = Kind::Bytes;
     std::string bytes;
-    NetError::Kind failure = NetError::Kind::Closed;
+    NetError::Kind failure = NetError::Kind::None;
 };
 
-inline ScriptStep bytesStep(std::string b) { return {ScriptStep::Kind::Bytes, std::move(b), NetError::Kind::None}; }
-inline ScriptStep endStep() { return {ScriptStep::Kind::End, {}, NetError::Kind::None}; }
+inline ScriptStep bytesStep(std::string b) { return {ScriptStep::Kind::Bytes, std::move(b)}; }
+inline ScriptStep endStep() { return {ScriptStep::Kind::End, {}}; }
 inline ScriptStep failStep(NetError::Kind k) { return {ScriptStep::Kind::Fail, {}, k}; }
 
 // What one scripted connection saw: the bytes written and whether it was closed.
 struct StreamRecord {
     std::string written;
     bool closed = false;
-    int reads = 0;
 };
 
 class ScriptedStream : public ByteStream {
 public:
-    ScriptedStream(std::deque<ScriptStep> steps, std::shared_ptr<StreamRecord> record, bool failWrites = false)
-        : m_steps(std::move(steps)), m_record(std::move(record)), m_failWrites(failWrites) {}
+    ScriptedStream(std::deque<ScriptStep> steps, std::shared_ptr<StreamRecord> record)
+        : m_steps(std::move(steps)), m_record(std::move(record)) {}
 
     bool writeAll(const void *bytes, size_t n, uint32_t, NetError &err) override {
-        if (m_failWrites || m_record->closed) {
-            err.set(NetError::Kind::Closed, 32, "Broken pipe");
-            return false;
-        }
+        if (m_record->closed) return err.set(NetError::Kind::Closed, 32, "Broken pipe"), false;
         m_record->written.append(static_cast<const char *>(bytes), n);
         return true;
     }
     bool readSome(void *buf, size_t n, size_t &got, uint32_t, NetError &err) override {
         got = 0;
-        ++m_record->reads;
-        if (m_steps.empty()) {
-            err.set(NetError::Kind::Timeout, 0, "script ran out (read timeout)");
-            return false;
-        }
+        if (m_steps.empty()) return err.set(NetError::Kind::Timeout, 0, "script ran out (read timeout)"), false;
         ScriptStep &step = m_steps.front();
         if (step.kind == ScriptStep::Kind::End) return true;  // stays at the end
-        if (step.kind == ScriptStep::Kind::Fail) {
-            err.set(step.failure, 104, "scripted failure");
-            return false;
-        }
-        got = step.bytes.size() < n ? step.bytes.size() : n;
+        if (step.kind == ScriptStep::Kind::Fail) return err.set(step.failure, 104, "scripted failure"), false;
+        got = std::min(step.bytes.size(), n);
         std::memcpy(buf, step.bytes.data(), got);
         step.bytes.erase(0, got);
         if (step.bytes.empty()) m_steps.pop_front();
@@ -72,16 +62,12 @@ public:
 private:
     std::deque<ScriptStep> m_steps;
     std::shared_ptr<StreamRecord> m_record;
-    bool m_failWrites;
 };
 
 // Hands out the scripted connections queued for each "host:port/tls" target in order; a target
 // without a script left is refused with the queued error (ConnectFailed by default).
 class ScriptedStreamFactory : public HttpStreamFactory {
 public:
-    static std::string key(const std::string &host, int port, bool tls) {
-        return host + ":" + std::to_string(port) + (tls ? "/tls" : "/plain");
-    }
     std::shared_ptr<StreamRecord> expect(const std::string &target, std::deque<ScriptStep> steps) {
         auto record = std::make_shared<StreamRecord>();
         m_queued[target].push_back({std::move(steps), record});
@@ -93,11 +79,11 @@ public:
 
     std::unique_ptr<ByteStream> connect(const std::string &host, uint16_t port, const NetConnectOptions &options,
                                         NetError &err) override {
-        const std::string target = key(host, port, options.tls);
+        const std::string target = host + ":" + std::to_string(port) + (options.tls ? "/tls" : "/plain");
         connects.push_back(target);
         auto &queue = m_queued[target];
         if (queue.empty()) {
-            auto refusal = m_refusals.find(target);
+            const auto refusal = m_refusals.find(target);
             if (refusal != m_refusals.end()) err.set(refusal->second.first, 0, refusal->second.second);
             else err.set(NetError::Kind::ConnectFailed, 111, "Connection refused");
             return nullptr;
@@ -113,21 +99,5 @@ private:
     std::map<std::string, std::deque<std::pair<std::deque<ScriptStep>, std::shared_ptr<StreamRecord>>>> m_queued;
     std::map<std::string, std::pair<NetError::Kind, std::string>> m_refusals;
 };
-
-// A tiny table CRC-32 (the gzip polynomial), independent of zlib, for building test members.
-inline uint32_t crc32Of(const std::string &bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char c : bytes) {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-inline std::string le32(uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
 
 }  // namespace quorvel::test
