@@ -170,6 +170,21 @@ TEST(XmlBinaryContent, FilesInAndOut) {
     EXPECT_TRUE(logSays(xml, {"  SaveBinaryContent:", "    Failed."}));
 }
 
+// RFC 2047 encoded words in the content (the codec's own rules: the codecs suite).
+TEST(XmlTransforms, EncodedWordsInTheContent) {
+    ClsXml xml;
+    DataBuffer out;
+    EXPECT_FALSE(xml.QEncodeContent(x("utf-8"), DataBuffer()));  // no bytes
+    ASSERT_TRUE(xml.QEncodeContent(x("utf-8"), bufferOf("caf\xc3\xa9 = ok?")));
+    EXPECT_EQ(rawContent(xml), "=?utf-8?Q?caf=C3=A9_=3D_ok=3F?=");
+    EXPECT_TRUE(xml.DecodeContent(out) && bytesOf(out) == "caf\xc3\xa9 = ok?");
+    ASSERT_TRUE(xml.BEncodeContent(x("iso-8859-1"), bufferOf("caf\xe9")));
+    EXPECT_EQ(rawContent(xml), "=?iso-8859-1?B?Y2Fm6Q==?=");
+    EXPECT_TRUE(xml.DecodeContent(out) && bytesOf(out) == "caf\xe9");  // in the words' own charset
+    xml.put_Content(x("plain <text>"));  // no encoded words: the content's bytes
+    EXPECT_TRUE(xml.DecodeContent(out) && bytesOf(out) == "plain <text>");
+}
+
 // Python's zlib and base64 read what the node stores: raw DEFLATE in base64 lines of 76.
 const char kStoredScript[] = R"PY(
 import base64, zlib
