@@ -57,7 +57,7 @@ void convertFromCharset(const StringBuffer &charset, DataBuffer &bytes, LogBase 
 
 }  // namespace
 
-bool convertResponseBodyToUtf8(const DataBuffer &body, const MimeHeader &responseHeader, StringBuffer &text,
+bool convertResponseBodyToUtf8(DataBuffer &body, const MimeHeader &responseHeader, StringBuffer &text,
                                LogBase &log) {
     LogContextExitor context(log, "convertResponseBodyToUtf8");
     text.clear();
@@ -104,6 +104,12 @@ bool convertResponseBodyToUtf8(const DataBuffer &body, const MimeHeader &respons
             log.logAllocationFailure("convertResponseBodyToUtf8", bytes.getSize());
             return false;
         }
+    }
+    if (bytes.isBorrowed() && bytes.getSize() == body.getSize()) {
+        bytes.clear();
+        if (text.takeData(body)) return true;
+        log.logAllocationFailure("convertResponseBodyToUtf8", body.getSize());
+        return false;
     }
     if (!text.appendN(reinterpret_cast<const char *>(bytes.getData()), bytes.getSize())) {
         log.logAllocationFailure("convertResponseBodyToUtf8", bytes.getSize());

@@ -60,6 +60,8 @@ public:
 
     const HttpControl &control() const { return m_control; }
     const HttpResult &lastResult() const { return m_result; }
+    // The last response's body as received, when the text was made from a copy of it (a charset
+    // conversion, a NUL replaced, a binary body); empty when the body itself became the text.
     const DataBuffer &responseBody() const { return m_body; }
     const HttpConnPool &connectionPool() const { return m_pool; }
 

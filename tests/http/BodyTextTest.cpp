@@ -61,10 +61,11 @@ TEST(BodyText, DecodesByTheCharsetTheResponseOrDocumentNames) {
         if (c.contentType) header.setField("Content-Type", c.contentType);
         StringBuffer text;
         RecordingLog log;
-        const DataBuffer body = bufferOf(c.body);
+        DataBuffer body = bufferOf(c.body);
         ASSERT_TRUE(convertResponseBodyToUtf8(body, header, text, log));
         EXPECT_EQ(textOf(text), c.text);
-        EXPECT_EQ(bytesOf(body), c.body);  // the conversion works on a copy, never the body
+        // A body that is already its text is handed over; any other stays as received.
+        EXPECT_EQ(bytesOf(body), c.text == c.body ? "" : c.body);
         if (c.logLine) EXPECT_TRUE(log.has(c.logLine)) << log.joined();
         if (!c.body.empty()) EXPECT_TRUE(log.has("data: responseBodySize=" + std::to_string(c.body.size())));
     }
