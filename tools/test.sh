@@ -4,7 +4,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tools/ensure-packages.sh cmake ninja-build g++ googletest python3 \
-  g++-mingw-w64-x86-64 wine wine64 zlib1g-dev libssl-dev libz-mingw-w64-dev openssl tzdata pkg-config nginx-light || exit 1
+  g++-mingw-w64-x86-64 wine wine64 zlib1g-dev libssl-dev libz-mingw-w64-dev openssl tzdata pkg-config mingw-w64-tools libwine-dev nginx-light || exit 1
 
 # Includes point down the layers; a violation fails before any leg is built.
 echo "=== layers"
