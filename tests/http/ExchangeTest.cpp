@@ -156,15 +156,5 @@ TEST(ConnPool, EvictsTheLeastRecentlyUsedAndMatchesOnTls) {
     EXPECT_EQ(pool.size(), 0);
 }
 
-TEST(Exchange, SettingsOfAFeedDownload) {
-    ClsHttp http;
-    EXPECT_TRUE(http.connectTimeoutSeconds() == 10 && http.readTimeoutSeconds() == 20);
-    EXPECT_TRUE(http.control().fetchFromCache && http.control().updateCache);
-    http.setFetchFromCache(false);
-    http.setUpdateCache(false);
-    EXPECT_FALSE(http.control().fetchFromCache || http.control().updateCache);
-    EXPECT_EQ(ClsHttp::kFeedMaxResponseSize, 268435456u);  // 256 MiB
-}
-
 }  // namespace
 }  // namespace quorvel::test

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/text/StringBuffer.h"
+#include "http/ClsHttp.h"
 #include "http/HttpControl.h"
 #include "http/HttpResult.h"
 #include "http/MimeHeader.h"
@@ -47,6 +48,13 @@ TEST(MimeHeader, DefaultsOfTheClientInOrder) {
     EXPECT_EQ(control.readTimeoutMs, 20000u);
     EXPECT_EQ(control.maxResponseSize, 0u);
     EXPECT_TRUE(control.allowGzip && control.followRedirects && control.autoAddHostHeader);
+    ClsHttp http;  // the client's own settings: the cache is used until a feed download turns it off
+    EXPECT_TRUE(http.connectTimeoutSeconds() == 10 && http.readTimeoutSeconds() == 20);
+    EXPECT_TRUE(http.control().fetchFromCache && http.control().updateCache);
+    http.setFetchFromCache(false);
+    http.setUpdateCache(false);
+    EXPECT_FALSE(http.control().fetchFromCache || http.control().updateCache);
+    EXPECT_EQ(ClsHttp::kFeedMaxResponseSize, 268435456u);  // 256 MiB
 }
 
 TEST(MimeHeader, ParsesResponseFields) {

@@ -118,29 +118,24 @@ TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
         EXPECT_EQ(ResponseBodyReader::readResponseBody(reader, result, c.maxSize, nullptr, body, toClose, log), c.ok)
             << log.joined();
         EXPECT_EQ(bytesOf(body), c.body);
-        if (c.logLine) EXPECT_TRUE(log.has(c.logLine)) << log.joined();
+        EXPECT_TRUE(!c.logLine || log.has(c.logLine)) << log.joined();
     }
 }
 
 TEST(ResponseBody, ChunkSizeParsing) {
+    using Parse = ChunkedBodyReader::SizeParse;
     struct Case {
         const char *line;
-        ChunkedBodyReader::SizeParse parse;
+        Parse parse;
         uint32_t size;
-    } cases[] = {{"0", ChunkedBodyReader::SizeParse::Ok, 0},
-                 {"1a2B", ChunkedBodyReader::SizeParse::Ok, 0x1A2B},
-                 {"10;ext=\"v\"", ChunkedBodyReader::SizeParse::Ok, 16},
-                 {" 5 ", ChunkedBodyReader::SizeParse::Ok, 5},
-                 {"FFFFFFFF", ChunkedBodyReader::SizeParse::Ok, 0xFFFFFFFFu},
-                 {"100000000", ChunkedBodyReader::SizeParse::TooLarge, 0},
-                 {"00000000000000000000001", ChunkedBodyReader::SizeParse::Ok, 1},
-                 {";x", ChunkedBodyReader::SizeParse::NoDigits, 0},
-                 {"", ChunkedBodyReader::SizeParse::NoDigits, 0}};
+    } cases[] = {{"0", Parse::Ok, 0},           {"1a2B", Parse::Ok, 0x1A2B},   {"10;ext=\"v\"", Parse::Ok, 16},
+                 {" 5 ", Parse::Ok, 5},         {"FFFFFFFF", Parse::Ok, 0xFFFFFFFFu}, {"100000000", Parse::TooLarge, 0},
+                 {"00000000000000000000001", Parse::Ok, 1}, {";x", Parse::NoDigits, 0}, {"", Parse::NoDigits, 0}};
     for (const Case &c : cases) {
         uint32_t size = 12345;
         EXPECT_EQ(ChunkedBodyReader::parseChunkSize(c.line, static_cast<uint32_t>(std::strlen(c.line)), size), c.parse)
             << c.line;
-        if (c.parse == ChunkedBodyReader::SizeParse::Ok) EXPECT_EQ(size, c.size) << c.line;
+        EXPECT_TRUE(c.parse != Parse::Ok || size == c.size) << c.line << ": " << size;
     }
 }
 
