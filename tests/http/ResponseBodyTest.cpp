@@ -1,5 +1,5 @@
 // Response bodies over scripted streams: Content-Length, chunked transfer, read-until-close, and
-// the limits a hostile server meets.
+// the limits a hostile server meets (the ones the loopback server stages are left to it).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -78,11 +78,8 @@ TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
         {"trailer without colon", chunked, bytes("2\r\nab\r\n0\r\ngarbage\r\n\r\n"), 0, false, "ab",
          "error: chunk response error 4"},
         {"end after last chunk", chunked, bytes("2\r\nab\r\n0\r\n"), 0, false, "ab", "error: chunk response error 3"},
-        {"overflowing size", chunked, bytes("FFFFFFFFFFFFFFFFFFFF\r\n"), 0, false, "",
-         "error: The chunk size does not fit in 32 bits."},
         {"no size", chunked, bytes("zz\r\n"), 0, false, "", "error: Failed to parse chunk length."},
         {"no size line", chunked, bytes(""), 0, false, "", "error: Failed to get next chunk size."},
-        {"chunk beyond the cap", chunked, bytes("80\r\n"), 100, false, "", "error: Chunked response is too large."},
         {"chunks growing past the cap", chunked,
          bytes("28\r\n" + std::string(40, 'x') + "\r\n28\r\n" + std::string(40, 'y') + "\r\n28\r\n"), 100, false,
          std::string(40, 'x') + std::string(40, 'y'), "data: receivedSoFar=80"},
@@ -91,8 +88,6 @@ TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
         {"chunk data cut short", chunked, bytes("8\r\nabc"), 0, false, "abc", "error: Failed to read chunk data."},
         {"until close", "HTTP/1.0 200 OK", {bytesStep("abc"), bytesStep("def"), endStep()}, 0, true, "abcdef",
          "info: Non-chunked response with no Content-Length."},
-        {"until close past the cap", "HTTP/1.0 200 OK", bytes("abcdef"), 4, false, "",
-         "error: Response body larger than MaxResponseSize property set by application."},
         {"until close then reset", "HTTP/1.0 200 OK", {bytesStep("abc"), failStep(Kind::Closed)}, 0, false, "abc",
          "error: The connection failed while the body was received."},
         {"length past the cap", "HTTP/1.1 200 OK\r\nContent-Length: 1000", bytes("x"), 999, false, "",
