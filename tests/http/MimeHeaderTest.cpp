@@ -94,13 +94,10 @@ TEST(HttpResult, ReadsStatusLinesAndContentLengthStrictly) {
         const char *text;
         int64_t length;  // -1: no Content-Length
     } cases[] = {
-        {"HTTP/1.1 200 OK", "Server: t", 200, "OK", -1},
-        {"HTTP/1.0 404 Not Found", "Server: t", 404, "Not Found", -1},
-        {"HTTP/1.1 204", "Server: t", 204, "", -1},
+        {"HTTP/1.1 200 OK", "Server: t", 200, "OK", -1}, {"HTTP/1.0 404 Not Found", "Server: t", 404, "Not Found", -1},
+        {"HTTP/1.1 204", "Server: t", 204, "", -1}, {"HTTP/2 503 Unavailable", "X: y", 503, "Unavailable", -1},
         {"HTTP/1.1 302 Moved  Temporarily  ", "Server: t", 302, "Moved  Temporarily", -1},
-        {"HTTP/2 503 Service Unavailable", "Server: t", 503, "Service Unavailable", -1},
-        {"HTTP/1.1 200 OK", "Content-Length: 21", 200, "OK", 21},
-        {"HTTP/1.1 200 OK", "content-length:0", 200, "OK", 0},
+        {"HTTP/1.1 200 OK", "Content-Length: 21", 200, "OK", 21}, {"HTTP/1.1 200 OK", "content-length:0", 200, "OK", 0},
         {"HTTP/1.1 200 OK", "CONTENT-LENGTH:   4294967296  ", 200, "OK", 4294967296LL},
         {"ICY 200 OK", "Server: t", 0, "", -1}, {"HTTP/1.1", "Server: t", 0, "", -1},
         {"HTTP/1.1 OK", "Server: t", 0, "", -1}, {"HTTP/1.1 99999999999 Big", "Server: t", 0, "", -1},
@@ -113,8 +110,7 @@ TEST(HttpResult, ReadsStatusLinesAndContentLengthStrictly) {
         RecordingLog log;
         ASSERT_EQ(r.setResponseHeader(header.data(), static_cast<uint32_t>(header.size()), log), c.code != 0);
         if (c.code == 0) continue;
-        EXPECT_EQ(r.statusCode(), c.code);
-        EXPECT_EQ(textOf(r.statusText()), c.text);
+        EXPECT_TRUE(r.statusCode() == c.code && textOf(r.statusText()) == c.text) << r.statusCode();
         EXPECT_EQ(textOf(r.statusLine()), c.statusLine);
         EXPECT_EQ(r.responseHeader().getNumFields(), 1u);
         EXPECT_EQ(r.contentLengthPresent() ? r.contentLength() : -1, c.length);
