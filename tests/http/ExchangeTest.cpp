@@ -78,7 +78,7 @@ TEST(Exchange, ARedirectLoopFailsAtTheTenthRedirect) {
     }
 }
 
-TEST(Exchange, StatusLinesAndRedirectsThatEndTheDownload) {
+TEST(Exchange, UnusualRedirectsAndStatusLines) {
     struct VetoSink : ProgressEvent {
         void redirect(const char *, const char *, int32_t, bool &abort) override { abort = true; }
     } veto;
