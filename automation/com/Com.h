@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <ocidl.h>
+#include <olectl.h>
 #include <objsafe.h>
 #include <servprov.h>
 #include <exdisp.h>

@@ -75,7 +75,12 @@ INT SysReAllocStringLen(BSTR *target, const OLECHAR *text, UINT length) {
 
 INT SysReAllocString(BSTR *target, const OLECHAR *text) {
     if (!target) return FALSE;
-    if (!text) return SysReAllocStringLen(target, u"", 0);
+    if (!text) {
+        // The null string, which reads as the empty one.
+        SysFreeString(*target);
+        *target = nullptr;
+        return TRUE;
+    }
     const std::size_t count = unitCount(text);
     if (count > 0xFFFFFFFFu) return FALSE;
     return SysReAllocStringLen(target, text, static_cast<UINT>(count));

@@ -234,6 +234,31 @@ HRESULT storeDecimal(const Number &number, VARIANT &out) {
     return DISP_E_OVERFLOW;
 }
 
+// The double times 10000, rounded half to even from its exact binary value (a product in doubles
+// would round twice); false beyond the currency range.
+bool currencyFromDouble(double real, __int128 &out) {
+    if (!std::isfinite(real) || std::fabs(real) >= 1e15) return false;
+    int exponent = 0;
+    const double fraction = std::frexp(real, &exponent);
+    // real = mantissa * 2^shift exactly, and below 1e15 the shift is negative.
+    const auto mantissa = static_cast<std::int64_t>(std::ldexp(fraction, 53));
+    const int shift = 53 - exponent;
+    const __int128 product = static_cast<__int128>(mantissa) * 10000;
+    if (shift >= 120) {
+        out = 0;
+        return true;
+    }
+    const bool negative = product < 0;
+    const unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(product)
+                                                 : static_cast<unsigned __int128>(product);
+    unsigned __int128 whole = magnitude >> shift;
+    const unsigned __int128 rest = magnitude - (whole << shift);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    if (rest > half || (rest == half && (whole & 1))) ++whole;
+    out = negative ? -static_cast<__int128>(whole) : static_cast<__int128>(whole);
+    return true;
+}
+
 HRESULT storeText(const std::string &text, VARIANT &out) {
     BSTR value = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
     if (!value) return E_OUTOFMEMORY;
@@ -274,10 +299,8 @@ HRESULT storeNumber(const Number &number, VARTYPE type, VARIANT &out) {
         __int128 value = 0;
         if (number.kind == Number::Exact) {
             if (!quorvel::com::decimalToScaled(number.exact, 4, value)) return DISP_E_OVERFLOW;
-        } else {
-            const double scaled = std::nearbyint(number.real * 10000.0);
-            if (!std::isfinite(scaled) || std::fabs(scaled) >= 0x1p64) return DISP_E_OVERFLOW;
-            value = static_cast<__int128>(scaled);
+        } else if (!currencyFromDouble(number.real, value)) {
+            return DISP_E_OVERFLOW;
         }
         if (value < INT64_MIN || value > INT64_MAX) return DISP_E_OVERFLOW;
         out.cyVal.int64 = static_cast<LONGLONG>(value);
@@ -396,8 +419,9 @@ extern "C" {
 
 HRESULT VariantChangeTypeEx(VARIANTARG *target, const VARIANTARG *source, LCID lcid, USHORT flags, VARTYPE type) {
     if (!target || !source) return E_INVALIDARG;
-    if (!isVariantType(source->vt) || (type & VT_BYREF) || !isVariantType(type) || type == VT_VARIANT)
-        return DISP_E_BADVARTYPE;
+    if (!isVariantType(source->vt)) return DISP_E_BADVARTYPE;
+    if (type & VT_BYREF) return DISP_E_TYPEMISMATCH;  // a conversion makes a value, never a reference
+    if (!isVariantType(type) || type == VT_VARIANT) return DISP_E_BADVARTYPE;
     VARIANT value;
     VariantInit(&value);
     HRESULT result = VariantCopyInd(&value, source);

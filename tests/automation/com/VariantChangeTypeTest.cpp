@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace quorvel::comtest {
@@ -95,20 +96,15 @@ TEST(VariantChangeType, IntegersBetweenEachOther) {
         {I4(256), VT_UI1, OVERFLOW_, ""},
         {I4(-128), VT_I1, OK, "I1:-128"},
         {I4(128), VT_I1, OVERFLOW_, ""},
-        {I4(-1), VT_UI4, OVERFLOW_, ""},
         {I4(-1), VT_UI2, OVERFLOW_, ""},
         {I4(65535), VT_UI2, OK, "UI2:65535"},
-        {UI4(4294967295), VT_I4, OVERFLOW_, ""},
         {UI4(4294967295), VT_I8, OK, "I8:4294967295"},
         {I8(2147483648LL), VT_I4, OVERFLOW_, ""},
         {I8(-2147483648LL), VT_INT, OK, "INT:-2147483648"},
-        {I8(-1), VT_UI8, OVERFLOW_, ""},
-        {UI8(-1), VT_I8, OVERFLOW_, ""},  // 2^64 - 1
         {UI8(-1), VT_R8, OK, "R8:18446744073709551616"},
         {I8(std::numeric_limits<long long>::min()), VT_R8, OK, "R8:-9223372036854775808"},
         {UI1(200), VT_I2, OK, "I2:200"},
         {I2(-7), VT_I4, OK, "I4:-7"},
-        {I4(-7), VT_UINT, OVERFLOW_, ""},
         {I4(7), VT_UINT, OK, "UINT:7"},
     };
     for (const Row &row : rows) check(row);
@@ -126,7 +122,6 @@ TEST(VariantChangeType, RealsRoundHalfToEvenAndOverflow) {
         {R8(2147483647.4), VT_I4, OK, "I4:2147483647"},
         {R8(2147483647.5), VT_I4, OVERFLOW_, ""},
         {R8(1e300), VT_I8, OVERFLOW_, ""},
-        {R8(std::numeric_limits<double>::quiet_NaN()), VT_I4, OVERFLOW_, ""},
         {R8(std::numeric_limits<double>::infinity()), VT_I2, OVERFLOW_, ""},
         {R8(9007199254740993.0), VT_I8, OK, "I8:9007199254740992"},
         {R8(1e40), VT_R4, OVERFLOW_, ""},
@@ -134,10 +129,10 @@ TEST(VariantChangeType, RealsRoundHalfToEvenAndOverflow) {
         {R4(0.1), VT_R8, OK, "R8:0.10000000149011612"},
         {R4(1.5), VT_I2, OK, "I2:2"},
         {R8(1.23456789), VT_CY, OK, "CY:12346"},
-        {R8(0.00005), VT_CY, OK, "CY:0"},  // half a ten-thousandth rounds to even
-        {R8(0.00015), VT_CY, OK, "CY:1"},  // 1.4999999999999998 after the scaling
+        {R8(0.00005), VT_CY, OK, "CY:1"},  // the double lies just above half a ten-thousandth
+        {R8(0.00015), VT_CY, OK, "CY:1"},  // and this one just below one and a half
         {R8(1e15), VT_CY, OVERFLOW_, ""},
-        {R8(-922337203685477.0), VT_CY, OK, "CY:-9223372036854769664"},
+        {R8(-922337203685477.0), VT_CY, OK, "CY:-9223372036854770000"},
         {R8(0.1), VT_DECIMAL, OK, "DEC:1e-1"},
         {R8(-1234.5), VT_DECIMAL, OK, "DEC:-12345e-1"},
         {R8(1e29), VT_DECIMAL, OVERFLOW_, ""},
@@ -201,7 +196,6 @@ TEST(VariantChangeType, TextToNumbers) {
         {Str(u"1e400"), VT_R8, OVERFLOW_, ""},
         {Str(u"1e400"), VT_I4, OVERFLOW_, ""},
         {Str(u"1.5"), VT_CY, OK, "CY:15000"},
-        {Str(u"0.00005"), VT_CY, OK, "CY:0"},
         {Str(u"1.23"), VT_DECIMAL, OK, "DEC:123e-2"},
         {Str(u"-0.001"), VT_DECIMAL, OK, "DEC:-1e-3"},
         {Str(u"0"), VT_BOOL, OK, "BOOL:0"},
@@ -253,7 +247,6 @@ TEST(VariantChangeType, BooleansEmptyAndNull) {
     const Row rows[] = {
         {Bool(true), VT_I4, OK, "I4:-1"},
         {Bool(false), VT_R8, OK, "R8:0"},
-        {Bool(true), VT_UI1, OVERFLOW_, ""},
         {Bool(true), VT_BSTR, OK, "BSTR:-1"},
         {Bool(true), VT_BSTR, OK, "BSTR:True", VARIANT_ALPHABOOL},
         {Bool(false), VT_BSTR, OK, "BSTR:False", VARIANT_ALPHABOOL},
@@ -286,7 +279,7 @@ TEST(VariantChangeType, BadTypesAndReferences) {
     source.vt = VT_I4;
     source.lVal = 9;
     Var target;
-    EXPECT_EQ(VariantChangeType(&target, &source, 0, VT_I4 | VT_BYREF), DISP_E_BADVARTYPE);
+    EXPECT_EQ(VariantChangeType(&target, &source, 0, VT_I4 | VT_BYREF), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(VariantChangeType(&target, &source, 0, 0x7F), DISP_E_BADVARTYPE);
     EXPECT_EQ(VariantChangeType(&target, &source, 0, VT_VECTOR | VT_I4), DISP_E_BADVARTYPE);
     EXPECT_EQ(target.vt, VT_EMPTY);
@@ -369,6 +362,24 @@ TEST(VariantChangeType, BytesBetweenTextAndArrays) {
 }
 
 #ifndef _WIN32
+// The system's runtime reinterprets the bits between signed and unsigned integers of one width
+// (-1 becomes 4294967295) and turns NaN into an integer; here they overflow. Text converts by its
+// exact digits, so half a unit goes to the even neighbour there too.
+TEST(VariantChangeType, SignsAreNeverReinterpreted) {
+    const Row rows[] = {
+        {I4(-1), VT_UI4, OVERFLOW_, ""},
+        {UI4(4294967295), VT_I4, OVERFLOW_, ""},
+        {I8(-1), VT_UI8, OVERFLOW_, ""},
+        {UI8(-1), VT_I8, OVERFLOW_, ""},  // 2^64 - 1
+        {I4(-7), VT_UINT, OVERFLOW_, ""},
+        {Bool(true), VT_UI1, OVERFLOW_, ""},
+        {R8(std::numeric_limits<double>::quiet_NaN()), VT_I4, OVERFLOW_, ""},
+        {Str(u"0.00005"), VT_CY, OK, "CY:0"},
+        {Str(u"0.00015"), VT_CY, OK, "CY:2"},
+    };
+    for (const Row &row : rows) check(row);
+}
+
 // Doubles print their shortest round-trip digits, beyond the fifteen of the system's text.
 TEST(VariantChangeType, RealsPrintEveryDigitTheyNeed) {
     const Row rows[] = {
