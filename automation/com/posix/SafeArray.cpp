@@ -15,6 +15,8 @@ namespace {
 constexpr std::size_t kPrefix = 16;
 constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFull;
 
+constexpr USHORT kCallerOwned = FADF_AUTO | FADF_STATIC | FADF_EMBEDDED;
+
 unsigned char *blockOf(SAFEARRAY *array) { return reinterpret_cast<unsigned char *>(array) - kPrefix; }
 
 USHORT featuresOf(VARTYPE type) {
@@ -157,6 +159,9 @@ HRESULT SafeArrayDestroy(SAFEARRAY *array) {
         auto *element = static_cast<unsigned char *>(array->pvData);
         for (std::uint64_t i = 0; i < count; ++i, element += array->cbElements) releaseElement(element, type);
     }
+    // A caller's own descriptor (on the stack, inside a structure, or with fixed data) keeps its
+    // storage; only the elements are released.
+    if (array->fFeatures & kCallerOwned) return S_OK;
     std::free(array->pvData);
     std::free(blockOf(array));
     return S_OK;

@@ -68,6 +68,23 @@ TEST(SafeArray, SizesThatWouldPass32BitsAreRefused) {
     EXPECT_NE(large.value, nullptr);
 }
 
+// A descriptor the caller laid out itself keeps its storage; its strings are still released.
+TEST(SafeArray, ACallersOwnDescriptorKeepsItsStorage) {
+    BSTR strings[2] = {SysAllocString(ole(u"a")), SysAllocString(ole(u"b"))};
+    SAFEARRAY array{};
+    array.cDims = 1;
+    array.fFeatures = FADF_STATIC | FADF_BSTR;
+    array.cbElements = sizeof(BSTR);
+    array.pvData = strings;
+    array.rgsabound[0] = {2, 0};
+    VARTYPE type = VT_EMPTY;
+    ASSERT_EQ(SafeArrayGetVartype(&array, &type), S_OK);
+    EXPECT_EQ(type, VT_BSTR);
+    EXPECT_EQ(SafeArrayDestroy(&array), S_OK);
+    EXPECT_EQ(strings[0], nullptr);
+    EXPECT_EQ(strings[1], nullptr);
+}
+
 TEST(SafeArray, UpperBoundsStayWithinALong) {
     EXPECT_EQ(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 2), nullptr);
     Array last(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 1));

@@ -106,6 +106,9 @@ TEST(VariantChangeType, IntegersBetweenEachOther) {
         {UI1(200), VT_I2, OK, "I2:200"},
         {I2(-7), VT_I4, OK, "I4:-7"},
         {I4(7), VT_UINT, OK, "UINT:7"},
+        {{VT_I1, -5}, VT_I4, OK, "I4:-5"},
+        {{VT_INT, -9}, VT_R8, OK, "R8:-9"},
+        {{VT_UINT, 9}, VT_I1, OK, "I1:9"},
     };
     for (const Row &row : rows) check(row);
 }
@@ -171,6 +174,11 @@ TEST(VariantChangeType, CurrencyAndDecimal) {
         {Dec(0, 3), VT_BOOL, OK, "BOOL:0"},
         {I8(-123), VT_DECIMAL, OK, "DEC:-123e-0"},
         {UI8(-1), VT_DECIMAL, OK, "DEC:18446744073709551615e-0"},
+        {R4(0.1), VT_DECIMAL, OK, "DEC:1e-1"},
+        {Str(u"79228162514264337593543950335"), VT_DECIMAL, OK, "DEC:79228162514264337593543950335e-0"},
+        {Str(u"79228162514264337593543950336"), VT_DECIMAL, OVERFLOW_, ""},
+        {Str(u"1.5"), VT_DECIMAL, OK, "DEC:15e-1"},
+        {Dec(-5, 0), VT_UI4, OVERFLOW_, ""},
     };
     for (const Row &row : rows) check(row);
 }
@@ -372,10 +380,15 @@ TEST(VariantChangeType, SignsAreNeverReinterpreted) {
         {I8(-1), VT_UI8, OVERFLOW_, ""},
         {UI8(-1), VT_I8, OVERFLOW_, ""},  // 2^64 - 1
         {I4(-7), VT_UINT, OVERFLOW_, ""},
+        {{VT_UI2, 65535}, VT_I2, OVERFLOW_, ""},
+        {I2(-1), VT_UI2, OVERFLOW_, ""},
+        {{VT_I1, -1}, VT_UI1, OVERFLOW_, ""},
         {Bool(true), VT_UI1, OVERFLOW_, ""},
         {R8(std::numeric_limits<double>::quiet_NaN()), VT_I4, OVERFLOW_, ""},
         {Str(u"0.00005"), VT_CY, OK, "CY:0"},
         {Str(u"0.00015"), VT_CY, OK, "CY:2"},
+        // Fraction digits beyond the 28 a decimal holds are rounded off rather than refused.
+        {Str(u"-0.1234567890123456789012345678901"), VT_DECIMAL, OK, "DEC:-1234567890123456789012345679e-28"},
     };
     for (const Row &row : rows) check(row);
 }
