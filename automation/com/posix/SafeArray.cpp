@@ -69,8 +69,8 @@ void releaseElement(void *element, VARTYPE type) {
     }
 }
 
-// Copies one element into uninitialized storage of the same type.
-HRESULT copyElement(void *target, const void *source, VARTYPE type) {
+// Copies one element of `size` bytes into uninitialized storage of the same type.
+HRESULT copyElement(void *target, const void *source, VARTYPE type, std::size_t size) {
     switch (type) {
     case VT_BSTR: {
         const BSTR text = *static_cast<const BSTR *>(source);
@@ -93,7 +93,7 @@ HRESULT copyElement(void *target, const void *source, VARTYPE type) {
         VariantInit(static_cast<VARIANT *>(target));
         return VariantCopy(static_cast<VARIANT *>(target), static_cast<const VARIANT *>(source));
     default:
-        std::memcpy(target, source, valueSize(type));
+        std::memcpy(target, source, size);
         return S_OK;
     }
 }
@@ -246,7 +246,8 @@ HRESULT SafeArrayCopy(SAFEARRAY *array, SAFEARRAY **copy) {
     const auto *from = static_cast<const unsigned char *>(array->pvData);
     auto *to = static_cast<unsigned char *>(fresh->pvData);
     for (std::uint64_t i = 0; i < count; ++i) {
-        const HRESULT result = copyElement(to + i * fresh->cbElements, from + i * array->cbElements, type);
+        const HRESULT result = copyElement(to + i * fresh->cbElements, from + i * array->cbElements, type,
+                                           fresh->cbElements);
         if (FAILED(result)) {
             SafeArrayDestroy(fresh);
             return result;
@@ -261,7 +262,7 @@ HRESULT SafeArrayGetElement(SAFEARRAY *array, LONG *indices, void *element) {
     void *cell = elementAt(array, indices);
     if (!cell) return DISP_E_BADINDEX;
     SafeArrayLock(array);
-    const HRESULT result = copyElement(element, cell, typeOf(array));
+    const HRESULT result = copyElement(element, cell, typeOf(array), array->cbElements);
     SafeArrayUnlock(array);
     return result;
 }
@@ -279,7 +280,7 @@ HRESULT SafeArrayPutElement(SAFEARRAY *array, LONG *indices, void *element) {
         result = VariantCopy(static_cast<VARIANT *>(cell), static_cast<const VARIANT *>(element));
     } else if (type == VT_BSTR || type == VT_UNKNOWN || type == VT_DISPATCH) {
         unsigned char fresh[sizeof(void *)];
-        result = copyElement(fresh, &element, type);
+        result = copyElement(fresh, &element, type, sizeof fresh);
         if (SUCCEEDED(result)) {
             releaseElement(cell, type);
             std::memcpy(cell, fresh, sizeof fresh);

@@ -365,7 +365,7 @@ HRESULT changeBytes(const VARIANT &source, VARIANT &out, VARTYPE type) {
     }
     if (source.vt == (VT_ARRAY | VT_UI1) && type == VT_BSTR) {
         const SAFEARRAY *array = source.parray;
-        if (!array || array->cDims != 1) return DISP_E_TYPEMISMATCH;
+        if (!array || array->cDims != 1 || array->cbElements != 1) return DISP_E_TYPEMISMATCH;
         out.bstrVal = SysAllocStringByteLen(static_cast<const char *>(array->pvData), array->rgsabound[0].cElements);
         if (!out.bstrVal) return E_OUTOFMEMORY;
         out.vt = VT_BSTR;

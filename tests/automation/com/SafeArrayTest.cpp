@@ -83,6 +83,23 @@ TEST(SafeArray, ACallersOwnDescriptorKeepsItsStorage) {
     EXPECT_EQ(SafeArrayDestroy(&array), S_OK);
     EXPECT_EQ(strings[0], nullptr);
     EXPECT_EQ(strings[1], nullptr);
+
+    // Without a stored type, plain elements are read and written by their size.
+    LONG numbers[3] = {5, 6, 7};
+    SAFEARRAY plain{};
+    plain.cDims = 1;
+    plain.fFeatures = FADF_STATIC;
+    plain.cbElements = sizeof(LONG);
+    plain.pvData = numbers;
+    plain.rgsabound[0] = {3, 1};
+    LONG index = 3, value = 0;
+    ASSERT_EQ(SafeArrayGetElement(&plain, &index, &value), S_OK);
+    EXPECT_EQ(value, 7);
+    value = -1;
+    index = 1;
+    ASSERT_EQ(SafeArrayPutElement(&plain, &index, &value), S_OK);
+    EXPECT_EQ(numbers[0], -1);
+    EXPECT_EQ(SafeArrayDestroy(&plain), S_OK);
 }
 
 TEST(SafeArray, UpperBoundsStayWithinALong) {
