@@ -43,8 +43,7 @@ TEST(ErrorLogRendering, TextXmlAndHtmlForms) {
     log.enterContext("empty", true), log.leaveContext();
     log.logData("quote", "say \"hi\"");
     // Tags are trimmed with inner spaces made '_'; an empty one records nothing; an absent value is "(NULL)".
-    EXPECT_TRUE(log.logData(" two words\t", nullptr));
-    EXPECT_FALSE(log.logData("   ", "x") || log.logData("", "x") || log.logData(nullptr, "x"));
+    EXPECT_TRUE(log.logData(" two words\t", nullptr) && !(log.logData("   ", "x") || log.logData("", "x") || log.logData(nullptr, "x")));
     log.leaveContext();
     EXPECT_EQ(textOf(log),
               "QuorvelLog:\r\n  Method:\r\n    DllDate: Mar 21 2014\r\n    two\nlines\r\n    inner:\r\n"

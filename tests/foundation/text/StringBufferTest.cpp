@@ -47,8 +47,7 @@ TEST(StringBufferAppend, AllFormsAndSourcesInsideTheBuffer) {
     ASSERT_TRUE(sb.appendN("ab\0\0", 4) && sb.getSize() == 2u);  // counted appends drop trailing NULs
     ASSERT_TRUE(sb.appendN("\0\0\0", 3) && sb.appendN("cdef", 2) && sb.append(static_cast<const char *>(nullptr)));
     EXPECT_TRUE(sb.append(StringBuffer("<o>")) && sb.appendData(test::bufferOf("DB")) && sb.appendChar('1'));
-    EXPECT_TRUE(sb.appendChar2('2', '3') && sb.appendChar3('4', '5', '6') && sb.appendCharN('-', 3));
-    EXPECT_TRUE(sb.prepend("pre:"));
+    EXPECT_TRUE(sb.appendChar2('2', '3') && sb.appendChar3('4', '5', '6') && sb.appendCharN('-', 3) && sb.prepend("pre:"));
     EXPECT_TRUE(sb.appendInt32(INT32_MIN) && sb.appendUint32(4294967295u) && sb.appendInt64(INT64_MIN));
     EXPECT_TRUE(sb.appendChar(' ') && sb.appendInt64(0) && sb.appendInt32(-7));
     EXPECT_EQ(textOf(sb), "pre:abcd<o>DB123456----21474836484294967295-9223372036854775808 0-7");
@@ -112,8 +111,7 @@ TEST(StringBufferQuery, CharactersSubstringsAndComparisons) {
     StringBuffer sb("abcabc\xC3\xA9"), before("["), hello("Hello"), empty;
     const char *const null = nullptr;
     EXPECT_TRUE(sb.charAt(1) == 'b' && sb.charAt(99) == '\0' && sb.lastChar() == '\xA9' && empty.lastChar() == '\0');
-    EXPECT_TRUE(sb.countChar('a') == 2u && sb.containsChar('c') && !sb.containsChar('z'));
-    EXPECT_TRUE(sb.contains("cab") && !sb.contains("cb"));
+    EXPECT_TRUE(sb.countChar('a') == 2u && sb.containsChar('c') && !sb.containsChar('z') && sb.contains("cab") && !sb.contains("cb"));
     EXPECT_TRUE(sb.indexOf("bc", 2) == 4 && sb.indexOf("bc", 5) == -1 && sb.indexOf("a", 100) == -1);
     EXPECT_TRUE(sb.indexOf("ca", 1, before) == 2 && sb.indexOf("zz", 6, before) == -1 && textOf(before) == "[b\xC3\xA9");
     EXPECT_TRUE(!sb.is7bit() && sb.is7bit(6) && !sb.is7bit(7) && sb.countNon7bit() == 2u);
