@@ -87,35 +87,8 @@ TEST(ComAbi, ResultCodes) {
     EXPECT_EQ(DISPID_PROPERTYPUT, -3);
     EXPECT_EQ(VARIANT_TRUE, -1);
     EXPECT_EQ(VARIANT_FALSE, 0);
-    const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR, VT_DISPATCH,
-                             VT_ERROR, VT_BOOL, VT_VARIANT, VT_UNKNOWN, VT_DECIMAL, VT_I1, VT_UI1, VT_UI2, VT_UI4,
-                             VT_I8, VT_UI8, VT_INT, VT_UINT};
-    const VARTYPE expected[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 18, 19, 20, 21, 22, 23};
-    for (std::size_t i = 0; i < std::size(types); ++i) EXPECT_EQ(types[i], expected[i]);
     EXPECT_EQ(VT_ARRAY, 0x2000);
     EXPECT_EQ(VT_BYREF, 0x4000);
-}
-
-// A C caller finds the methods by slot number: IUnknown's three, then IDispatch's four.
-TEST(ComAbi, DispatchSlotsAreInWindowsOrder) {
-    CountedObject object;
-    object.value = 99;
-    void **vtable = *reinterpret_cast<void ***>(static_cast<IDispatch *>(&object));
-    using AddRefSlot = ULONG (STDMETHODCALLTYPE *)(IDispatch *);
-    using CountSlot = HRESULT (STDMETHODCALLTYPE *)(IDispatch *, UINT *);
-    using InvokeSlot = HRESULT (STDMETHODCALLTYPE *)(IDispatch *, DISPID, REFIID, LCID, WORD, DISPPARAMS *,
-                                                     VARIANT *, EXCEPINFO *, UINT *);
-    EXPECT_EQ(reinterpret_cast<AddRefSlot>(vtable[1])(&object), 2u);
-    EXPECT_EQ(reinterpret_cast<AddRefSlot>(vtable[2])(&object), 1u);
-    UINT count = 7;
-    EXPECT_EQ(reinterpret_cast<CountSlot>(vtable[3])(&object, &count), S_OK);
-    EXPECT_EQ(count, 0u);
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    Var result;
-    EXPECT_EQ(reinterpret_cast<InvokeSlot>(vtable[6])(&object, DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
-                                                      &result, nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(describe(result), "I4:99");
 }
 
 }  // namespace

@@ -149,6 +149,18 @@ TEST(InterfaceShape, SlotsAreInWindowsOrder) {
     EXPECT_EQ(callSlot(&services, 3, &guid, &IID_IDispatch, &none), 3);
     EXPECT_EQ(callSlot(&factory, 3, none, &IID_IDispatch, &none), 3);
     EXPECT_EQ(callSlot(&factory, 4, BOOL{1}), 4);
+    // IDispatch after IUnknown: GetTypeInfoCount in slot 3, Invoke in slot 6.
+    CountedObject dispatch;
+    dispatch.value = 99;
+    UINT count = 7;
+    EXPECT_EQ(callSlot(&dispatch, 3, &count), S_OK);
+    EXPECT_EQ(count, 0u);
+    DISPPARAMS noArguments{nullptr, nullptr, 0, 0};
+    Var result;
+    EXPECT_EQ(callSlot(&dispatch, 6, DISPID_VALUE, &IID_NULL, LCID{0}, WORD{DISPATCH_PROPERTYGET}, &noArguments,
+                       static_cast<VARIANT *>(&result), static_cast<EXCEPINFO *>(nullptr), static_cast<UINT *>(nullptr)),
+              S_OK);
+    EXPECT_EQ(describe(result), "I4:99");
     // IOleObject: the pointer-argument slots, the argument-less ones and the last.
     for (int slot : {3, 4, 12, 15, 21, 23}) EXPECT_EQ(callSlot(&embedding, slot, none), slot);
     for (int slot : {13, 14}) EXPECT_EQ(callSlot(&embedding, slot), slot);
