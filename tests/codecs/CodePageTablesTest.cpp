@@ -41,8 +41,7 @@ std::vector<Oracle> oracles() {
     return out;
 }
 
-// Where our Windows table holds a character for a byte the oracle gives none (or a sequence):
-// bytes first..last hold the characters from `character` on.
+// Bytes first..last hold the characters from `character` on, where the oracle gives none or a sequence.
 struct Deliberate { uint32_t codePage, first, last, character; };
 const Deliberate kDeliberate[] = {
     // Windows maps the bytes 0x80-0x9F its code page leaves undefined to U+0080-U+009F.
@@ -60,8 +59,7 @@ bool deliberateDifference(uint32_t codePage, uint32_t code, uint32_t oracle, uin
     for (const Deliberate &d : kDeliberate)
         if (d.codePage == codePage && code >= d.first && code <= d.last && oracle == kNone && ours == d.character + code - d.first)
             return true;
-    // IBM00924 is the IBM1047 layout over ISO-8859-15: the eight Latin-1 characters that
-    // ISO-8859-15 replaces take their replacements.
+    // IBM00924 is the IBM1047 layout over ISO-8859-15: eight Latin-1 characters are replaced.
     static const char16_t kLatin1[] = {0xA4, 0xA6, 0xA8, 0xB4, 0xB8, 0xBC, 0xBD, 0xBE};
     static const char16_t kLatin9[] = {0x20AC, 0x160, 0x161, 0x17D, 0x17E, 0x152, 0x153, 0x178};
     for (size_t i = 0; codePage == 20924 && i < std::size(kLatin1); ++i)
@@ -69,8 +67,7 @@ bool deliberateDifference(uint32_t codePage, uint32_t code, uint32_t oracle, uin
     return false;
 }
 
-// Per code page: the character of every byte, the bytes that decode to no one character alone,
-// and their pairs with the 256 trail bytes; each character two bytes, FFFF for none.
+// Per code page: each byte's character, the lead bytes, and their pairs with every trail byte (FFFF: none).
 const char kScript[] = R"PY(
 import gzip, re, subprocess
 def charmap_decoder(name):
@@ -113,8 +110,7 @@ uint32_t fromIconv(const std::string &name, const std::string &bytes) {
     return iconvConvert(name.c_str(), "UTF-16BE", bytes, utf16) && utf16.size() == 2 ? unitOf(utf16, 0, true) : kNone;
 }
 
-// Our table's character for bytes that decode to exactly one character, else kNone (the table
-// alone: conversions that prepare bytes or fold characters are tested with their paths).
+// The table's own character for the bytes, else kNone (preparing and folding are tested with their paths).
 uint32_t ourChar(uint32_t codePage, const std::string &bytes) {
     const CodePageTable *table = CodePageTable::forCodePage(codePage);
     if (table == nullptr) return kNone;
@@ -174,8 +170,7 @@ TEST(CodePageTables, EveryCodeMatchesTheOracle) {
     EXPECT_TRUE(differences == 0 && compared > checked.size() * 256 && deliberate <= listed) << differences << " " << deliberate;
 }
 
-// Every byte and byte pair our tables decode to one character encodes back to a code that
-// decodes to the same character. Needs no oracle, so it runs in the Windows build too.
+// Every mapped byte and pair encodes back to a code of the same character; runs under Wine too.
 TEST(CodePageTables, EveryMappedCharacterRoundTrips) {
     size_t tables = 0, mapped = 0;
     for (uint32_t i = 0; i < CharsetNames::codePageCount(); ++i) {
@@ -193,9 +188,8 @@ TEST(CodePageTables, EveryMappedCharacterRoundTrips) {
     EXPECT_TRUE(tables == 103u && mapped > 100000u) << tables << " " << mapped;
 }
 
-// Characters with several codes in 932 encode to the code Windows writes: the IBM extension rows
-// rather than their NEC-selected copies, the JIS row rather than NEC row 13, as glibc's
-// WINDOWS-31J does (Python's cp932 keeps the NEC-selected codes).
+// Characters with several codes in 932 take the one Windows writes (IBM rows over NEC-selected
+// copies, JIS rows over NEC row 13), as glibc's WINDOWS-31J does; Python's cp932 differs.
 TEST(CodePageTables, Windows31JEncodesLikeWindows) {
     // Small roman numeral one (also EEEF), roman numeral one, the not sign; a 1252 gap; the euro in 924.
     const std::tuple<uint32_t, uint32_t, const char *> codes[] = {

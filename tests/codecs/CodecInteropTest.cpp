@@ -1,6 +1,5 @@
-// The codecs read and written by independent tools: the shared vectors in tests/data, made by
-// them, are reproduced byte for byte by every build; Python and the openssl command are asked
-// directly where present (never under Wine).
+// The codecs against independent tools: every build reproduces the shared vectors in tests/data;
+// Python and the openssl command are asked directly where present (never under Wine).
 #include <zlib.h>
 
 #include <sstream>
@@ -39,8 +38,7 @@ std::vector<std::string> interopSamples() {
     return {"", "x", kNotUtf8, std::string(16, 's'), rowsText(9000), noise(3 * DeflateCodec::kInputChunk + 5, 21)};
 }
 
-// Python reads our raw stream and makes streams of every block type for us; with our zlib, it
-// makes our very bytes from our parameters.
+// Python reads our raw stream, makes streams of every block type, and with our zlib our very bytes.
 const char kZlibScript[] = R"PY(
 import zlib
 D = zlib.Z_DEFAULT_STRATEGY
@@ -63,9 +61,8 @@ TEST(CodecInterop, PythonZlib) {
         for (const std::string &stream : replies[i]) EXPECT_TRUE(inflated(stream) == records[i][0]) << "sample " << i;
 }
 
-// The text codecs against Python's standard library: ours must decode to the data (or equal
-// Python's), and our decoders must read what Python writes (a pair of words joined by white
-// space that disappears).
+// Python's standard library reads what we write and writes what we read (for words, a pair joined
+// by white space that disappears).
 const char kTextScript[] = R"PY(
 import base64, binascii, quopri
 from email import base64mime, quoprimime
@@ -115,8 +112,7 @@ TEST(CodecInterop, PythonTextCodecs) {
     }
 }
 
-// The key as openssl's own MD5 makes it, so that our digest is checked too; theirs is ours byte
-// for byte, but openssl pads empty input to a block, where ours stores nothing.
+// The key from openssl's own MD5; its ciphertext is ours, but it pads empty input to a block.
 TEST(CodecInterop, OpensslEncReadsAndWritesOurCiphertext) {
     if (!opensslAvailable()) GTEST_SKIP() << "the openssl command is not available";
     for (const std::string pw : {"P\xc3\xa4ssw\xc3\xb6rd", ""}) {

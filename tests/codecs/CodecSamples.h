@@ -6,8 +6,7 @@
 
 namespace quorvel::test {
 
-// Random bytes of every length 0-300 (4 of each), every byte value, large blocks. mt19937's raw
-// output is fixed by the standard, so every standard library generates the same ones.
+// Random bytes of every length 0-300 (4 of each), every byte value, large blocks (mt19937: the same everywhere).
 inline std::vector<std::string> binarySamples() {
     std::mt19937 gen(20140321u);
     const auto randomBytes = [&](size_t n) { std::string s(n, '\0'); for (auto &c : s) c = static_cast<char>(gen() >> 24); return s; };
@@ -20,8 +19,7 @@ inline std::vector<std::string> binarySamples() {
     return out;
 }
 
-// The binary samples, then text of CR LF and bare line ends, trailing white space, leading dots
-// and "From ".
+// The binary samples, then text of line ends of each kind, trailing white space, leading dots and "From ".
 inline std::vector<std::string> allSamples() {
     static const char *const pieces[] = {"From ", ".", "From", "F", "rom ", " ", "\t", "=", "_", "?", "word",
                                          "caf\xC3\xA9", "\r\n", "\r\n", "\n", "\r", "..", "longer words here"};

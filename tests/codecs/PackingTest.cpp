@@ -13,8 +13,7 @@ std::string keyOf(const AesCrypt &crypt) {
     return crypt.getKey() ? hexOf(std::string(reinterpret_cast<const char *>(crypt.getKey()), AesCrypt::kBlockSize)) : "";
 }
 
-// CBC under the fixed vector without padding, straight from the platform: ciphertext whose
-// plaintext, and so its last byte, the test chooses.
+// Unpadded CBC under the fixed vector, straight from the platform: the test chooses the last byte.
 std::string rawEncrypted(std::string blocks, const std::string &pw) {
     AesCrypt crypt;
     RecordingLog log;
@@ -25,8 +24,7 @@ std::string rawEncrypted(std::string blocks, const std::string &pw) {
     return blocks;
 }
 
-// Whatever the input, the stream reads back; bytes after the stream's end are ignored. Streams
-// of other encoders read too: stored then fixed Huffman blocks, and dynamic ones (python's zlib).
+// Every stream reads back, trailing bytes ignored; so do stored, fixed and dynamic blocks of zlib.
 TEST(Compression, RoundTripsAndEveryBlockType) {
     const std::string cases[] = {"", kNotUtf8, rowsText(2000).substr(0, DeflateCodec::kInputChunk + 1),
                                  noise(3 * DeflateCodec::kInputChunk + 17, 7), std::string(300000, 'a')};
@@ -51,8 +49,7 @@ TEST(Compression, BorrowedOutputIsNotWrittenTo) {
     }
 }
 
-// Raw DEFLATE has no checksum, so only damage the decoder can see is reported; what came before
-// it is kept after what the output held. Bad arguments fail and leave the output.
+// Damage the decoder sees is reported, what came before it kept; bad arguments leave the output.
 TEST(Compression, DamagedStreamsAndBadArguments) {
     std::string badTable = deflated(rowsText(12), 9);
     badTable[2] ^= 0x55;
@@ -83,8 +80,7 @@ TEST(StoredContent, FailuresAndDamage) {
     EXPECT_FALSE(StoredContent::decompress("!!!***", 6, kept, failures) || StoredContent::decrypt("", 0, utf8Text("k"), kept, failures));
     EXPECT_EQ(bytesOf(kept) + "|" + failures.joined(),
               "keep|error: Failed to decode base64 data\nerror: Failed to decrypt data, Base64 data is invalid\n");
-    // A damaged stream still succeeds with the bytes decoded before the damage, in both readers,
-    // and the log says so: a cut stream, and zlib-framed data, which is not raw DEFLATE.
+    // A cut stream, or zlib framing, succeeds with the bytes before the damage, and the log says so.
     const std::string data = rowsText(20000);
     const std::string packed[] = {mime(deflated(data).substr(0, 20000)), mime(unhex("789ccb48cdc9c90700062c0215"))};
     for (int i = 0; i < 4; ++i) {
@@ -98,9 +94,8 @@ TEST(StoredContent, FailuresAndDamage) {
     }
 }
 
-// Packing is data -> deflate -> encrypt -> base64, unpacking the reverse, for every flag pair;
-// the compressed and the encrypted forms are MIME base64 of the one step. Another password reads
-// other bytes without an error.
+// Packing is data -> deflate -> encrypt -> base64 for every flag pair, unpacking the reverse; a
+// wrong password reads other bytes without an error.
 TEST(StoredContent, PackedForms) {
     const std::string data = rowsText(3000) + kNotUtf8;
     for (int flags = 0; flags < 4; ++flags) {
@@ -143,8 +138,8 @@ TEST(AesCrypt, KeyIsTheMd5OfThePasswordsUtf8) {
     EXPECT_TRUE(keyFor("") == "115dc3854c21a791505546a5f09c9d39" && textOf(crypt.getPassword()).empty() && log.lines.empty()) << log.joined();
 }
 
-// 1-16 bytes of padding, none for no data. On decryption the last byte v of the plaintext says
-// how many bytes go: 0 none, past the length all; the bytes before it are not checked.
+// 1-16 bytes of padding, none for no data; on decryption the last byte says how many go (0 none,
+// past the length all), the others unchecked.
 TEST(AesCrypt, PaddingAndItsLenientRemoval) {
     const std::pair<size_t, size_t> sizes[] = {{0, 0}, {15, 16}, {16, 32}, {1000, 1008}};
     for (const auto &[n, cipherSize] : sizes) {

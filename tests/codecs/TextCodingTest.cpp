@@ -69,8 +69,7 @@ TEST(EncodedWord, QAndBBothWays) {
     EXPECT_EQ(qWord("=?_>@`,\t\x7F\xE9", "c") + qWord("a,b", "c", true), "=?c?Q?=3D=3F=5F>@`,=09=7F=E9?==?c?Q?a=2Cb?=");
     StringBuffer b("keep ");
     EXPECT_TRUE(ContentCoding::encodeB("\xFB\xFF", 2, "", b) && textOf(b) == "keep =??B?+/8=?=");
-    // Automatically B for the listed charsets, compared ignoring case, and Q for all others; a
-    // marker in the first 100 bytes means the text is encoded already.
+    // B for the listed charsets (in any case), else Q; a marker in the first 100 bytes: encoded already.
     const std::string cases[][3] = {
         {"abc", "Shift_JIS", "=?Shift_JIS?B?YWJj?="}, {"abc", "gb18030", "=?gb18030?Q?abc?="}, {"=?utf-8?q?x?=", "utf-8", "=?utf-8?q?x?="},
         {a(97) + "?b?", "big5", a(97) + "?b?"}, {a(98) + "?Q?", "x", "=?x?Q?" + a(98) + "=3FQ=3F?="},

@@ -8,8 +8,7 @@
 namespace quorvel::test {
 namespace {
 
-// Each text parses, or fails, without a log line, into the record shown (starting from
-// 1999-01-02 03:04:05 local); a parse forgets the dst flag.
+// Each text parses, or fails, without a log line, into the record shown; a parse forgets the dst flag.
 void expectParsed(bool iso, bool ok, std::initializer_list<std::pair<const char *, const char *>> cases) {
     for (const auto &[text, record] : cases) {
         RecordingLog log;
@@ -64,8 +63,7 @@ TEST(Rfc822Parse, FailuresSayWhyAndGiveNowInLocalTime) {
         EXPECT_TRUE(!DateParser::parseRfc822Date(text, r, log) && r.isLocal && secondsFromNow(r) <= 2) << describe(r);
         EXPECT_EQ(log.joined(), "error: parseRfc822Date: " + std::string(logged) + "\nerror: Returning current date/time\n");
     }
-    // A blank text, or a day name with nothing behind it, fails without a word or a change; ISO
-    // text the ISO reader refuses leaves what that reader left.
+    // Blank text, or a bare day name, fails without a word or a change; refused ISO text leaves what that reader left.
     expectParsed(false, false, {{"  \t ", "1999-01-02 03:04:05 Sat local"}, {"friday ,  ", "1999-01-02 03:04:05 Sat local"},
                                 {"2014-03-21T10:00Z", "2014-03-21 03:04:05 Fri local"}});
     RecordingLog log;  // the verbose log shows the input and the zone
@@ -100,11 +98,8 @@ TEST(DateFormat, UtcRecords) {
     EXPECT_EQ(iso8601Of(TimeRecord()) + " | " + sb.getString(), "0-00-00T00:00:00Z | updated: 2014-03-21T09:00:00Z");
 }
 
-// Python generates samples and its answers: email.utils reads RFC 822 texts (day names or none,
-// days of one or two digits, years of two or four, zones named or numeric, the "21-Mar-14" form,
-// days past the month's end); datetime reads ISO 8601 texts (extended and basic forms, fractions,
-// "Z", three forms of offset, or none); exact rational arithmetic gives automation dates and the
-// fields they read as, to the nearest second (the fraction counts forward even before 1899-12-30).
+// Python makes samples and answers: email.utils reads RFC 822 texts of every shape, datetime ISO
+// 8601 ones of every form and offset; exact fractions give automation dates and their fields.
 const char kScript[] = R"PY(
 import calendar, math
 from datetime import date, datetime, timedelta, timezone
@@ -149,8 +144,7 @@ for i in range(int(records[0][0])):
     value = math.trunc(value) + math.copysign(pick((1e-7, 1 - 1e-7)), value) if i % 4 == 0 else value
     replies.append([b'date', repr(value).encode(), fields(value).encode()])
 )PY";
-// Ours for each sample; for fields, the automation date when it is within two units in the last
-// place of Python's exact value and reads back to the same fields.
+// Ours for each sample; an automation date counts when within 2 ulp of Python's and it reads back.
 std::string ours(const std::string &kind, const std::string &input, const std::string &theirs) {
     TimeRecord r;
     LogNull log;

@@ -39,8 +39,7 @@ TEST(IntScanner, NumbersSaturate) {
     EXPECT_EQ(IntScanner::scan("1 2 3", "%d%d%d", v, 2) + IntScanner::scan(nullptr, "%d", v, 1), 2);
 }
 
-// Instants become UTC fields, clamped to what the 16-bit year holds; days move the date only,
-// stopping at the first and last day a record holds. Both forget the dst flag.
+// Instants become UTC fields, clamped to the 16-bit year; days move the date only, also clamped.
 TEST(TimeRecord, InstantsAndAddDays) {
     const TimeRecord fresh;  // all zeros, UTC, daylight saving unknown
     EXPECT_TRUE(describe(fresh) == "0000-00-00 00:00:00 Sun UTC" && fresh.milliseconds == 0 && fresh.dstFlag == -1);
@@ -124,8 +123,7 @@ std::string numbers(const ClsDtObj &o) {
     return text;
 }
 
-// A new object holds now in UTC; automation dates come in as the caller's kind of time, and out
-// of range change nothing; the seven numbers are UTC.
+// A new object holds now in UTC; automation dates come in as the caller's kind of time, out of range change nothing.
 TEST(ClsDateTime, TakesAutomationDatesAndSerializesInUtc) {
     EXPECT_EQ(numbers(ClsDtObj()), "1900 1 1 0 0 0 local");
     ClsDateTime dt;

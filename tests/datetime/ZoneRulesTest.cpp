@@ -11,9 +11,8 @@ struct Fields {
     TimeRecord utc() const { return utcRecord(y, m, d, h, mi, s); }
 };
 
-// A zone's unambiguous local time with its UTC time, offset, dst flag and texts; in zones that
-// change, a wall-clock time the spring change skips (the platform picks either reading) and one
-// the autumn change repeats (two instants show it, daylight first).
+// A zone's plain local time with its UTC time, offset, dst flag and texts; where the zone changes, a
+// time spring skips (either reading) and one autumn repeats (two instants, daylight first).
 struct Fixed { Fields local; const char *utc; int32_t offset, dst; const char *texts; };
 struct Gap { Fields local, utcAsStandard, utcAsDaylight; };
 struct Overlap { Fields local, utcDaylight, utcStandard; int32_t offsetDaylight, offsetStandard; };
@@ -45,10 +44,8 @@ bool readsBack(const TimeRecord &r) {
            rfc.toInstant() == r.toInstant() && iso.toInstant() == r.toInstant();
 }
 
-// In any zone: local and UTC fields of instants from 1601 to 9999 convert into each other, the
-// offset is their difference, and only a repeated autumn hour maps back to another instant (its
-// twin shows the same fields). Texts read back, local ones through their offset (whole minutes
-// from 1971 on). The current date carries the offset of the moment, "+0000" included.
+// Any zone: local and UTC fields of instants 1601-9999 convert both ways, only a repeated hour to a
+// twin instant; texts read back (local ones from 1971). The current date carries its offset.
 void checkProcessZone() {
     const int64_t first = utcRecord(1601, 1, 1).toInstant(), last = utcRecord(9999, 12, 1).toInstant();
     int repeated = 0, failures = 0;

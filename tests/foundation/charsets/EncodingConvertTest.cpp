@@ -21,8 +21,7 @@ template <class Loop> std::string run(const char *hex, Loop loop) {
     return (r.ok ? "exact|" : "lossy|") + toHex(r.bytes);
 }
 
-// Through the built-in tables of a double-byte page (932) and an EBCDIC one (37), both the
-// UTF-16 and the one-step UTF-8 paths.
+// A double-byte table (932) and an EBCDIC one (37), by way of UTF-16 and the one-step UTF-8 path.
 TEST(EncodingConvertTable, LookupsBothWays) {
     expectConversions({
         {932, 1200, "41 88 9F B1", true, "41 00 9C 4E 71 FF"},  // A, kanji, half-width katakana
@@ -42,9 +41,8 @@ TEST(EncodingConvertTable, LookupsBothWays) {
     EXPECT_EQ(CodePageTable::forCodePage(65001), nullptr);  // Unicode forms need no table
 }
 
-// The one-step path to UTF-8 gives exactly what decoding to UTF-16 and writing that as UTF-8
-// in a second step gives, for every byte and pair of every built-in table; and a table with a
-// character that would act on the second step (the escape unit, a surrogate) keeps two steps.
+// The one-step path to UTF-8 equals the two steps through UTF-16 for every byte and pair of every
+// table; a table holding a unit the second step acts on (escape, surrogate) keeps two steps.
 TEST(EncodingConvertTable, OneStepToUtf8EqualsTwoSteps) {
     uint32_t tables = 0;
     for (uint32_t i = 0; i < CharsetNames::codePageCount(); ++i) {
@@ -79,8 +77,7 @@ TEST(EncodingConvertTable, SecondStepWritesEscapedRawBytes) {
         {"FD EF 00 41 00", true, "exact|41", "41"},
         {"FD EF 05 01 02 03 04 05 3D D8 00 DE", true, "lossy|01 02 03 04 05", "01 02 03 04 05 F0 9F 98 80"},
         {"3D D8 FD EF 01 80", true, "lossy|80", "ED A0 BD 80"},  // a high surrogate before an escape is alone
-        // A count of 6 or more, or raw bytes cut off by the end, are ordinary units; and
-        // outside a second step there are no escapes.
+        // A count of 6 or more, or raw bytes cut off, are ordinary units; outside a second step, no escapes.
         {"FD EF 06 00", true, nullptr, "EE BF BD 06"}, {"FD EF 03 00", true, nullptr, "EE BF BD 03"},
         {"FD EF 02 AA BB 00", false, nullptr, "EE BF BD EA A8 82 C2 BB"},
     };
@@ -108,8 +105,7 @@ TEST(EncodingConvert, Windows1252UnmappableCharactersAndPagesWithRulesOfTheirOwn
         {65005, 1252, "B1 03 00 00 41 00 00 00", false, "41"}, {1201, 1252, "04 10 00 42", false, "42"},  // Greek from UTF-32; Cyrillic from UTF-16BE
         {1200, 1252, "00 00 41 00", true, "00 41"}, {1200, 28591, "61 00 AC 20 62 00", false, "61 62"},  // U+0000 is byte 0; no euro in iso-8859-1
         {1253, 65001, "41 AA E1", false, "41 CE B1"}, {932, 65001, "41 88 9F 88", false, "41 E4 BA 9C"},  // an unmapped byte; a lone lead byte
-        // Pages with rules of their own: iso-8859-6 takes Arabic-Indic digits as ASCII ones,
-        // x-mac-arabic lowers its digits.
+        // Rules of their own: iso-8859-6 takes Arabic-Indic digits as ASCII ones, x-mac-arabic lowers its digits.
         {65001, 28596, "D9 A0 D9 A9 DB B0 DB B9 20 D8 A7", true, "30 39 30 39 20 C7"}, {1200, 28596, "65 06 F5 06", true, "35 35"},
         {65000, 1201, "2B 49 6D 49 2D", true, "22 62"}, {10004, 65001, "B1 B2 B3", true, "31 32 33"},
         {10005, 65001, "41 E0 FA", true, "41 D7 90 D7 AA"}, {10021, 1200, "A1 E8", true, "01 0E 48 0E"},

@@ -53,11 +53,9 @@ TEST(Iso2022, ConvertThroughTheCodePageBehind) {
     });
 }
 
-// Random text: ASCII letters, spaces and line ends mixed with every kind of character the
-// encoding carries. Python writes each text in the ISO-2022 form, in the code page and in UTF-8.
-// Our encoder's output is compared with the text as Python reads it back, not with the code
-// page's own reading: code page 932 maps a few JIS codes (such as the wave dash) to other
-// characters than plain ISO-2022-JP does.
+// Python writes random text (ASCII and every character the encoding carries) in the ISO-2022 form,
+// the code page and UTF-8. Python reads our encoding back: 932 maps a few JIS codes (the wave dash)
+// to other characters than plain ISO-2022-JP does.
 const char kGenerate[] = R"PY(
 random.seed(11)
 name, page, pieces = records[0][0].decode(), records[0][1].decode(), []

@@ -55,8 +55,7 @@ TEST(Utf8Codec, SurrogatesAndInvalidBytes) {
 }
 
 TEST(Utf8Codec, LongTextsCrossTheOutputBlockWhole) {
-    // Longer than the local block many times over, with every kind of sequence, ASCII runs of
-    // every length and invalid bytes straddling its edges, in both byte orders.
+    // Many local blocks of every kind of sequence, ASCII runs and invalid bytes across their edges.
     std::string utf8, utf16le;
     for (int i = 0; i < 1000; ++i) {
         const std::string ascii(i % 19, 'x');

@@ -164,8 +164,7 @@ TEST(LoggerDebugFile, LinesIndentationAndSwitchingOff) {
     log.logInfo("after"), log.enterContext("a", true), log.enterContext("b", true);
     log.clearLog();  // writes nothing and resets the depth
     log.logInfo("fresh");
-    // A folder cannot be opened as a file, nor can a file in a missing folder; an empty path
-    // switches the file off. The tree still records everything.
+    // A folder or a file in a missing folder cannot be opened, an empty path switches off; the tree records on.
     for (const std::string &other : {dir, dir + "missing/debug.log", std::string()}) {
         ASSERT_TRUE(log.setDebugLogFilePath(xs(other)));
         EXPECT_TRUE(log.logInfo("tree only"));

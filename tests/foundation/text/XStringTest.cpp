@@ -142,10 +142,9 @@ TEST(XString, ConvertsToAnyCodePage) {
 }
 
 TEST(XStringEdit, EditsAndTheFormsTheyLeave) {
-    // Edits work on UTF-8 and leave only it valid, except edits done on a current ANSI form and
-    // case mapping, which keeps the ANSI form only in a Latin code page and otherwise goes through UTF-16.
-    // A non-ASCII character argument is a character of the ANSI code page; in UTF-8 no lone byte
-    // above 0x7F is one, so nothing matches and nothing is split.
+    // Edits leave only UTF-8 valid, except on a current ANSI form; case mapping keeps ANSI only in a
+    // Latin code page, else goes through UTF-16. A non-ASCII character argument is an ANSI one: no
+    // lone UTF-8 byte above 0x7F matches, so nothing is split.
     using Edit = std::function<uint32_t(XString &)>;
     const struct { uint32_t codePage; bool fromAnsi; const char *text; Edit edit; uint32_t result; const char *forms, *utf8; } cases[] = {
         {1252, false, "  \xC3\xA9t\xC3\xA9 \t\r\n", [](XString &x) { return x.trim(); }, 1, "u", "\xC3\xA9t\xC3\xA9"},
@@ -220,8 +219,7 @@ TEST(XStringEdit, EqualsComparesInTheOtherStringsForm) {
     XString utf8 = fromUtf8("x\xE2\x82\xAC\xF0\x9F\x98\x80"), utf16 = fromWide(u"x\u20AC\U0001F600");
     XString utf32 = fromWide(U"x\u20AC\U0001F600"), other = fromWide(u"x\u20AC");
     EXPECT_TRUE(utf8.equalsX(utf16) && utf16.equalsX(utf32) && utf32.equalsX(utf8) && !utf8.equalsX(other));
-    // Against ANSI-only text, a character the code page lacks makes the strings differ even
-    // though the lossy ANSI forms would match.
+    // Against ANSI-only text, a character the code page lacks makes the strings differ.
     AnsiCodePage guard(1252);
     EXPECT_TRUE(!fromUtf8("a\xF0\x9F\x98\x80" "b").equalsX(fromAnsiHex("61 62")) && fromWide(u"ab").equalsX(fromAnsiHex("61 62")));
 }
