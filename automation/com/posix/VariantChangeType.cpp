@@ -47,27 +47,24 @@ bool isNumericType(VARTYPE type) {
            type == VT_DECIMAL || type == VT_BOOL;
 }
 
+// The text equals a lower-case ASCII word, whatever its own case.
 bool equalsIgnoringCase(const OLECHAR *text, std::size_t length, const char *word) {
     std::size_t i = 0;
     for (; i < length && word[i]; ++i) {
-        OLECHAR c = text[i];
-        if (c >= u'A' && c <= u'Z') c = static_cast<OLECHAR>(c - u'A' + u'a');
-        if (c != static_cast<OLECHAR>(word[i] >= 'A' && word[i] <= 'Z' ? word[i] - 'A' + 'a' : word[i])) return false;
+        const OLECHAR c = text[i] >= u'A' && text[i] <= u'Z' ? static_cast<OLECHAR>(text[i] - u'A' + u'a') : text[i];
+        if (c != static_cast<unsigned char>(word[i])) return false;
     }
     return i == length && word[i] == 0;
 }
 
-// "True" or "False" with blanks around, whatever the case.
+// "True" or "False" exactly, whatever the case (blanks are allowed around numbers only).
 bool readBoolWord(BSTR text, bool &value) {
-    std::size_t begin = 0;
-    std::size_t end = SysStringLen(text);
-    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t')) ++begin;
-    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t')) --end;
-    if (equalsIgnoringCase(text + begin, end - begin, "true")) {
+    const std::size_t length = SysStringLen(text);
+    if (equalsIgnoringCase(text, length, "true")) {
         value = true;
         return true;
     }
-    if (equalsIgnoringCase(text + begin, end - begin, "false")) {
+    if (equalsIgnoringCase(text, length, "false")) {
         value = false;
         return true;
     }
