@@ -10,7 +10,10 @@ namespace {
 constexpr std::size_t kMaxExactDigits = 38;  // 10^38 - 1 fits a signed 128-bit integer
 constexpr std::int64_t kExponentLimit = 1000000;
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f'; }
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\u00a0' ||
+           c == u'\u3000';
+}
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 void dropLeadingZeros(std::string &digits) {
@@ -78,7 +81,10 @@ bool parseDecimal(const char16_t *text, std::size_t length, DecimalNumber &out) 
     std::size_t at = 0;
     while (at < length && isBlank(text[at])) ++at;
     DecimalNumber number;
-    if (at < length && (text[at] == u'+' || text[at] == u'-')) number.negative = text[at++] == u'-';
+    if (at < length && (text[at] == u'+' || text[at] == u'-')) {
+        number.negative = text[at++] == u'-';
+        while (at < length && isBlank(text[at])) ++at;
+    }
     std::size_t mantissaDigits = 0;
     std::int64_t fraction = 0;
     bool afterPoint = false;
@@ -95,7 +101,7 @@ bool parseDecimal(const char16_t *text, std::size_t length, DecimalNumber &out) 
     }
     if (mantissaDigits == 0) return false;
     std::int64_t exponent = 0;
-    if (at < length && (text[at] == u'e' || text[at] == u'E' || text[at] == u'd' || text[at] == u'D')) {
+    if (at < length && (text[at] == u'e' || text[at] == u'E')) {
         ++at;
         bool negativeExponent = false;
         if (at < length && (text[at] == u'+' || text[at] == u'-')) negativeExponent = text[at++] == u'-';
@@ -182,7 +188,7 @@ std::string formatPlain(const DecimalNumber &number) {
 std::string formatReal(const DecimalNumber &number, int precision) {
     if (number.digits.empty()) return "0";
     const std::int64_t scientific = static_cast<std::int64_t>(number.digits.size()) - 1 + number.exponent;
-    if (scientific >= -5 && scientific < precision) return formatPlain(number);
+    if (scientific >= -4 && scientific < precision) return formatPlain(number);
     std::string mantissa = number.digits;
     mantissa.erase(mantissa.find_last_not_of('0') + 1);
     std::string text = number.negative ? "-" : "";

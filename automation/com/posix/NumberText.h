@@ -21,8 +21,10 @@ DecimalNumber decimalFromInteger(bool negative, unsigned __int128 magnitude, std
 DecimalNumber decimalFromDouble(double value);  // a finite value
 DecimalNumber decimalFromFloat(float value);    // a finite value
 
-// Reads [blanks][+|-]digits[.digits][(e|E|d|D)[+|-]digits][blanks] (a digit on at least one side of
-// the point); false for anything else.
+// Reads [blanks][+|-][blanks]digits[.digits][(e|E)[+|-]digits][blanks] (a digit on at least one
+// side of the point; blanks include the no-break and ideographic spaces); false for anything else.
+// Thousands separators, currency signs and hexadecimal forms depend on a locale or a language and
+// are not read.
 bool parseDecimal(const char16_t *text, std::size_t length, DecimalNumber &out);
 
 // The number times 10^scale, rounded half to even; false when its magnitude reaches 10^38.
@@ -34,7 +36,7 @@ bool decimalToDouble(const DecimalNumber &number, double &out);
 // Plain digits with a point where needed and no trailing fraction zeros: "-12.5", "300".
 std::string formatPlain(const DecimalNumber &number);
 
-// Plain while the decimal exponent lies in [-5, precision), else "1.5E+20" / "2E-07".
+// Plain while the decimal exponent lies in [-4, precision), else "1.5E+20" / "1E-05".
 std::string formatReal(const DecimalNumber &number, int precision);
 
 }  // namespace quorvel::com

@@ -215,6 +215,14 @@ TEST(VariantChangeType, TextToNumbers) {
         {Str(u"1 2"), VT_I4, MISMATCH, ""},
         {Str(u"--1"), VT_I4, MISMATCH, ""},
         {Str(u"1e"), VT_R8, MISMATCH, ""},
+        {Str(u"1d2"), VT_R8, MISMATCH, ""},
+        {Str(u"0x10"), VT_I4, MISMATCH, ""},
+        {Str(u"1.2.3"), VT_R8, MISMATCH, ""},
+        {Str(u"Infinity"), VT_R8, MISMATCH, ""},
+        {Str(u"- 5"), VT_I4, OK, "I4:-5"},
+        {Str(u"\u00a012\r\n"), VT_I4, OK, "I4:12"},
+        {Str(u"\u300012"), VT_CY, OK, "CY:120000"},
+        {Str(u" +.5e1 "), VT_R8, OK, "R8:5"},
         {Str(u"."), VT_R8, MISMATCH, ""},
         {Str(u"abc"), VT_R8, MISMATCH, ""},
         {Str(u"maybe"), VT_BOOL, MISMATCH, ""},
@@ -236,6 +244,8 @@ TEST(VariantChangeType, NumbersToText) {
         {R8(1e15), VT_BSTR, OK, "BSTR:1E+15"},
         {R8(1.5e20), VT_BSTR, OK, "BSTR:1.5E+20"},
         {R8(0.0001), VT_BSTR, OK, "BSTR:0.0001"},
+        {R8(0.00001), VT_BSTR, OK, "BSTR:1E-05"},
+        {R8(-0.0), VT_BSTR, OK, "BSTR:0"},
         {R8(2e-7), VT_BSTR, OK, "BSTR:2E-07"},
         {R8(-3.25e-100), VT_BSTR, OK, "BSTR:-3.25E-100"},
         {R8(0.0), VT_BSTR, OK, "BSTR:0"},
@@ -374,10 +384,11 @@ TEST(VariantChangeType, BytesBetweenTextAndArrays) {
 }
 
 #ifndef _WIN32
-// The system's runtime reinterprets the bits between signed and unsigned integers of one width
-// (-1 becomes 4294967295) and turns NaN into an integer; here they overflow. Text converts by its
-// exact digits, so half a unit goes to the even neighbour there too.
-TEST(VariantChangeType, SignsAreNeverReinterpreted) {
+// Where the system's runtime differs: it reinterprets the bits between signed and unsigned integers
+// of one width (-1 becomes 4294967295) and turns NaN into an integer, where here they overflow; text
+// converts by its exact digits, so half a unit goes to the even neighbour there too; and text read
+// by the user's locale (separators, currency, hexadecimal) is refused.
+TEST(VariantChangeType, SoundRulesWhereTheSystemDiffers) {
     const Row rows[] = {
         {I4(-1), VT_UI4, OVERFLOW_, ""},
         {UI4(4294967295), VT_I4, OVERFLOW_, ""},
@@ -391,6 +402,10 @@ TEST(VariantChangeType, SignsAreNeverReinterpreted) {
         {R8(std::numeric_limits<double>::quiet_NaN()), VT_I4, OVERFLOW_, ""},
         {Str(u"0.00005"), VT_CY, OK, "CY:0"},
         {Str(u"0.00015"), VT_CY, OK, "CY:2"},
+        // Text that depends on a locale is refused rather than read by guesswork.
+        {Str(u"1,000"), VT_I4, MISMATCH, ""},
+        {Str(u"&HFF"), VT_I4, MISMATCH, ""},
+        {Str(u"(5)"), VT_I4, MISMATCH, ""},
         // Fraction digits beyond the 28 a decimal holds are rounded off rather than refused.
         {Str(u"-0.1234567890123456789012345678901"), VT_DECIMAL, OK, "DEC:-1234567890123456789012345679e-28"},
     };
