@@ -109,7 +109,7 @@ HRESULT readNumber(const VARIANT &source, Number &out) {
         return integer(source.cyVal.int64, -4);
     case VT_DECIMAL: {
         const DECIMAL &d = source.decVal;
-        if (d.scale > 28) return DISP_E_OVERFLOW;
+        if (d.scale > 28) return E_INVALIDARG;
         out.kind = Number::Exact;
         out.exact = quorvel::com::decimalFromInteger((d.sign & DECIMAL_NEG) != 0,
                                                      (static_cast<unsigned __int128>(d.Hi32) << 64) | d.Lo64,
@@ -281,7 +281,7 @@ HRESULT storeNumber(const Number &number, VARTYPE type, VARIANT &out) {
         const HRESULT read = readDouble(number, value);
         if (FAILED(read)) return read;
         if (type == VT_R4) {
-            if (std::isfinite(value) && std::fabs(value) > FLT_MAX) return DISP_E_OVERFLOW;
+            if (std::fabs(value) > FLT_MAX) return DISP_E_OVERFLOW;  // infinities too; NaN stays NaN
             out.fltVal = static_cast<float>(value);
         } else if (type == VT_DATE) {
             if (!(value > kDateMin && value < kDateMax)) return DISP_E_OVERFLOW;
@@ -334,7 +334,8 @@ HRESULT changeObject(const VARIANT &source, VARIANT &out, LCID lcid, USHORT flag
         out.vt = type;
         return S_OK;
     }
-    if (source.vt != VT_DISPATCH || !source.pdispVal || (flags & VARIANT_NOVALUEPROP)) return DISP_E_TYPEMISMATCH;
+    if (source.vt != VT_DISPATCH || (flags & VARIANT_NOVALUEPROP)) return DISP_E_TYPEMISMATCH;
+    if (!source.pdispVal) return DISP_E_BADVARTYPE;  // Nothing has no value, as the system answers
     VARIANT value;
     VariantInit(&value);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
@@ -374,21 +375,17 @@ HRESULT changeBytes(const VARIANT &source, VARIANT &out, VARTYPE type) {
 // Converts a by-value source into a cleared out.
 HRESULT changeType(const VARIANT &source, VARIANT &out, LCID lcid, USHORT flags, VARTYPE type) {
     if (source.vt == type) return VariantCopy(&out, &source);
+    if ((source.vt | type) & VT_ARRAY) return changeBytes(source, out, type);
+    if (source.vt == VT_ERROR || type == VT_ERROR) return DISP_E_TYPEMISMATCH;
+    // Any other value may be dropped on request, except that Null never becomes Empty.
     if (type == VT_EMPTY) return source.vt == VT_NULL ? DISP_E_TYPEMISMATCH : S_OK;
     if (type == VT_NULL) {
-        if (source.vt != VT_EMPTY) return DISP_E_TYPEMISMATCH;
         out.vt = VT_NULL;
         return S_OK;
     }
-    if ((source.vt | type) & VT_ARRAY) return changeBytes(source, out, type);
-    if (source.vt == VT_NULL || source.vt == VT_ERROR || type == VT_ERROR) return DISP_E_TYPEMISMATCH;
+    if (source.vt == VT_NULL) return DISP_E_TYPEMISMATCH;
     if (source.vt == VT_DISPATCH || source.vt == VT_UNKNOWN) return changeObject(source, out, lcid, flags, type);
-    if (type == VT_DISPATCH || type == VT_UNKNOWN) {
-        if (source.vt != VT_EMPTY) return DISP_E_TYPEMISMATCH;
-        out.punkVal = nullptr;
-        out.vt = type;
-        return S_OK;
-    }
+    if (type == VT_DISPATCH || type == VT_UNKNOWN) return DISP_E_TYPEMISMATCH;
     // Dates and text convert through datetime/, which knows the calendars and formats.
     if ((source.vt == VT_DATE && type == VT_BSTR) || (source.vt == VT_BSTR && type == VT_DATE))
         return DISP_E_TYPEMISMATCH;
@@ -418,7 +415,8 @@ HRESULT VariantChangeTypeEx(VARIANTARG *target, const VARIANTARG *source, LCID l
     if (!target || !source) return E_INVALIDARG;
     if (!isVariantType(source->vt)) return DISP_E_BADVARTYPE;
     if (type & VT_BYREF) return DISP_E_TYPEMISMATCH;  // a conversion makes a value, never a reference
-    if (!isVariantType(type) || type == VT_VARIANT) return DISP_E_BADVARTYPE;
+    if (type == VT_VARIANT || type == VT_RECORD) return DISP_E_TYPEMISMATCH;
+    if (!isVariantType(type)) return DISP_E_BADVARTYPE;
     VARIANT value;
     VariantInit(&value);
     HRESULT result = VariantCopyInd(&value, source);

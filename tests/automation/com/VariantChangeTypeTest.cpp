@@ -128,6 +128,8 @@ TEST(VariantChangeType, RealsRoundHalfToEvenAndOverflow) {
         {R8(std::numeric_limits<double>::infinity()), VT_I2, OVERFLOW_, ""},
         {R8(9007199254740993.0), VT_I8, OK, "I8:9007199254740992"},
         {R8(1e40), VT_R4, OVERFLOW_, ""},
+        {R8(-std::numeric_limits<double>::infinity()), VT_R4, OVERFLOW_, ""},
+        {R8(1e-50), VT_R4, OK, "R4:0"},
         {R8(0.1), VT_R4, OK, "R4:0.1"},
         {R4(0.1), VT_R8, OK, "R8:0.10000000149011612"},
         {R4(1.5), VT_I2, OK, "I2:2"},
@@ -285,6 +287,13 @@ TEST(VariantChangeType, BooleansEmptyAndNull) {
         {Empty(), VT_CY, OK, "CY:0"},
         {Empty(), VT_NULL, OK, "NULL"},
         {I4(3), VT_EMPTY, OK, "EMPTY"},
+        {I4(3), VT_NULL, OK, "NULL"},
+        {Str(u"x"), VT_NULL, OK, "NULL"},
+        {Null(), VT_EMPTY, MISMATCH, ""},
+        {{VT_ERROR, 5}, VT_I4, MISMATCH, ""},
+        {{VT_ERROR, 5}, VT_EMPTY, MISMATCH, ""},
+        {Empty(), VT_ERROR, MISMATCH, ""},
+        {Empty(), VT_DISPATCH, MISMATCH, ""},
         {Null(), VT_I4, MISMATCH, ""},
         {Null(), VT_BSTR, MISMATCH, ""},
         {Null(), VT_BOOL, MISMATCH, ""},
@@ -304,6 +313,12 @@ TEST(VariantChangeType, BadTypesAndReferences) {
     EXPECT_EQ(VariantChangeType(&target, &source, 0, VT_I4 | VT_BYREF), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(VariantChangeType(&target, &source, 0, 0x7F), DISP_E_BADVARTYPE);
     EXPECT_EQ(VariantChangeType(&target, &source, 0, VT_VECTOR | VT_I4), DISP_E_BADVARTYPE);
+    EXPECT_EQ(VariantChangeType(&target, &source, 0, VT_VARIANT), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(&target, &source, 0, VT_RECORD), DISP_E_TYPEMISMATCH);
+    Var badScale;
+    badScale.decVal.scale = 29;
+    badScale.vt = VT_DECIMAL;
+    EXPECT_EQ(VariantChangeType(&target, &badScale, 0, VT_I4), E_INVALIDARG);
     EXPECT_EQ(target.vt, VT_EMPTY);
     VARIANT bad;
     bad.vt = 0x7F;
@@ -348,6 +363,15 @@ TEST(VariantChangeType, ObjectsGiveTheirValueOrThemselves) {
         EXPECT_EQ(object.references, 3u);  // the old holder released, the new one counted
     }
     EXPECT_EQ(object.references, 1u);
+
+    Var nothing;
+    nothing.vt = VT_DISPATCH;
+    nothing.pdispVal = nullptr;
+    Var target;
+    EXPECT_EQ(VariantChangeType(&target, &nothing, 0, VT_I4), DISP_E_BADVARTYPE);
+    ASSERT_EQ(VariantChangeType(&target, &nothing, 0, VT_UNKNOWN), S_OK);
+    EXPECT_EQ(target.vt, VT_UNKNOWN);
+    EXPECT_EQ(target.punkVal, nullptr);
 
     CountedObject plain;
     plain.dispatchable = false;
