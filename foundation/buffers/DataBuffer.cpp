@@ -136,10 +136,16 @@ bool DataBuffer::reallocateTo(uint32_t capacity) {
         freeStorage();
         return true;
     }
-    unsigned char *block = static_cast<unsigned char *>(std::malloc(capacity));
-    if (!block) return false;
-    if (m_size) std::memcpy(block, m_data, m_size);
-    if (m_data && !m_borrowed) std::free(m_data);
+    unsigned char *block;
+    if (m_data && !m_borrowed) {
+        // realloc can grow a large block by remapping its pages, without copying the bytes.
+        block = static_cast<unsigned char *>(std::realloc(m_data, capacity));
+        if (!block) return false;
+    } else {
+        block = static_cast<unsigned char *>(std::malloc(capacity));
+        if (!block) return false;
+        if (m_size) std::memcpy(block, m_data, m_size);
+    }
     m_data = block;
     m_capacity = capacity;
     m_borrowed = 0;
