@@ -1,0 +1,50 @@
+#pragma once
+// What the dispatcher needs from the server object it serves: the internal objects behind object
+// arguments, new automation objects for object results, the host checks and the progress sink.
+// The server objects (automation/server/) implement it; dispatch tests use a fake.
+#include <memory>
+
+#include "automation/com/Com.h"
+
+namespace quorvel {
+class ClsAtom;
+class ClsDateTime;
+class ClsRss;
+class ClsXml;
+class LogBase;
+class ProgressEvent;
+}  // namespace quorvel
+
+namespace quorvel::automation {
+
+class ObjectServices {
+public:
+    virtual ~ObjectServices() = default;
+
+    // The internal object behind an object argument, found by a run-time type check against this
+    // server's own implementation class; null for a null pointer or another implementation.
+    virtual ClsXml *xmlOf(IDispatch *object) = 0;
+    virtual ClsRss *rssOf(IDispatch *object) = 0;
+    virtual ClsAtom *atomOf(IDispatch *object) = 0;
+
+    // A new automation object (reference count 1) whose embedded internal object takes over the
+    // returned one's node reference; null when memory runs out. The temporary is destroyed.
+    virtual IDispatch *wrapXml(std::unique_ptr<ClsXml> temporary) = 0;
+    virtual IDispatch *wrapRss(std::unique_ptr<ClsRss> temporary) = 0;
+    virtual IDispatch *wrapAtom(std::unique_ptr<ClsAtom> temporary) = 0;
+
+    // Date-time objects at the Atom boundary: the UTC automation date an IQvDateTime argument
+    // holds (its GetAsOleDate with bLocal 0), and a new external date-time object carrying a
+    // value (created through the date-time class, with the creation log lines in log).
+    virtual bool utcOleDateOf(IDispatch *dateTime, double &oleDate) = 0;
+    virtual IDispatch *newDateTime(const ClsDateTime &value, LogBase &log) = 0;
+
+    // True when the object's client site is a web browser (the file-system members then fail
+    // with E_FAIL before doing anything).
+    virtual bool sitedInBrowser() = 0;
+
+    // The object's progress sink, handed to the downloads.
+    virtual ProgressEvent *progressSink() = 0;
+};
+
+}  // namespace quorvel::automation
