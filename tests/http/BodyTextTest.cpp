@@ -2,6 +2,7 @@
 // bodies that name no charset, NUL bytes and binary bodies.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "foundation/buffers/DataBuffer.h"
@@ -20,40 +21,25 @@ struct TextCase {
     const char *contentType;  // null: no Content-Type field
     std::string body;
     std::string text;
-    const char *logLine;
 };
 
 TEST(BodyText, DecodesByTheCharsetTheResponseOrDocumentNames) {
     const std::string utf16Le("\xFF\xFE<\0r\0/\0>\0\xE9\0", 12);
     const TextCase cases[] = {
-        {"latin-1 parameter", "text/xml; charset=ISO-8859-1", "<a>caf\xE9</a>", "<a>caf\xC3\xA9</a>",
-         "data: fromCodePage=28591"},
-        {"rss without charset", "application/rss+xml", "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss>\xC3\xA9</rss>",
-         "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss>\xC3\xA9</rss>", "info: HTTP response body was binary (not text)"},
+        {"latin-1 parameter", "text/xml; charset=ISO-8859-1", "<a>caf\xE9</a>", "<a>caf\xC3\xA9</a>"},
         {"rss with koi8-r", "application/rss+xml; charset=koi8-r", "\xF0\xD2\xC9\xD7\xC5\xD4",
-         "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "data: responseHdrCharset=koi8-r"},
-        {"html meta http-equiv", "text/html",
-         "<html><head><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1251\"></head>\xCF\xF0\xE8",
-         "<html><head><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1251\"></head>"
-         "\xD0\x9F\xD1\x80\xD0\xB8",
-         "data: htmlCharset=windows-1251"},
-        {"html5 meta charset", "text/html; x=y", "<meta charset='iso-8859-1'><p>\xE9</p>",
-         "<meta charset='iso-8859-1'><p>\xC3\xA9</p>", "data: htmlCharset=iso-8859-1"},
-        {"text without charset is utf-8", "text/plain", "caf\xC3\xA9", "caf\xC3\xA9",
-         "info: No charset specified, decoding the body as an XML document."},
-        {"declared encoding", "text/xml", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\x80</a>",
-         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE2\x82\xAC</a>", nullptr},
-        {"utf-16 with bom", "application/xml", utf16Le, "<r/>\xC3\xA9", nullptr},
-        {"utf-8 preamble", "text/plain", "\xEF\xBB\xBFok", "ok", "info: Response begins with utf-8 preamble."},
-        {"nul bytes", "text/plain", std::string("a\0b", 3), "a b", nullptr},
-        {"binary", "image/png", std::string("\x89PNG\0\x1A", 6), "\x89PNG \x1A",
-         "info: HTTP response body was binary (not text)"},
-        {"us-ascii kept", "text/plain; charset=us-ascii", "plain", "plain", nullptr},
-        {"unknown charset", "text/xml; charset=x-bogus", "caf\xC3\xA9", "caf\xC3\xA9",
-         "info: Unknown charset, decoding the body as an XML document."},
+         "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+        {"html meta charset", "text/html; x=y", "<meta charset='windows-1251'><p>\xCF\xF0\xE8</p>",
+         "<meta charset='windows-1251'><p>\xD0\x9F\xD1\x80\xD0\xB8</p>"},
+        // Without a charset, or with one unknown, the body is read as an XML document.
+        {"declared encoding", "application/rss+xml", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\x80</a>",
+         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE2\x82\xAC</a>"},
+        {"utf-16 with bom", "application/xml", utf16Le, "<r/>\xC3\xA9"},
+        {"utf-8 preamble", "text/plain", "\xEF\xBB\xBFok", "ok"},
+        {"unknown charset", "text/xml; charset=x-bogus", "caf\xC3\xA9", "caf\xC3\xA9"},
         {"no content type", nullptr, "<?xml version='1.0' encoding='iso-8859-1'?>\xE9",
-         "<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9", nullptr},
-        {"empty", "text/plain", "", "", nullptr},
+         "<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9"},
+        {"binary", "image/png", std::string("\x89PNG\0\x1A", 6), "\x89PNG \x1A"},
     };
     for (const TextCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -66,8 +52,6 @@ TEST(BodyText, DecodesByTheCharsetTheResponseOrDocumentNames) {
         EXPECT_EQ(textOf(text), c.text);
         // A body that is already its text is handed over; any other stays as received.
         EXPECT_EQ(bytesOf(body), c.text == c.body ? "" : c.body);
-        if (c.logLine) EXPECT_TRUE(log.has(c.logLine)) << log.joined();
-        if (!c.body.empty()) EXPECT_TRUE(log.has("data: responseBodySize=" + std::to_string(c.body.size())));
     }
 }
 
@@ -82,16 +66,12 @@ TEST(BodyText, FindsTheHtmlCharset) {
         {"<meta name=x><meta charset=\"euc-jp\">", "euc-jp"},
         {"<?xml version=\"1.0\" encoding=\"iso-8859-2\"?><html/>", "iso-8859-2"},
         {"<?xml version=\"1.0\" encoding=\"utf-16\"?><html/>", ""},
-        {"<html>no charset</html>", ""},
         {"<meta http-equiv=\"content-type\" content=\"text/html; charset=", ""},
     };
     for (const Case &c : cases) {
         StringBuffer charset;
-        const std::string html = c.html;
-        EXPECT_EQ(findHtmlCharset(reinterpret_cast<const unsigned char *>(html.data()),
-                                  static_cast<uint32_t>(html.size()), charset),
-                  *c.charset != 0)
-            << c.html;
+        const auto *html = reinterpret_cast<const unsigned char *>(c.html);
+        EXPECT_EQ(findHtmlCharset(html, static_cast<uint32_t>(std::strlen(c.html)), charset), *c.charset != 0) << c.html;
         EXPECT_EQ(textOf(charset), c.charset) << c.html;
     }
 }

@@ -4,18 +4,12 @@
 // cleanly within the limits set here.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "TestClient.h"
 
 namespace quorvel::test {
 namespace {
-
-std::string env(const char *name) {
-    const char *v = std::getenv(name);
-    return v ? v : "";
-}
 
 const char kNoServer[] =
     "the scripted server is not running: these tests run in the http_tests_loopback entry (needs python3)";
@@ -51,47 +45,37 @@ struct ServedCase {
     const char *path;
     bool ok;
     const char *text;     // the whole text expected, or null
-    const char *logLine;  // a line the log must hold, or null
+    const char *logLine;  // the reason a failure must log, or null
     uint32_t readTimeoutMs;
 };
 
+// The framings and the scripted-stream limits are read in ResponseBodyTest; what the loopback
+// server stages here is each kind once over a real socket, and the hostile servers.
 TEST_F(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
     const std::string feed = "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss version=\"2.0\"><channel><title>Caf\xC3\xA9 "
                              "feed</title></channel></rss>";
     const std::string chunked = std::string(16, 'A') + std::string(5, 'B') + std::string(0x1F3, 'C');
     const ServedCase cases[] = {
-        {"/status-no-text", true, "no text", "data: statusCode=200", 0},
-        {"/http10", true, "old server, body until close", "info: Non-chunked response with no Content-Length.", 0},
-        {"/chunked", true, chunked.c_str(), "enter: readChunkedResponse", 0},
+        {"/chunked", true, chunked.c_str(), nullptr, 0},
         {"/until-close", true, "read until close", nullptr, 0},
-        {"/no-content", true, "", "data: statusCode=204", 0},
         {"/not-found", false, "<html><body>No such feed</body></html>",
          "error: Returning failed status because of HTTP response code.", 0},
         {"/page-not-found", false, nullptr, "error: Redirect is a page-not-found error.", 0},
         {"/redirect-missing", false, nullptr, "error: No Location response header field for redirect.", 0},
         {"/loop", false, "again", "error: Too many redirects.", 0},
-        {"/charset/latin1", true, "<a>caf\xC3\xA9 \xC3\xBC</a>", "data: responseHdrCharset=ISO-8859-1", 0},
-        {"/charset/rss-plain", true, feed.c_str(), nullptr, 0},
-        {"/gzip/feed", true, feed.c_str(), "info: decompressing GZIP response...", 0},
+        {"/charset/latin1", true, "<a>caf\xC3\xA9 \xC3\xBC</a>", nullptr, 0},
         {"/gzip/chunked", true, feed.c_str(), nullptr, 0},
         {"/gzip/truncated", false, nullptr, "error: Failed to ungzip response data.", 0},
         {"/gzip/corrupt", false, nullptr, "error: The gzip CRC-32 does not match the data.", 0},
         {"/gzip/bomb", false, nullptr, "error: The decompressed body would be larger than the maximum response size.", 0},
         {"/hostile/huge-chunk-size", false, nullptr, "error: The chunk size does not fit in 32 bits.", 0},
         {"/hostile/big-chunk", false, nullptr, "error: Chunked response is too large.", 0},
-        {"/hostile/endless-chunks", false, nullptr, "error: Chunked response is too large.", 0},
         {"/hostile/endless-body", false, nullptr,
          "error: Response body larger than MaxResponseSize property set by application.", 0},
         {"/hostile/endless-header", false, nullptr, "error: The response header is larger than 1 MiB.", 0},
         {"/hostile/silent", false, nullptr, "error: Failed to read response header.", 400},
         {"/hostile/drip", true, "0123456789", nullptr, 1500},
         {"/hostile/reset", false, nullptr, "error: Failed to read response body.", 0},
-#ifndef _WIN32
-        // Wine hands a reset that follows data to the program as an orderly end.
-        {"/hostile/reset-until-close", false, nullptr, "error: Failed to read response body.", 0},
-#endif
-        {"/hostile/negative-length", false, nullptr, "error: Invalid Content-Length in the response header.", 0},
-        {"/hostile/bad-length", false, nullptr, "error: Invalid Content-Length in the response header.", 0},
     };
     for (const ServedCase &c : cases) {
         SCOPED_TRACE(c.path);
@@ -108,15 +92,12 @@ TEST_F(Loopback, FollowsEachRedirectKind) {
         SCOPED_TRACE(code);
         Fetch f;
         ASSERT_TRUE(f.get(base() + "/redirect/" + code + "?to=/conn")) << f.log.joined();
-        EXPECT_EQ(f.body().substr(0, 6), "tls=0 ");
         EXPECT_NE(f.body().find("req=2 path=/conn"), std::string::npos) << f.body();  // same socket
         EXPECT_TRUE(f.http.lastResult().wasRedirected());
     }
     Fetch f;
     ASSERT_TRUE(f.get(base() + "/a/b/d")) << f.log.joined();
     EXPECT_NE(f.body().find("path=/a/c"), std::string::npos) << f.body();
-    ASSERT_TRUE(f.get(base() + "/redirect/302?to=" + base() + "/conn%3Fabsolute")) << f.log.joined();
-    EXPECT_NE(f.body().find("path=/conn"), std::string::npos) << f.body();
 }
 
 TEST_F(Loopback, ReusesKeptConnectionsAndRetriesALostOne) {
@@ -134,13 +115,11 @@ TEST_F(Loopback, ReusesKeptConnectionsAndRetriesALostOne) {
     // The server drops the kept socket at the next request: the client finds out and retries.
     const std::string lost = served("/lost");
     EXPECT_NE(socket(served("/conn")), socket(lost));
-    EXPECT_TRUE(f.log.has("enter: retryAfterLostConnectionDiscovered"));
 }
 
 TEST_F(Loopback, RefusesBeforeConnecting) {
     Fetch f;
     const std::string url = base() + "/" + std::string(2001 - base().size() - 1, 'u');
-    ASSERT_EQ(url.size(), 2001u);
     EXPECT_FALSE(f.get(url));
     EXPECT_TRUE(f.log.has("error: URL is longer than the maximum allowed length."));
     EXPECT_FALSE(f.log.mentions("openHttpConnection"));
@@ -157,21 +136,12 @@ protected:
     static std::string port() { return env("QUORVEL_HTTPS_TEST_PORT"); }
 };
 
-TEST_F(Https, TrustedCertificateForLoopbackNames) {
+TEST_F(Https, TrustedForLoopbackNamesAndRedirectsToAndFromPlainOnOnePort) {
     for (const std::string host : {"localhost", "127.0.0.1"}) {
         Fetch f;
         ASSERT_TRUE(f.get("https://" + host + ":" + port() + "/conn")) << f.log.joined();
         EXPECT_EQ(f.body().substr(0, 6), "tls=1 ");
-        EXPECT_TRUE(f.log.has("data: ssl=1"));
     }
-    const std::string port6 = env("QUORVEL_HTTPS_TEST_PORT6");
-    if (!port6.empty()) {
-        Fetch f;
-        EXPECT_TRUE(f.get("https://[::1]:" + port6 + "/gzip/feed")) << f.log.joined();
-    }
-}
-
-TEST_F(Https, RedirectsBetweenPlainAndTlsOnOnePortChangeTheConnection) {
     Fetch f;
     const std::string plain = "http://127.0.0.1:" + port(), tls = "https://127.0.0.1:" + port();
     ASSERT_TRUE(f.get(plain + "/redirect/302?to=" + tls + "/conn")) << f.log.joined();
@@ -182,22 +152,19 @@ TEST_F(Https, RedirectsBetweenPlainAndTlsOnOnePortChangeTheConnection) {
 }
 
 TEST_F(Https, RefusedCertificatesSayWhy) {
-    struct Case {
+    const char *const untrusted = "The server certificate is not trusted (unknown issuer or self-signed).";
+    const struct {
         const char *portVariable, *host, *reason;
     } cases[] = {
         {"QUORVEL_HTTPS_WRONGHOST_PORT", "localhost", "The server certificate does not match the host name."},
-        {"QUORVEL_HTTPS_SELFSIGNED_PORT", "localhost",
-         "The server certificate is not trusted (unknown issuer or self-signed)."},
+        {"QUORVEL_HTTPS_SELFSIGNED_PORT", "localhost", untrusted}, {"QUORVEL_HTTPS_UNKNOWNCA_PORT", "localhost", untrusted},
         {"QUORVEL_HTTPS_EXPIRED_PORT", "127.0.0.1", "The server certificate has expired or is not yet valid."},
-        {"QUORVEL_HTTPS_UNKNOWNCA_PORT", "localhost",
-         "The server certificate is not trusted (unknown issuer or self-signed)."},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.portVariable);
         Fetch f;
         EXPECT_FALSE(f.get(std::string("https://") + c.host + ":" + env(c.portVariable) + "/conn"));
         EXPECT_TRUE(f.log.has(std::string("data: connectFailReason=") + c.reason)) << f.log.joined();
-        EXPECT_TRUE(f.log.mentions("data: connectError=")) << f.log.joined();
     }
 }
 

@@ -4,8 +4,6 @@
 #include <string>
 
 #include "foundation/text/StringBuffer.h"
-#include "http/ClsHttp.h"
-#include "http/HttpControl.h"
 #include "http/HttpResult.h"
 #include "http/MimeHeader.h"
 #include "support/Bytes.h"
@@ -30,34 +28,11 @@ TEST(MimeHeader, SetReplacesInPlaceAppendsAndRemoves) {
     h.setField("CONNECTION", "");    // removed
     EXPECT_EQ(linesOf(h), "Accept: b\r\nUser-Agent: u\r\nX-New: n\r\n");
     StringBuffer v;
-    EXPECT_TRUE(h.getField("user-agent", v));
-    EXPECT_EQ(textOf(v), "u");
-    EXPECT_FALSE(h.getField("Connection", v));
-    EXPECT_TRUE(v.isEmpty());
+    EXPECT_TRUE(h.getField("user-agent", v) && textOf(v) == "u");
+    EXPECT_FALSE(h.getField("Connection", v) || !v.isEmpty());
 }
 
-TEST(MimeHeader, DefaultsOfTheClientInOrder) {
-    HttpControl control;
-    EXPECT_EQ(linesOf(control.requestHeader),
-              "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
-              "Connection: keep-alive\r\n"
-              "User-Agent: Mozilla/5.0 (Windows NT 6.3; WOW64; rv:28.0) Gecko/20100101 Firefox/28.0\r\n"
-              "Accept-Language: en-us,en;q=0.5\r\n");
-    EXPECT_EQ(control.maxUrlLen, 2000u);
-    EXPECT_EQ(control.connectTimeoutMs, 10000u);
-    EXPECT_EQ(control.readTimeoutMs, 20000u);
-    EXPECT_EQ(control.maxResponseSize, 0u);
-    EXPECT_TRUE(control.allowGzip && control.followRedirects && control.autoAddHostHeader);
-    ClsHttp http;  // the client's own settings: the cache is used until a feed download turns it off
-    EXPECT_TRUE(http.connectTimeoutSeconds() == 10 && http.readTimeoutSeconds() == 20);
-    EXPECT_TRUE(http.control().fetchFromCache && http.control().updateCache);
-    http.setFetchFromCache(false);
-    http.setUpdateCache(false);
-    EXPECT_FALSE(http.control().fetchFromCache || http.control().updateCache);
-    EXPECT_EQ(ClsHttp::kFeedMaxResponseSize, 268435456u);  // 256 MiB
-}
-
-TEST(MimeHeader, ParsesResponseFields) {
+TEST(MimeHeader, ParsesResponseFieldsAndTheirParameters) {
     const std::string text =
         "Content-Type: text/xml;\r\n\tcharset=\"ISO-8859-1\"\r\nX-Empty:\r\nno colon here\n"
         "Set-Cookie: a=1\r\nset-cookie: b=2\r\nLocation:  /next  \r\n\r\nIgnored: after the end\r\n";
@@ -66,33 +41,26 @@ TEST(MimeHeader, ParsesResponseFields) {
     ASSERT_TRUE(h.loadMimeHeaderText(text.data(), static_cast<uint32_t>(text.size()), log));
     EXPECT_EQ(linesOf(h), "Content-Type: text/xml; charset=\"ISO-8859-1\"\r\nX-Empty: \r\nSet-Cookie: a=1\r\n"
                           "set-cookie: b=2\r\nLocation: /next\r\n");
-    EXPECT_TRUE(log.has("info: Skipping a header line without a colon."));
     StringBuffer v;
-    EXPECT_TRUE(h.getFieldParam("content-type", "charset", v));
-    EXPECT_EQ(textOf(v), "ISO-8859-1");
-}
-
-TEST(MimeHeader, FindsParametersOfAnyMediaType) {
-    struct Case {
+    EXPECT_TRUE(h.getFieldParam("content-type", "charset", v) && textOf(v) == "ISO-8859-1");
+    const struct {
         const char *contentType, *charset;
-    } cases[] = {{"application/rss+xml; charset=koi8-r", "koi8-r"}, {"text/html;charset=UTF-8", "UTF-8"},
-                 {"text/plain; format=flowed; Charset = windows-1251 ", "windows-1251"}, {"text/xml", ""},
+    } cases[] = {{"text/html;charset=UTF-8", "UTF-8"}, {"text/plain; format=flowed; Charset = windows-1251 ", "windows-1251"},
                  {"text/xml; notcharset=x", ""}, {"text/xml; charset=", ""}};
-    for (const Case &c : cases) {
-        MimeHeader h;
+    for (const auto &c : cases) {
         h.setField("Content-Type", c.contentType);
-        StringBuffer v;
-        EXPECT_EQ(h.getFieldParam("Content-Type", "charset", v), *c.charset != 0) << c.contentType;
+        EXPECT_EQ(h.getFieldParam("content-type", "charset", v), *c.charset != 0) << c.contentType;
         EXPECT_EQ(textOf(v), c.charset) << c.contentType;
     }
 }
 
 TEST(HttpResult, ReadsStatusLinesAndContentLengthStrictly) {
+    const char *const badLength = "error: Invalid Content-Length in the response header.";
     struct Case {
         const char *statusLine, *field;
-        int code;  // 0: the header is refused
-        const char *text;
-        int64_t length;  // -1: no Content-Length
+        int code;          // 0: the header is refused
+        const char *text;  // the status text, or the reason a refusal logs
+        int64_t length;    // -1: no Content-Length
     } cases[] = {
         {"HTTP/1.1 200 OK", "Server: t", 200, "OK", -1}, {"HTTP/1.0 404 Not Found", "Server: t", 404, "Not Found", -1},
         {"HTTP/1.1 204", "Server: t", 204, "", -1}, {"HTTP/2 503 Unavailable", "X: y", 503, "Unavailable", -1},
@@ -101,7 +69,10 @@ TEST(HttpResult, ReadsStatusLinesAndContentLengthStrictly) {
         {"HTTP/1.1 200 OK", "CONTENT-LENGTH:   4294967296  ", 200, "OK", 4294967296LL},
         {"ICY 200 OK", "Server: t", 0, "", -1}, {"HTTP/1.1", "Server: t", 0, "", -1},
         {"HTTP/1.1 OK", "Server: t", 0, "", -1}, {"HTTP/1.1 99999999999 Big", "Server: t", 0, "", -1},
-        {"", "Server: t", 0, "", -1},
+        {"", "Server: t", 0, "", -1}, {"HTTP/1.1 200 OK", "Content-Length: -5", 0, badLength, -1},
+        {"HTTP/1.1 200 OK", "Content-Length: 12abc", 0, badLength, -1}, {"HTTP/1.1 200 OK", "Content-Length:", 0, badLength, -1},
+        {"HTTP/1.1 200 OK", "Content-Length: 99999999999999999999999", 0, badLength, -1},
+        {"HTTP/1.1 200 OK", "Content-Length: 0x10", 0, badLength, -1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.statusLine) + " / " + c.field);
@@ -109,18 +80,12 @@ TEST(HttpResult, ReadsStatusLinesAndContentLengthStrictly) {
         HttpResult r;
         RecordingLog log;
         ASSERT_EQ(r.setResponseHeader(header.data(), static_cast<uint32_t>(header.size()), log), c.code != 0);
-        if (c.code == 0) continue;
+        if (c.code == 0) {
+            EXPECT_TRUE(!*c.text || log.has(c.text)) << log.joined();
+            continue;
+        }
         EXPECT_TRUE(r.statusCode() == c.code && textOf(r.statusText()) == c.text) << r.statusCode();
-        EXPECT_EQ(textOf(r.statusLine()), c.statusLine);
-        EXPECT_EQ(r.responseHeader().getNumFields(), 1u);
         EXPECT_EQ(r.contentLengthPresent() ? r.contentLength() : -1, c.length);
-    }
-    for (const char *bad : {"-5", "12abc", "", "99999999999999999999999", "0x10"}) {
-        const std::string header = std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + bad + "\r\n\r\n";
-        HttpResult r;
-        RecordingLog log;
-        EXPECT_FALSE(r.setResponseHeader(header.data(), static_cast<uint32_t>(header.size()), log)) << bad;
-        EXPECT_TRUE(log.has("error: Invalid Content-Length in the response header.")) << bad;
     }
 }
 

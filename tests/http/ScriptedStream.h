@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "http/HttpStreamFactory.h"
 #include "platform/NetStream.h"
@@ -15,15 +14,13 @@
 namespace quorvel::test {
 
 struct ScriptStep {
-    enum class Kind { Bytes, End, Fail };
-    Kind kind = Kind::Bytes;
+    enum class Kind { Bytes, End, Fail } kind;
     std::string bytes;
-    NetError::Kind failure = NetError::Kind::None;
 };
 
 inline ScriptStep bytesStep(std::string b) { return {ScriptStep::Kind::Bytes, std::move(b)}; }
 inline ScriptStep endStep() { return {ScriptStep::Kind::End, {}}; }
-inline ScriptStep failStep(NetError::Kind k) { return {ScriptStep::Kind::Fail, {}, k}; }
+inline ScriptStep failStep() { return {ScriptStep::Kind::Fail, {}}; }  // a reset by the peer
 
 // What one scripted connection saw: the bytes written and whether it was closed.
 struct StreamRecord {
@@ -46,7 +43,7 @@ public:
         if (m_steps.empty()) return err.set(NetError::Kind::Timeout, 0, "script ran out (read timeout)"), false;
         ScriptStep &step = m_steps.front();
         if (step.kind == ScriptStep::Kind::End) return true;  // stays at the end
-        if (step.kind == ScriptStep::Kind::Fail) return err.set(step.failure, 104, "scripted failure"), false;
+        if (step.kind == ScriptStep::Kind::Fail) return err.set(NetError::Kind::Closed, 104, "scripted reset"), false;
         got = std::min(step.bytes.size(), n);
         std::memcpy(buf, step.bytes.data(), got);
         step.bytes.erase(0, got);
@@ -65,7 +62,7 @@ private:
 };
 
 // Hands out the scripted connections queued for each "host:port/tls" target in order; a target
-// without a script left is refused with the queued error (ConnectFailed by default).
+// without a script left is refused.
 class ScriptedStreamFactory : public HttpStreamFactory {
 public:
     std::shared_ptr<StreamRecord> expect(const std::string &target, std::deque<ScriptStep> steps) {
@@ -73,31 +70,21 @@ public:
         m_queued[target].push_back({std::move(steps), record});
         return record;
     }
-    void refuse(const std::string &target, NetError::Kind kind, const std::string &text) {
-        m_refusals[target] = {kind, text};
-    }
 
     std::unique_ptr<ByteStream> connect(const std::string &host, uint16_t port, const NetConnectOptions &options,
                                         NetError &err) override {
-        const std::string target = host + ":" + std::to_string(port) + (options.tls ? "/tls" : "/plain");
-        connects.push_back(target);
-        auto &queue = m_queued[target];
-        if (queue.empty()) {
-            const auto refusal = m_refusals.find(target);
-            if (refusal != m_refusals.end()) err.set(refusal->second.first, 0, refusal->second.second);
-            else err.set(NetError::Kind::ConnectFailed, 111, "Connection refused");
-            return nullptr;
-        }
+        ++connects;
+        auto &queue = m_queued[host + ":" + std::to_string(port) + (options.tls ? "/tls" : "/plain")];
+        if (queue.empty()) return err.set(NetError::Kind::ConnectFailed, 111, "Connection refused"), nullptr;
         auto next = std::move(queue.front());
         queue.pop_front();
         return std::make_unique<ScriptedStream>(std::move(next.first), next.second);
     }
 
-    std::vector<std::string> connects;
+    int connects = 0;
 
 private:
     std::map<std::string, std::deque<std::pair<std::deque<ScriptStep>, std::shared_ptr<StreamRecord>>>> m_queued;
-    std::map<std::string, std::pair<NetError::Kind, std::string>> m_refusals;
 };
 
 }  // namespace quorvel::test

@@ -1,6 +1,7 @@
 #pragma once
 // The HTTP client as the download tests use it: browser defaults, no cache, and a fresh log for
 // each request; over scripted streams when a factory is given, else over real sockets.
+#include <cstdlib>
 #include <string>
 
 #include "foundation/base/ProgressEvent.h"
@@ -10,6 +11,12 @@
 #include "support/RecordingLog.h"
 
 namespace quorvel::test {
+
+// The loopback servers pass their ports in the environment.
+inline std::string env(const char *name) {
+    const char *v = std::getenv(name);
+    return v ? v : "";
+}
 
 // The request fields the browser defaults send, in order, before Host.
 const std::string kDefaultFields =
