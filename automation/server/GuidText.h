@@ -10,7 +10,7 @@ namespace quorvel::automation {
 // "{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}": upper-case hexadecimal, in braces.
 std::string guidText(const Guid &guid);
 
-inline GUID comGuid(const Guid &guid) {
+constexpr GUID comGuid(const Guid &guid) {
     GUID out{};
     out.Data1 = guid.data1;
     out.Data2 = guid.data2;
