@@ -1,18 +1,18 @@
-// The codecs against independent tools: every build reproduces the shared vectors in tests/data;
-// Python and the openssl command are asked directly where present (never under Wine).
-#include <zlib.h>
-
+// The codecs against independent tools: every build reproduces the shared vectors in tests/data
+// (the ciphertexts are openssl enc's); Python is asked directly where present (never under Wine).
 #include <sstream>
 
 #include "CodecSamples.h"
-#include "support/OpensslOracle.h"
 #include "support/PythonOracle.h"
 #include "support/TestFiles.h"
 
 namespace quorvel::test {
 namespace {
 
-// One record a line: password, plaintext and ciphertext in hex, '-' for empty; '#' comments.
+using namespace std::string_literals;
+
+// One record a line: password, plaintext and ciphertext in hex, '-' for empty; '#' comments. Short
+// and block-sized plaintexts, a non-ASCII and an empty password: the whole rule, key to padding.
 TEST(CodecVector, AesVectorsAreReproducedAndRead) {
     std::string text, pw, plain, cipher;
     ASSERT_TRUE(readRawFile(dataFile("aes_vector.txt"), text));
@@ -34,18 +34,12 @@ TEST(CodecVector, DeflateVectorIsReproducedAndRead) {
     EXPECT_TRUE(deflated(plain) == expected && inflated(expected) == plain) << "the deflate parameters or the zlib build differ";
 }
 
-std::vector<std::string> interopSamples() {
-    return {"", "x", kNotUtf8, std::string(16, 's'), rowsText(9000), noise(3 * DeflateCodec::kInputChunk + 5, 21)};
-}
-
-// Python reads our raw stream, makes streams of every block type, and with our zlib our very bytes.
+// Python reads our raw stream and makes streams of every block type (our exact bytes: the shared vector).
 const char kZlibScript[] = R"PY(
 import zlib
 D = zlib.Z_DEFAULT_STRATEGY
-for i, (data, raw, version) in enumerate(records):
+for i, (data, raw) in enumerate(records):
     if zlib.decompress(raw, -15) != data: fail(i, 'zlib.decompress(raw, -15)')
-    c = zlib.compressobj(6, zlib.DEFLATED, -15, 8, D)
-    if version.decode() == zlib.ZLIB_RUNTIME_VERSION and c.compress(data) + c.flush() != raw: fail(i, 'level 6, window -15, memory level 8')
     streams = [zlib.compressobj(level, zlib.DEFLATED, -15, 9, strategy) for level, strategy in
                ((0, D), (9, D), (6, zlib.Z_FIXED), (6, zlib.Z_HUFFMAN_ONLY), (6, zlib.Z_RLE))]
     replies.append([c.compress(data) + c.flush() for c in streams])
@@ -54,7 +48,8 @@ for i, (data, raw, version) in enumerate(records):
 TEST(CodecInterop, PythonZlib) {
     if (!pythonAvailable()) GTEST_SKIP() << "python3 with its standard library is not available";
     std::vector<Record> records, replies;
-    for (const std::string &s : interopSamples()) records.push_back({s, deflated(s), zlibVersion()});
+    for (const std::string &s : {""s, "x"s, kNotUtf8, std::string(16, 's'), rowsText(9000), noise(3 * DeflateCodec::kInputChunk + 5, 21)})
+        records.push_back({s, deflated(s)});
     ASSERT_EQ(runPythonOracle("zlib", kZlibScript, records, replies), "");
     ASSERT_EQ(replies.size(), records.size());
     for (size_t i = 0; i < records.size(); ++i)
@@ -105,19 +100,6 @@ TEST(CodecInterop, PythonTextCodecs) {
                                    : j == 0     ? ContentCoding::decodeBase64 : ContentCoding::decodeModBase64;
             if (decoded(decode, replies[i][j]) != (j == 2 ? data + data : data) && ++failures <= 5)
                 ADD_FAILURE() << kind << " sample " << i << ", reply " << j;
-        }
-    }
-}
-
-// The key from openssl's own MD5; its ciphertext is ours, but it pads empty input to a block.
-TEST(CodecInterop, OpensslEncReadsAndWritesOurCiphertext) {
-    if (!opensslAvailable()) GTEST_SKIP() << "the openssl command is not available";
-    for (const std::string pw : {"P\xc3\xa4ssw\xc3\xb6rd", ""}) {
-        std::string key = hexOf(std::string(reinterpret_cast<const char *>(AesCrypt::kDefaultKey), 16)), theirs;
-        ASSERT_TRUE(pw.empty() || opensslMd5(pw, key));
-        for (const std::string &plain : interopSamples()) {
-            ASSERT_TRUE(opensslAes128Cbc(false, key, fixedIvHex(), plain, theirs));
-            EXPECT_TRUE(decrypted(theirs, pw) == plain && (plain.empty() || encrypted(plain, pw) == theirs)) << pw << ", " << plain.size();
         }
     }
 }

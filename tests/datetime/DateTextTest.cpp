@@ -1,7 +1,5 @@
 // Dates as feeds write them, RFC 822 (RSS) and ISO 8601 (Atom): what the readers tolerate or
 // refuse, what the writers produce, and both against Python. Local times are in ZoneRulesTest.
-#include <cmath>
-
 #include "DateTestSupport.h"
 #include "support/PythonOracle.h"
 
@@ -33,11 +31,9 @@ TEST(Rfc822Parse, ShapesZonesAndTheTwelveHourClock) {
         {"21 Mar 114 10:00:00 GMT", "2014-03-21 10:00:00 Fri UTC"}, {"21 Augus 2014 10:00:00", "2014-08-21 10:00:00 Thu UTC"},
         // Numbers too large for their fields saturate; the date is clamped to what a record holds.
         {"21 Mar 2014 99999999999:00:00 GMT", "65535-12-31 23:59:59 Tue UTC"}, {"21 Mar 2014 -99999999999:00:00 GMT", "0000-01-01 00:00:00 Sat UTC"},
-        {"21 Mar 2014 10:99999999999999999999 GMT", "6097-04-12 12:07:00 Fri UTC"},  // 2^31-1 minutes
         {"21 Mar 2014 10:00:00 +9999999999", "2014-03-17 05:21:00 Mon UTC"},  // 99 hours 99 minutes
-        {"21 Mar 2014 10:00:00 pdt", "2014-03-21 17:00:00 Fri UTC"}, {"21 Mar 2014 10:00:00 Y", "2014-03-20 22:00:00 Thu UTC"},
+        {"21 Mar 2014 10:00:00 Y", "2014-03-20 22:00:00 Thu UTC"}, {"21 Mar 2014 10:00:00 +05:30", "2014-03-21 04:30:00 Fri UTC"},
         {"21 Mar 2014 10:00:00 Eastern", "2014-03-21 10:00:00 Fri UTC"},  // names nobody knows count as UTC
-        {"21 Mar 2014 10:00:00 +05:30", "2014-03-21 04:30:00 Fri UTC"}, {"21 Mar 2014 10:00:00 -0030", "2014-03-21 10:30:00 Fri UTC"},
         {"21 Mar 2014 12:30:00 AM", "2014-03-21 00:30:00 Fri UTC"}, {"21 Mar 2014 10:00 pm EST", "2014-03-22 03:00:00 Sat UTC"},
         // The long US names, only behind AM or PM and only as the whole rest of the text.
         {"21 Mar 2014 10:00:00 PM Pacific Daylight Time", "2014-03-22 05:00:00 Sat UTC"},
@@ -66,10 +62,6 @@ TEST(Rfc822Parse, FailuresSayWhyAndGiveNowInLocalTime) {
     // Blank text, or a bare day name, fails without a word or a change; refused ISO text leaves what that reader left.
     expectParsed(false, false, {{"  \t ", "1999-01-02 03:04:05 Sat local"}, {"friday ,  ", "1999-01-02 03:04:05 Sat local"},
                                 {"2014-03-21T10:00Z", "2014-03-21 03:04:05 Fri local"}});
-    RecordingLog log;  // the verbose log shows the input and the zone
-    TimeRecord r;
-    EXPECT_TRUE((log.setVerbose(true), DateParser::parseRfc822Date("21 Mar 2014 10:00:00", r, log)));
-    EXPECT_EQ(log.joined(), "data: parseRfc822Date=21 Mar 2014 10:00:00\ndata: zoneStr=GMT\n");
 }
 
 TEST(Iso8601Parse, FormsOffsetsAndRollovers) {
@@ -99,10 +91,11 @@ TEST(DateFormat, UtcRecords) {
 }
 
 // Python makes samples and answers: email.utils reads RFC 822 texts of every shape, datetime ISO
-// 8601 ones of every form and offset; exact fractions give automation dates and their fields.
+// 8601 ones of every form and offset, and exact fractions give automation dates' fields (the way
+// back is pinned at its edges in TimeRecordTest).
 const char kScript[] = R"PY(
 import calendar, math
-from datetime import date, datetime, timedelta, timezone
+from datetime import datetime, timedelta, timezone
 from email.utils import parsedate_tz
 from fractions import Fraction
 rng = random.Random(1899); pick = rng.choice
@@ -135,33 +128,16 @@ for i in range(int(records[0][0])):
     text = iso8601(); dt = datetime.fromisoformat(text)
     dt = dt.replace(tzinfo=timezone.utc) if dt.tzinfo is None else dt
     replies.append([b'iso8601', text.encode(), b'%d' % calendar.timegm(dt.astimezone(timezone.utc).timetuple())])
-    d = date.fromordinal(rng.randint(date(100, 1, 1).toordinal(), date(9999, 12, 31).toordinal()))
-    s = rng.randrange(86400); days, frac = (d - date(1899, 12, 30)).days, Fraction(s, 86400)
-    exact = days + frac if days >= 0 else days - frac
-    when = b'%d %d %d %d %d %d' % (d.year, d.month, d.day, s // 3600, s // 60 % 60, s % 60)
-    replies.append([b'fields', when, repr(float(exact)).encode()])
     value = rng.uniform(-657434.99, 2958465.99)
     value = math.trunc(value) + math.copysign(pick((1e-7, 1 - 1e-7)), value) if i % 4 == 0 else value
     replies.append([b'date', repr(value).encode(), fields(value).encode()])
 )PY";
-// Ours for each sample; an automation date counts when within 2 ulp of Python's and it reads back.
-std::string ours(const std::string &kind, const std::string &input, const std::string &theirs) {
+std::string ours(const std::string &kind, const std::string &input) {
     TimeRecord r;
     LogNull log;
     if (kind == "rfc822") return DateParser::parseRfc822Date(input.c_str(), r, log) ? std::to_string(r.toInstant()) : "fail";
     if (kind == "iso8601") return DateParser::parseIso8601Date(input.c_str(), r) ? std::to_string(r.toInstant()) : "fail";
     char text[64];
-    if (kind == "fields") {
-        int f[6] = {};
-        double date = 0;
-        std::sscanf(input.c_str(), "%d %d %d %d %d %d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]);
-        const TimeRecord fields = utcRecord(f[0], f[1], f[2], f[3], f[4], f[5]);
-        if (!fields.toOleDate(date)) return "fail";
-        const double exact = std::stod(theirs), ulp = std::nextafter(std::fabs(exact), INFINITY) - std::fabs(exact);
-        const bool readsBack = r.setFromOleDate(date, false) && describe(r) == describe(fields);
-        std::snprintf(text, sizeof text, "%.17g", date);
-        return std::fabs(date - exact) <= 2 * ulp && readsBack ? theirs : std::string(text) + ", read back as " + describe(r);
-    }
     if (!r.setFromOleDate(std::stod(input), false)) return "fail";
     std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d", r.year, r.month, r.day, r.hour, r.minute, r.second, r.dayOfWeek);
     return text;
@@ -171,10 +147,10 @@ TEST(DateOracle, DatesAgreeWithPython) {
     if (!pythonAvailable()) GTEST_SKIP() << "python3 with its standard library is not available";
     std::vector<Record> samples;
     ASSERT_EQ(runPythonOracle("dates", kScript, {{"2000"}}, samples), "");
-    ASSERT_EQ(samples.size(), 8000u);
+    ASSERT_EQ(samples.size(), 6000u);
     int failures = 0;
     for (const Record &s : samples) {
-        const std::string got = ours(s[0], s[1], s[2]);
+        const std::string got = ours(s[0], s[1]);
         if (got != s[2] && ++failures <= 5) ADD_FAILURE() << s[0] << " '" << s[1] << "': python " << s[2] << ", ours " << got;
     }
     EXPECT_EQ(failures, 0);

