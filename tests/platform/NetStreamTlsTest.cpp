@@ -103,18 +103,15 @@ bool ask(NetStream &stream, const std::string &line, std::string &reply, NetErro
 
 TEST_F(NetStreamTls, TrustedOrUnverifiedCertificateByAddressAndName) {
     const struct {
-        const char *listener, *host, *peer;
+        const char *listener, *host;
         bool verify;
-    } cases[] = {{"trusted", "127.0.0.1", "127.0.0.1", true},     {"trusted6", "::1", "::1", true},
-                 {"trusted", "localhost", "127.0.0.1", true},     {"trusted", "LocalHost", "127.0.0.1", true},
-                 {"selfsigned", "127.0.0.1", "127.0.0.1", false}, {"expired", "localhost", "127.0.0.1", false},
-                 {"othername", "127.0.0.1", "127.0.0.1", false}};
+    } cases[] = {{"trusted", "127.0.0.1", true}, {"trusted6", "::1", true}, {"trusted", "localhost", true},
+                 {"trusted", "LocalHost", true}, {"selfsigned", "127.0.0.1", false}, {"expired", "localhost", false}};
     for (const auto &c : cases) {
         NetError err;
         auto stream = NetStream::connect(c.host, port(c.listener), tlsOptions(c.verify), err);
         ASSERT_TRUE(stream) << c.host << ": " << err.text;
         EXPECT_TRUE(stream->isTls() && stream->isConnected());
-        EXPECT_EQ(c.peer, stream->peerAddress());
         std::string reply;
         EXPECT_TRUE(ask(*stream, "echo hello\n", reply, err)) << err.text;
         const size_t version = reply.find(";version=");
