@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the automation sources in automation/generated/ from the member table
-automation/members.txt: the C++ descriptors, the compile-time binding check, the IDL and the
-Python host's member list. With --check, writes nothing and exits 1 when a committed file
-differs from what the table gives."""
+automation/members.txt: the C++ descriptors, the compile-time binding check, the dispatcher's
+table of call thunks, the IDL and the Python host's member list. With --check, writes nothing
+and exits 1 when a committed file differs from what the table gives."""
 import pathlib
 import re
 import sys
@@ -388,6 +388,42 @@ def binding_check(table):
     return "\n".join(out)
 
 
+# ---- dispatch table
+
+def thunk(interface, method, result, params, template="call"):
+    types = ", ".join([result] + params)
+    return f"&{template}<{interface.cls}, Exact<{types}>::of(&{interface.cls}::{method})>"
+
+
+def dispatch_table(table):
+    """The call thunks of each member side, in the member table's order, for the dispatcher."""
+    classes = sorted({i.cls for i in table.interfaces if i.cls})
+    out = [f"// {GENERATED}",
+           "// The call thunks of every member, in the order of the member descriptors; each is the",
+           "// thunk template instantiated with the internal method of exactly the member's signature.",
+           "#pragma once", "#include <iterator>", "#include <memory>", ""]
+    includes = ["automation/dispatch/Thunks.h", "automation/generated/QuorvelMembers.h"]
+    out += [f'#include "{path}"' for path in sorted(includes + [CLASS_HEADERS[c] for c in classes])]
+    out += ["", "namespace quorvel::automation {"]
+    for interface in table.interfaces:
+        if not interface.cls or not interface.members:
+            continue
+        out += ["", f"// ---- {interface.name} -> {interface.cls}",
+                f"inline constexpr MemberThunks<{interface.cls}> k{interface.name}Thunks[] = {{"]
+        for m in interface.members:
+            sides = signatures(m)
+            template = "callXmlText" if "variant-as-xml-text" in m.flags else "call"
+            get_side = m.kind in ("method", "get", "get+put")
+            call = thunk(interface, *sides[0], template) if get_side else "nullptr"
+            put = thunk(interface, *sides[-1]) if "put" in m.kind else "nullptr"
+            out.append(f"    {{{call},  // {m.name}")
+            out.append(f"     {put}}},")
+        out += ["};",
+                f"static_assert(std::size(k{interface.name}Thunks) == std::size(k{interface.name}Members));"]
+    out += ["", "}  // namespace quorvel::automation", ""]
+    return "\n".join(out)
+
+
 # ---- IDL
 
 def idl_type(arg_type):
@@ -476,7 +512,7 @@ def python(table):
 
 def outputs(table):
     return {"QuorvelMembers.h": descriptors(table), "QuorvelBindingCheck.h": binding_check(table),
-            "QuorvelXml.idl": idl(table), "members.py": python(table)}
+            "QuorvelDispatch.h": dispatch_table(table), "QuorvelXml.idl": idl(table), "members.py": python(table)}
 
 
 def main(argv):

@@ -36,6 +36,9 @@ public:
     bool SaveLastError(const XString &path) override;
     void logExceptionText(const char *text) override;
     void logErrorInMethod(const char *methodName, const char *message) override;
+    // The log the methods write; the automation layer adds the lines of its own steps (the
+    // creation of a date-time object for a result) after the method has returned.
+    LogBase &log() { return m_log; }
 
 protected:
     friend class MethodFrame;
@@ -45,7 +48,6 @@ protected:
     void beginMethod(const char *methodName);
     // Closes the method's context.
     void endMethod();
-    LogBase &log() { return m_log; }
 
 private:
     Logger m_log;

@@ -99,6 +99,28 @@ class CheckMode(unittest.TestCase):
                 gen.OUT = saved
 
 
+class DispatchTable(unittest.TestCase):
+    def test_each_member_side_gets_its_thunk_in_table_order(self):
+        text = GOOD + "5 | Load | method | variant v | bool | LoadXml2 | variant-as-xml-text\n" + \
+            "6 | Only | put | - | long | = |\n" + IXML
+        table = gen.dispatch_table(gen.parse(text, "t.txt"))
+        rows = re.findall(r"^    \{(.*),  // (\w+)\n     (.*)\},$", table, re.M)
+        self.assertEqual([name for _, name, _ in rows], ["Tag", "ZipTree", "Zip", "Find", "Load", "Only"])
+        call, _, put = rows[0]
+        self.assertEqual(call, "&call<ClsXml, Exact<void, XString &>::of(&ClsXml::get_Tag)>")
+        self.assertEqual(put, "&call<ClsXml, Exact<void, const XString &>::of(&ClsXml::put_Tag)>")
+        # An alias instantiates its target's thunk; LoadXmlV's loader takes the text and autoTrim.
+        self.assertEqual(rows[1][0], rows[2][0])
+        self.assertEqual(rows[3][0], "&call<ClsXml, Exact<std::unique_ptr<ClsXml>, const XString &, int>::of("
+                                     "&ClsXml::Find)>")
+        self.assertEqual(rows[4][0], "&callXmlText<ClsXml, Exact<bool, const XString &, bool>::of(&ClsXml::LoadXml2)>")
+        self.assertEqual(rows[5][0], "nullptr")
+        self.assertEqual(rows[5][2], "&call<ClsXml, Exact<void, int>::of(&ClsXml::put_Only)>")
+        self.assertEqual([row[2] for row in rows[1:5]], ["nullptr"] * 4)
+        # Interfaces without a class (the events, IQuorvelXml here) have no table.
+        self.assertEqual(re.findall(r"k(\w+)Thunks\[\]", table), ["IThing"])
+
+
 class PythonMembers(unittest.TestCase):
     def test_the_host_module_loads_with_the_table_members(self):
         table = gen.parse(gen.TABLE.read_text(encoding="utf-8"))

@@ -1,0 +1,62 @@
+#include "automation/dispatch/ResultWriting.h"
+
+#include <cstring>
+#include <string>
+
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/text/XString.h"
+
+namespace quorvel::automation {
+
+HRESULT writeString(const XString &text, VARIANT &result) {
+    const char16_t *units = text.getUtf16();
+    const auto length = static_cast<UINT>(std::char_traits<char16_t>::length(units != nullptr ? units : u""));
+    const BSTR value = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(units != nullptr ? units : u""), length);
+    if (value == nullptr) return E_OUTOFMEMORY;
+    result.vt = VT_BSTR;
+    result.bstrVal = value;
+    return S_OK;
+}
+
+void writeNullString(VARIANT &result) {
+    result.vt = VT_BSTR;
+    result.bstrVal = nullptr;
+}
+
+HRESULT writeLong(int value, VARIANT &result) {
+    result.vt = VT_I4;
+    result.lVal = value;
+    return S_OK;
+}
+
+HRESULT writeBool(bool value, VARIANT &result) { return writeLong(value ? 1 : 0, result); }
+
+HRESULT writeDate(double value, VARIANT &result) {
+    result.vt = VT_DATE;
+    result.date = value;
+    return S_OK;
+}
+
+HRESULT writeBytes(const DataBuffer &bytes, VARIANT &result) {
+    SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, bytes.getSize());
+    if (array == nullptr) return E_OUTOFMEMORY;
+    if (!bytes.isEmpty()) {
+        void *data = nullptr;
+        if (FAILED(SafeArrayAccessData(array, &data))) {
+            SafeArrayDestroy(array);
+            return E_OUTOFMEMORY;
+        }
+        std::memcpy(data, bytes.getData(), bytes.getSize());
+        SafeArrayUnaccessData(array);
+    }
+    result.vt = VT_ARRAY | VT_UI1;
+    result.parray = array;
+    return S_OK;
+}
+
+void writeObject(IDispatch *object, VARIANT &result) {
+    result.vt = VT_DISPATCH;
+    result.pdispVal = object;
+}
+
+}  // namespace quorvel::automation

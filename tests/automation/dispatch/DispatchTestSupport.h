@@ -1,0 +1,240 @@
+#pragma once
+// A fake server for the dispatcher's tests: automation objects that only hold an internal
+// object, services that map and wrap them, and calls built by member name.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/dispatch/Dispatcher.h"
+#include "automation/generated/QuorvelMembers.h"
+#include "datetime/ClsDateTime.h"
+#include "feeds/ClsAtom.h"
+#include "feeds/ClsRss.h"
+#include "foundation/base/ProgressEvent.h"
+#include "foundation/log/LogBase.h"
+#include "xml/object/ClsXml.h"
+#include "../com/ComTestSupport.h"
+
+namespace quorvel::dispatchtest {
+
+using namespace quorvel::automation;
+using comtest::ole;
+using comtest::units;
+using comtest::Var;
+
+// An automation object of the fake server (or, with no internal object, of another
+// implementation). It counts references so that tests see a result handed over exactly once.
+struct FakeObject : IDispatch {
+    ULONG references = 1;
+    std::unique_ptr<ClsXml> xml;
+    std::unique_ptr<ClsRss> rss;
+    std::unique_ptr<ClsAtom> atom;
+    double oleDate = 0;          // for a fake date-time object
+    std::string serialized;      // the internal date-time value a result object was made from
+    bool isDateTime = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDispatch)) {
+            *object = static_cast<IDispatch *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *,
+                                     UINT *) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+};
+
+class FakeServices : public ObjectServices {
+public:
+    bool inBrowser = false;
+    bool wrapFails = false;
+    bool dateTimeFails = false;
+    int progressRequests = 0;
+    ProgressEvent sink;
+    // Every object the services made; the tests own them.
+    std::vector<std::unique_ptr<FakeObject>> made;
+
+    ClsXml *xmlOf(IDispatch *object) override { return own(object) ? own(object)->xml.get() : nullptr; }
+    ClsRss *rssOf(IDispatch *object) override { return own(object) ? own(object)->rss.get() : nullptr; }
+    ClsAtom *atomOf(IDispatch *object) override { return own(object) ? own(object)->atom.get() : nullptr; }
+    IDispatch *wrapXml(std::unique_ptr<ClsXml> temporary) override {
+        return wrap([&](FakeObject &o) { o.xml = std::move(temporary); });
+    }
+    IDispatch *wrapRss(std::unique_ptr<ClsRss> temporary) override {
+        return wrap([&](FakeObject &o) { o.rss = std::move(temporary); });
+    }
+    IDispatch *wrapAtom(std::unique_ptr<ClsAtom> temporary) override {
+        return wrap([&](FakeObject &o) { o.atom = std::move(temporary); });
+    }
+    bool utcOleDateOf(IDispatch *dateTime, double &oleDate) override {
+        FakeObject *object = own(dateTime);
+        if (object == nullptr || !object->isDateTime) return false;
+        oleDate = object->oleDate;
+        return true;
+    }
+    IDispatch *newDateTime(const ClsDateTime &value, LogBase &log) override {
+        log.logInfo(dateTimeFails ? "date-time creation failed" : "date-time created");
+        if (dateTimeFails) return nullptr;
+        return wrap([&](FakeObject &o) {
+            StringBuffer text;
+            const_cast<ClsDateTime &>(value).serialize(text);
+            o.serialized = text.getString();
+            o.isDateTime = true;
+        });
+    }
+    bool sitedInBrowser() override { return inBrowser; }
+    ProgressEvent *progressSink() override {
+        ++progressRequests;
+        return &sink;
+    }
+
+    // A new object of this server holding a fresh internal object, or a date-time object.
+    FakeObject *newXml() {
+        return static_cast<FakeObject *>(wrapXml(std::make_unique<ClsXml>()));
+    }
+    FakeObject *newDate(double oleDate) {
+        FakeObject *object = static_cast<FakeObject *>(wrap([](FakeObject &) {}));
+        object->isDateTime = true;
+        object->oleDate = oleDate;
+        return object;
+    }
+
+private:
+    FakeObject *own(IDispatch *object) {
+        for (auto &made_object : made)
+            if (made_object.get() == object) return made_object.get();
+        return nullptr;
+    }
+    template <class Fill>
+    IDispatch *wrap(Fill fill) {
+        if (wrapFails) return nullptr;
+        made.push_back(std::make_unique<FakeObject>());
+        fill(*made.back());
+        return made.back().get();
+    }
+};
+
+// The arguments of a call in declaration order; DISPPARAMS receives them last to first.
+class Args {
+public:
+    Args() = default;
+    Args(const Args &) = delete;
+    Args &operator=(const Args &) = delete;
+    ~Args() {
+        for (VARIANT &v : m_values) VariantClear(&v);
+    }
+    Args &str(const char16_t *text) {
+        VARIANT &v = add(VT_BSTR);
+        v.bstrVal = text != nullptr ? SysAllocString(ole(text)) : nullptr;
+        return *this;
+    }
+    Args &i4(LONG value) {
+        add(VT_I4).lVal = value;
+        return *this;
+    }
+    Args &r8(double value) {
+        add(VT_R8).dblVal = value;
+        return *this;
+    }
+    Args &date(double value) {
+        add(VT_DATE).date = value;
+        return *this;
+    }
+    Args &boolean(bool value) {
+        add(VT_BOOL).boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+        return *this;
+    }
+    // Not owned: the test keeps the object.
+    Args &object(IDispatch *value) {
+        add(VT_DISPATCH).pdispVal = value;
+        if (value != nullptr) value->AddRef();
+        return *this;
+    }
+    // Takes over the variant's contents.
+    Args &take(VARIANT &value) {
+        m_values.push_back(value);
+        VariantInit(&value);
+        return *this;
+    }
+    UINT count() const { return static_cast<UINT>(m_values.size()); }
+
+    DISPPARAMS params() {
+        m_reversed.assign(m_values.rbegin(), m_values.rend());
+        return DISPPARAMS{m_reversed.empty() ? nullptr : m_reversed.data(), nullptr, count(), 0};
+    }
+
+private:
+    VARIANT &add(VARTYPE type) {
+        m_values.emplace_back();
+        VariantInit(&m_values.back());
+        m_values.back().vt = type;
+        return m_values.back();
+    }
+    std::vector<VARIANT> m_values;
+    std::vector<VARIANT> m_reversed;  // shallow copies, owned by m_values
+};
+
+// The DISPID of a member of the interface, found the way a script host finds it.
+inline DISPID dispidOf(const Interface &iface, const char *name) {
+    std::u16string wide(name, name + std::char_traits<char>::length(name));
+    const OLECHAR *names[] = {ole(wide.c_str())};
+    DISPID id = DISPID_UNKNOWN;
+    getIDsOfNames(iface, names, 1, &id);
+    return id;
+}
+
+inline XString xs(const char *utf8) {
+    XString text;
+    text.setFromUtf8(utf8);
+    return text;
+}
+
+inline constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;  // as script hosts ask
+
+// A call of a member by name with arguments, as a script host makes it.
+inline HRESULT invoke(ClsXml &x, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result,
+                      UINT *argErr = nullptr) {
+    DISPPARAMS params = args.params();
+    DISPID named = DISPID_PROPERTYPUT;
+    if (flags & DISPATCH_PROPERTYPUT) {
+        params.cNamedArgs = 1;
+        params.rgdispidNamedArgs = &named;
+    }
+    return invokeXml(x, s, dispidOf(kIQuorvelXml, name), flags, &params, result, nullptr, argErr);
+}
+inline HRESULT invoke(ClsRss &r, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
+    DISPPARAMS params = args.params();
+    return invokeRss(r, s, dispidOf(kIQuorvelRss, name), flags, &params, result, nullptr, nullptr);
+}
+inline HRESULT invoke(ClsAtom &a, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
+    DISPPARAMS params = args.params();
+    DISPID named = DISPID_PROPERTYPUT;
+    if (flags & DISPATCH_PROPERTYPUT) {
+        params.cNamedArgs = 1;
+        params.rgdispidNamedArgs = &named;
+    }
+    return invokeAtom(a, s, dispidOf(kIQuorvelAtom, name), flags, &params, result, nullptr, nullptr);
+}
+
+// The text of a string result ("<null>" for a null BSTR, "<type N>" for another type).
+inline std::u16string text(const VARIANT &v) {
+    if (v.vt != VT_BSTR) return u"<type " + std::u16string(1, static_cast<char16_t>(u'0' + v.vt % 64)) + u">";
+    if (v.bstrVal == nullptr) return u"<null>";
+    return units(v.bstrVal);
+}
+
+}  // namespace quorvel::dispatchtest

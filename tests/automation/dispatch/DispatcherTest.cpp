@@ -1,0 +1,545 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "automation/generated/QuorvelDispatch.h"
+#include "DispatchTestSupport.h"
+#include "tests/support/TestFiles.h"
+
+namespace quorvel::dispatchtest {
+namespace {
+
+class Dispatch : public ::testing::Test {
+protected:
+    ClsXml xml;
+    FakeServices services;
+
+    // A method or get called the way script hosts call it; the result's HRESULT must be S_OK.
+    void call(const char *name, Args &args, VARIANT &result) {
+        ASSERT_EQ(S_OK, invoke(xml, services, name, kGet, args, &result)) << name;
+    }
+    void call(const char *name, Args &&args, VARIANT &result) { call(name, args, result); }
+    std::u16string callText(const char *name, Args &&args = Args()) {
+        Var result;
+        call(name, args, result);
+        return text(result);
+    }
+    LONG callLong(const char *name, Args &&args = Args()) {
+        Var result;
+        call(name, args, result);
+        EXPECT_EQ(VT_I4, result.vt) << name;
+        return result.lVal;
+    }
+    void put(const char *name, Args &&value) {
+        ASSERT_EQ(S_OK, invoke(xml, services, name, DISPATCH_PROPERTYPUT, value, nullptr)) << name;
+    }
+    void load(const char16_t *document) { ASSERT_EQ(1, callLong("LoadXml", std::move(Args().str(document)))); }
+};
+
+// ---- names
+
+TEST(DispatchNames, MembersMatchWhateverTheCaseAndArgumentsMapToPositions) {
+    struct Row {
+        const char16_t *name;
+        DISPID id;
+    } rows[] = {{u"GetChildContent", 8}, {u"getchildcontent", 8}, {u"GETXML", 13}, {u"loadXmlV", 86},
+                {u"Tag", 5}, {u"GetChildContents", DISPID_UNKNOWN}, {u"GetXm", DISPID_UNKNOWN},
+                {u"T\u00c1G", DISPID_UNKNOWN}, {u"", DISPID_UNKNOWN}};
+    for (const Row &row : rows) {
+        const OLECHAR *names[] = {ole(row.name)};
+        DISPID id = 12345;
+        const HRESULT hr = getIDsOfNames(kIQuorvelXml, names, 1, &id);
+        EXPECT_EQ(row.id, id) << std::string(row.name, row.name + std::char_traits<char16_t>::length(row.name));
+        EXPECT_EQ(row.id == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK, hr);
+    }
+
+    const OLECHAR *withArgs[] = {ole(u"getnthchildwithtag"), ole(u"N"), ole(u"tag"), ole(u"index")};
+    DISPID ids[4] = {};
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, getIDsOfNames(kIQuorvelXml, withArgs, 4, ids));
+    EXPECT_EQ(29, ids[0]);
+    EXPECT_EQ(1, ids[1]);
+    EXPECT_EQ(0, ids[2]);
+    EXPECT_EQ(DISPID_UNKNOWN, ids[3]);
+
+    const OLECHAR *rss[] = {ole(u"downloadrss")};
+    EXPECT_EQ(S_OK, getIDsOfNames(kIQuorvelRss, rss, 1, ids));
+    EXPECT_EQ(10, ids[0]);
+}
+
+// ---- member kinds and call shapes
+
+TEST_F(Dispatch, EveryMemberKindIsReachedByItsFlags) {
+    load(u"<root><a>1</a><b>2</b></root>");
+    // A get answers METHOD|PROPERTYGET (script hosts) and PROPERTYGET alone.
+    EXPECT_EQ(2, callLong("NumChildren"));
+    Var count;
+    Args none;
+    DISPPARAMS params = none.params();
+    ASSERT_EQ(S_OK, invokeXml(xml, services, 7, DISPATCH_PROPERTYGET, &params, &count, nullptr, nullptr));
+    EXPECT_EQ(VT_I4, count.vt);
+    EXPECT_EQ(2, count.lVal);
+
+    // get+put: the put's value is the named DISPID_PROPERTYPUT argument.
+    put("Tag", std::move(Args().str(u"top")));
+    EXPECT_EQ(u"top", callText("Tag"));
+    // A put without the name is the same put.
+    Args value;
+    value.str(u"again");
+    params = value.params();
+    ASSERT_EQ(S_OK, invokeXml(xml, services, 5, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr));
+    EXPECT_EQ(u"again", callText("Tag"));
+}
+
+TEST_F(Dispatch, MissingMembersAndSidesAreNotFound) {
+    struct Row {
+        const char *what;
+        DISPID id;
+        WORD flags;
+        UINT args;
+    } rows[] = {
+        {"an unknown DISPID", 9999, kGet, 0},
+        {"DISPID 0", 0, kGet, 0},
+        {"a put on a read-only property", 7, DISPATCH_PROPERTYPUT, 1},
+        {"a put on a method", 10, DISPATCH_PROPERTYPUT, 1},
+        {"a by-reference put", 5, DISPATCH_PROPERTYPUTREF, 1},
+        {"no dispatch flag", 13, 0, 0},
+    };
+    for (const Row &row : rows) {
+        Args args;
+        if (row.args) args.str(u"x");
+        DISPPARAMS params = args.params();
+        Var result;
+        EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invokeXml(xml, services, row.id, row.flags, &params, &result, nullptr, nullptr))
+            << row.what;
+        EXPECT_EQ(VT_EMPTY, result.vt) << row.what;
+    }
+}
+
+TEST_F(Dispatch, ArgumentCountsAreExact) {
+    struct Row {
+        const char *name;
+        WORD flags;
+        int args;
+    } rows[] = {{"LoadXml", kGet, 0}, {"LoadXml", kGet, 2}, {"GetXml", kGet, 1}, {"NumChildren", kGet, 1},
+                {"Tag", DISPATCH_PROPERTYPUT, 2}, {"Tag", DISPATCH_PROPERTYPUT, 0}, {"UpdateAttribute", kGet, 1}};
+    for (const Row &row : rows) {
+        Args args;
+        for (int i = 0; i < row.args; ++i) args.str(u"<a/>");
+        Var result;
+        DISPPARAMS params = args.params();
+        DISPID named = DISPID_PROPERTYPUT;
+        if (row.flags == DISPATCH_PROPERTYPUT && row.args > 0) {
+            params.cNamedArgs = 1;
+            params.rgdispidNamedArgs = &named;
+        }
+        EXPECT_EQ(DISP_E_BADPARAMCOUNT, invokeXml(xml, services, dispidOf(kIQuorvelXml, row.name), row.flags, &params,
+                                                  &result, nullptr, nullptr))
+            << row.name << " with " << row.args;
+    }
+    EXPECT_EQ(u"unnamed", callText("Tag"));  // nothing was loaded or renamed
+}
+
+TEST_F(Dispatch, NamedArgumentsTakeTheirPositions) {
+    load(u"<r><x>1</x><y>2</y><x>3</x></r>");
+    // GetNthChildWithTag(Tag, n) with n named: rgvarg holds the named one first.
+    Args args;
+    args.i4(1).str(u"x");  // rgvarg[0] = "x" (positional), rgvarg[1] = 1 (named n)
+    DISPPARAMS params = args.params();
+    DISPID named[] = {1};
+    std::swap(params.rgvarg[0], params.rgvarg[1]);  // named first: rgvarg[0] = 1, rgvarg[1] = "x"
+    params.cNamedArgs = 1;
+    params.rgdispidNamedArgs = named;
+    Var child;
+    ASSERT_EQ(S_OK, invokeXml(xml, services, 29, kGet, &params, &child, nullptr, nullptr));
+    ASSERT_EQ(VT_DISPATCH, child.vt);
+    ASSERT_NE(nullptr, child.pdispVal);
+    XString content;
+    services.xmlOf(child.pdispVal)->get_Content(content);
+    EXPECT_STREQ("3", content.getUtf8());
+
+    // A named position that repeats a positional one, or lies past the end, is not found.
+    for (DISPID bad : {0, 2, DISPID_PROPERTYPUT}) {
+        named[0] = bad;
+        UINT argErr = 99;
+        EXPECT_EQ(DISP_E_PARAMNOTFOUND, invokeXml(xml, services, 29, kGet, &params, &child, nullptr, &argErr));
+        EXPECT_EQ(0u, argErr);
+    }
+    // A put's one argument may only be named DISPID_PROPERTYPUT.
+    Args value;
+    value.str(u"t");
+    DISPPARAMS put = value.params();
+    DISPID wrongName = 0;
+    put.cNamedArgs = 1;
+    put.rgdispidNamedArgs = &wrongName;
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND, invokeXml(xml, services, 5, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr));
+}
+
+TEST_F(Dispatch, MalformedParametersAreRefused) {
+    DISPPARAMS noArray{nullptr, nullptr, 1, 0};
+    EXPECT_EQ(E_INVALIDARG, invokeXml(xml, services, 10, kGet, &noArray, nullptr, nullptr, nullptr));
+    Args one;
+    one.str(u"<a/>");
+    DISPPARAMS tooManyNames = one.params();
+    tooManyNames.cNamedArgs = 2;
+    DISPID names[2] = {0, 1};
+    tooManyNames.rgdispidNamedArgs = names;
+    EXPECT_EQ(E_INVALIDARG, invokeXml(xml, services, 10, kGet, &tooManyNames, nullptr, nullptr, nullptr));
+    // No DISPPARAMS at all is a call without arguments.
+    Var result;
+    EXPECT_EQ(S_OK, invokeXml(xml, services, 13, kGet, nullptr, &result, nullptr, nullptr));
+    EXPECT_EQ(VT_BSTR, result.vt);
+}
+
+// ---- argument coercion
+
+TEST_F(Dispatch, ArgumentsAreCoercedAsScriptHostsPassThem) {
+    load(u"<r><a>first</a><b>second</b></r>");
+    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().str(u"1"))));     // "1" as a long
+    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().r8(1.0))));      // a double as a long
+    EXPECT_EQ(u"a", callText("GetChildTag", std::move(Args().boolean(false))));
+    EXPECT_EQ(1, callLong("AddAttribute", std::move(Args().str(u"n").r8(2.5))));  // numbers as strings
+    EXPECT_EQ(u"2.5", callText("GetAttrValue", std::move(Args().str(u"n"))));
+    EXPECT_EQ(u"n", callText("GetAttributeName", std::move(Args().str(u" 0 "))));
+    put("Content", std::move(Args().i4(-42)));
+    EXPECT_EQ(u"-42", callText("Content"));
+
+    // By-reference arguments are read through.
+    BSTR tag = SysAllocString(ole(u"b"));
+    LONG index = 0;
+    VARIANT inner;
+    VariantInit(&inner);
+    inner.vt = VT_I4;
+    inner.lVal = 1;
+    VARIANT refs[3];
+    refs[0].vt = VT_BSTR | VT_BYREF;
+    refs[0].pbstrVal = &tag;
+    refs[1].vt = VT_I4 | VT_BYREF;
+    refs[1].plVal = &index;
+    refs[2].vt = VT_VARIANT | VT_BYREF;
+    refs[2].pvarVal = &inner;
+    EXPECT_EQ(u"second", callText("GetChildContent", std::move(Args().take(refs[0]))));
+    EXPECT_EQ(u"a", callText("GetChildTag", std::move(Args().take(refs[1]))));
+    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().take(refs[2]))));
+    SysFreeString(tag);
+}
+
+TEST_F(Dispatch, ArgumentsThatDoNotConvertAreNamed) {
+    load(u"<r><a/></r>");
+    FakeObject *own = services.newXml();
+    struct Row {
+        const char *name;
+        std::function<void(Args &)> fill;  // declaration order
+        UINT argErr;  // the bad argument's index in rgvarg, where the last comes first
+    } rows[] = {
+        {"GetChild", [](Args &a) { a.str(u"not a number"); }, 0},
+        {"AddAttributeInt", [](Args &a) { a.str(u"n").str(u"x1"); }, 0},
+        {"NewChildBefore", [](Args &a) { a.str(u"zz").str(u"t").str(u"c"); }, 2},
+        {"NewChildAfter", [&](Args &a) { a.i4(0).object(own).str(u"c"); }, 1},  // an object is no tag
+        {"AddChildTree", [](Args &a) { a.str(u"<a/>"); }, 0},                   // a string is no object
+    };
+    for (const Row &row : rows) {
+        Args args;
+        row.fill(args);
+        Var result;
+        UINT argErr = 99;
+        EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(xml, services, row.name, kGet, args, &result, &argErr)) << row.name;
+        EXPECT_EQ(row.argErr, argErr) << row.name;
+        EXPECT_EQ(VT_EMPTY, result.vt);
+    }
+    Var result;
+    UINT argErr = 99;
+    // A number too large for a long is an overflow, with the argument named too.
+    Args big;
+    big.r8(1e12);
+    EXPECT_EQ(DISP_E_OVERFLOW, invoke(xml, services, "GetChild", kGet, big, &result, &argErr));
+    EXPECT_EQ(0u, argErr);
+    EXPECT_EQ(1, callLong("NumChildren"));  // nothing changed
+}
+
+// ---- strings
+
+TEST_F(Dispatch, NullEmptyAndFailedStrings) {
+    load(u"<r><a>x</a><e></e></r>");
+    put("Content", std::move(Args().str(nullptr)));  // a null BSTR is the empty string
+    Var content;
+    Args none;
+    call("Content", none, content);
+    ASSERT_EQ(VT_BSTR, content.vt);
+    ASSERT_NE(nullptr, content.bstrVal);  // empty text: an empty, non-null string
+    EXPECT_EQ(0u, SysStringLen(content.bstrVal));
+
+    EXPECT_EQ(u"x", callText("GetChildContent", std::move(Args().str(u"a"))));
+    EXPECT_EQ(u"", callText("GetChildContent", std::move(Args().str(u"e"))));
+    // The members that answer failure with a null string, and one that never does.
+    EXPECT_EQ(u"<null>", callText("GetChildContent", std::move(Args().str(u"missing"))));
+    EXPECT_EQ(u"<null>", callText("GetAttributeValue", std::move(Args().i4(3))));
+    EXPECT_EQ(u"<null>", callText("GetAttrValue", std::move(Args().str(u"none"))));
+    EXPECT_EQ(u"<null>", callText("GetChildTagByIndex", std::move(Args().i4(7))));
+    EXPECT_EQ(u"<null>", callText("TagContent", std::move(Args().str(u"nothing"))));
+    EXPECT_EQ(u"", callText("GetChildTag", std::move(Args().i4(7))));
+    // Text beyond the basic plane survives both ways.
+    put("Tag", std::move(Args().str(u"t\u00e9\U0001F600")));
+    EXPECT_EQ(u"t\u00e9\U0001F600", callText("Tag"));
+}
+
+TEST_F(Dispatch, NullOnFailureIsTheTablesList) {
+    // The table's flags are the list of members whose failure is a null string.
+    std::set<std::string> flagged;
+    for (const Interface *iface : {&kIQuorvelXml, &kIQuorvelRss, &kIQuorvelAtom})
+        for (const Member &member : iface->members)
+            if (member.flags & kNullOnFailure) flagged.insert(std::string(iface->name) + "." + member.name);
+    const std::set<std::string> expected = {
+        "IQuorvelXml.GetXml", "IQuorvelXml.GetChildContent", "IQuorvelXml.GetChildContentByIndex",
+        "IQuorvelXml.GetChildTagByIndex", "IQuorvelXml.GetAttributeName", "IQuorvelXml.GetAttributeValue",
+        "IQuorvelXml.GetAttrValue", "IQuorvelXml.TagContent", "IQuorvelXml.QuorvelPath", "IQuorvelRss.GetString",
+        "IQuorvelRss.GetAttr", "IQuorvelRss.MGetString", "IQuorvelRss.MGetAttr", "IQuorvelRss.GetDateStr",
+        "IQuorvelRss.ToXmlString", "IQuorvelAtom.GetElement", "IQuorvelAtom.GetElementAttr",
+        "IQuorvelAtom.GetElementDateStr", "IQuorvelAtom.GetLinkHref", "IQuorvelAtom.GetPersonInfo",
+        "IQuorvelAtom.GetTopAttr", "IQuorvelAtom.ToXmlString"};
+    EXPECT_EQ(expected, flagged);
+}
+
+// ---- true/false and numbers
+
+TEST_F(Dispatch, TrueAndFalseAreTheLongsOneAndZero) {
+    EXPECT_EQ(0, callLong("LoadXml", std::move(Args().str(u"<unclosed"))));
+    load(u"<r><a/></r>");
+    EXPECT_EQ(1, callLong("HasChildWithTag", std::move(Args().str(u"a"))));
+    EXPECT_EQ(0, callLong("HasChildWithTag", std::move(Args().str(u"b"))));
+    put("Cdata", std::move(Args().boolean(true)));  // VARIANT_TRUE is -1: any non-zero is true
+    EXPECT_EQ(1, callLong("Cdata"));
+    put("Cdata", std::move(Args().str(u"0")));
+    EXPECT_EQ(0, callLong("Cdata"));
+    put("ContentInt", std::move(Args().str(u"-42")));
+    EXPECT_EQ(-42, callLong("ContentInt"));
+}
+
+// ---- objects
+
+TEST_F(Dispatch, ObjectResultsAreNewObjectsOrNull) {
+    load(u"<r><a>x</a></r>");
+    Var child;
+    call("GetChild", std::move(Args().i4(0)), child);
+    ASSERT_EQ(VT_DISPATCH, child.vt);
+    ASSERT_NE(nullptr, child.pdispVal);
+    auto *object = static_cast<FakeObject *>(child.pdispVal);
+    EXPECT_EQ(1u, object->references);  // handed over, not added to
+    XString tag;
+    object->xml->get_Tag(tag);
+    EXPECT_STREQ("a", tag.getUtf8());
+
+    Var none;
+    call("GetChild", std::move(Args().i4(5)), none);
+    EXPECT_EQ(VT_DISPATCH, none.vt);
+    EXPECT_EQ(nullptr, none.pdispVal);
+
+    // An object nobody asked for is released again.
+    Args first;
+    first.i4(0);
+    ASSERT_EQ(S_OK, invoke(xml, services, "GetChild", kGet, first, nullptr));
+    EXPECT_EQ(0u, services.made.back()->references);
+
+    services.wrapFails = true;
+    Var failed;
+    Args again;
+    again.i4(0);
+    EXPECT_EQ(E_OUTOFMEMORY, invoke(xml, services, "GetChild", kGet, again, &failed));
+    EXPECT_EQ(VT_EMPTY, failed.vt);
+}
+
+TEST_F(Dispatch, ObjectArgumentsOfOtherImplementationsAreNone) {
+    load(u"<r/>");
+    FakeObject foreign;  // not made by this server
+    foreign.xml = std::make_unique<ClsXml>();
+    EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().object(&foreign))));
+    EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().object(nullptr))));
+    Var empty;
+    EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().take(empty))));
+    EXPECT_EQ(0, callLong("NumChildren"));
+
+    FakeObject *own = services.newXml();
+    own->xml->LoadXml(xs("<child>c</child>"));
+    EXPECT_EQ(1, callLong("AddChildTree", std::move(Args().object(own))));
+    EXPECT_EQ(u"c", callText("GetChildContent", std::move(Args().str(u"child"))));
+    // Searching after a foreign node is searching from the start.
+    Var found;
+    call("SearchForTag", std::move(Args().object(&foreign).str(u"child")), found);
+    ASSERT_EQ(VT_DISPATCH, found.vt);
+    EXPECT_NE(nullptr, found.pdispVal);
+}
+
+// ---- the browser host
+
+TEST_F(Dispatch, FileMembersRefuseABrowserHost) {
+    const std::string dir = test::scratchDir("DispatchBrowser");
+    const std::string path = dir + "saved.xml";
+    const std::u16string wide(path.begin(), path.end());
+    load(u"<r>saved</r>");
+
+    services.inBrowser = true;
+    for (const char *name : {"SaveXml", "SaveLastError"}) {
+        Args args;
+        args.str(wide.c_str());
+        Var result;
+        EXPECT_EQ(E_FAIL, invoke(xml, services, name, kGet, args, &result)) << name;
+        EXPECT_EQ(VT_EMPTY, result.vt);
+        EXPECT_FALSE(test::fileExists(path)) << name;
+    }
+    Args fromFile;
+    fromFile.str(wide.c_str()).boolean(false).boolean(false).str(u"");
+    EXPECT_EQ(E_FAIL, invoke(xml, services, "SetBinaryContentFromFile", kGet, fromFile, nullptr));
+    Args logPath;
+    logPath.str(wide.c_str());
+    EXPECT_EQ(E_FAIL, invoke(xml, services, "DebugLogFilePath", DISPATCH_PROPERTYPUT, logPath, nullptr));
+    EXPECT_EQ(u"", callText("DebugLogFilePath"));  // the get side still answers
+    EXPECT_EQ(u"saved", callText("Content"));        // as do the members that touch no files
+
+    services.inBrowser = false;
+    EXPECT_EQ(1, callLong("SaveXml", std::move(Args().str(wide.c_str()))));
+    EXPECT_TRUE(test::fileExists(path));
+
+    // Rss and Atom refuse their file members and the log file put as well.
+    ClsRss rss;
+    ClsAtom atom;
+    services.inBrowser = true;
+    Args rssFile;
+    rssFile.str(wide.c_str());
+    EXPECT_EQ(E_FAIL, invoke(rss, services, "LoadRssFile", kGet, rssFile, nullptr));
+    Args atomLog;
+    atomLog.str(wide.c_str());
+    EXPECT_EQ(E_FAIL, invoke(atom, services, "DebugLogFilePath", DISPATCH_PROPERTYPUT, atomLog, nullptr));
+    Args atomText;
+    atomText.str(u"<feed/>");
+    Var loaded;
+    EXPECT_EQ(S_OK, invoke(atom, services, "LoadXml", kGet, atomText, &loaded));
+    EXPECT_EQ(1, loaded.lVal);
+}
+
+// ---- the aliases
+
+TEST_F(Dispatch, TheSixAliasesReachOneImplementation) {
+    const std::pair<const char *, const char *> pairs[] = {
+        {"CompressSubtree", "ZipTree"}, {"CompressNode", "ZipContent"}, {"DecompressSubtree", "UnzipTree"},
+        {"DecompressNode", "UnzipContent"}, {"EncryptNode", "EncryptContent"}, {"DecryptNode", "DecryptContent"}};
+    auto thunkOf = [](const char *name) {
+        for (std::size_t i = 0; i < kIQuorvelXml.members.size(); ++i)
+            if (std::string(kIQuorvelXml.members[i].name) == name) return kIQuorvelXmlThunks[i].call;
+        return Thunk<ClsXml>{};
+    };
+    for (const auto &[alias, target] : pairs) {
+        EXPECT_NE(nullptr, thunkOf(alias)) << alias;
+        EXPECT_EQ(thunkOf(target), thunkOf(alias)) << alias;
+    }
+    // And each pair works across: what one side does, the other undoes.
+    load(u"<r>some content to pack</r>");
+    EXPECT_EQ(1, callLong("EncryptNode", std::move(Args().str(u"pw"))));
+    EXPECT_NE(u"some content to pack", callText("Content"));
+    EXPECT_EQ(1, callLong("DecryptContent", std::move(Args().str(u"pw"))));
+    EXPECT_EQ(1, callLong("ZipContent"));
+    EXPECT_NE(u"some content to pack", callText("Content"));
+    EXPECT_EQ(1, callLong("DecompressNode"));
+    EXPECT_EQ(u"some content to pack", callText("Content"));
+}
+
+// ---- Rss and Atom specifics
+
+TEST(DispatchFeeds, DownloadsGetTheProgressSinkAndDatesCrossAsDoubles) {
+    FakeServices services;
+    ClsRss rss;
+    Args url;
+    url.str(u"");
+    Var downloaded;
+    ASSERT_EQ(S_OK, invoke(rss, services, "DownloadRss", kGet, url, &downloaded));
+    EXPECT_EQ(1, services.progressRequests);
+    EXPECT_EQ(VT_I4, downloaded.vt);
+    EXPECT_EQ(0, downloaded.lVal);
+
+    ClsAtom atom;
+    Var added;
+    Args date;
+    date.str(u"updated").date(41719.375);  // 2014-03-21 09:00
+    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDate", kGet, date, &added));
+    Var read;
+    Args which;
+    which.str(u"updated").str(u"0");
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDate", kGet, which, &read));
+    EXPECT_EQ(VT_DATE, read.vt);
+    EXPECT_DOUBLE_EQ(41719.375, read.date);
+}
+
+TEST(DispatchFeeds, DateTimeObjectsCrossTheAtomBoundary) {
+    FakeServices services;
+    ClsAtom atom;
+    FakeObject *when = services.newDate(41719.375);
+    Var added;
+    Args byObject;
+    byObject.str(u"published").object(when);
+    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, byObject, &added));
+    EXPECT_EQ(VT_I4, added.vt);
+    EXPECT_GE(added.lVal, 0);
+    Var read;
+    Args which;
+    which.str(u"published").i4(0);
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDateStr", kGet, which, &read));
+    EXPECT_EQ(u"Fri, 21 Mar 2014 09:00:00 GMT", text(read));
+
+    // An object that is no date-time of ours is no date: nothing is added.
+    FakeObject foreign;
+    Var refused;
+    Args byForeign;
+    byForeign.str(u"other").object(&foreign);
+    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, byForeign, &refused));
+    EXPECT_EQ(-1, refused.lVal);
+
+    Var result;
+    Args get;
+    get.str(u"published").i4(0);
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDt", kGet, get, &result));
+    ASSERT_EQ(VT_DISPATCH, result.vt);
+    ASSERT_NE(nullptr, result.pdispVal);
+    EXPECT_EQ("2014 3 21 9 0 0 1", static_cast<FakeObject *>(result.pdispVal)->serialized);
+    XString log;
+    atom.get_LastErrorText(log);
+    EXPECT_NE(nullptr, std::strstr(log.getUtf8(), "date-time created"));
+
+    services.dateTimeFails = true;
+    Var none;
+    Args again;
+    again.str(u"published").i4(0);
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDt", kGet, again, &none));
+    EXPECT_EQ(VT_DISPATCH, none.vt);
+    EXPECT_EQ(nullptr, none.pdispVal);
+}
+
+TEST(DispatchFeeds, RssObjectResultsWrapTheNewItem) {
+    FakeServices services;
+    ClsRss rss;
+    Args text;
+    text.str(u"<rss version=\"2.0\"><channel><title>t</title></channel></rss>");
+    Var loaded;
+    ASSERT_EQ(S_OK, invoke(rss, services, "LoadRssString", kGet, text, &loaded));
+    ASSERT_EQ(1, loaded.lVal);
+    Var channel;
+    Args index;
+    index.i4(0);
+    ASSERT_EQ(S_OK, invoke(rss, services, "GetChannel", kGet, index, &channel));
+    ASSERT_EQ(VT_DISPATCH, channel.vt);
+    ClsRss *wrapped = services.rssOf(channel.pdispVal);
+    ASSERT_NE(nullptr, wrapped);
+    Var item;
+    Args none;
+    ASSERT_EQ(S_OK, invoke(*wrapped, services, "AddNewItem", kGet, none, &item));
+    ASSERT_EQ(VT_DISPATCH, item.vt);
+    ClsRss *newItem = services.rssOf(item.pdispVal);
+    ASSERT_NE(nullptr, newItem);
+    newItem->SetString(xs("title"), xs("item title"));
+    Var count;
+    ASSERT_EQ(S_OK, invoke(*wrapped, services, "NumItems", kGet, none, &count));
+    EXPECT_EQ(1, count.lVal);
+}
+
+}  // namespace
+}  // namespace quorvel::dispatchtest

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "automation/dispatch/VariantFlattening.h"
+#include "DispatchTestSupport.h"
+#include "platform/SystemInfo.h"
+
+namespace quorvel::dispatchtest {
+namespace {
+
+std::string bytesOf(const DataBuffer &data) {
+    return std::string(reinterpret_cast<const char *>(data.getData()), data.getSize());
+}
+
+SAFEARRAY *byteArray(const std::string &bytes) {
+    SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    void *data = nullptr;
+    SafeArrayAccessData(array, &data);
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    SafeArrayUnaccessData(array);
+    return array;
+}
+
+struct Flat {
+    std::string bytes;
+    bool isText = false;
+};
+
+Flat flatten(const VARIANT &value) {
+    DataBuffer out;
+    Flat flat;
+    EXPECT_TRUE(flattenVariant(value, out, flat.isText));
+    flat.bytes = bytesOf(out);
+    return flat;
+}
+
+TEST(VariantFlattening, EachFormGivesItsBytes) {
+    Var text;
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(ole(u"A\u00e9"));
+    const Flat fromText = flatten(text);
+    EXPECT_EQ(std::string("A\0\xe9\0", 4), fromText.bytes);
+    EXPECT_TRUE(fromText.isText);
+
+    struct Row {
+        const char *what;
+        VARTYPE type;
+        LONGLONG value;
+        std::string bytes;
+    } rows[] = {{"a byte", VT_UI1, 0xC8, "\xc8"},  {"a signed byte", VT_I1, 0x7F, "\x7f"},
+                {"true", VT_BOOL, -1, "\x01"},     {"false", VT_BOOL, 0, std::string(1, '\0')},
+                {"a long", VT_I4, 65, ""},         {"a double", VT_R8, 0, ""},
+                {"empty", VT_EMPTY, 0, ""},        {"null", VT_NULL, 0, ""}};
+    for (const Row &row : rows) {
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = row.type;
+        value.llVal = 0;
+        if (row.type == VT_BOOL) value.boolVal = static_cast<VARIANT_BOOL>(row.value);
+        else value.bVal = static_cast<BYTE>(row.value);
+        const Flat flat = flatten(value);
+        EXPECT_EQ(row.bytes, flat.bytes) << row.what;
+        EXPECT_FALSE(flat.isText) << row.what;
+    }
+
+    Var bytes;
+    bytes.vt = VT_ARRAY | VT_UI1;
+    bytes.parray = byteArray(std::string("\x00\x01\xff", 3));
+    EXPECT_EQ(std::string("\x00\x01\xff", 3), flatten(bytes).bytes);
+    EXPECT_FALSE(flatten(bytes).isText);
+}
+
+TEST(VariantFlattening, ArraysOfVariantsAndReferencesAreFollowed) {
+    Var list;
+    list.vt = VT_ARRAY | VT_VARIANT;
+    list.parray = SafeArrayCreateVector(VT_VARIANT, 0, 4);
+    VARIANT *elements = nullptr;
+    SafeArrayAccessData(list.parray, reinterpret_cast<void **>(&elements));
+    elements[0].vt = VT_UI1;
+    elements[0].bVal = 'x';
+    elements[1].vt = VT_BSTR;
+    elements[1].bstrVal = SysAllocString(ole(u"y"));
+    elements[2].vt = VT_ARRAY | VT_UI1;
+    elements[2].parray = byteArray("za");
+    elements[3].vt = VT_I4;  // gives nothing
+    elements[3].lVal = 7;
+    SafeArrayUnaccessData(list.parray);
+    const Flat flat = flatten(list);
+    EXPECT_EQ(std::string("xy\0za", 5), flat.bytes);
+    EXPECT_TRUE(flat.isText);  // one element was a string
+
+    // By reference: to the list itself, to a byte and to a byte array.
+    VARIANT toList;
+    toList.vt = VT_VARIANT | VT_BYREF;
+    toList.pvarVal = &list;
+    EXPECT_EQ(flat.bytes, flatten(toList).bytes);
+    BYTE one = 'q';
+    VARIANT toByte;
+    toByte.vt = VT_UI1 | VT_BYREF;
+    toByte.pbVal = &one;
+    EXPECT_EQ("q", flatten(toByte).bytes);
+    SAFEARRAY *array = byteArray("arr");
+    VARIANT toArray;
+    toArray.vt = VT_ARRAY | VT_UI1 | VT_BYREF;
+    toArray.pparray = &array;
+    EXPECT_EQ("arr", flatten(toArray).bytes);
+    SafeArrayDestroy(array);
+
+    // Two dimensions are no byte array; a reference to itself ends.
+    SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
+    Var square;
+    square.vt = VT_ARRAY | VT_UI1;
+    square.parray = SafeArrayCreate(VT_UI1, 2, bounds);
+    EXPECT_EQ("", flatten(square).bytes);
+    VARIANT loop;
+    loop.vt = VT_VARIANT | VT_BYREF;
+    loop.pvarVal = &loop;
+    EXPECT_EQ("", flatten(loop).bytes);
+    VARIANT nowhere;
+    nowhere.vt = VT_BSTR | VT_BYREF;
+    nowhere.pbstrVal = nullptr;
+    EXPECT_EQ("", flatten(nowhere).bytes);
+}
+
+// ---- through the dispatcher
+
+// Sets the ANSI code page for one test.
+struct AnsiCodePage {
+    explicit AnsiCodePage(uint32_t codePage) { SystemInfo::overrideAnsiCodePage(codePage); }
+    ~AnsiCodePage() { SystemInfo::overrideAnsiCodePage(0); }
+};
+
+std::u16string loadedVia(VARIANT &document) {
+    ClsXml xml;
+    FakeServices services;
+    Args args;
+    args.take(document);
+    Var loaded;
+    EXPECT_EQ(S_OK, invoke(xml, services, "LoadXmlV", kGet, args, &loaded));
+    EXPECT_EQ(VT_I4, loaded.vt);
+    if (loaded.lVal != 1) return u"<not loaded>";
+    Args none;
+    Var out;
+    EXPECT_EQ(S_OK, invoke(xml, services, "GetXml", kGet, none, &out));
+    return text(out);
+}
+
+TEST(VariantFlattening, LoadXmlVReadsAnsiBytesAndStringsAlike) {
+    AnsiCodePage windowsLatin(1252);
+    VARIANT fromString;
+    fromString.vt = VT_BSTR;
+    fromString.bstrVal = SysAllocString(ole(u"<r>  caf\u00e9 \u20ac  </r>"));
+    const std::u16string expected = loadedVia(fromString);
+    EXPECT_NE(std::u16string::npos, expected.find(u"<r>caf\u00e9 \u20ac</r>"));  // loaded trimmed
+
+    VARIANT fromBytes;
+    fromBytes.vt = VT_ARRAY | VT_UI1;
+    fromBytes.parray = byteArray("<r>  caf\xe9 \x80  </r>");
+    EXPECT_EQ(expected, loadedVia(fromBytes));
+
+    // Byte-order marks: FF FE before UTF-16 text, EF BB BF before bytes.
+    VARIANT marked;
+    marked.vt = VT_BSTR;
+    marked.bstrVal = SysAllocString(ole(u"\ufeff<r>  caf\u00e9 \u20ac  </r>"));
+    EXPECT_EQ(expected, loadedVia(marked));
+    VARIANT utf8Marked;
+    utf8Marked.vt = VT_ARRAY | VT_UI1;
+    utf8Marked.parray = byteArray("\xef\xbb\xbf<r>  caf\xe9 \x80  </r>");
+    EXPECT_EQ(expected, loadedVia(utf8Marked));
+
+    VARIANT nothing;
+    VariantInit(&nothing);
+    EXPECT_EQ(u"<not loaded>", loadedVia(nothing));
+}
+
+TEST(VariantFlattening, BinaryContentRoundTripsAsAByteArray) {
+    ClsXml xml;
+    FakeServices services;
+    ASSERT_TRUE(xml.LoadXml(xs("<r/>")));
+    VARIANT data;
+    data.vt = VT_ARRAY | VT_UI1;
+    data.parray = byteArray(std::string("\x00\x10\x80\xff", 4));
+    Args set;
+    set.take(data).boolean(true).boolean(false).str(u"");
+    Var stored;
+    ASSERT_EQ(S_OK, invoke(xml, services, "SetBinaryContent", kGet, set, &stored));
+    EXPECT_EQ(1, stored.lVal);
+
+    Args get;
+    get.boolean(true).boolean(false).str(u"");
+    Var out;
+    ASSERT_EQ(S_OK, invoke(xml, services, "GetBinaryContent", kGet, get, &out));
+    ASSERT_EQ(VT_ARRAY | VT_UI1, out.vt);
+    ASSERT_EQ(1u, SafeArrayGetDim(out.parray));
+    LONG lower = -1;
+    SafeArrayGetLBound(out.parray, 1, &lower);
+    EXPECT_EQ(0, lower);
+    ASSERT_EQ(4u, out.parray->rgsabound[0].cElements);
+    EXPECT_EQ(0, std::memcmp(out.parray->pvData, "\x00\x10\x80\xff", 4));
+
+    // No content: an empty array, not a missing one.
+    ClsXml empty;
+    Args none;
+    Var decoded;
+    ASSERT_EQ(S_OK, invoke(empty, services, "DecodeContent", kGet, none, &decoded));
+    ASSERT_EQ(VT_ARRAY | VT_UI1, decoded.vt);
+    EXPECT_EQ(0u, decoded.parray->rgsabound[0].cElements);
+}
+
+}  // namespace
+}  // namespace quorvel::dispatchtest
