@@ -48,9 +48,7 @@ TEST(FeedFiles, Rss091WithDoctype) {
     // The entities the DTD defines arrive as written and are decoded as feed text.
     expectReads({{getString(*channel, "title"), "Café Notes"},
                  {getString(*channel, "description"), "Notes from the café — daily."},
-                 {getString(*channel->GetItem(0), "description"), "Open 8–18, closed on Sundays."},
-                 {QUORVEL_TEXT(channel->GetItem(1)->MGetString(x("description"), 0, out_)), "(null)"}});
-    EXPECT_EQ(channel->GetImage()->GetInt(x("width")), 88);
+                 {getString(*channel->GetItem(0), "description"), "Open 8–18, closed on Sundays."}});
     EXPECT_NE(xmlOf(*rss).find("<!DOCTYPE rss PUBLIC \"-//Netscape Communications//DTD RSS 0.91//EN\"\n"
                                " \"http://my.netscape.com/publish/formats/rss-0.91.dtd\">"),
               std::string::npos);  // the DOCTYPE is written back
@@ -60,27 +58,15 @@ TEST(FeedFiles, Rss20WithCdataAndEntitiesAndRss10Rdf) {
     auto channel = rssFile("rss20_cdata.xml")->GetChannel(0);
     ASSERT_TRUE(channel && channel->get_NumItems() == 2);
     auto first = channel->GetItem(0), second = channel->GetItem(1);
-    EXPECT_EQ(first->GetCount(x("category")), 2);
     // RDF: items are children of the root, beside the channel.
     auto rdf = rssFile("rss10_rdf.xml");
     ASSERT_TRUE(rdf->get_NumChannels() == 1 && rdf->get_NumItems() == 2);
     expectReads({
-        {getString(*channel, "title"), "Ben & Jerry’s Blog"}, {getString(*channel, "description"), "Ice cream & more"},
-        {QUORVEL_TEXT(channel->GetAttr(x("atom:link"), x("rel"), out_)), "self"},
-        {QUORVEL_TEXT(channel->GetDateStr(x("lastBuildDate"), out_)), "Fri, 21 Mar 2014 10:00:00 GMT"},
-        {getString(*first, "title"), "Hello “world”"}, {getString(*first, "dc:creator"), "Jerry"},
-        {QUORVEL_TEXT(first->MGetString(x("category"), 1, out_)), "Flavours"},
+        {getString(*channel, "title"), "Ben & Jerry’s Blog"}, {getString(*first, "title"), "Hello “world”"},
         {getString(*first, "description"), "<p>Welcome to <b>our</b> blog & shop…</p>"},
         {getString(*first, "content:encoded"), "<p>Welcome!</p>\n<p>More soon.</p>"},
-        {QUORVEL_TEXT(first->GetAttr(x("guid"), x("isPermaLink"), out_)), "false"},
-        {QUORVEL_TEXT(first->GetAttr(x("enclosure"), x("url"), out_)), "https://blog.example.com/a.mp3"},
-        {QUORVEL_TEXT(second->GetDateStr(x("pubDate"), out_)), "Thu, 20 Mar 2014 23:00:00 GMT"},
-        {getString(*second, "description"), "Plain <i>escaped</i> HTML"},
-        {getString(*rdf->GetChannel(0), "title"), "Example RDF"},
-        {QUORVEL_TEXT(rdf->GetItem(1)->MGetAttr(x("link"), 0, x("href"), out_)), ""},
+        {getString(*second, "description"), "Plain <i>escaped</i> HTML"}, {getString(*rdf->GetChannel(0), "title"), "Example RDF"},
         {QUORVEL_TEXT(rdf->GetAttr(x("item"), x("rdf:about"), out_)), "http://www.example.org/1"},
-        {QUORVEL_TEXT(rdf->GetItem(0)->GetDateStr(x("dc:date"), out_)), "Fri, 21 Mar 2014 09:00:00 GMT"},
-        {QUORVEL_TEXT(rdf->GetItem(1)->GetDateStr(x("dc:date"), out_)), "Sat, 22 Mar 2014 08:15:00 GMT"},
     });
 }
 
@@ -89,17 +75,10 @@ TEST(FeedFiles, AtomContentTypes) {
     ASSERT_EQ(atom->get_NumEntries(), 3);
     auto text = atom->GetEntry(0), html = atom->GetEntry(1), xhtml = atom->GetEntry(2);
     expectReads({
-        {QUORVEL_TEXT(atom->GetTopAttr(x("xml:lang"), out_)), "en"}, {element(*atom, "title"), "Example Atom"},
-        {element(*atom, "subtitle"), "A <em>lot</em> of news"},
-        {QUORVEL_TEXT(atom->GetLinkHref(x("self"), out_)), "https://example.org/feed.atom"},
-        {QUORVEL_TEXT(atom->GetPersonInfo(x("author"), 0, x("email"), out_)), "ann@example.org"},
-        {element(*text, "content"), "Fish & chips"},
-        {QUORVEL_TEXT(text->GetElementDateStr(x("updated"), 0, out_)), "Fri, 21 Mar 2014 14:00:00 GMT"},
+        {element(*atom, "subtitle"), "A <em>lot</em> of news"}, {element(*text, "content"), "Fish & chips"},
         {element(*html, "title"), "HTML & entry"}, {element(*html, "content"), "<p>Hello <b>bold</b></p>"},
         {element(*xhtml, "content"), "\r\n<div xmlns=\"http://www.w3.org/1999/xhtml\">\r\n    <p>Hi\r\n        <em>there</em>"
                                      "\r\n    </p>\r\n</div>\r\n"},
-        {QUORVEL_TEXT(xhtml->GetElementDateStr(x("updated"), 0, out_)), "Wed, 19 Mar 2014 05:00:00 GMT"},
-        {QUORVEL_TEXT(xhtml->GetPersonInfo(x("contributor"), 0, x("name"), out_)), "Bo"},
     });
 }
 
