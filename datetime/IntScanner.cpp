@@ -38,7 +38,8 @@ bool readNumber(const char *&p, int width, int32_t &value) {
 
 }  // namespace
 
-int IntScanner::scan(const char *text, const char *pattern, int32_t *values, int maxValues) {
+int IntScanner::scan(const char *text, const char *pattern, int32_t *values, int maxValues, const char **end) {
+    if (end) *end = text;
     if (!text || !pattern) return 0;
     const char *p = text;
     int count = 0;
@@ -61,6 +62,7 @@ int IntScanner::scan(const char *text, const char *pattern, int32_t *values, int
             ++f;
         }
     }
+    if (end) *end = p;
     return count;
 }
 

@@ -11,8 +11,10 @@ namespace quorvel {
 // space, and any other character must match exactly. The '0' of "%02d" has no effect.
 class IntScanner {
 public:
-    // Returns the number of values stored before the first mismatch (at most maxValues).
-    static int scan(const char *text, const char *pattern, int32_t *values, int maxValues);
+    // Returns the number of values stored before the first mismatch (at most maxValues). end,
+    // where given, receives the position in text just past what the pattern matched.
+    static int scan(const char *text, const char *pattern, int32_t *values, int maxValues,
+                    const char **end = nullptr);
 };
 
 }  // namespace quorvel
