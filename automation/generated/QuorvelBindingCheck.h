@@ -223,6 +223,22 @@ static_assert(sizeof(MemberSignature<ClsAtom, bool>::of(&ClsAtom::get_VerboseLog
 static_assert(sizeof(MemberSignature<ClsAtom, void, bool>::of(&ClsAtom::put_VerboseLogging)), "IQuorvelAtom.VerboseLogging");
 static_assert(sizeof(MemberSignature<ClsAtom, void, XString &>::of(&ClsAtom::get_Version)), "IQuorvelAtom.Version");
 
+// ---- IQvDateTime -> ClsDateTime
+static_assert(sizeof(MemberSignature<ClsDateTime, bool>::of(&ClsDateTime::get_IsDst)), "IQvDateTime.IsDst");
+static_assert(sizeof(MemberSignature<ClsDateTime, int>::of(&ClsDateTime::get_UtcOffset)), "IQvDateTime.UtcOffset");
+static_assert(sizeof(MemberSignature<ClsDateTime, void>::of(&ClsDateTime::SetFromCurrentSystemTime)), "IQvDateTime.SetFromCurrentSystemTime");
+static_assert(sizeof(MemberSignature<ClsDateTime, bool, const XString &>::of(&ClsDateTime::SetFromRfc822)), "IQvDateTime.SetFromRfc822");
+static_assert(sizeof(MemberSignature<ClsDateTime, int, bool>::of(&ClsDateTime::GetAsUnixTime)), "IQvDateTime.GetAsUnixTime");
+static_assert(sizeof(MemberSignature<ClsDateTime, double, bool>::of(&ClsDateTime::GetAsOleDate)), "IQvDateTime.GetAsOleDate");
+static_assert(sizeof(MemberSignature<ClsDateTime, int, bool>::of(&ClsDateTime::GetAsDosDate)), "IQvDateTime.GetAsDosDate");
+static_assert(sizeof(MemberSignature<ClsDateTime, void, bool, int>::of(&ClsDateTime::SetFromUnixTime)), "IQvDateTime.SetFromUnixTime");
+static_assert(sizeof(MemberSignature<ClsDateTime, void, bool, double>::of(&ClsDateTime::SetFromOleDate)), "IQvDateTime.SetFromOleDate");
+static_assert(sizeof(MemberSignature<ClsDateTime, void, bool, int>::of(&ClsDateTime::SetFromDosDate)), "IQvDateTime.SetFromDosDate");
+static_assert(sizeof(MemberSignature<ClsDateTime, void, XString &>::of(&ClsDateTime::Serialize)), "IQvDateTime.Serialize");
+static_assert(sizeof(MemberSignature<ClsDateTime, void, const XString &>::of(&ClsDateTime::DeSerialize)), "IQvDateTime.DeSerialize");
+static_assert(sizeof(MemberSignature<ClsDateTime, bool, int>::of(&ClsDateTime::AddDays)), "IQvDateTime.AddDays");
+static_assert(sizeof(MemberSignature<ClsDateTime, void, bool, XString &>::of(&ClsDateTime::GetAsRfc822)), "IQvDateTime.GetAsRfc822");
+
 // ---- IQuorvelRss -> ClsRss
 static_assert(sizeof(MemberSignature<ClsRss, void, XString &>::of(&ClsRss::get_LastErrorText)), "IQuorvelRss.LastErrorText");
 static_assert(sizeof(MemberSignature<ClsRss, void, XString &>::of(&ClsRss::get_LastErrorXml)), "IQuorvelRss.LastErrorXml");

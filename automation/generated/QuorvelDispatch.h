@@ -7,6 +7,7 @@
 
 #include "automation/dispatch/Thunks.h"
 #include "automation/generated/QuorvelMembers.h"
+#include "datetime/ClsDateTime.h"
 #include "feeds/ClsAtom.h"
 #include "feeds/ClsRss.h"
 #include "xml/object/ClsXml.h"
@@ -404,6 +405,39 @@ inline constexpr MemberThunks<ClsAtom> kIQuorvelAtomThunks[] = {
      nullptr},
 };
 static_assert(std::size(kIQuorvelAtomThunks) == std::size(kIQuorvelAtomMembers));
+
+// ---- IQvDateTime -> ClsDateTime
+inline constexpr MemberThunks<ClsDateTime> kIQvDateTimeThunks[] = {
+    {&call<ClsDateTime, Exact<bool>::of(&ClsDateTime::get_IsDst)>,  // IsDst
+     nullptr},
+    {&call<ClsDateTime, Exact<int>::of(&ClsDateTime::get_UtcOffset)>,  // UtcOffset
+     nullptr},
+    {&call<ClsDateTime, Exact<void>::of(&ClsDateTime::SetFromCurrentSystemTime)>,  // SetFromCurrentSystemTime
+     nullptr},
+    {&call<ClsDateTime, Exact<bool, const XString &>::of(&ClsDateTime::SetFromRfc822)>,  // SetFromRfc822
+     nullptr},
+    {&call<ClsDateTime, Exact<int, bool>::of(&ClsDateTime::GetAsUnixTime)>,  // GetAsUnixTime
+     nullptr},
+    {&call<ClsDateTime, Exact<double, bool>::of(&ClsDateTime::GetAsOleDate)>,  // GetAsOleDate
+     nullptr},
+    {&call<ClsDateTime, Exact<int, bool>::of(&ClsDateTime::GetAsDosDate)>,  // GetAsDosDate
+     nullptr},
+    {&call<ClsDateTime, Exact<void, bool, int>::of(&ClsDateTime::SetFromUnixTime)>,  // SetFromUnixTime
+     nullptr},
+    {&call<ClsDateTime, Exact<void, bool, double>::of(&ClsDateTime::SetFromOleDate)>,  // SetFromOleDate
+     nullptr},
+    {&call<ClsDateTime, Exact<void, bool, int>::of(&ClsDateTime::SetFromDosDate)>,  // SetFromDosDate
+     nullptr},
+    {&call<ClsDateTime, Exact<void, XString &>::of(&ClsDateTime::Serialize)>,  // Serialize
+     nullptr},
+    {&call<ClsDateTime, Exact<void, const XString &>::of(&ClsDateTime::DeSerialize)>,  // DeSerialize
+     nullptr},
+    {&call<ClsDateTime, Exact<bool, int>::of(&ClsDateTime::AddDays)>,  // AddDays
+     nullptr},
+    {&call<ClsDateTime, Exact<void, bool, XString &>::of(&ClsDateTime::GetAsRfc822)>,  // GetAsRfc822
+     nullptr},
+};
+static_assert(std::size(kIQvDateTimeThunks) == std::size(kIQvDateTimeMembers));
 
 // ---- IQuorvelRss -> ClsRss
 inline constexpr MemberThunks<ClsRss> kIQuorvelRssThunks[] = {

@@ -362,22 +362,22 @@ inline constexpr Argument kIQvDateTime_DeSerialize[] = {{ValueType::String, "ser
 inline constexpr Argument kIQvDateTime_AddDays[] = {{ValueType::Long, "numDays"}};
 inline constexpr Argument kIQvDateTime_GetAsRfc822[] = {{ValueType::Bool, "bLocal"}};
 inline constexpr Member kIQvDateTimeMembers[] = {
-    {1, "IsDst", MemberKind::Get, {}, ValueType::Bool, nullptr, 0},
-    {2, "UtcOffset", MemberKind::Get, {}, ValueType::Long, nullptr, 0},
-    {3, "SetFromCurrentSystemTime", MemberKind::Method, {}, ValueType::None, nullptr, 0},
-    {4, "SetFromRfc822", MemberKind::Method, kIQvDateTime_SetFromRfc822, ValueType::Bool, nullptr, 0},
-    {5, "GetAsUnixTime", MemberKind::Method, kIQvDateTime_GetAsUnixTime, ValueType::Long, nullptr, 0},
-    {6, "GetAsOleDate", MemberKind::Method, kIQvDateTime_GetAsOleDate, ValueType::Date, nullptr, 0},
-    {7, "GetAsDosDate", MemberKind::Method, kIQvDateTime_GetAsDosDate, ValueType::Long, nullptr, 0},
-    {8, "SetFromUnixTime", MemberKind::Method, kIQvDateTime_SetFromUnixTime, ValueType::None, nullptr, 0},
-    {9, "SetFromOleDate", MemberKind::Method, kIQvDateTime_SetFromOleDate, ValueType::None, nullptr, 0},
-    {10, "SetFromDosDate", MemberKind::Method, kIQvDateTime_SetFromDosDate, ValueType::None, nullptr, 0},
-    {11, "Serialize", MemberKind::Method, {}, ValueType::String, nullptr, 0},
-    {12, "DeSerialize", MemberKind::Method, kIQvDateTime_DeSerialize, ValueType::None, nullptr, 0},
-    {13, "AddDays", MemberKind::Method, kIQvDateTime_AddDays, ValueType::Bool, nullptr, 0},
-    {14, "GetAsRfc822", MemberKind::Method, kIQvDateTime_GetAsRfc822, ValueType::String, nullptr, 0},
+    {1, "IsDst", MemberKind::Get, {}, ValueType::Bool, "IsDst", 0},
+    {2, "UtcOffset", MemberKind::Get, {}, ValueType::Long, "UtcOffset", 0},
+    {3, "SetFromCurrentSystemTime", MemberKind::Method, {}, ValueType::None, "SetFromCurrentSystemTime", 0},
+    {4, "SetFromRfc822", MemberKind::Method, kIQvDateTime_SetFromRfc822, ValueType::Bool, "SetFromRfc822", 0},
+    {5, "GetAsUnixTime", MemberKind::Method, kIQvDateTime_GetAsUnixTime, ValueType::Long, "GetAsUnixTime", 0},
+    {6, "GetAsOleDate", MemberKind::Method, kIQvDateTime_GetAsOleDate, ValueType::Date, "GetAsOleDate", 0},
+    {7, "GetAsDosDate", MemberKind::Method, kIQvDateTime_GetAsDosDate, ValueType::Long, "GetAsDosDate", 0},
+    {8, "SetFromUnixTime", MemberKind::Method, kIQvDateTime_SetFromUnixTime, ValueType::None, "SetFromUnixTime", 0},
+    {9, "SetFromOleDate", MemberKind::Method, kIQvDateTime_SetFromOleDate, ValueType::None, "SetFromOleDate", 0},
+    {10, "SetFromDosDate", MemberKind::Method, kIQvDateTime_SetFromDosDate, ValueType::None, "SetFromDosDate", 0},
+    {11, "Serialize", MemberKind::Method, {}, ValueType::String, "Serialize", 0},
+    {12, "DeSerialize", MemberKind::Method, kIQvDateTime_DeSerialize, ValueType::None, "DeSerialize", 0},
+    {13, "AddDays", MemberKind::Method, kIQvDateTime_AddDays, ValueType::Bool, "AddDays", 0},
+    {14, "GetAsRfc822", MemberKind::Method, kIQvDateTime_GetAsRfc822, ValueType::String, "GetAsRfc822", 0},
 };
-inline constexpr Interface kIQvDateTime{"IQvDateTime", InterfaceKind::Dual, nullptr, {0x09165DC0, 0x81CA, 0x4486, {0x9D, 0x04, 0x34, 0xA8, 0x69, 0x9B, 0x1D, 0xFF}}, kIQvDateTimeMembers};
+inline constexpr Interface kIQvDateTime{"IQvDateTime", InterfaceKind::Dual, "ClsDateTime", {0x09165DC0, 0x81CA, 0x4486, {0x9D, 0x04, 0x34, 0xA8, 0x69, 0x9B, 0x1D, 0xFF}}, kIQvDateTimeMembers};
 
 // ---- IQuorvelRss
 inline constexpr Argument kIQuorvelRss_SaveLastError[] = {{ValueType::String, "logFilename"}};

@@ -169,7 +169,9 @@ TEST(AutomationMembers, ClassesNameTheirInterfacesAndIdentifiersAreDistinct) {
     }
     EXPECT_STREQ(kTypeLibrary.name, "QUORVELXMLLib");
     EXPECT_EQ(kTypeLibrary.majorVersion * 10 + kTypeLibrary.minorVersion, 10);
+    // The date-time class the Atom members hand out is served by ClsDateTime, each member by its own name.
     EXPECT_STREQ(kQvDateTimeClass.interface->name, "IQvDateTime");
+    EXPECT_STREQ(kQvDateTimeClass.interface->internalClass, "ClsDateTime");
 }
 
 }  // namespace
