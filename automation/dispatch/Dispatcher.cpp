@@ -157,4 +157,9 @@ HRESULT invokeAtom(ClsAtom &self, ObjectServices &services, DISPID id, WORD flag
     return invoke<ClsAtom>(self, kIQuorvelAtom, kIQuorvelAtomThunks, services, id, flags, params, result, argErr);
 }
 
+HRESULT invokeDateTime(ClsDateTime &self, ObjectServices &services, DISPID id, WORD flags, DISPPARAMS *params,
+                       VARIANT *result, EXCEPINFO *, UINT *argErr) {
+    return invoke<ClsDateTime>(self, kIQvDateTime, kIQvDateTimeThunks, services, id, flags, params, result, argErr);
+}
+
 }  // namespace quorvel::automation
