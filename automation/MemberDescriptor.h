@@ -2,6 +2,11 @@
 #include <cstdint>
 #include <span>
 
+// The Windows headers define `interface` as a macro; ExternalClass has a member of that name,
+// so the macro is set aside here whichever header came first.
+#pragma push_macro("interface")
+#undef interface
+
 namespace quorvel::automation {
 
 // The shapes of the generated member descriptors (generated/QuorvelMembers.h): what the dispatch
@@ -84,3 +89,5 @@ struct TypeLibrary {
 };
 
 }  // namespace quorvel::automation
+
+#pragma pop_macro("interface")
