@@ -10,6 +10,10 @@ constexpr ClassMapEntry kServerMap[] = {
     {kCoClasses[0].clsid, XmlObject::create},
     {kCoClasses[1].clsid, RssObject::create},
     {kCoClasses[2].clsid, AtomObject::create},
+#ifndef _WIN32
+    // Windows has the date-time component of its own; elsewhere this library provides it.
+    {kQvDateTimeClass.clsid, DateTimeObject::create},
+#endif
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // The member definitions of ServerObject, for the files that instantiate it: each class's
-// dispatch entry and frame description come from its ClassOf specialisation (ShellClass kShell
+// frame description and dispatch entry come from its own ClassOf<Internal> (ShellClass kShell
 // and invoke), defined next to the instantiation.
 #include <new>
 #include <type_traits>

@@ -101,5 +101,20 @@ TEST(DateTimeCreation, LogsEachFailedTryWithItsExplanation) {
     }
 }
 
+TEST(DateTimeCreation, LinuxServesTheDateTimeClassFromItsOwnClassMap) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows creates the date-time class from its own component";
+#endif
+    test::RecordingLog log;
+    IDispatch *created = createDateTimeObject(platformClassCreator(), log);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(log.joined(), "raw: Success.\r\n\n");
+    created->Release();
+
+    void *object = nullptr;
+    const GUID unknown = {0x12345678, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+    EXPECT_EQ(platformClassCreator().createInProcess(unknown, IID_IDispatch, &object), REGDB_E_CLASSNOTREG);
+}
+
 }  // namespace
 }  // namespace quorvel::automation

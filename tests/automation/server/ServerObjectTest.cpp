@@ -32,6 +32,9 @@ TEST(ServerObject, EachClassAnswersItsInterfacesWithOneIdentity) {
     const Row rows[] = {{kXml, kIQuorvelXml, true, false},
                         {kRss, kIQuorvelRss, false, false},
                         {kAtom, kIQuorvelAtom, false, false},
+#ifndef _WIN32  // the library serves the date-time class only where no component provides it
+                        {kQvDateTimeClass.clsid, kIQvDateTime, false, true},
+#endif
     };
     const long before = liveObjects();
     for (const Row &row : rows) {
@@ -70,7 +73,11 @@ struct Outer final : servertest::Counted<IUnknown> {
 
 TEST(ServerObject, AggregatedObjectsDelegateToTheOuterUnknown) {
     const long before = liveObjects();
+#ifdef _WIN32
     const Guid *classes[] = {&kXml, &kRss, &kAtom};
+#else
+    const Guid *classes[] = {&kXml, &kRss, &kAtom, &kQvDateTimeClass.clsid};
+#endif
     for (const Guid *clsid : classes) {
         IClassFactory *factory = nullptr;
         const GUID classId = comGuid(*clsid);
@@ -350,6 +357,27 @@ TEST(ServerObject, WrappedResultsTakeOverTheTemporarysNode) {
     atom->Release();
     xml->Release();
     EXPECT_EQ(liveObjects(), before - 1);
+}
+
+TEST(ServerObject, NewDateTimeCarriesTheValueThroughTheDateTimeClass) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the date-time component is not installed in the test prefix";
+#endif
+    AtomObject *atom = AtomObject::createStandalone(ServerModule::instance());
+    ClsDateTime value;
+    const double date = 41719.375;  // 2014-03-21 09:00 UTC
+    ASSERT_TRUE(value.setFromOleDate(false, date));
+    test::RecordingLog log;
+    const long before = liveObjects();
+    IDispatch *object = atom->newDateTime(value, log);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(log.joined(), "raw: Success.\r\n\n");
+    EXPECT_EQ(liveObjects(), before + 1);
+    double read = 0;
+    ASSERT_TRUE(atom->utcOleDateOf(object, read));
+    EXPECT_DOUBLE_EQ(read, date);
+    object->Release();
+    atom->Release();
 }
 
 }  // namespace
