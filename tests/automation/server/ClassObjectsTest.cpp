@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <functional>
 
 #include "automation/generated/QuorvelMembers.h"
 #include "automation/server/GuidText.h"
@@ -68,97 +68,94 @@ protected:
     ClassObjects objects{kTestMap, module};
 };
 
-TEST_F(ClassObjectsTest, ClassObjectIsMadeOnceAndUnknownClassesAreNotAvailable) {
-    IClassFactory *first = factory();
-    IClassFactory *second = factory();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first, second);
-    first->Release();
-    second->Release();
-
-    void *object = reinterpret_cast<void *>(1);
-    const GUID other = comGuid(kOtherClass);
-    EXPECT_EQ(objects.get(other, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(object, nullptr);
-    const GUID clsid = comGuid(kTestClass);
-    EXPECT_EQ(objects.get(clsid, IID_IDispatch, &object), E_NOINTERFACE);
-    EXPECT_EQ(objects.get(clsid, IID_IUnknown, nullptr), E_POINTER);
-    EXPECT_EQ(module.canUnloadNow(), S_OK);
-}
-
-TEST_F(ClassObjectsTest, CreateInstanceAloneAndAggregated) {
+TEST_F(ClassObjectsTest, GetAndCreateInstanceAnswerByTheTable) {
     IClassFactory *classObject = factory();
-    void *object = reinterpret_cast<void *>(1);
-
-    EXPECT_EQ(classObject->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+    ASSERT_NE(classObject, nullptr);
+    IClassFactory *again = factory();
+    EXPECT_EQ(again, classObject) << "the class object is made once";
+    again->Release();
+    struct GetRow {
+        Guid clsid;
+        const IID *iid;
+        bool out;
+        HRESULT expected;
+    };
+    for (const GetRow &row : {GetRow{kOtherClass, &IID_IClassFactory, true, CLASS_E_CLASSNOTAVAILABLE},
+                              GetRow{kTestClass, &IID_IDispatch, true, E_NOINTERFACE},
+                              GetRow{kTestClass, &IID_IUnknown, false, E_POINTER}}) {
+        void *object = reinterpret_cast<void *>(1);
+        EXPECT_EQ(objects.get(comGuid(row.clsid), *row.iid, row.out ? &object : nullptr), row.expected);
+        if (row.out) {
+            EXPECT_EQ(object, nullptr);
+        }
+    }
     CountedObject outer;  // any unknown serves as the outer object here
-    // An aggregate asks its inner object for IUnknown and nothing else.
-    EXPECT_EQ(classObject->CreateInstance(&outer, IID_IDispatch, &object), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(gCreateCalls, 0);
-
-    ASSERT_EQ(classObject->CreateInstance(&outer, IID_IUnknown, &object), S_OK);
-    EXPECT_EQ(gLastOuter, &outer);
-    static_cast<IUnknown *>(object)->Release();
-    ASSERT_EQ(classObject->CreateInstance(nullptr, IID_IUnknown, &object), S_OK);
-    EXPECT_EQ(gLastOuter, nullptr);
-    static_cast<IUnknown *>(object)->Release();
-    // The creator's own refusal comes back as it is.
-    EXPECT_EQ(classObject->CreateInstance(nullptr, IID_IDispatch, &object), E_NOINTERFACE);
-    EXPECT_EQ(object, nullptr);
+    struct CreateRow {
+        IUnknown *outer;
+        const IID *iid;
+        bool out;
+        HRESULT expected;
+        int creatorCalls;  // an aggregate asks its inner object for IUnknown and nothing else
+    };
+    for (const CreateRow &row : {CreateRow{nullptr, &IID_IUnknown, false, E_POINTER, 0},
+                                 CreateRow{&outer, &IID_IDispatch, true, CLASS_E_NOAGGREGATION, 0},
+                                 CreateRow{&outer, &IID_IUnknown, true, S_OK, 1},
+                                 CreateRow{nullptr, &IID_IUnknown, true, S_OK, 1},
+                                 CreateRow{nullptr, &IID_IDispatch, true, E_NOINTERFACE, 1}}) {
+        gCreateCalls = 0;
+        gLastOuter = reinterpret_cast<IUnknown *>(1);
+        void *object = reinterpret_cast<void *>(1);
+        EXPECT_EQ(classObject->CreateInstance(row.outer, *row.iid, row.out ? &object : nullptr), row.expected);
+        EXPECT_EQ(gCreateCalls, row.creatorCalls);
+        if (row.creatorCalls) {
+            EXPECT_EQ(gLastOuter, row.outer);
+        }
+        if (row.out && FAILED(row.expected)) {
+            EXPECT_EQ(object, nullptr);
+        }
+        if (row.out && SUCCEEDED(row.expected)) static_cast<IUnknown *>(object)->Release();
+    }
     classObject->Release();
     EXPECT_EQ(module.objectCount(), 1) << "only the stack object is alive";
 }
 
 TEST_F(ClassObjectsTest, ModuleUnloadsOnlyWithoutObjectsLocksOrClassObjectReferences) {
-    EXPECT_EQ(module.canUnloadNow(), S_OK);
-    IClassFactory *classObject = factory();
-    EXPECT_EQ(module.canUnloadNow(), S_FALSE) << "a held class object keeps the module";
-
+    IClassFactory *classObject = nullptr;
     void *object = nullptr;
-    ASSERT_EQ(classObject->CreateInstance(nullptr, IID_IUnknown, &object), S_OK);
-    EXPECT_EQ(classObject->LockServer(TRUE), S_OK);
-    classObject->Release();
-    EXPECT_EQ(module.objectCount(), 1);
-    EXPECT_EQ(module.canUnloadNow(), S_FALSE);
-
-    static_cast<IUnknown *>(object)->Release();
-    EXPECT_EQ(module.objectCount(), 0);
-    EXPECT_EQ(module.canUnloadNow(), S_FALSE) << "the server lock still holds";
-
-    classObject = factory();
-    EXPECT_EQ(classObject->LockServer(FALSE), S_OK);
-    classObject->Release();
-    EXPECT_EQ(module.canUnloadNow(), S_OK);
-    // An unlock without a lock is refused and changes nothing; neither does an extra Release.
-    classObject = factory();
-    EXPECT_EQ(classObject->Release(), 0u);
-    EXPECT_EQ(classObject->Release(), 0u);
-    EXPECT_EQ(module.canUnloadNow(), S_OK);
-    EXPECT_FALSE(module.unlock());
+    struct Step {
+        const char *what;
+        std::function<void()> act;
+        HRESULT canUnload;
+        long objects;
+    };
+    const Step steps[] = {
+        {"nothing held", [] {}, S_OK, 0},
+        {"class object held", [&] { classObject = factory(); }, S_FALSE, 0},
+        {"object made", [&] { EXPECT_EQ(classObject->CreateInstance(nullptr, IID_IUnknown, &object), S_OK); }, S_FALSE, 1},
+        {"locked, class object let go", [&] { classObject->LockServer(TRUE); classObject->Release(); }, S_FALSE, 1},
+        {"object let go, lock held", [&] { static_cast<IUnknown *>(object)->Release(); }, S_FALSE, 0},
+        {"unlocked", [&] { classObject = factory(); classObject->LockServer(FALSE); classObject->Release(); }, S_OK, 0},
+        {"an extra Release", [&] { classObject = factory(); classObject->Release(); classObject->Release(); }, S_OK, 0},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        EXPECT_EQ(module.canUnloadNow(), step.canUnload) << step.what;
+        EXPECT_EQ(module.objectCount(), step.objects) << step.what;
+    }
+    EXPECT_FALSE(module.unlock()) << "an unlock without a lock is refused";
     EXPECT_EQ(module.lockCount(), 0);
 }
 
 TEST(ProgIdMap, EveryProgIdOfEveryClassNamesItsClass) {
-    const char *expected[][2] = {
-        {"QuorvelXml.QuorvelXml.1", "{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}"},
-        {"QuorvelXml.QuorvelXml", "{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}"},
-        {"Quorvel.Xml.1", "{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}"},
-        {"Quorvel.Xml", "{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}"},
-        {"Quorvel.Rss.1", "{DD3FAF12-7890-489C-B6DD-007EA082A406}"},
-        {"Quorvel.Rss", "{DD3FAF12-7890-489C-B6DD-007EA082A406}"},
-        {"Quorvel.Atom.1", "{BBDF876B-1510-4155-81BE-449A49721884}"},
-        {"Quorvel.Atom", "{BBDF876B-1510-4155-81BE-449A49721884}"},
-    };
+    const std::pair<const char *, int> expected[] = {{"QuorvelXml.QuorvelXml.1", 0}, {"QuorvelXml.QuorvelXml", 0},
+                                                     {"Quorvel.Xml.1", 0}, {"Quorvel.Xml", 0}, {"Quorvel.Rss.1", 1},
+                                                     {"Quorvel.Rss", 1}, {"Quorvel.Atom.1", 2}, {"Quorvel.Atom", 2}};
     auto map = progIdMap();
     ASSERT_EQ(map.size(), std::size(expected));
     for (size_t i = 0; i < map.size(); ++i) {
-        EXPECT_STREQ(map[i].progId, expected[i][0]);
-        Guid clsid{map[i].clsid.Data1, map[i].clsid.Data2, map[i].clsid.Data3, {}};
-        std::memcpy(clsid.data4, map[i].clsid.Data4, 8);
-        EXPECT_EQ(guidText(clsid), expected[i][1]) << expected[i][0];
+        EXPECT_STREQ(map[i].progId, expected[i].first);
+        EXPECT_TRUE(sameGuid(map[i].clsid, kCoClasses[expected[i].second].clsid)) << expected[i].first;
     }
-
     CLSID found{};
     EXPECT_EQ(clsidFromProgId("quorvel.RSS.1", &found), S_OK);
     EXPECT_TRUE(sameGuid(found, kCoClasses[1].clsid));

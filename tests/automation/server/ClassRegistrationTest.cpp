@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "automation/generated/QuorvelMembers.h"
 #include "automation/server/MemoryRegistry.h"
 
@@ -9,152 +12,99 @@ namespace quorvel::automation {
 namespace {
 
 constexpr const char *kModule = "/opt/quorvel/lib/libquorvelxml.so";
+const std::string kRssGuid = "DD3FAF12-7890-489C-B6DD-007EA082A406";
+
+// The keys of a dump (each with its value lines) that `keep` accepts.
+std::string keysWhere(const std::string &dump, const std::function<bool(const std::string &)> &keep) {
+    std::string out;
+    bool kept = false;
+    for (size_t at = 0, next; at < dump.size(); at = next) {
+        next = dump.find('\n', at) + 1;
+        const std::string line = dump.substr(at, next - at);
+        if (line[0] != ' ') kept = keep(line);
+        if (kept) out += line;
+    }
+    return out;
+}
+
+std::string without(const std::string &dump, std::initializer_list<const char *> names) {
+    return keysWhere(dump, [&](const std::string &key) {
+        return std::none_of(names.begin(), names.end(), [&](const char *name) { return key.find(name) != key.npos; });
+    });
+}
+
+std::string replaced(std::string text, const std::string &from, const std::string &to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    return text;
+}
+
+// Rss's tree under another class's identifier, name and ProgID.
+std::string as(const std::string &rss, const std::string &guid, const std::string &name, const std::string &progId) {
+    return replaced(replaced(replaced(rss, kRssGuid, guid), "QuorvelRss Class", name), "Quorvel.Rss", progId);
+}
+
+// The richest class in full; the others are checked by how they differ from it.
+const std::string kRssClass =
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\n  @ = QuorvelRss Class\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Control\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\InprocServer32\n"
+    "  @ = /opt/quorvel/lib/libquorvelxml.so\n  ThreadingModel = Apartment\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Insertable\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\MiscStatus\n  @ = 0\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\MiscStatus\\1\n  @ = 132497\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\ProgID\n  @ = Quorvel.Rss.1\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Programmable\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\ToolboxBitmap32\n"
+    "  @ = /opt/quorvel/lib/libquorvelxml.so, 107\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\TypeLib\n  @ = {574B8615-81B2-4E70-8348-D49163151D5E}\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Version\n  @ = 1.0\n"
+    "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\VersionIndependentProgID\n  @ = Quorvel.Rss\n";
+const std::string kRssProgIds =
+    "Quorvel.Rss\n  @ = QuorvelRss Class\nQuorvel.Rss\\CLSID\n  @ = {DD3FAF12-7890-489C-B6DD-007EA082A406}\n"
+    "Quorvel.Rss\\CurVer\n  @ = Quorvel.Rss.1\nQuorvel.Rss\\Insertable\n"
+    "Quorvel.Rss.1\n  @ = QuorvelRss Class\nQuorvel.Rss.1\\CLSID\n  @ = {DD3FAF12-7890-489C-B6DD-007EA082A406}\n"
+    "Quorvel.Rss.1\\Insertable\n";
 
 TEST(ClassRegistration, WritesExactlyTheKeysOfEachClass) {
     MemoryRegistry registry;
     ASSERT_EQ(registerAllClasses(registry, kModule), S_OK);
-    EXPECT_EQ(registry.dump(),
-              "CLSID\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\n"
-              "  @ = Quorvel Xml\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\\Control\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\\InprocServer32\n"
-              "  @ = /opt/quorvel/lib/libquorvelxml.so\n"
-              "  ThreadingModel = Apartment\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\\ProgID\n"
-              "  @ = QuorvelXml.QuorvelXml.1\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\\Programmable\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\\TypeLib\n"
-              "  @ = {574B8615-81B2-4E70-8348-D49163151D5E}\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\\Version\n"
-              "  @ = 1.0\n"
-              "CLSID\\{B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\\VersionIndependentProgID\n"
-              "  @ = QuorvelXml.QuorvelXml\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\n"
-              "  @ = QuorvelAtom Class\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\Control\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\InprocServer32\n"
-              "  @ = /opt/quorvel/lib/libquorvelxml.so\n"
-              "  ThreadingModel = Apartment\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\Insertable\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\MiscStatus\n"
-              "  @ = 0\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\MiscStatus\\1\n"
-              "  @ = 132497\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\ProgID\n"
-              "  @ = Quorvel.Atom.1\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\Programmable\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\ToolboxBitmap32\n"
-              "  @ = /opt/quorvel/lib/libquorvelxml.so, 109\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\TypeLib\n"
-              "  @ = {574B8615-81B2-4E70-8348-D49163151D5E}\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\Version\n"
-              "  @ = 1.0\n"
-              "CLSID\\{BBDF876B-1510-4155-81BE-449A49721884}\\VersionIndependentProgID\n"
-              "  @ = Quorvel.Atom\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\n"
-              "  @ = QuorvelRss Class\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Control\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\InprocServer32\n"
-              "  @ = /opt/quorvel/lib/libquorvelxml.so\n"
-              "  ThreadingModel = Apartment\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Insertable\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\MiscStatus\n"
-              "  @ = 0\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\MiscStatus\\1\n"
-              "  @ = 132497\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\ProgID\n"
-              "  @ = Quorvel.Rss.1\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Programmable\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\ToolboxBitmap32\n"
-              "  @ = /opt/quorvel/lib/libquorvelxml.so, 107\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\TypeLib\n"
-              "  @ = {574B8615-81B2-4E70-8348-D49163151D5E}\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\Version\n"
-              "  @ = 1.0\n"
-              "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}\\VersionIndependentProgID\n"
-              "  @ = Quorvel.Rss\n"
-              "Quorvel.Atom\n"
-              "  @ = QuorvelAtom Class\n"
-              "Quorvel.Atom\\CLSID\n"
-              "  @ = {BBDF876B-1510-4155-81BE-449A49721884}\n"
-              "Quorvel.Atom\\CurVer\n"
-              "  @ = Quorvel.Atom.1\n"
-              "Quorvel.Atom\\Insertable\n"
-              "Quorvel.Atom.1\n"
-              "  @ = QuorvelAtom Class\n"
-              "Quorvel.Atom.1\\CLSID\n"
-              "  @ = {BBDF876B-1510-4155-81BE-449A49721884}\n"
-              "Quorvel.Atom.1\\Insertable\n"
-              "Quorvel.Rss\n"
-              "  @ = QuorvelRss Class\n"
-              "Quorvel.Rss\\CLSID\n"
-              "  @ = {DD3FAF12-7890-489C-B6DD-007EA082A406}\n"
-              "Quorvel.Rss\\CurVer\n"
-              "  @ = Quorvel.Rss.1\n"
-              "Quorvel.Rss\\Insertable\n"
-              "Quorvel.Rss.1\n"
-              "  @ = QuorvelRss Class\n"
-              "Quorvel.Rss.1\\CLSID\n"
-              "  @ = {DD3FAF12-7890-489C-B6DD-007EA082A406}\n"
-              "Quorvel.Rss.1\\Insertable\n"
-              "Quorvel.Xml\n"
-              "  @ = Quorvel Xml\n"
-              "Quorvel.Xml\\CLSID\n"
-              "  @ = {B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\n"
-              "Quorvel.Xml\\CurVer\n"
-              "  @ = Quorvel.Xml.1\n"
-              "Quorvel.Xml.1\n"
-              "  @ = Quorvel Xml\n"
-              "Quorvel.Xml.1\\CLSID\n"
-              "  @ = {B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\n"
-              "QuorvelXml.QuorvelXml\n"
-              "  @ = Quorvel Xml\n"
-              "QuorvelXml.QuorvelXml\\CLSID\n"
-              "  @ = {B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\n"
-              "QuorvelXml.QuorvelXml\\CurVer\n"
-              "  @ = QuorvelXml.QuorvelXml.1\n"
-              "QuorvelXml.QuorvelXml.1\n"
-              "  @ = Quorvel Xml\n"
-              "QuorvelXml.QuorvelXml.1\\CLSID\n"
-              "  @ = {B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3}\n");
+    const std::string atom = "BBDF876B-1510-4155-81BE-449A49721884", xml = "B986A466-FDA4-4DF5-A7DD-9C14A4DBE5C3";
+    // Atom differs by its names, identifier and bitmap; Xml is neither insertable nor drawn in a
+    // toolbox, and answers to two ProgID families.
+    const std::string atomClass = replaced(as(kRssClass, atom, "QuorvelAtom Class", "Quorvel.Atom"), ", 107", ", 109");
+    const std::string xmlClass = as(without(kRssClass, {"\\Insertable", "\\MiscStatus", "\\ToolboxBitmap32"}), xml,
+                                    "Quorvel Xml", "QuorvelXml.QuorvelXml");
+    const std::string xmlProgIds = without(kRssProgIds, {"\\Insertable"});
+    EXPECT_EQ(registry.dump(), "CLSID\n" + xmlClass + atomClass + kRssClass +
+                                   as(kRssProgIds, atom, "QuorvelAtom Class", "Quorvel.Atom") + kRssProgIds +
+                                   as(xmlProgIds, xml, "Quorvel Xml", "Quorvel.Xml") +
+                                   as(xmlProgIds, xml, "Quorvel Xml", "QuorvelXml.QuorvelXml"));
 }
 
-TEST(ClassRegistration, ReplacesControlEntriesWholeAndKeepsOtherKeys) {
+TEST(ClassRegistration, ReplacesControlEntriesWholeKeepsOtherKeysAndUnregistersOnlyItsOwn) {
     MemoryRegistry registry;
-    const std::string rss = "CLSID\\{DD3FAF12-7890-489C-B6DD-007EA082A406}";
+    const std::string rss = "CLSID\\{" + kRssGuid + "}", foreign = "CLSID\\{00000000-1111-2222-3333-444444444444}";
     // Left from an earlier registration: stale entries below the replaced keys, a stale value,
-    // and an entry of the user's below a key that is only updated.
+    // and an entry of the user's below a key that is only updated; and someone else's class.
     for (const char *key : {"\\Programmable\\Old", "\\Control\\Old", "\\Insertable\\Old", "\\ToolboxBitmap32\\Old",
                             "\\InprocServer32", "\\Implemented Categories"})
         ASSERT_EQ(registry.createKey(rss + key), S_OK);
     ASSERT_EQ(registry.setValue(rss + "\\InprocServer32", "", "/old/path.so"), S_OK);
+    ASSERT_EQ(registry.createKey(foreign + "\\InprocServer32"), S_OK);
+    ASSERT_EQ(registry.createKey("Other.ProgId\\CLSID"), S_OK);
     ASSERT_EQ(registerAllClasses(registry, kModule), S_OK);
-
     for (const char *key : {"\\Programmable\\Old", "\\Control\\Old", "\\Insertable\\Old", "\\ToolboxBitmap32\\Old"})
         EXPECT_FALSE(registry.hasKey(rss + key)) << key;
     EXPECT_TRUE(registry.hasKey(rss + "\\Implemented Categories"));
     EXPECT_EQ(*registry.value(rss + "\\InprocServer32", ""), kModule);
-    // Registering twice gives the same tree.
-    std::string once = registry.dump();
+    const std::string once = registry.dump();
     ASSERT_EQ(registerAllClasses(registry, kModule), S_OK);
-    EXPECT_EQ(registry.dump(), once);
-}
+    EXPECT_EQ(registry.dump(), once) << "registering twice gives the same tree";
 
-TEST(ClassRegistration, UnregisteringRemovesClassAndProgIdKeysButNeverTheClsidKey) {
-    MemoryRegistry registry;
-    ASSERT_EQ(registry.createKey("CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32"), S_OK);
-    ASSERT_EQ(registry.createKey("Other.ProgId\\CLSID"), S_OK);
-    ASSERT_EQ(registerAllClasses(registry, kModule), S_OK);
     ASSERT_EQ(unregisterAllClasses(registry), S_OK);
     EXPECT_EQ(registry.dump(),
-              "CLSID\n"
-              "CLSID\\{00000000-1111-2222-3333-444444444444}\n"
-              "CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32\n"
-              "Other.ProgId\n"
-              "Other.ProgId\\CLSID\n");
-    // Unregistering what is not registered succeeds and leaves the CLSID key.
-    ASSERT_EQ(unregisterAllClasses(registry), S_OK);
+              "CLSID\n" + foreign + "\n" + foreign + "\\InprocServer32\nOther.ProgId\nOther.ProgId\\CLSID\n");
+    EXPECT_EQ(unregisterAllClasses(registry), S_OK) << "unregistering what is not registered";
     EXPECT_TRUE(registry.hasKey("CLSID"));
 }
 

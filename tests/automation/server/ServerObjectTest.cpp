@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "automation/generated/QuorvelMembers.h"
+#include "automation/server/DateTimeCreation.h"
 #include "automation/server/GuidText.h"
 #include "automation/server/ServerObjects.h"
 #include "tests/automation/server/ServerTestSupport.h"
@@ -20,69 +21,51 @@ const Guid &kXml = kCoClasses[0].clsid;
 const Guid &kRss = kCoClasses[1].clsid;
 const Guid &kAtom = kCoClasses[2].clsid;
 
+const Guid *const kClasses[] = {&kXml, &kRss, &kAtom, &kQvDateTimeClass.clsid};
+const Interface *const kDuals[] = {&kIQuorvelXml, &kIQuorvelRss, &kIQuorvelAtom, &kIQvDateTime};
+#ifdef _WIN32  // the library serves the date-time class only where no component provides it
+constexpr size_t kServed = 3;
+#else
+constexpr size_t kServed = 4;
+#endif
+
 long liveObjects() { return ServerModule::instance().objectCount(); }
 
 TEST(ServerObject, EachClassAnswersItsInterfacesWithOneIdentity) {
-    struct Row {
-        const Guid &clsid;
-        const Interface &defaultInterface;
-        bool objectSafety;
-        bool answersDual;
-    };
-    const Row rows[] = {{kXml, kIQuorvelXml, true, false},
-                        {kRss, kIQuorvelRss, false, false},
-                        {kAtom, kIQuorvelAtom, false, false},
-#ifndef _WIN32  // the library serves the date-time class only where no component provides it
-                        {kQvDateTimeClass.clsid, kIQvDateTime, false, true},
-#endif
+    // Answers of Xml, Rss, Atom and the date-time class ('.' for none); only the date-time
+    // class answers its dual IID, only Xml is safe for scripting.
+    const std::pair<const IID *, const char *> answers[] = {
+        {&IID_IDispatch, "XXXX"},          {&IID_IProvideClassInfo, "XXXX"},     {&IID_IProvideClassInfo2, "XXXX"},
+        {&IID_ISupportErrorInfo, "XXXX"},  {&IID_IConnectionPointContainer, "XXXX"}, {&IID_IOleObject, "XXXX"},
+        {&IID_IObjectSafety, "X..."},      {&IID_IClassFactory, "...."},         {nullptr, "...X"},
     };
     const long before = liveObjects();
-    for (const Row &row : rows) {
-        IUnknown *object = create<IUnknown>(row.clsid, IID_IUnknown);
-        ASSERT_NE(object, nullptr) << guidText(row.clsid);
+    for (size_t c = 0; c < kServed; ++c) {
+        IUnknown *object = create<IUnknown>(*kClasses[c], IID_IUnknown);
+        ASSERT_NE(object, nullptr) << guidText(*kClasses[c]);
         EXPECT_EQ(liveObjects(), before + 1);
-        const GUID dual = comGuid(row.defaultInterface.iid);
-        IUnknown *dualAnswer = query<IUnknown>(object, dual);
-        EXPECT_EQ(dualAnswer != nullptr, row.answersDual) << "only the date-time class answers its dual IID";
-        if (dualAnswer) dualAnswer->Release();
-        for (const IID *iid : {&IID_IDispatch, &IID_IProvideClassInfo, &IID_IProvideClassInfo2,
-                               &IID_ISupportErrorInfo, &IID_IConnectionPointContainer, &IID_IOleObject}) {
-            IUnknown *answer = query<IUnknown>(object, *iid);
-            ASSERT_NE(answer, nullptr) << row.defaultInterface.name;
+        const GUID dual = comGuid(kDuals[c]->iid);
+        for (size_t r = 0; r < std::size(answers); ++r) {
+            IUnknown *answer = query<IUnknown>(object, answers[r].first ? *answers[r].first : dual);
+            EXPECT_EQ(answer != nullptr, answers[r].second[c] == 'X') << kDuals[c]->name << " row " << r;
+            if (!answer) continue;
             IUnknown *identity = query<IUnknown>(answer, IID_IUnknown);
             EXPECT_EQ(identity, object) << "every interface leads back to one IUnknown";
             identity->Release();
             answer->Release();
         }
-        IUnknown *safety = query<IUnknown>(object, IID_IObjectSafety);
-        EXPECT_EQ(safety != nullptr, row.objectSafety) << row.defaultInterface.name;
-        if (safety) safety->Release();
-        EXPECT_EQ(query<IUnknown>(object, IID_IClassFactory), nullptr);
         object->Release();
         EXPECT_EQ(liveObjects(), before);
     }
 }
 
-// An outer object that counts the references its inner object's interfaces take on it.
-struct Outer final : servertest::Counted<IUnknown> {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-};
-
 TEST(ServerObject, AggregatedObjectsDelegateToTheOuterUnknown) {
     const long before = liveObjects();
-#ifdef _WIN32
-    const Guid *classes[] = {&kXml, &kRss, &kAtom};
-#else
-    const Guid *classes[] = {&kXml, &kRss, &kAtom, &kQvDateTimeClass.clsid};
-#endif
-    for (const Guid *clsid : classes) {
+    for (size_t c = 0; c < kServed; ++c) {
         IClassFactory *factory = nullptr;
-        const GUID classId = comGuid(*clsid);
-        ASSERT_EQ(serverClassObjects().get(classId, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
-        Outer outer;
+        ASSERT_EQ(serverClassObjects().get(comGuid(*kClasses[c]), IID_IClassFactory, reinterpret_cast<void **>(&factory)),
+                  S_OK);
+        servertest::Refusing outer;  // counts the references the inner object takes on it
         void *object = nullptr;
         EXPECT_EQ(factory->CreateInstance(&outer, IID_IDispatch, &object), CLASS_E_NOAGGREGATION);
         ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, &object), S_OK);
@@ -92,9 +75,6 @@ TEST(ServerObject, AggregatedObjectsDelegateToTheOuterUnknown) {
         IDispatch *dispatch = query<IDispatch>(inner, IID_IDispatch);
         ASSERT_NE(dispatch, nullptr);
         EXPECT_EQ(outer.references, 2u) << "an interface of the inner object counts on the outer one";
-        dispatch->AddRef();
-        EXPECT_EQ(outer.references, 3u);
-        dispatch->Release();
         dispatch->Release();
         EXPECT_EQ(outer.references, 1u);
         // Through a delegating interface, IUnknown is the outer object's (which refuses here).
@@ -113,48 +93,32 @@ TEST(ServerObject, AggregatedObjectsDelegateToTheOuterUnknown) {
 }
 
 TEST(ServerObject, ClassInfoErrorInfoAndOleObjectAnswers) {
-    struct Row {
-        const Guid &clsid;
-        const Interface &defaultInterface;
-        const Interface &events;
-        DWORD miscStatus;
-    };
-    const Row rows[] = {{kXml, kIQuorvelXml, k_IQuorvelXmlEvents, 0},
-                        {kRss, kIQuorvelRss, k_IQuorvelRssEvents, 132497},
-                        {kAtom, kIQuorvelAtom, k_IQuorvelAtomEvents, 132497}};
-    for (const Row &row : rows) {
-        IProvideClassInfo2 *info = create<IProvideClassInfo2>(row.clsid, IID_IProvideClassInfo2);
+    const Interface *events[] = {&k_IQuorvelXmlEvents, &k_IQuorvelRssEvents, &k_IQuorvelAtomEvents};
+    const DWORD miscStatus[] = {0, 132497, 132497};
+    for (size_t c = 0; c < 3; ++c) {
+        IProvideClassInfo2 *info = create<IProvideClassInfo2>(*kClasses[c], IID_IProvideClassInfo2);
         ASSERT_NE(info, nullptr);
         GUID guid{};
         EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &guid), S_OK);
-        EXPECT_TRUE(sameGuid(guid, row.events.iid)) << row.events.name;
+        EXPECT_TRUE(sameGuid(guid, events[c]->iid)) << events[c]->name;
         EXPECT_EQ(info->GetGUID(2, &guid), E_INVALIDARG);
         EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr), E_POINTER);
-        ITypeInfo *typeInfo = reinterpret_cast<ITypeInfo *>(1);
-        EXPECT_EQ(info->GetClassInfo(&typeInfo), E_NOTIMPL) << "no type library is loaded here";
-        EXPECT_EQ(typeInfo, nullptr);
-
         ISupportErrorInfo *errors = query<ISupportErrorInfo>(info, IID_ISupportErrorInfo);
-        const GUID dual = comGuid(row.defaultInterface.iid);
-        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(dual), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(comGuid(kDuals[c]->iid)), S_OK);
         EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IOleObject), S_FALSE);
         errors->Release();
-
         IOleObject *ole = query<IOleObject>(info, IID_IOleObject);
         CLSID clsid{};
         EXPECT_EQ(ole->GetUserClassID(&clsid), S_OK);
-        EXPECT_TRUE(sameGuid(clsid, row.clsid));
+        EXPECT_TRUE(sameGuid(clsid, *kClasses[c]));
         DWORD status = 7;
         EXPECT_EQ(ole->GetMiscStatus(1, &status), S_OK);
-        EXPECT_EQ(status, row.miscStatus);
-        SIZEL extent{1000, 500};
+        EXPECT_EQ(status, miscStatus[c]);
+        SIZEL extent{1000, 500}, read{};
         EXPECT_EQ(ole->SetExtent(1, &extent), S_OK);
-        SIZEL read{};
         EXPECT_EQ(ole->GetExtent(1, &read), S_OK);
         EXPECT_EQ(read.cx, 1000);
         EXPECT_EQ(read.cy, 500);
-        EXPECT_EQ(ole->DoVerb(0, nullptr, nullptr, 0, nullptr, nullptr), E_NOTIMPL);
-        EXPECT_EQ(ole->Close(0), S_OK);
         ole->Release();
         EXPECT_EQ(info->Release(), 0u);
     }
@@ -165,12 +129,11 @@ TEST(ServerObject, ConnectionPointsAcceptAndReleaseAdvisers) {
         const bool isXml = clsid == &kXml;
         IConnectionPointContainer *container = create<IConnectionPointContainer>(*clsid, IID_IConnectionPointContainer);
         ASSERT_NE(container, nullptr);
-        const GUID xmlEvents = comGuid(k_IQuorvelXmlEvents.iid);
-        IConnectionPoint *events = nullptr;
-        EXPECT_EQ(container->FindConnectionPoint(xmlEvents, &events), isXml ? S_OK : CONNECT_E_NOCONNECTION);
+        IConnectionPoint *events = nullptr;  // only Xml fires events; Rss offers property changes alone
+        EXPECT_EQ(container->FindConnectionPoint(comGuid(k_IQuorvelXmlEvents.iid), &events),
+                  isXml ? S_OK : CONNECT_E_NOCONNECTION);
         if (events) events->Release();
-        const GUID rssEvents = comGuid(k_IQuorvelRssEvents.iid);
-        EXPECT_EQ(container->FindConnectionPoint(rssEvents, &events), CONNECT_E_NOCONNECTION);
+        EXPECT_EQ(container->FindConnectionPoint(comGuid(k_IQuorvelRssEvents.iid), &events), CONNECT_E_NOCONNECTION);
 
         IEnumConnectionPoints *points = nullptr;
         ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
@@ -196,13 +159,10 @@ TEST(ServerObject, ConnectionPointsAcceptAndReleaseAdvisers) {
         EXPECT_EQ(point->Unadvise(first), CONNECT_E_NOCONNECTION);
         EXPECT_EQ(sink.references, 2u);
         // A sink without the point's interface cannot connect.
-        Outer stranger;
+        servertest::Refusing stranger;
         DWORD cookie = 9;
         EXPECT_EQ(point->Advise(&stranger, &cookie), CONNECT_E_CANNOTCONNECT);
         EXPECT_EQ(cookie, 0u);
-        IEnumConnections *connections = nullptr;
-        EXPECT_EQ(point->EnumConnections(&connections), E_NOTIMPL);
-
         // A held point keeps the object; the object's end releases the advisers left.
         container->Release();
         point->Release();
@@ -213,44 +173,19 @@ TEST(ServerObject, ConnectionPointsAcceptAndReleaseAdvisers) {
 TEST(ServerObject, ObjectSafetyReportsAndAcceptsBothOptions) {
     IObjectSafety *safety = create<IObjectSafety>(kXml, IID_IObjectSafety);
     ASSERT_NE(safety, nullptr);
-    constexpr DWORD both = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+    constexpr DWORD caller = INTERFACESAFE_FOR_UNTRUSTED_CALLER, both = caller | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+    const GUID dual = comGuid(kIQuorvelXml.iid);
     DWORD supported = 0, enabled = 7;
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
     EXPECT_EQ(supported, both);
     EXPECT_EQ(enabled, 0u);
-    const GUID dual = comGuid(kIQuorvelXml.iid);
     EXPECT_EQ(safety->SetInterfaceSafetyOptions(dual, both, both), S_OK);
-    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
-    EXPECT_EQ(enabled, both);
     EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_DATA, 0), S_OK);
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(dual, &supported, &enabled), S_OK);
-    EXPECT_EQ(enabled, static_cast<DWORD>(INTERFACESAFE_FOR_UNTRUSTED_CALLER));
+    EXPECT_EQ(enabled, caller) << "the options are one set for both interfaces, changed by the mask only";
     EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, 0x4, 0x4), E_FAIL);
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IOleObject, &supported, &enabled), E_NOINTERFACE);
     safety->Release();
-}
-
-TEST(ServerObject, ClientSiteDecidesTheBrowserHost) {
-    XmlObject *object = XmlObject::createStandalone(ServerModule::instance());
-    ASSERT_NE(object, nullptr);
-    EXPECT_FALSE(object->sitedInBrowser()) << "no site";
-    struct Row {
-        bool services, browser, sitedInBrowser;
-    };
-    for (const Row &row : {Row{false, false, false}, Row{true, false, false}, Row{true, true, true}}) {
-        TestSite site(row.services, row.browser);
-        ASSERT_EQ(object->SetClientSite(&site), S_OK);
-        EXPECT_EQ(object->sitedInBrowser(), row.sitedInBrowser);
-        IOleClientSite *held = nullptr;
-        EXPECT_EQ(object->GetClientSite(&held), S_OK);
-        EXPECT_EQ(held, &site);
-        held->Release();
-        ASSERT_EQ(object->SetClientSite(nullptr), S_OK);
-        EXPECT_EQ(site.references, 1u) << "the site is let go";
-        EXPECT_EQ(site.provider.references, 1u);
-        EXPECT_EQ(site.browserObject.references, 1u);
-    }
-    object->Release();
 }
 
 TEST(ServerObject, FileMembersFailInABrowserAndWorkOutside) {
@@ -260,26 +195,31 @@ TEST(ServerObject, FileMembersFailInABrowserAndWorkOutside) {
     VariantInit(&result);
     ASSERT_EQ(callByName(xml, "LoadXml", {"<root><a>1</a></root>"}, &result), S_OK);
     const std::string path = test::scratchDir("ServerObjectFileMembers") + "saved.xml";
-
-    TestSite browser(true, true);
     IOleObject *ole = query<IOleObject>(xml, IID_IOleObject);
-    ASSERT_EQ(ole->SetClientSite(&browser), S_OK);
-    EXPECT_EQ(callByName(xml, "SaveXml", {path.c_str()}, &result), E_FAIL);
-    EXPECT_FALSE(test::fileExists(path)) << "no file is written from a browser";
-    EXPECT_EQ(callByName(xml, "SetBinaryContentFromFile", {path.c_str(), "0", "0", ""}, &result), E_FAIL);
-
-    TestSite plain(true, false);
-    ASSERT_EQ(ole->SetClientSite(&plain), S_OK);
-    VariantClear(&result);
-    EXPECT_EQ(callByName(xml, "SaveXml", {path.c_str()}, &result), S_OK);
-    EXPECT_EQ(result.vt, VT_I4);
-    EXPECT_EQ(result.lVal, 1);
-    EXPECT_NE(test::fileBytes(path).find("<a>1</a>"), std::string::npos);
-    ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
+    // Only a site whose services hand out the browser application makes a browser host.
+    for (const auto &[services, browser] : {std::pair{true, true}, std::pair{false, false}, std::pair{true, false}}) {
+        TestSite site(services, browser);
+        ASSERT_EQ(ole->SetClientSite(&site), S_OK);
+        IOleClientSite *held = nullptr;
+        EXPECT_EQ(ole->GetClientSite(&held), S_OK);
+        EXPECT_EQ(held, &site);
+        held->Release();
+        VariantClear(&result);
+        EXPECT_EQ(callByName(xml, "SaveXml", {path.c_str()}, &result), browser ? E_FAIL : S_OK);
+        EXPECT_EQ(test::fileExists(path), !browser) << "no file is written from a browser";
+        if (browser) {
+            EXPECT_EQ(callByName(xml, "SetBinaryContentFromFile", {path.c_str(), "0", "0", ""}, &result), E_FAIL);
+        } else {
+            EXPECT_NE(test::fileBytes(path).find("<a>1</a>"), std::string::npos);
+            EXPECT_TRUE(result.vt == VT_I4 && result.lVal == 1) << "SaveXml answers 1";
+        }
+        ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
+        EXPECT_EQ(site.references + site.provider.references + site.browserObject.references, 3u) << "the site is let go";
+    }
     ole->Release();
     xml->Release();
-
     // The mended refusal: the log-file path of Rss and Atom is a file-system member too.
+    TestSite browser(true, true);
     for (const Guid *clsid : {&kRss, &kAtom}) {
         IDispatch *feed = create<IDispatch>(*clsid, IID_IDispatch);
         IOleObject *feedOle = query<IOleObject>(feed, IID_IOleObject);
@@ -301,34 +241,13 @@ TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
     EXPECT_EQ(xml->rssOf(rss), &rss->internal());
     EXPECT_EQ(xml->atomOf(atom), &atom->internal());
     EXPECT_EQ(xml->xmlOf(nullptr), nullptr);
-    struct Foreign final : servertest::Counted<IDispatch> {
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-            *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ? this : nullptr;
-            if (*object) AddRef();
-            return *object ? S_OK : E_NOINTERFACE;
-        }
-        HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override {
-            return DISP_E_UNKNOWNNAME;
-        }
-        HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *,
-                                         UINT *) override {
-            return DISP_E_MEMBERNOTFOUND;
-        }
-    } foreign;
+    servertest::ForeignDispatch foreign;
     EXPECT_EQ(xml->xmlOf(&foreign), nullptr);
     EXPECT_EQ(foreign.references, 1u);
     double date = 0;
     EXPECT_FALSE(xml->utcOleDateOf(&foreign, date)) << "an object without GetAsOleDate gives no date";
     EXPECT_FALSE(xml->utcOleDateOf(nullptr, date));
-    xml->Release();
-    rss->Release();
-    atom->Release();
-}
-
-TEST(ServerObject, WrappedResultsTakeOverTheTemporarysNode) {
-    XmlObject *xml = XmlObject::createStandalone(ServerModule::instance());
+    // A wrapped result takes over the temporary's node.
     XString text;
     text.setFromUtf8("<root><first>1</first><second>2</second></root>");
     ASSERT_TRUE(xml->internal().LoadXml(text));
@@ -340,9 +259,8 @@ TEST(ServerObject, WrappedResultsTakeOverTheTemporarysNode) {
     xml->xmlOf(child)->get_Tag(tag);
     EXPECT_STREQ(tag.getUtf8(), "second");
     EXPECT_EQ(xml->wrapXml(nullptr), nullptr);
+    EXPECT_EQ(atom->wrapAtom(nullptr), nullptr);
     child->Release();
-
-    RssObject *rss = RssObject::createStandalone(ServerModule::instance());
     rss->internal().NewRss();
     IDispatch *channel = rss->wrapRss(rss->internal().AddNewChannel());
     ASSERT_NE(channel, nullptr);
@@ -350,13 +268,10 @@ TEST(ServerObject, WrappedResultsTakeOverTheTemporarysNode) {
     ASSERT_TRUE(rss->rssOf(channel)->ToXmlString(channelXml));
     EXPECT_NE(std::string(channelXml.getUtf8()).find("<channel />"), std::string::npos) << channelXml.getUtf8();
     channel->Release();
-
-    AtomObject *atom = AtomObject::createStandalone(ServerModule::instance());
-    EXPECT_EQ(atom->wrapAtom(nullptr), nullptr);
+    xml->Release();
     rss->Release();
     atom->Release();
-    xml->Release();
-    EXPECT_EQ(liveObjects(), before - 1);
+    EXPECT_EQ(liveObjects(), before - 3);
 }
 
 TEST(ServerObject, NewDateTimeCarriesTheValueThroughTheDateTimeClass) {
@@ -378,6 +293,9 @@ TEST(ServerObject, NewDateTimeCarriesTheValueThroughTheDateTimeClass) {
     EXPECT_DOUBLE_EQ(read, date);
     object->Release();
     atom->Release();
+    void *unknownObject = nullptr;
+    const GUID unknown = {0x12345678, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+    EXPECT_EQ(platformClassCreator().createInProcess(unknown, IID_IDispatch, &unknownObject), REGDB_E_CLASSNOTREG);
 }
 
 }  // namespace

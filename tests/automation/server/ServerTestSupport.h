@@ -16,6 +16,31 @@ struct Counted : Interface {
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
 };
 
+// An unknown that answers no interface (an outer object, a stranger, a browser stand-in).
+struct Refusing final : Counted<IUnknown> {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+};
+
+// A dispatch object of someone else's making: it knows no member.
+struct ForeignDispatch final : Counted<IDispatch> {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ? this : nullptr;
+        if (*object) AddRef();
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+};
+
 // A client site; with a service provider when `services` is set, which hands out the browser
 // application when `browser` is set too.
 struct TestSite final : Counted<IOleClientSite> {
@@ -33,17 +58,10 @@ struct TestSite final : Counted<IOleClientSite> {
             return S_OK;
         }
     };
-    struct Browser final : Counted<IUnknown> {
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **object) override {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-    };
-
     bool services = false;
     bool browser = false;
     Provider provider;
-    Browser browserObject;
+    Refusing browserObject;
 
     TestSite(bool withServices, bool inBrowser) : services(withServices), browser(inBrowser) { provider.site = this; }
 
