@@ -69,6 +69,13 @@ struct CountedObject : IDispatch {
     }
 };
 
+// Puts a counted reference to `object` into an empty variant.
+inline void hold(VARIANT &v, IUnknown *object, VARTYPE type = VT_DISPATCH) {
+    object->AddRef();
+    v.vt = type;
+    v.punkVal = object;
+}
+
 // A short, exact description of a variant's type and value for table comparisons.
 inline std::string describe(const VARIANT &v) {
     char text[64];
@@ -81,11 +88,8 @@ inline std::string describe(const VARIANT &v) {
     case VT_I1: return "I1:" + std::to_string(static_cast<signed char>(v.cVal));
     case VT_UI1: return "UI1:" + std::to_string(v.bVal);
     case VT_I2: return "I2:" + std::to_string(v.iVal);
-    case VT_UI2: return "UI2:" + std::to_string(v.uiVal);
     case VT_I4: return "I4:" + std::to_string(v.lVal);
-    case VT_UI4: return "UI4:" + std::to_string(v.ulVal);
     case VT_INT: return "INT:" + std::to_string(v.intVal);
-    case VT_UINT: return "UINT:" + std::to_string(v.uintVal);
     case VT_I8: return "I8:" + std::to_string(v.llVal);
     case VT_UI8: return "UI8:" + std::to_string(v.ullVal);
     case VT_R4: return "R4:" + shortest(v.fltVal);
@@ -93,7 +97,6 @@ inline std::string describe(const VARIANT &v) {
     case VT_DATE: return "DATE:" + shortest(v.date);
     case VT_CY: return "CY:" + std::to_string(v.cyVal.int64);
     case VT_BOOL: return "BOOL:" + std::to_string(v.boolVal);
-    case VT_ERROR: return "ERROR:" + std::to_string(v.scode);
     case VT_DECIMAL: {
         const unsigned __int128 mantissa = (static_cast<unsigned __int128>(v.decVal.Hi32) << 64) | v.decVal.Lo64;
         std::string digits;

@@ -66,6 +66,13 @@ TEST(SafeArray, SizesThatWouldPass32BitsAreRefused) {
     EXPECT_EQ(SafeArrayCreateVector(VT_R8, 0, 0x20000000), nullptr);  // 2^32 bytes
     Array large(SafeArrayCreateVector(VT_R8, 0, 0x10000));
     EXPECT_NE(large.value, nullptr);
+    // Upper bounds stay within a LONG.
+    EXPECT_EQ(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 2), nullptr);
+    Array last(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 1));
+    ASSERT_NE(last.value, nullptr);
+    LONG upper = 0;
+    ASSERT_EQ(SafeArrayGetUBound(last.value, 1, &upper), S_OK);
+    EXPECT_EQ(upper, 0x7FFFFFFF);
 }
 
 // A descriptor the caller laid out itself keeps its storage; its strings are still released.
@@ -102,14 +109,6 @@ TEST(SafeArray, ACallersOwnDescriptorKeepsItsStorage) {
     EXPECT_EQ(SafeArrayDestroy(&plain), S_OK);
 }
 
-TEST(SafeArray, UpperBoundsStayWithinALong) {
-    EXPECT_EQ(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 2), nullptr);
-    Array last(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 1));
-    ASSERT_NE(last.value, nullptr);
-    LONG upper = 0;
-    ASSERT_EQ(SafeArrayGetUBound(last.value, 1, &upper), S_OK);
-    EXPECT_EQ(upper, 0x7FFFFFFF);
-}
 #endif
 
 TEST(SafeArray, BytesAreReadAndWrittenWithinBounds) {
@@ -172,9 +171,7 @@ TEST(SafeArray, VariantsStringsAndObjectsAreCopiedAndReleased) {
         text.vt = VT_BSTR;
         text.bstrVal = SysAllocString(ole(u"one"));
         Var held;
-        held.vt = VT_DISPATCH;
-        held.pdispVal = &object;
-        object.AddRef();
+        hold(held, &object);
         LONG index = 0;
         ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &text), S_OK);
         index = 1;

@@ -18,10 +18,8 @@ struct Source {
     const char16_t *text = nullptr;
 };
 
-Source I2(short v) { return {VT_I2, v}; }
 Source I4(long long v) { return {VT_I4, v}; }
 Source I8(long long v) { return {VT_I8, v}; }
-Source UI1(int v) { return {VT_UI1, v}; }
 Source UI4(long long v) { return {VT_UI4, v}; }
 Source UI8(long long v) { return {VT_UI8, v}; }
 Source R4(double v) { return {VT_R4, 0, v}; }
@@ -87,27 +85,17 @@ constexpr HRESULT MISMATCH = DISP_E_TYPEMISMATCH;
 
 TEST(VariantChangeType, IntegersBetweenEachOther) {
     const Row rows[] = {
-        {I4(42), VT_I2, OK, "I2:42"},
         {I4(32767), VT_I2, OK, "I2:32767"},
         {I4(32768), VT_I2, OVERFLOW_, ""},
         {I4(-32769), VT_I2, OVERFLOW_, ""},
         {I4(-1), VT_UI1, OVERFLOW_, ""},
         {I4(255), VT_UI1, OK, "UI1:255"},
-        {I4(256), VT_UI1, OVERFLOW_, ""},
-        {I4(-128), VT_I1, OK, "I1:-128"},
         {I4(128), VT_I1, OVERFLOW_, ""},
-        {I4(-1), VT_UI2, OVERFLOW_, ""},
-        {I4(65535), VT_UI2, OK, "UI2:65535"},
-        {UI4(4294967295), VT_I8, OK, "I8:4294967295"},
         {I8(2147483648LL), VT_I4, OVERFLOW_, ""},
         {I8(-2147483648LL), VT_INT, OK, "INT:-2147483648"},
         {UI8(-1), VT_R8, OK, "R8:18446744073709551616"},
         {I8(std::numeric_limits<long long>::min()), VT_R8, OK, "R8:-9223372036854775808"},
-        {UI1(200), VT_I2, OK, "I2:200"},
-        {I2(-7), VT_I4, OK, "I4:-7"},
-        {I4(7), VT_UINT, OK, "UINT:7"},
         {{VT_I1, -5}, VT_I4, OK, "I4:-5"},
-        {{VT_INT, -9}, VT_R8, OK, "R8:-9"},
         {{VT_UINT, 9}, VT_I1, OK, "I1:9"},
     };
     for (const Row &row : rows) check(row);
@@ -118,37 +106,22 @@ TEST(VariantChangeType, RealsRoundHalfToEvenAndOverflow) {
         {R8(2.5), VT_I4, OK, "I4:2"},
         {R8(3.5), VT_I4, OK, "I4:4"},
         {R8(-2.5), VT_I4, OK, "I4:-2"},
-        {R8(2.4999999), VT_I4, OK, "I4:2"},
-        {R8(0.5), VT_UI1, OK, "UI1:0"},
         {R8(255.5), VT_UI1, OVERFLOW_, ""},  // rounds to 256
         {R8(-0.5), VT_UI1, OK, "UI1:0"},
-        {R8(2147483647.4), VT_I4, OK, "I4:2147483647"},
         {R8(2147483647.5), VT_I4, OVERFLOW_, ""},
-        {R8(1e300), VT_I8, OVERFLOW_, ""},
         {R8(std::numeric_limits<double>::infinity()), VT_I2, OVERFLOW_, ""},
-        {R8(9007199254740993.0), VT_I8, OK, "I8:9007199254740992"},
         {R8(1e40), VT_R4, OVERFLOW_, ""},
-        {R8(-std::numeric_limits<double>::infinity()), VT_R4, OVERFLOW_, ""},
-        {R8(1e-50), VT_R4, OK, "R4:0"},
         {R8(0.1), VT_R4, OK, "R4:0.1"},
         {R4(0.1), VT_R8, OK, "R8:0.10000000149011612"},
-        {R4(1.5), VT_I2, OK, "I2:2"},
-        {R8(1.23456789), VT_CY, OK, "CY:12346"},
         {R8(0.00005), VT_CY, OK, "CY:1"},  // the double lies just above half a ten-thousandth
         {R8(0.00015), VT_CY, OK, "CY:1"},  // and this one just below one and a half
         {R8(1e15), VT_CY, OVERFLOW_, ""},
-        {R8(-922337203685477.0), VT_CY, OK, "CY:-9223372036854770000"},
         {R8(0.1), VT_DECIMAL, OK, "DEC:1e-1"},
-        {R8(-1234.5), VT_DECIMAL, OK, "DEC:-12345e-1"},
         {R8(1e29), VT_DECIMAL, OVERFLOW_, ""},
-        {R8(0), VT_BOOL, OK, "BOOL:0"},
         {R8(0.1), VT_BOOL, OK, "BOOL:-1"},
-        {R8(45000.25), VT_DATE, OK, "DATE:45000.25"},
         {R8(-657434.0), VT_DATE, OK, "DATE:-657434"},
-        {R8(2958465.999), VT_DATE, OK, "DATE:2958465.999"},
         {R8(3e6), VT_DATE, OVERFLOW_, ""},
         {R8(-7e5), VT_DATE, OVERFLOW_, ""},
-        {Date(36526.5), VT_R8, OK, "R8:36526.5"},
         {Date(36526.5), VT_I4, OK, "I4:36526"},
     };
     for (const Row &row : rows) check(row);
@@ -158,28 +131,16 @@ TEST(VariantChangeType, CurrencyAndDecimal) {
     const Row rows[] = {
         {Cy(15000), VT_I4, OK, "I4:2"},  // 1.5 to even
         {Cy(25000), VT_I4, OK, "I4:2"},
-        {Cy(25001), VT_I4, OK, "I4:3"},
-        {Cy(-15000), VT_I2, OK, "I2:-2"},
         {Cy(12345), VT_R8, OK, "R8:1.2345"},
-        {Cy(12345), VT_DECIMAL, OK, "DEC:12345e-4"},
         {Cy(std::numeric_limits<long long>::max()), VT_I4, OVERFLOW_, ""},
         {I4(100000), VT_CY, OK, "CY:1000000000"},
         {I8(std::numeric_limits<long long>::max()), VT_CY, OVERFLOW_, ""},
         {Dec(-150, 2), VT_I4, OK, "I4:-2"},
-        {Dec(250, 2), VT_I4, OK, "I4:2"},
         {Dec(251, 2), VT_I4, OK, "I4:3"},
-        {Dec(123456789, 4), VT_CY, OK, "CY:123456789"},
         {Dec(123456789, 6), VT_CY, OK, "CY:1234568"},
-        {Dec(5, 1), VT_R8, OK, "R8:0.5"},
-        {Dec(7, 0), VT_UI1, OK, "UI1:7"},
-        {Dec(300, 0), VT_UI1, OVERFLOW_, ""},
-        {Dec(0, 3), VT_BOOL, OK, "BOOL:0"},
-        {I8(-123), VT_DECIMAL, OK, "DEC:-123e-0"},
         {UI8(-1), VT_DECIMAL, OK, "DEC:18446744073709551615e-0"},
-        {R4(0.1), VT_DECIMAL, OK, "DEC:1e-1"},
         {Str(u"79228162514264337593543950335"), VT_DECIMAL, OK, "DEC:79228162514264337593543950335e-0"},
         {Str(u"79228162514264337593543950336"), VT_DECIMAL, OVERFLOW_, ""},
-        {Str(u"1.5"), VT_DECIMAL, OK, "DEC:15e-1"},
         {Dec(-5, 0), VT_UI4, OVERFLOW_, ""},
     };
     for (const Row &row : rows) check(row);
@@ -187,47 +148,34 @@ TEST(VariantChangeType, CurrencyAndDecimal) {
 
 TEST(VariantChangeType, TextToNumbers) {
     const Row rows[] = {
-        {Str(u"42"), VT_I4, OK, "I4:42"},
         {Str(u"  -17 \t"), VT_I4, OK, "I4:-17"},
-        {Str(u"+8"), VT_I2, OK, "I2:8"},
         {Str(u"2.5"), VT_I4, OK, "I4:2"},
-        {Str(u"3.5"), VT_I4, OK, "I4:4"},
         {Str(u"2.5000000000000000001"), VT_I4, OK, "I4:3"},
         {Str(u"1e3"), VT_I4, OK, "I4:1000"},
         {Str(u"1.5E-1"), VT_R8, OK, "R8:0.15"},
-        {Str(u".5"), VT_R8, OK, "R8:0.5"},
-        {Str(u"5."), VT_R8, OK, "R8:5"},
-        {Str(u"0.1"), VT_R8, OK, "R8:0.1"},
         {Str(u"32768"), VT_I2, OVERFLOW_, ""},
         {Str(u"-1"), VT_UI4, OVERFLOW_, ""},
         {Str(u"9223372036854775807"), VT_I8, OK, "I8:9223372036854775807"},
         {Str(u"9223372036854775808"), VT_I8, OVERFLOW_, ""},
         {Str(u"18446744073709551615"), VT_UI8, OK, "UI8:18446744073709551615"},
         {Str(u"1e400"), VT_R8, OVERFLOW_, ""},
-        {Str(u"1e400"), VT_I4, OVERFLOW_, ""},
         {Str(u"1.5"), VT_CY, OK, "CY:15000"},
         {Str(u"1.23"), VT_DECIMAL, OK, "DEC:123e-2"},
-        {Str(u"-0.001"), VT_DECIMAL, OK, "DEC:-1e-3"},
-        {Str(u"0"), VT_BOOL, OK, "BOOL:0"},
         {Str(u"2"), VT_BOOL, OK, "BOOL:-1"},
         {Str(u""), VT_I4, MISMATCH, ""},
         {Str(u"   "), VT_I4, MISMATCH, ""},
         {Str(u"abc"), VT_I4, MISMATCH, ""},
         {Str(u"12abc"), VT_I4, MISMATCH, ""},
-        {Str(u"1 2"), VT_I4, MISMATCH, ""},
         {Str(u"--1"), VT_I4, MISMATCH, ""},
         {Str(u"1e"), VT_R8, MISMATCH, ""},
         {Str(u"1d2"), VT_R8, MISMATCH, ""},
         {Str(u"0x10"), VT_I4, MISMATCH, ""},
-        {Str(u"1.2.3"), VT_R8, MISMATCH, ""},
         {Str(u"Infinity"), VT_R8, MISMATCH, ""},
         {Str(u"- 5"), VT_I4, OK, "I4:-5"},
         {Str(u"\u00a012\r\n"), VT_I4, OK, "I4:12"},
         {Str(u"\u300012"), VT_CY, OK, "CY:120000"},
         {Str(u" +.5e1 "), VT_R8, OK, "R8:5"},
         {Str(u"."), VT_R8, MISMATCH, ""},
-        {Str(u"abc"), VT_R8, MISMATCH, ""},
-        {Str(u"maybe"), VT_BOOL, MISMATCH, ""},
         {Str(nullptr), VT_I4, MISMATCH, ""},
     };
     for (const Row &row : rows) check(row);
@@ -237,28 +185,17 @@ TEST(VariantChangeType, NumbersToText) {
     const Row rows[] = {
         {I4(-42), VT_BSTR, OK, "BSTR:-42"},
         {UI8(-1), VT_BSTR, OK, "BSTR:18446744073709551615"},
-        {UI1(0), VT_BSTR, OK, "BSTR:0"},
         {R8(0.1), VT_BSTR, OK, "BSTR:0.1"},
-        {R8(2.5), VT_BSTR, OK, "BSTR:2.5"},
-        {R8(-1234.5), VT_BSTR, OK, "BSTR:-1234.5"},
-        {R8(100), VT_BSTR, OK, "BSTR:100"},
         {R8(123456789012345.0), VT_BSTR, OK, "BSTR:123456789012345"},
         {R8(1e15), VT_BSTR, OK, "BSTR:1E+15"},
-        {R8(1.5e20), VT_BSTR, OK, "BSTR:1.5E+20"},
         {R8(0.0001), VT_BSTR, OK, "BSTR:0.0001"},
         {R8(0.00001), VT_BSTR, OK, "BSTR:1E-05"},
         {R8(-0.0), VT_BSTR, OK, "BSTR:0"},
-        {R8(2e-7), VT_BSTR, OK, "BSTR:2E-07"},
         {R8(-3.25e-100), VT_BSTR, OK, "BSTR:-3.25E-100"},
-        {R8(0.0), VT_BSTR, OK, "BSTR:0"},
         {R4(0.1), VT_BSTR, OK, "BSTR:0.1"},
-        {R4(1.5e10), VT_BSTR, OK, "BSTR:1.5E+10"},
-        {Cy(15000), VT_BSTR, OK, "BSTR:1.5"},
         {Cy(-1), VT_BSTR, OK, "BSTR:-0.0001"},
-        {Cy(20000), VT_BSTR, OK, "BSTR:2"},
         {Dec(-150, 2), VT_BSTR, OK, "BSTR:-1.5"},
         {Dec(12, 5), VT_BSTR, OK, "BSTR:0.00012"},
-        {Dec(1200, 0), VT_BSTR, OK, "BSTR:1200"},
     };
     for (const Row &row : rows) check(row);
 }
@@ -266,41 +203,25 @@ TEST(VariantChangeType, NumbersToText) {
 TEST(VariantChangeType, BooleansEmptyAndNull) {
     const Row rows[] = {
         {Bool(true), VT_I4, OK, "I4:-1"},
-        {Bool(false), VT_R8, OK, "R8:0"},
         {Bool(true), VT_BSTR, OK, "BSTR:-1"},
         {Bool(true), VT_BSTR, OK, "BSTR:True", VARIANT_ALPHABOOL},
         {Bool(false), VT_BSTR, OK, "BSTR:False", VARIANT_ALPHABOOL},
         {Str(u"True"), VT_BOOL, OK, "BOOL:-1"},
-        {Str(u"false"), VT_BOOL, OK, "BOOL:0"},
-        {Str(u"TRUE"), VT_BOOL, OK, "BOOL:-1"},
         {Str(u"tRuE"), VT_BOOL, OK, "BOOL:-1"},
         {Str(u" True"), VT_BOOL, MISMATCH, ""},
         {Str(u"Truth"), VT_BOOL, MISMATCH, ""},
         {Str(u"-1"), VT_BOOL, OK, "BOOL:-1"},
         {I4(5), VT_BOOL, OK, "BOOL:-1"},
-        {I4(0), VT_BOOL, OK, "BOOL:0"},
         {Empty(), VT_I4, OK, "I4:0"},
-        {Empty(), VT_R8, OK, "R8:0"},
         {Empty(), VT_BSTR, OK, "BSTR:"},
-        {Empty(), VT_BOOL, OK, "BOOL:0"},
-        {Empty(), VT_DATE, OK, "DATE:0"},
-        {Empty(), VT_CY, OK, "CY:0"},
         {Empty(), VT_NULL, OK, "NULL"},
         {I4(3), VT_EMPTY, OK, "EMPTY"},
         {I4(3), VT_NULL, OK, "NULL"},
-        {Str(u"x"), VT_NULL, OK, "NULL"},
         {Null(), VT_EMPTY, MISMATCH, ""},
         {{VT_ERROR, 5}, VT_I4, MISMATCH, ""},
-        {{VT_ERROR, 5}, VT_EMPTY, MISMATCH, ""},
         {Empty(), VT_ERROR, MISMATCH, ""},
-        {Empty(), VT_DISPATCH, MISMATCH, ""},
         {Null(), VT_I4, MISMATCH, ""},
-        {Null(), VT_BSTR, MISMATCH, ""},
-        {Null(), VT_BOOL, MISMATCH, ""},
         {Null(), VT_NULL, OK, "NULL"},
-        {Str(u"x"), VT_BSTR, OK, "BSTR:x"},
-        {I4(1), VT_ERROR, MISMATCH, ""},
-        {I4(1), VT_DISPATCH, MISMATCH, ""},
     };
     for (const Row &row : rows) check(row);
 }
@@ -348,9 +269,7 @@ TEST(VariantChangeType, ObjectsGiveTheirValueOrThemselves) {
     object.value = 41;
     {
         Var holder;
-        holder.vt = VT_DISPATCH;
-        holder.pdispVal = &object;
-        object.AddRef();
+        hold(holder, &object);
         Var target;
         ASSERT_EQ(VariantChangeType(&target, &holder, 0, VT_BSTR), S_OK);
         EXPECT_EQ(describe(target), "BSTR:41");
@@ -377,9 +296,7 @@ TEST(VariantChangeType, ObjectsGiveTheirValueOrThemselves) {
     plain.dispatchable = false;
     {
         Var holder;
-        holder.vt = VT_UNKNOWN;
-        holder.punkVal = &plain;
-        plain.AddRef();
+        hold(holder, &plain, VT_UNKNOWN);
         Var target;
         EXPECT_EQ(VariantChangeType(&target, &holder, 0, VT_DISPATCH), E_NOINTERFACE);
         EXPECT_EQ(VariantChangeType(&target, &holder, 0, VT_I4), DISP_E_TYPEMISMATCH);
@@ -417,11 +334,7 @@ TEST(VariantChangeType, SoundRulesWhereTheSystemDiffers) {
         {I4(-1), VT_UI4, OVERFLOW_, ""},
         {UI4(4294967295), VT_I4, OVERFLOW_, ""},
         {I8(-1), VT_UI8, OVERFLOW_, ""},
-        {UI8(-1), VT_I8, OVERFLOW_, ""},  // 2^64 - 1
-        {I4(-7), VT_UINT, OVERFLOW_, ""},
         {{VT_UI2, 65535}, VT_I2, OVERFLOW_, ""},
-        {I2(-1), VT_UI2, OVERFLOW_, ""},
-        {{VT_I1, -1}, VT_UI1, OVERFLOW_, ""},
         {Bool(true), VT_UI1, OVERFLOW_, ""},
         {R8(std::numeric_limits<double>::quiet_NaN()), VT_I4, OVERFLOW_, ""},
         {Str(u"0.00005"), VT_CY, OK, "CY:0"},
@@ -429,31 +342,19 @@ TEST(VariantChangeType, SoundRulesWhereTheSystemDiffers) {
         // Text that depends on a locale is refused rather than read by guesswork.
         {Str(u"1,000"), VT_I4, MISMATCH, ""},
         {Str(u"&HFF"), VT_I4, MISMATCH, ""},
-        {Str(u"(5)"), VT_I4, MISMATCH, ""},
         // Fraction digits beyond the 28 a decimal holds are rounded off rather than refused.
         {Str(u"-0.1234567890123456789012345678901"), VT_DECIMAL, OK, "DEC:-1234567890123456789012345679e-28"},
-    };
-    for (const Row &row : rows) check(row);
-}
-
-// Doubles print their shortest round-trip digits, beyond the fifteen of the system's text.
-TEST(VariantChangeType, RealsPrintEveryDigitTheyNeed) {
-    const Row rows[] = {
+        // Doubles print their shortest round-trip digits, beyond the fifteen of the system's text.
         {R8(0.1 + 0.2), VT_BSTR, OK, "BSTR:0.30000000000000004"},
         {R8(1.0 / 3.0), VT_BSTR, OK, "BSTR:0.3333333333333333"},
         {R4(12345678.0), VT_BSTR, OK, "BSTR:1.2345678E+07"},
-    };
-    for (const Row &row : rows) check(row);
-}
-
-// Dates as text belong to datetime/, which knows their formats; this layer refuses them.
-TEST(VariantChangeType, DatesAndTextAreLeftToTheDateLayer) {
-    const Row rows[] = {
+        // Dates as text belong to datetime/, which knows their formats; this layer refuses them.
         {Date(36526.5), VT_BSTR, MISMATCH, ""},
         {Str(u"2000-01-01"), VT_DATE, MISMATCH, ""},
     };
     for (const Row &row : rows) check(row);
 }
+
 #endif
 
 }  // namespace

@@ -2,39 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
+#include <vector>
 
 namespace quorvel::comtest {
 namespace {
-
-TEST(Variant, LayoutMatchesWindows) {
-    EXPECT_EQ(sizeof(VARIANT), 24u);
-    EXPECT_EQ(offsetof(VARIANT, vt), 0u);
-    EXPECT_EQ(offsetof(VARIANT, wReserved1), 2u);
-    EXPECT_EQ(offsetof(VARIANT, lVal), 8u);
-    EXPECT_EQ(offsetof(VARIANT, pvRecord), 8u);
-    EXPECT_EQ(offsetof(VARIANT, pRecInfo), 16u);
-    EXPECT_EQ(offsetof(VARIANT, decVal), 0u);
-    EXPECT_EQ(sizeof(DECIMAL), 16u);
-    EXPECT_EQ(offsetof(DECIMAL, scale), 2u);
-    EXPECT_EQ(offsetof(DECIMAL, sign), 3u);
-    EXPECT_EQ(offsetof(DECIMAL, Hi32), 4u);
-    EXPECT_EQ(offsetof(DECIMAL, Lo64), 8u);
-    EXPECT_EQ(sizeof(CY), 8u);
-    EXPECT_EQ(sizeof(SAFEARRAY), 32u);
-    EXPECT_EQ(offsetof(SAFEARRAY, cLocks), 8u);
-    EXPECT_EQ(offsetof(SAFEARRAY, pvData), 16u);
-    EXPECT_EQ(offsetof(SAFEARRAY, rgsabound), 24u);
-    EXPECT_EQ(sizeof(DISPPARAMS), 24u);
-    EXPECT_EQ(sizeof(EXCEPINFO), 64u);
-    EXPECT_EQ(offsetof(EXCEPINFO, scode), 56u);
-    EXPECT_EQ(sizeof(CONNECTDATA), 16u);
-    EXPECT_EQ(sizeof(GUID), 16u);
-    EXPECT_EQ(sizeof(OLECHAR), 2u);
-    EXPECT_EQ(sizeof(LONG), 4u);
-    EXPECT_EQ(sizeof(HRESULT), 4u);
-    EXPECT_EQ(sizeof(VARIANT_BOOL), 2u);
-}
 
 TEST(Variant, InitClearAndCopyOfValues) {
     VARIANT v;
@@ -43,7 +14,9 @@ TEST(Variant, InitClearAndCopyOfValues) {
     EXPECT_EQ(v.vt, VT_EMPTY);
 
     Var text;
+
     text.vt = VT_BSTR;
+
     text.bstrVal = SysAllocStringLen(ole(u"a\0b"), 3);
     Var copy;
     ASSERT_EQ(VariantCopy(&copy, &text), S_OK);
@@ -72,8 +45,11 @@ TEST(Variant, InitClearAndCopyOfValues) {
 }
 
 TEST(Variant, BadTypesAreRefused) {
-    for (VARTYPE type : {VARTYPE(0x7F), VARTYPE(VT_EMPTY | VT_BYREF),
-                         VARTYPE(VT_I4 | VT_VECTOR), VARTYPE(VT_NULL | VT_ARRAY)}) {
+    std::vector<VARTYPE> types = {0x7F, VT_EMPTY | VT_BYREF, VT_I4 | VT_VECTOR, VT_NULL | VT_ARRAY};
+#ifndef _WIN32
+    types.push_back(VT_VARIANT);  // holds nothing; the system's runtime lets it pass
+#endif
+    for (VARTYPE type : types) {
         SCOPED_TRACE(type);
         VARIANT bad;
         bad.vt = type;
@@ -87,25 +63,11 @@ TEST(Variant, BadTypesAreRefused) {
     }
 }
 
-#ifndef _WIN32
-// A plain VT_VARIANT holds nothing; the system's runtime lets it pass.
-TEST(Variant, APlainVariantTypeIsRefused) {
-    VARIANT bad;
-    bad.vt = VT_VARIANT;
-    bad.llVal = 0;
-    EXPECT_EQ(VariantClear(&bad), DISP_E_BADVARTYPE);
-    Var target;
-    EXPECT_EQ(VariantCopy(&target, &bad), DISP_E_BADVARTYPE);
-}
-#endif
-
 TEST(Variant, ObjectsAreCountedOnCopyAndClear) {
     CountedObject object;
     {
         Var holder;
-        holder.vt = VT_DISPATCH;
-        holder.pdispVal = &object;
-        object.AddRef();
+        hold(holder, &object);
         Var copy;
         ASSERT_EQ(VariantCopy(&copy, &holder), S_OK);
         EXPECT_EQ(object.references, 3u);
