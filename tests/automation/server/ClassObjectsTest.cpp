@@ -121,7 +121,10 @@ TEST_F(ClassObjectsTest, ModuleUnloadsOnlyWithoutObjectsLocksOrClassObjectRefere
     const Step steps[] = {
         {"nothing held", [] {}, S_OK, 0},
         {"class object held", [&] { classObject = factory(); }, S_FALSE, 0},
-        {"object made", [&] { EXPECT_EQ(classObject->CreateInstance(nullptr, IID_IUnknown, &object), S_OK); }, S_FALSE, 1},
+        {"object made",
+         [&] { EXPECT_EQ(classObject->CreateInstance(nullptr, IID_IUnknown, &object), S_OK); },
+         S_FALSE,
+         1},
         {"locked, class object let go", [&] { classObject->LockServer(TRUE); classObject->Release(); }, S_FALSE, 1},
         {"object let go, lock held", [&] { static_cast<IUnknown *>(object)->Release(); }, S_FALSE, 0},
         {"unlocked", [&] { classObject = factory(); classObject->LockServer(FALSE); classObject->Release(); }, S_OK, 0},

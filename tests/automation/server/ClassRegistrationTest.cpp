@@ -34,7 +34,8 @@ std::string without(const std::string &dump, std::initializer_list<const char *>
 }
 
 std::string replaced(std::string text, const std::string &from, const std::string &to) {
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
     return text;
 }
 

@@ -74,7 +74,8 @@ TEST(DateTimeCreation, LogsEachFailedTryWithItsExplanation) {
         EXPECT_EQ(creator.tries, row.results.size());
         EXPECT_TRUE(creator.askedForDateTime);
         // The thread is initialised only after a failed first try, before the second.
-        EXPECT_EQ(creator.initialisedBeforeTry, row.results.size() == 2 ? std::vector<size_t>{1} : std::vector<size_t>{});
+        EXPECT_EQ(creator.initialisedBeforeTry,
+                  row.results.size() == 2 ? std::vector<size_t>{1} : std::vector<size_t>{});
         if (created) created->Release();
         EXPECT_EQ(object.references, 1u);
     }

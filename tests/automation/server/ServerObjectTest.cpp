@@ -63,8 +63,8 @@ TEST(ServerObject, AggregatedObjectsDelegateToTheOuterUnknown) {
     const long before = liveObjects();
     for (size_t c = 0; c < kServed; ++c) {
         IClassFactory *factory = nullptr;
-        ASSERT_EQ(serverClassObjects().get(comGuid(*kClasses[c]), IID_IClassFactory, reinterpret_cast<void **>(&factory)),
-                  S_OK);
+        const GUID classId = comGuid(*kClasses[c]);
+        ASSERT_EQ(serverClassObjects().get(classId, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
         servertest::Refusing outer;  // counts the references the inner object takes on it
         void *object = nullptr;
         EXPECT_EQ(factory->CreateInstance(&outer, IID_IDispatch, &object), CLASS_E_NOAGGREGATION);
@@ -214,7 +214,8 @@ TEST(ServerObject, FileMembersFailInABrowserAndWorkOutside) {
             EXPECT_TRUE(result.vt == VT_I4 && result.lVal == 1) << "SaveXml answers 1";
         }
         ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
-        EXPECT_EQ(site.references + site.provider.references + site.browserObject.references, 3u) << "the site is let go";
+        EXPECT_EQ(site.references + site.provider.references + site.browserObject.references, 3u)
+            << "the site is let go";
     }
     ole->Release();
     xml->Release();
