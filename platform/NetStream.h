@@ -28,6 +28,14 @@ struct NetError {
 
     void clear() { kind = Kind::None; code = 0; text.clear(); }
     void set(Kind k, int64_t c, std::string t) { kind = k; code = c; text = std::move(t); }
+    // The failures every stream reports alike; each returns false for the caller to return.
+    bool failClosed() { set(Kind::Closed, 0, "the connection is closed"); return false; }
+    bool failOutOfMemory(int64_t platformCode) {
+        kind = Kind::Io;
+        code = platformCode;
+        text.clear();  // no room for a text either
+        return false;
+    }
 };
 
 // A two-way byte stream with wait limits. The HTTP client reads and writes through this seam, so a

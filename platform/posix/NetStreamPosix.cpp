@@ -130,7 +130,7 @@ public:
     bool writeAll(const void *bytes, size_t n, uint32_t timeoutMs, NetError &err) override {
         try {
             err.clear();
-            if (m_fd < 0) return failClosed(err);
+            if (m_fd < 0) return err.failClosed();
             if (m_tls) return m_tls->writeAll(bytes, n, timeoutMs, err);
             const char *next = static_cast<const char *>(bytes);
             while (n > 0) {
@@ -148,7 +148,7 @@ public:
             }
             return true;
         } catch (const std::bad_alloc &) {
-            return outOfMemory(err);
+            return err.failOutOfMemory(ENOMEM);
         }
     }
 
@@ -156,7 +156,7 @@ public:
         got = 0;
         try {
             err.clear();
-            if (m_fd < 0) return failClosed(err);
+            if (m_fd < 0) return err.failClosed();
             if (m_tls) return m_tls->readSome(buf, n, got, timeoutMs, err);
             if (n == 0) return true;
             const auto deadline = PosixSocket::deadlineAfter(timeoutMs);
@@ -182,7 +182,7 @@ public:
                 }
             }
         } catch (const std::bad_alloc &) {
-            return outOfMemory(err);
+            return err.failOutOfMemory(ENOMEM);
         }
     }
 
@@ -228,18 +228,6 @@ private:
                 break;
         }
         PosixSocket::setError(err, NetError::Kind::Io, code);
-        return false;
-    }
-
-    static bool failClosed(NetError &err) {
-        err.set(NetError::Kind::Closed, 0, "the connection is closed");
-        return false;
-    }
-
-    static bool outOfMemory(NetError &err) {
-        err.kind = NetError::Kind::Io;
-        err.code = ENOMEM;
-        err.text.clear();  // no room for a text either
         return false;
     }
 

@@ -128,7 +128,7 @@ public:
     bool writeAll(const void *bytes, size_t n, uint32_t timeoutMs, NetError &err) override {
         try {
             err.clear();
-            if (m_socket == INVALID_SOCKET) return failClosed(err);
+            if (m_socket == INVALID_SOCKET) return err.failClosed();
             if (m_tls) return m_tls->writeAll(bytes, n, timeoutMs, err);
             const char *next = static_cast<const char *>(bytes);
             while (n > 0) {
@@ -148,7 +148,7 @@ public:
             }
             return true;
         } catch (const std::bad_alloc &) {
-            return outOfMemory(err);
+            return err.failOutOfMemory(ERROR_NOT_ENOUGH_MEMORY);
         }
     }
 
@@ -156,7 +156,7 @@ public:
         got = 0;
         try {
             err.clear();
-            if (m_socket == INVALID_SOCKET) return failClosed(err);
+            if (m_socket == INVALID_SOCKET) return err.failClosed();
             if (m_tls) return m_tls->readSome(buf, n, got, timeoutMs, err);
             if (n == 0) return true;
             const auto deadline = WinSocket::deadlineAfter(timeoutMs);
@@ -174,7 +174,7 @@ public:
                 if (!wait(WinSocket::Want::Read, deadline, "read timed out", err)) return false;
             }
         } catch (const std::bad_alloc &) {
-            return outOfMemory(err);
+            return err.failOutOfMemory(ERROR_NOT_ENOUGH_MEMORY);
         }
     }
 
@@ -224,18 +224,6 @@ private:
                 break;
         }
         WinSocket::setError(err, NetError::Kind::Io, code);
-        return false;
-    }
-
-    static bool failClosed(NetError &err) {
-        err.set(NetError::Kind::Closed, 0, "the connection is closed");
-        return false;
-    }
-
-    static bool outOfMemory(NetError &err) {
-        err.kind = NetError::Kind::Io;
-        err.code = ERROR_NOT_ENOUGH_MEMORY;
-        err.text.clear();  // no room for a text either
         return false;
     }
 
