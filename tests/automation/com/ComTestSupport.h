@@ -8,11 +8,16 @@
 #include <charconv>
 #include <cstdio>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace quorvel::comtest {
 
 // OLECHAR is char16_t here and wchar_t on Windows; both are UTF-16 units.
 inline const OLECHAR *ole(const char16_t *text) { return reinterpret_cast<const OLECHAR *>(text); }
+
+// ASCII names and texts as UTF-16.
+inline std::u16string wide(const char *ascii) { return {ascii, ascii + std::char_traits<char>::length(ascii)}; }
 
 inline std::u16string units(BSTR text) {
     return std::u16string(reinterpret_cast<const char16_t *>(text), SysStringLen(text));
@@ -33,6 +38,59 @@ struct Var : VARIANT {
     ~Var() { VariantClear(this); }
     Var(const Var &) = delete;
     Var &operator=(const Var &) = delete;
+};
+
+// The arguments of a call in declaration order; DISPPARAMS receives them last to first.
+class Args {
+public:
+    Args() = default;
+    Args(const Args &) = delete;
+    Args &operator=(const Args &) = delete;
+    ~Args() {
+        for (VARIANT &v : m_values) VariantClear(&v);
+    }
+    Args &str(const char16_t *text) {
+        VARIANT &v = add(VT_BSTR);
+        v.bstrVal = text != nullptr ? SysAllocString(ole(text)) : nullptr;
+        return *this;
+    }
+    Args &i4(LONG value) { return set(add(VT_I4).lVal, value); }
+    Args &r8(double value) { return set(add(VT_R8).dblVal, value); }
+    Args &date(double value) { return set(add(VT_DATE).date, value); }
+    Args &boolean(bool value) { return set(add(VT_BOOL).boolVal, value ? VARIANT_TRUE : VARIANT_FALSE); }
+    // Not owned: the test keeps the object.
+    Args &object(IDispatch *value) {
+        add(VT_DISPATCH).pdispVal = value;
+        if (value != nullptr) value->AddRef();
+        return *this;
+    }
+    // Takes over the variant's contents.
+    Args &take(VARIANT &value) {
+        m_values.push_back(value);
+        VariantInit(&value);
+        return *this;
+    }
+    UINT count() const { return static_cast<UINT>(m_values.size()); }
+
+    DISPPARAMS params() {
+        m_reversed.assign(m_values.rbegin(), m_values.rend());
+        return DISPPARAMS{m_reversed.empty() ? nullptr : m_reversed.data(), nullptr, count(), 0};
+    }
+
+private:
+    template <class Field>
+    Args &set(Field &field, std::type_identity_t<Field> value) {
+        field = value;
+        return *this;
+    }
+    VARIANT &add(VARTYPE type) {
+        m_values.emplace_back();
+        VariantInit(&m_values.back());
+        m_values.back().vt = type;
+        return m_values.back();
+    }
+    std::vector<VARIANT> m_values;
+    std::vector<VARIANT> m_reversed;  // shallow copies, owned by m_values
 };
 
 // An object that counts its references and answers DISPID_VALUE with a fixed integer.

@@ -21,6 +21,7 @@ namespace quorvel::dispatchtest {
 using namespace quorvel::automation;
 using comtest::ole;
 using comtest::units;
+using comtest::Args;
 using comtest::Var;
 
 // An automation object of the fake server (or, with no internal object, of another
@@ -108,63 +109,10 @@ private:
     }
 };
 
-// The arguments of a call in declaration order; DISPPARAMS receives them last to first.
-class Args {
-public:
-    Args() = default;
-    Args(const Args &) = delete;
-    Args &operator=(const Args &) = delete;
-    ~Args() {
-        for (VARIANT &v : m_values) VariantClear(&v);
-    }
-    Args &str(const char16_t *text) {
-        VARIANT &v = add(VT_BSTR);
-        v.bstrVal = text != nullptr ? SysAllocString(ole(text)) : nullptr;
-        return *this;
-    }
-    Args &i4(LONG value) { return set(add(VT_I4).lVal, value); }
-    Args &r8(double value) { return set(add(VT_R8).dblVal, value); }
-    Args &date(double value) { return set(add(VT_DATE).date, value); }
-    Args &boolean(bool value) { return set(add(VT_BOOL).boolVal, value ? VARIANT_TRUE : VARIANT_FALSE); }
-    // Not owned: the test keeps the object.
-    Args &object(IDispatch *value) {
-        add(VT_DISPATCH).pdispVal = value;
-        if (value != nullptr) value->AddRef();
-        return *this;
-    }
-    // Takes over the variant's contents.
-    Args &take(VARIANT &value) {
-        m_values.push_back(value);
-        VariantInit(&value);
-        return *this;
-    }
-    UINT count() const { return static_cast<UINT>(m_values.size()); }
-
-    DISPPARAMS params() {
-        m_reversed.assign(m_values.rbegin(), m_values.rend());
-        return DISPPARAMS{m_reversed.empty() ? nullptr : m_reversed.data(), nullptr, count(), 0};
-    }
-
-private:
-    template <class Field>
-    Args &set(Field &field, std::type_identity_t<Field> value) {
-        field = value;
-        return *this;
-    }
-    VARIANT &add(VARTYPE type) {
-        m_values.emplace_back();
-        VariantInit(&m_values.back());
-        m_values.back().vt = type;
-        return m_values.back();
-    }
-    std::vector<VARIANT> m_values;
-    std::vector<VARIANT> m_reversed;  // shallow copies, owned by m_values
-};
-
 // The DISPID of a member of the interface, found the way a script host finds it.
 inline DISPID dispidOf(const Interface &iface, const char *name) {
-    std::u16string wide(name, name + std::char_traits<char>::length(name));
-    const OLECHAR *names[] = {ole(wide.c_str())};
+    const std::u16string text = comtest::wide(name);
+    const OLECHAR *names[] = {ole(text.c_str())};
     DISPID id = DISPID_UNKNOWN;
     getIDsOfNames(iface, names, 1, &id);
     return id;

@@ -7,6 +7,7 @@
 #include "automation/generated/QuorvelMembers.h"
 #include "automation/server/GuidText.h"
 #include "automation/server/ProgIdMap.h"
+#include "tests/automation/server/ServerTestSupport.h"
 
 namespace quorvel::automation {
 namespace {
@@ -16,22 +17,14 @@ ServerModule *gModule = nullptr;
 IUnknown *gLastOuter = nullptr;
 int gCreateCalls = 0;
 
-struct CountedObject final : IUnknown {
-    ULONG references = 1;
+struct CountedObject final : servertest::Counted<IUnknown> {
     CountedObject() { gModule->objectCreated(); }
     ~CountedObject() { gModule->objectDestroyed(); }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (!IsEqualIID(iid, IID_IUnknown)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = this;
-        AddRef();
-        return S_OK;
+        return answer(iid, &IID_IUnknown, object);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --references;
+        const ULONG left = --references;
         if (left == 0) delete this;
         return left;
     }
@@ -79,7 +72,7 @@ TEST_F(ClassObjectsTest, GetAndCreateInstanceAnswerByTheTable) {
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(objects.get(comGuid(kTestClass), IID_IDispatch, &object), E_NOINTERFACE);
     EXPECT_EQ(objects.get(comGuid(kTestClass), IID_IUnknown, nullptr), E_POINTER);
-    CountedObject outer;  // any unknown serves as the outer object here
+    servertest::Refusing outer;  // any unknown serves as the outer object here
     struct CreateRow {
         IUnknown *outer;
         const IID *iid;
@@ -106,7 +99,7 @@ TEST_F(ClassObjectsTest, GetAndCreateInstanceAnswerByTheTable) {
         if (row.out && SUCCEEDED(row.expected)) static_cast<IUnknown *>(object)->Release();
     }
     classObject->Release();
-    EXPECT_EQ(module.objectCount(), 1) << "only the stack object is alive";
+    EXPECT_EQ(module.objectCount(), 0);
 }
 
 TEST_F(ClassObjectsTest, ModuleUnloadsOnlyWithoutObjectsLocksOrClassObjectReferences) {

@@ -12,6 +12,7 @@
 namespace quorvel::automation {
 namespace {
 
+using servertest::Args;
 using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void **);
 using NoArguments = HRESULT (*)();
 using ProgIdMapFunction = const QuorvelProgIdMapping *(*)(ULONG *);
@@ -72,10 +73,10 @@ TEST_F(LibraryExports, AClassFoundByProgIdIsCreatedScriptedAndUnloadable) {
 
     VARIANT result;
     VariantInit(&result);
-    ASSERT_EQ(servertest::callByName(dispatch, "LoadXml", {"<a><b/></a>"}, &result), S_OK);
+    ASSERT_EQ(servertest::callByName(dispatch, "LoadXml", Args().str(u"<a><b/></a>"), &result), S_OK);
     EXPECT_EQ(result.vt, VT_I4);
     EXPECT_EQ(result.lVal, 1);
-    ASSERT_EQ(servertest::callByName(dispatch, "NumChildren", {}, &result, DISPATCH_PROPERTYGET), S_OK);
+    ASSERT_EQ(servertest::callByName(dispatch, "NumChildren", Args(), &result, DISPATCH_PROPERTYGET), S_OK);
     EXPECT_EQ(result.lVal, 1);
     dispatch->Release();
     EXPECT_EQ(canUnloadNow(), S_OK) << "the last release frees the module";

@@ -11,6 +11,8 @@
 namespace quorvel::automation {
 namespace {
 
+using comtest::Var;
+using servertest::Args;
 using servertest::callByName;
 using servertest::create;
 using servertest::query;
@@ -60,36 +62,29 @@ TEST(ServerObject, EachClassAnswersItsInterfacesWithOneIdentity) {
 }
 
 TEST(ServerObject, AggregatedObjectsDelegateToTheOuterUnknown) {
+    // Every class has the one object frame; Rss stands for them.
+    IClassFactory *factory = nullptr;
+    ASSERT_EQ(serverClassObjects().get(comGuid(kRss), IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+    servertest::Refusing outer;  // counts the references the inner object takes on it
+    void *object = nullptr;
+    EXPECT_EQ(factory->CreateInstance(&outer, IID_IDispatch, &object), CLASS_E_NOAGGREGATION);
+    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, &object), S_OK);
+    factory->Release();
     const long before = liveObjects();
-    for (size_t c = 0; c < kServed; ++c) {
-        IClassFactory *factory = nullptr;
-        const GUID classId = comGuid(*kClasses[c]);
-        ASSERT_EQ(serverClassObjects().get(classId, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
-        servertest::Refusing outer;  // counts the references the inner object takes on it
-        void *object = nullptr;
-        EXPECT_EQ(factory->CreateInstance(&outer, IID_IDispatch, &object), CLASS_E_NOAGGREGATION);
-        ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, &object), S_OK);
-        factory->Release();
-        IUnknown *inner = static_cast<IUnknown *>(object);
-
-        IDispatch *dispatch = query<IDispatch>(inner, IID_IDispatch);
-        ASSERT_NE(dispatch, nullptr);
-        EXPECT_EQ(outer.references, 2u) << "an interface of the inner object counts on the outer one";
-        dispatch->Release();
-        EXPECT_EQ(outer.references, 1u);
-        // Through a delegating interface, IUnknown is the outer object's (which refuses here).
-        IOleObject *ole = query<IOleObject>(inner, IID_IOleObject);
-        ASSERT_NE(ole, nullptr);
-        EXPECT_EQ(query<IUnknown>(ole, IID_IUnknown), nullptr);
-        ole->Release();
-        IUnknown *same = query<IUnknown>(inner, IID_IUnknown);
-        EXPECT_EQ(same, inner) << "the inner unknown answers for itself";
-        same->Release();
-        EXPECT_EQ(liveObjects(), before + 1);
-        EXPECT_EQ(inner->Release(), 0u);
-        EXPECT_EQ(liveObjects(), before);
-        EXPECT_EQ(outer.references, 1u);
-    }
+    IUnknown *inner = static_cast<IUnknown *>(object);
+    IDispatch *dispatch = query<IDispatch>(inner, IID_IDispatch);
+    ASSERT_NE(dispatch, nullptr);
+    EXPECT_EQ(outer.references, 2u) << "an interface of the inner object counts on the outer one";
+    // Through a delegating interface, IUnknown is the outer object's (which refuses here).
+    EXPECT_EQ(query<IUnknown>(dispatch, IID_IUnknown), nullptr);
+    dispatch->Release();
+    EXPECT_EQ(outer.references, 1u);
+    IUnknown *same = query<IUnknown>(inner, IID_IUnknown);
+    EXPECT_EQ(same, inner) << "the inner unknown answers for itself";
+    same->Release();
+    EXPECT_EQ(inner->Release(), 0u);
+    EXPECT_EQ(liveObjects(), before - 1);
+    EXPECT_EQ(outer.references, 1u);
 }
 
 TEST(ServerObject, ClassInfoErrorInfoAndOleObjectAnswers) {
@@ -114,52 +109,36 @@ TEST(ServerObject, ClassInfoErrorInfoAndOleObjectAnswers) {
         DWORD status = 7;
         EXPECT_EQ(ole->GetMiscStatus(1, &status), S_OK);
         EXPECT_EQ(status, miscStatus[c]);
-        SIZEL extent{1000, 500}, read{};
-        EXPECT_EQ(ole->SetExtent(1, &extent), S_OK);
-        EXPECT_EQ(ole->GetExtent(1, &read), S_OK);
-        EXPECT_EQ(read.cx, 1000);
-        EXPECT_EQ(read.cy, 500);
         ole->Release();
         EXPECT_EQ(info->Release(), 0u);
     }
 }
 
 TEST(ServerObject, ConnectionPointsAcceptAndReleaseAdvisers) {
+    // Only Xml fires events; Rss (and Atom) offer property changes alone.
     for (const Guid *clsid : {&kXml, &kRss}) {
-        const bool isXml = clsid == &kXml;
         IConnectionPointContainer *container = create<IConnectionPointContainer>(*clsid, IID_IConnectionPointContainer);
         ASSERT_NE(container, nullptr);
-        IConnectionPoint *events = nullptr;  // only Xml fires events; Rss offers property changes alone
-        EXPECT_EQ(container->FindConnectionPoint(comGuid(k_IQuorvelXmlEvents.iid), &events),
-                  isXml ? S_OK : CONNECT_E_NOCONNECTION);
-        if (events) events->Release();
-        EXPECT_EQ(container->FindConnectionPoint(comGuid(k_IQuorvelRssEvents.iid), &events), CONNECT_E_NOCONNECTION);
-
         IEnumConnectionPoints *points = nullptr;
         ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
         IConnectionPoint *listed[3] = {};
         ULONG fetched = 0;
         EXPECT_EQ(points->Next(3, listed, &fetched), S_FALSE);
-        EXPECT_EQ(fetched, isXml ? 2u : 1u);
+        EXPECT_EQ(fetched, clsid == &kXml ? 2u : 1u);
         for (ULONG i = 0; i < fetched; ++i) listed[i]->Release();
         points->Release();
-
         IConnectionPoint *point = nullptr;
+        EXPECT_EQ(container->FindConnectionPoint(comGuid(k_IQuorvelRssEvents.iid), &point), CONNECT_E_NOCONNECTION);
         ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
-        IID iid{};
-        EXPECT_EQ(point->GetConnectionInterface(&iid), S_OK);
-        EXPECT_TRUE(IsEqualIID(iid, IID_IPropertyNotifySink));
         TestSink sink;
         DWORD first = 0, second = 0;
         ASSERT_EQ(point->Advise(&sink, &first), S_OK);
         ASSERT_EQ(point->Advise(&sink, &second), S_OK);
         EXPECT_NE(first, second);
-        EXPECT_EQ(sink.references, 3u);
         EXPECT_EQ(point->Unadvise(first), S_OK);
         EXPECT_EQ(point->Unadvise(first), CONNECT_E_NOCONNECTION);
         EXPECT_EQ(sink.references, 2u);
-        // A sink without the point's interface cannot connect.
-        servertest::Refusing stranger;
+        servertest::Refusing stranger;  // a sink without the point's interface cannot connect
         DWORD cookie = 9;
         EXPECT_EQ(point->Advise(&stranger, &cookie), CONNECT_E_CANNOTCONNECT);
         EXPECT_EQ(cookie, 0u);
@@ -188,15 +167,14 @@ TEST(ServerObject, ObjectSafetyReportsAndAcceptsBothOptions) {
     safety->Release();
 }
 
-TEST(ServerObject, FileMembersFailInABrowserAndWorkOutside) {
+TEST(ServerObject, OnlyASiteThatHandsOutTheBrowserMakesABrowserHost) {
+    // (What the dispatcher refuses in a browser is its own tests'.)
     IDispatch *xml = create<IDispatch>(kXml, IID_IDispatch);
     ASSERT_NE(xml, nullptr);
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(callByName(xml, "LoadXml", {"<root><a>1</a></root>"}, &result), S_OK);
+    Var result;
+    ASSERT_EQ(callByName(xml, "LoadXml", Args().str(u"<root><a>1</a></root>"), &result), S_OK);
     const std::string path = test::scratchDir("ServerObjectFileMembers") + "saved.xml";
     IOleObject *ole = query<IOleObject>(xml, IID_IOleObject);
-    // Only a site whose services hand out the browser application makes a browser host.
     for (const auto &[services, browser] : {std::pair{true, true}, std::pair{false, false}, std::pair{true, false}}) {
         TestSite site(services, browser);
         ASSERT_EQ(ole->SetClientSite(&site), S_OK);
@@ -205,31 +183,15 @@ TEST(ServerObject, FileMembersFailInABrowserAndWorkOutside) {
         EXPECT_EQ(held, &site);
         held->Release();
         VariantClear(&result);
-        EXPECT_EQ(callByName(xml, "SaveXml", {path.c_str()}, &result), browser ? E_FAIL : S_OK);
+        EXPECT_EQ(callByName(xml, "SaveXml", Args().str(comtest::wide(path.c_str()).c_str()), &result),
+                  browser ? E_FAIL : S_OK);
         EXPECT_EQ(test::fileExists(path), !browser) << "no file is written from a browser";
-        if (browser) {
-            EXPECT_EQ(callByName(xml, "SetBinaryContentFromFile", {path.c_str(), "0", "0", ""}, &result), E_FAIL);
-        } else {
-            EXPECT_NE(test::fileBytes(path).find("<a>1</a>"), std::string::npos);
-            EXPECT_TRUE(result.vt == VT_I4 && result.lVal == 1) << "SaveXml answers 1";
-        }
         ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
         EXPECT_EQ(site.references + site.provider.references + site.browserObject.references, 3u)
             << "the site is let go";
     }
     ole->Release();
     xml->Release();
-    // The mended refusal: the log-file path of Rss and Atom is a file-system member too.
-    TestSite browser(true, true);
-    for (const Guid *clsid : {&kRss, &kAtom}) {
-        IDispatch *feed = create<IDispatch>(*clsid, IID_IDispatch);
-        IOleObject *feedOle = query<IOleObject>(feed, IID_IOleObject);
-        ASSERT_EQ(feedOle->SetClientSite(&browser), S_OK);
-        EXPECT_EQ(callByName(feed, "DebugLogFilePath", {path.c_str()}, nullptr, DISPATCH_PROPERTYPUT), E_FAIL);
-        feedOle->Release();
-        feed->Release();
-    }
-    EXPECT_EQ(browser.references, 1u);
 }
 
 TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
@@ -237,18 +199,16 @@ TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
     RssObject *rss = RssObject::createStandalone(ServerModule::instance());
     AtomObject *atom = AtomObject::createStandalone(ServerModule::instance());
     ASSERT_TRUE(xml && rss && atom);
-    EXPECT_EQ(xml->xmlOf(xml), &xml->internal());
-    EXPECT_EQ(xml->xmlOf(rss), nullptr);
-    EXPECT_EQ(xml->rssOf(rss), &rss->internal());
-    EXPECT_EQ(xml->atomOf(atom), &atom->internal());
-    EXPECT_EQ(xml->xmlOf(nullptr), nullptr);
+    EXPECT_TRUE(xml->xmlOf(xml) == &xml->internal() && xml->rssOf(rss) == &rss->internal() &&
+                xml->atomOf(atom) == &atom->internal());
+    EXPECT_TRUE(xml->xmlOf(rss) == nullptr && xml->xmlOf(nullptr) == nullptr);
     servertest::ForeignDispatch foreign;
     EXPECT_EQ(xml->xmlOf(&foreign), nullptr);
     EXPECT_EQ(foreign.references, 1u);
     double date = 0;
     EXPECT_FALSE(xml->utcOleDateOf(&foreign, date)) << "an object without GetAsOleDate gives no date";
     EXPECT_FALSE(xml->utcOleDateOf(nullptr, date));
-    // A wrapped result takes over the temporary's node.
+    // A wrapped result takes over the temporary's node; no temporary, no object.
     XString text;
     text.setFromUtf8("<root><first>1</first><second>2</second></root>");
     ASSERT_TRUE(xml->internal().LoadXml(text));
@@ -259,16 +219,8 @@ TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
     XString tag;
     xml->xmlOf(child)->get_Tag(tag);
     EXPECT_STREQ(tag.getUtf8(), "second");
-    EXPECT_EQ(xml->wrapXml(nullptr), nullptr);
-    EXPECT_EQ(atom->wrapAtom(nullptr), nullptr);
+    EXPECT_TRUE(xml->wrapXml(nullptr) == nullptr && atom->wrapAtom(nullptr) == nullptr && rss->wrapRss(nullptr) == nullptr);
     child->Release();
-    rss->internal().NewRss();
-    IDispatch *channel = rss->wrapRss(rss->internal().AddNewChannel());
-    ASSERT_NE(channel, nullptr);
-    XString channelXml;
-    ASSERT_TRUE(rss->rssOf(channel)->ToXmlString(channelXml));
-    EXPECT_NE(std::string(channelXml.getUtf8()).find("<channel />"), std::string::npos) << channelXml.getUtf8();
-    channel->Release();
     xml->Release();
     rss->Release();
     atom->Release();

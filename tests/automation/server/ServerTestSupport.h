@@ -3,43 +3,33 @@
 #include <string>
 
 #include "automation/com/Com.h"
+#include "automation/server/GuidText.h"
 #include "automation/server/ServerClassMap.h"
+#include "tests/automation/com/ComTestSupport.h"
 
 namespace quorvel::automation::servertest {
 
-// A reference-counted test object answering the listed interfaces on one vtable of IUnknown
-// methods; it is never deleted (it lives on the test's stack), so counts stay readable.
+using comtest::Args;
+// A dispatch object of someone else's making: it knows no member by name.
+using ForeignDispatch = comtest::CountedObject;
+
+// A reference-counted test object; it lives on the test's stack, so counts stay readable.
 template <class Interface>
 struct Counted : Interface {
     ULONG references = 1;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    // Answers IUnknown and the one interface `iid`, or nothing at all with a null iid.
+    HRESULT answer(REFIID asked, const IID *iid, void **object) {
+        *object = iid && (IsEqualIID(asked, IID_IUnknown) || IsEqualIID(asked, *iid)) ? this : nullptr;
+        if (*object) AddRef();
+        return *object ? S_OK : E_NOINTERFACE;
+    }
 };
 
 // An unknown that answers no interface (an outer object, a stranger, a browser stand-in).
 struct Refusing final : Counted<IUnknown> {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-};
-
-// A dispatch object of someone else's making: it knows no member.
-struct ForeignDispatch final : Counted<IDispatch> {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ? this : nullptr;
-        if (*object) AddRef();
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override {
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *,
-                                     UINT *) override {
-        return DISP_E_MEMBERNOTFOUND;
-    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override { return answer(iid, nullptr, object); }
 };
 
 // A client site; with a service provider when `services` is set, which hands out the browser
@@ -67,18 +57,8 @@ struct TestSite final : Counted<IOleClientSite> {
     TestSite(bool withServices, bool inBrowser) : services(withServices), browser(inBrowser) { provider.site = this; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
-            AddRef();
-            *object = static_cast<IOleClientSite *>(this);
-            return S_OK;
-        }
-        if (services && IsEqualIID(iid, IID_IServiceProvider)) {
-            provider.AddRef();
-            *object = static_cast<IServiceProvider *>(&provider);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        if (services && IsEqualIID(iid, IID_IServiceProvider)) return provider.answer(iid, &IID_IServiceProvider, object);
+        return answer(iid, &IID_IOleClientSite, object);
     }
     HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker **) override { return E_NOTIMPL; }
@@ -91,26 +71,17 @@ struct TestSite final : Counted<IOleClientSite> {
 // A property-change sink.
 struct TestSink final : Counted<IPropertyNotifySink> {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyNotifySink)) {
-            AddRef();
-            *object = static_cast<IPropertyNotifySink *>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return answer(iid, &IID_IPropertyNotifySink, object);
     }
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 };
 
-// An object of a served class queried for T; fails the test's assertions (null) otherwise.
+// An object of a served class queried for T; null when that fails.
 template <class T>
 T *create(const Guid &clsid, REFIID iid) {
-    const GUID classId{clsid.data1, clsid.data2, clsid.data3,
-                       {clsid.data4[0], clsid.data4[1], clsid.data4[2], clsid.data4[3], clsid.data4[4],
-                        clsid.data4[5], clsid.data4[6], clsid.data4[7]}};
     void *object = nullptr;
-    return SUCCEEDED(createFromClassMap(classId, iid, &object)) ? static_cast<T *>(object) : nullptr;
+    return SUCCEEDED(createFromClassMap(comGuid(clsid), iid, &object)) ? static_cast<T *>(object) : nullptr;
 }
 
 // The interface T of an object, or null (the reference is the caller's).
@@ -120,8 +91,16 @@ T *query(IUnknown *object, REFIID iid) {
     return SUCCEEDED(object->QueryInterface(iid, &found)) ? static_cast<T *>(found) : nullptr;
 }
 
-// A method call through IDispatch by name with string arguments (in call order).
-HRESULT callByName(IDispatch *object, const char *name, std::initializer_list<const char *> arguments,
-                   VARIANT *result, WORD flags = DISPATCH_METHOD);
+// A call through IDispatch by name, as a script host makes it; a put names its value.
+template <class Arguments>  // Args, built in place or not
+HRESULT callByName(IDispatch *object, const char *name, Arguments &&args, VARIANT *result, WORD flags = DISPATCH_METHOD) {
+    std::u16string text = comtest::wide(name);
+    LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(text.data())};
+    DISPID id = DISPID_UNKNOWN, put = DISPID_PROPERTYPUT;
+    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    DISPPARAMS params = args.params();
+    if (flags == DISPATCH_PROPERTYPUT) params.cNamedArgs = 1, params.rgdispidNamedArgs = &put;
+    return FAILED(hr) ? hr : object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+}
 
 }  // namespace quorvel::automation::servertest
