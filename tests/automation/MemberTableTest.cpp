@@ -57,10 +57,8 @@ TEST(AutomationMembers, FileMembersAreRefusedInABrowserAndDownloadsGetTheProgres
         {&kIQuorvelAtom, kRefusedInBrowser, {"SaveLastError"}},
         {&kIQuorvelXml, kPutRefusedInBrowser, {"DebugLogFilePath"}},
         {&kIQuorvelRss, kPutRefusedInBrowser, {"DebugLogFilePath"}},
-        {&kIQuorvelAtom, kPutRefusedInBrowser, {"DebugLogFilePath"}},
-        {&kIQuorvelXml, kProgressSink, {}},
-        {&kIQuorvelRss, kProgressSink, {"DownloadRss"}},
-        {&kIQuorvelAtom, kProgressSink, {"DownloadAtom"}},
+        {&kIQuorvelAtom, kPutRefusedInBrowser, {"DebugLogFilePath"}}, {&kIQuorvelXml, kProgressSink, {}},
+        {&kIQuorvelRss, kProgressSink, {"DownloadRss"}}, {&kIQuorvelAtom, kProgressSink, {"DownloadAtom"}},
     };
     for (const Row &row : rows) {
         std::set<std::string> flagged;

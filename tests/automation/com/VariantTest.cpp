@@ -100,10 +100,8 @@ TEST(Variant, CopyIndDereferencesEveryKind) {
         const char *expected;
     };
     const Row rows[] = {
-        {VT_I4 | VT_BYREF, &number, "I4:-5"},
-        {VT_R8 | VT_BYREF, &real, "R8:0.25"},
-        {VT_BSTR | VT_BYREF, &text, "BSTR:referenced"},
-        {VT_VARIANT | VT_BYREF, &inner, "I2:12"},
+        {VT_I4 | VT_BYREF, &number, "I4:-5"}, {VT_R8 | VT_BYREF, &real, "R8:0.25"},
+        {VT_BSTR | VT_BYREF, &text, "BSTR:referenced"}, {VT_VARIANT | VT_BYREF, &inner, "I2:12"},
         {VT_DECIMAL | VT_BYREF, &decimal, "DEC:25e-1"},
     };
     for (const Row &row : rows) {

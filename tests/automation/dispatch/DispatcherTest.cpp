@@ -100,11 +100,9 @@ TEST_F(Dispatch, MissingMembersAndSidesAreNotFound) {
         WORD flags;
         UINT args;
     } rows[] = {
-        {"an unknown DISPID", 9999, kGet, 0},
-        {"DISPID 0", 0, kGet, 0},
+        {"an unknown DISPID", 9999, kGet, 0}, {"DISPID 0", 0, kGet, 0},
         {"a put on a read-only property", 7, DISPATCH_PROPERTYPUT, 1},
-        {"a put on a method", 10, DISPATCH_PROPERTYPUT, 1},
-        {"a by-reference put", 5, DISPATCH_PROPERTYPUTREF, 1},
+        {"a put on a method", 10, DISPATCH_PROPERTYPUT, 1}, {"a by-reference put", 5, DISPATCH_PROPERTYPUTREF, 1},
         {"no dispatch flag", 13, 0, 0},
     };
     for (const Row &row : rows) {

@@ -112,8 +112,7 @@ TEST_F(ClassObjectsTest, ModuleUnloadsOnlyWithoutObjectsLocksOrClassObjectRefere
         long objects;
     };
     const Step steps[] = {
-        {"nothing held", [] {}, S_OK, 0},
-        {"class object held", [&] { classObject = factory(); }, S_FALSE, 0},
+        {"nothing held", [] {}, S_OK, 0}, {"class object held", [&] { classObject = factory(); }, S_FALSE, 0},
         {"object made",
          [&] { EXPECT_EQ(classObject->CreateInstance(nullptr, IID_IUnknown, &object), S_OK); },
          S_FALSE,
