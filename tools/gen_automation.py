@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the automation sources in automation/generated/ from the member table
-automation/members.txt: the C++ descriptors, the compile-time binding check, the dispatcher's
-table of call thunks, the IDL and the Python host's member list. With --check, writes nothing
+"""Writes the automation sources from the member table automation/members.txt: in
+automation/generated/ the C++ descriptors, the compile-time binding check, the dispatcher's table
+of call thunks and the IDL; in automation/python/quorvel/ the Python host's member list. With --check, writes nothing
 and exits 1 when a committed file differs from what the table gives."""
 import pathlib
 import re
@@ -11,6 +11,7 @@ from dataclasses import dataclass, field
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 TABLE = ROOT / "automation" / "members.txt"
 OUT = ROOT / "automation" / "generated"
+PYTHON_OUT = ROOT / "automation" / "python" / "quorvel"
 
 OBJECTS = {"IQuorvelXml": "ClsXml", "IQuorvelRss": "ClsRss", "IQuorvelAtom": "ClsAtom", "IQvDateTime": "ClsDateTime"}
 TYPES = {"string", "long", "bool", "date", "variant", *OBJECTS}
@@ -511,8 +512,10 @@ def python(table):
 # ---- main
 
 def outputs(table):
-    return {"QuorvelMembers.h": descriptors(table), "QuorvelBindingCheck.h": binding_check(table),
-            "QuorvelDispatch.h": dispatch_table(table), "QuorvelXml.idl": idl(table), "members.py": python(table)}
+    """Each output file's path with its text."""
+    return {OUT / "QuorvelMembers.h": descriptors(table), OUT / "QuorvelBindingCheck.h": binding_check(table),
+            OUT / "QuorvelDispatch.h": dispatch_table(table), OUT / "QuorvelXml.idl": idl(table),
+            PYTHON_OUT / "members.py": python(table)}
 
 
 def main(argv):
@@ -526,20 +529,19 @@ def main(argv):
         print(error, file=sys.stderr)
         return 1
     stale = []
-    for file_name, text in outputs(table).items():
-        path = OUT / file_name
+    for path, text in outputs(table).items():
         current = path.read_text(encoding="utf-8") if path.exists() else None
         if current == text:
             continue
-        stale.append(file_name)
+        stale.append(path.name)
         if not check:
-            OUT.mkdir(parents=True, exist_ok=True)
+            path.parent.mkdir(parents=True, exist_ok=True)
             path.write_text(text, encoding="utf-8")
     if check and stale:
         print(f"Not what automation/members.txt gives (run tools/gen_automation.py): {', '.join(stale)} "
-              f"in {OUT}", file=sys.stderr)
+              f"in {OUT} and {PYTHON_OUT}", file=sys.stderr)
         return 1
-    print(f"{'Checked' if check else 'Wrote'} automation/generated/ from {len(table.interfaces)} interfaces.")
+    print(f"{'Checked' if check else 'Wrote'} the automation sources from {len(table.interfaces)} interfaces.")
     return 0
 
 

@@ -87,10 +87,13 @@ HRESULT invoke(Self &self, const Interface &iface, std::span<const MemberThunks<
     std::size_t index = 0;
     const Member *member = memberById(iface, id, index);
     if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
-    // Script hosts ask for a value with METHOD and PROPERTYGET both set; either reaches the get.
+    // A method answers DISPATCH_METHOD and a property DISPATCH_PROPERTYGET, as the type-library
+    // dispatcher matches them: a client probing a name with PROPERTYGET never runs a method.
+    // Script hosts reading a value set both flags, which reaches either.
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    const WORD getFlag = member->kind == MemberKind::Method ? DISPATCH_METHOD : DISPATCH_PROPERTYGET;
     const Thunk<Self> thunk = put ? ((flags & DISPATCH_PROPERTYPUT) != 0 ? thunks[index].put : nullptr)
-                                  : ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0 ? thunks[index].call : nullptr);
+                                  : ((flags & getFlag) != 0 ? thunks[index].call : nullptr);
     if (thunk == nullptr) return DISP_E_MEMBERNOTFOUND;
 
     DISPPARAMS none{};

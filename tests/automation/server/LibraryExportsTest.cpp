@@ -33,17 +33,20 @@ protected:
     void *library = nullptr;
 };
 
-TEST_F(LibraryExports, OnlyTheEntryPointsAreExported) {
-    for (const char *name : {"DllGetClassObject", "DllCanUnloadNow", "QuorvelProgIdMap"})
+TEST_F(LibraryExports, OnlyTheEntryPointsAndTheAutomationRuntimeAreExported) {
+    // Clients allocate and free the strings, variants and arrays they exchange with the objects
+    // through the library's own runtime.
+    for (const char *name : {"DllGetClassObject", "DllCanUnloadNow", "QuorvelProgIdMap", "SysAllocStringLen",
+                             "SysFreeString", "SysStringLen", "VariantClear", "SafeArrayCreateVector",
+                             "SafeArrayAccessData"})
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     auto registerServer = symbol<NoArguments>("DllRegisterServer");
     auto unregisterServer = symbol<NoArguments>("DllUnregisterServer");
     ASSERT_TRUE(registerServer && unregisterServer);
     EXPECT_EQ(registerServer(), S_OK) << "registration runs over the class map";
     EXPECT_EQ(unregisterServer(), S_OK);
-    // The library's own code and the COM layer stay inside.
-    for (const char *name : {"_ZN7quorvel10automation14moduleRegistryEv", "SysAllocString", "VariantClear",
-                             "IID_IDispatch"})
+    // The library's own code and the COM layer's constants stay inside.
+    for (const char *name : {"_ZN7quorvel10automation14moduleRegistryEv", "IID_IDispatch", "IID_IUnknown"})
         EXPECT_EQ(dlsym(library, name), nullptr) << name;
 }
 
