@@ -11,7 +11,7 @@ import unittest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 sys.dont_write_bytecode = True  # keep the source folders free of __pycache__
-sys.path[:0] = [str(ROOT / "tools"), str(ROOT / "automation" / "generated")]
+sys.path[:0] = [str(ROOT / "tools"), str(ROOT / "automation" / "python" / "quorvel")]
 import gen_automation as gen  # noqa: E402
 import members  # noqa: E402
 
@@ -86,8 +86,8 @@ class TableErrors(unittest.TestCase):
 class CheckMode(unittest.TestCase):
     def test_check_fails_on_a_stale_or_missing_output_and_passes_when_current(self):
         with tempfile.TemporaryDirectory() as folder:
-            saved = gen.OUT
-            gen.OUT = pathlib.Path(folder) / "generated"
+            saved = gen.OUT, gen.PYTHON_OUT
+            gen.OUT, gen.PYTHON_OUT = pathlib.Path(folder) / "generated", pathlib.Path(folder) / "quorvel"
             try:
                 self.assertEqual(gen.main(["gen", "--check"]), 1)  # nothing written yet
                 self.assertEqual(gen.main(["gen"]), 0)
@@ -96,7 +96,7 @@ class CheckMode(unittest.TestCase):
                 idl.write_text(idl.read_text(encoding="utf-8").replace("id(8)", "id(9)"), encoding="utf-8")
                 self.assertEqual(gen.main(["gen", "--check"]), 1)
             finally:
-                gen.OUT = saved
+                gen.OUT, gen.PYTHON_OUT = saved
 
 
 class DispatchTable(unittest.TestCase):
