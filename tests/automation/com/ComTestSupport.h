@@ -93,23 +93,28 @@ private:
     std::vector<VARIANT> m_reversed;  // shallow copies, owned by m_values
 };
 
-// An object that counts its references and answers DISPID_VALUE with a fixed integer.
-struct CountedObject : IDispatch {
+// A reference-counted test object; it lives on the test's stack, so counts stay readable.
+template <class Interface>
+struct Counted : Interface {
     ULONG references = 1;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    // Answers IUnknown and the one interface `iid`, or nothing at all with a null iid.
+    HRESULT answer(REFIID asked, const IID *iid, void **object) {
+        *object = iid && (IsEqualIID(asked, IID_IUnknown) || IsEqualIID(asked, *iid)) ? this : nullptr;
+        if (*object) this->AddRef();
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+};
+
+// An object that answers DISPID_VALUE with a fixed integer and knows no member by name.
+struct CountedObject : Counted<IDispatch> {
     LONG value = 0;
     bool dispatchable = true;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (IsEqualGUID(iid, IID_IUnknown) || (dispatchable && IsEqualGUID(iid, IID_IDispatch))) {
-            *object = static_cast<IDispatch *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return answer(iid, dispatchable ? &IID_IDispatch : &IID_IUnknown, object);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override {
         *count = 0;
         return S_OK;

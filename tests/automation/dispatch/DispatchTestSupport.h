@@ -54,15 +54,9 @@ public:
     ClsXml *xmlOf(IDispatch *object) override { return own(object) ? own(object)->xml.get() : nullptr; }
     ClsRss *rssOf(IDispatch *object) override { return own(object) ? own(object)->rss.get() : nullptr; }
     ClsAtom *atomOf(IDispatch *object) override { return own(object) ? own(object)->atom.get() : nullptr; }
-    IDispatch *wrapXml(std::unique_ptr<ClsXml> temporary) override {
-        return wrap([&](FakeObject &o) { o.xml = std::move(temporary); });
-    }
-    IDispatch *wrapRss(std::unique_ptr<ClsRss> temporary) override {
-        return wrap([&](FakeObject &o) { o.rss = std::move(temporary); });
-    }
-    IDispatch *wrapAtom(std::unique_ptr<ClsAtom> temporary) override {
-        return wrap([&](FakeObject &o) { o.atom = std::move(temporary); });
-    }
+    IDispatch *wrapXml(std::unique_ptr<ClsXml> t) override { return wrap([&](auto &o) { o.xml = std::move(t); }); }
+    IDispatch *wrapRss(std::unique_ptr<ClsRss> t) override { return wrap([&](auto &o) { o.rss = std::move(t); }); }
+    IDispatch *wrapAtom(std::unique_ptr<ClsAtom> t) override { return wrap([&](auto &o) { o.atom = std::move(t); }); }
     bool utcOleDateOf(IDispatch *dateTime, double &oleDate) override {
         FakeObject *object = own(dateTime);
         if (object == nullptr || !object->isDateTime) return false;

@@ -17,7 +17,7 @@ ServerModule *gModule = nullptr;
 IUnknown *gLastOuter = nullptr;
 int gCreateCalls = 0;
 
-struct CountedObject final : servertest::Counted<IUnknown> {
+struct CountedObject final : comtest::Counted<IUnknown> {
     CountedObject() { gModule->objectCreated(); }
     ~CountedObject() { gModule->objectDestroyed(); }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {

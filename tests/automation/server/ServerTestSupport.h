@@ -13,19 +13,7 @@ using comtest::Args;
 // A dispatch object of someone else's making: it knows no member by name.
 using ForeignDispatch = comtest::CountedObject;
 
-// A reference-counted test object; it lives on the test's stack, so counts stay readable.
-template <class Interface>
-struct Counted : Interface {
-    ULONG references = 1;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    // Answers IUnknown and the one interface `iid`, or nothing at all with a null iid.
-    HRESULT answer(REFIID asked, const IID *iid, void **object) {
-        *object = iid && (IsEqualIID(asked, IID_IUnknown) || IsEqualIID(asked, *iid)) ? this : nullptr;
-        if (*object) AddRef();
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-};
+using comtest::Counted;
 
 // An unknown that answers no interface (an outer object, a stranger, a browser stand-in).
 struct Refusing final : Counted<IUnknown> {
