@@ -95,9 +95,6 @@ TEST_F(Loopback, FollowsEachRedirectKind) {
         EXPECT_NE(f.body().find("req=2 path=/conn"), std::string::npos) << f.body();  // same socket
         EXPECT_TRUE(f.http.lastResult().wasRedirected());
     }
-    Fetch f;
-    ASSERT_TRUE(f.get(base() + "/a/b/d")) << f.log.joined();
-    EXPECT_NE(f.body().find("path=/a/c"), std::string::npos) << f.body();
 }
 
 TEST_F(Loopback, ReusesKeptConnectionsAndRetriesALostOne) {

@@ -87,6 +87,7 @@ TEST(RedirectUrl, BuildsTheNextUrlFromLocationOrRefusesIt) {
     } cases[] = {
         {"http://h:8080/a/b/d", "Location: http://o/x\r\n", "http://o/x"},
         {"http://h:8080/a/b/d?q=1", "Location: /abs path\r\n", "http://h:8080/abs%20path"},
+        {"http://h:8080/a/b/d", "Location: ../c\r\n", "http://h:8080/a/c"},
         {"https://h/a", "Location: //cdn.example/f\r\n", "https://cdn.example/f"},
         {"http://h/", "Location:    \r\n", "error: Location response header is empty."},
     };
