@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "automation/generated/QuorvelDispatch.h"
 #include "DispatchTestSupport.h"
@@ -59,11 +60,7 @@ TEST(DispatchNames, MembersMatchWhateverTheCaseAndArgumentsMapToPositions) {
     const OLECHAR *withArgs[] = {ole(u"getnthchildwithtag"), ole(u"N"), ole(u"tag"), ole(u"index")};
     DISPID ids[4] = {};
     EXPECT_EQ(DISP_E_UNKNOWNNAME, getIDsOfNames(kIQuorvelXml, withArgs, 4, ids));
-    EXPECT_EQ(29, ids[0]);
-    EXPECT_EQ(1, ids[1]);
-    EXPECT_EQ(0, ids[2]);
-    EXPECT_EQ(DISPID_UNKNOWN, ids[3]);
-
+    EXPECT_EQ((std::vector<DISPID>(ids, ids + 4)), (std::vector<DISPID>{29, 1, 0, DISPID_UNKNOWN}));
     const OLECHAR *rss[] = {ole(u"downloadrss")};
     EXPECT_EQ(S_OK, getIDsOfNames(kIQuorvelRss, rss, 1, ids));
     EXPECT_EQ(10, ids[0]);
