@@ -1,0 +1,391 @@
+"""The binding rules through the Python host: strings and null strings, 1/0 results, object
+arguments and results, variants, dates, dispatch errors and coercion, reference counts, the
+browser-host refusal, connection points and the host package's own conversions."""
+import ctypes
+import datetime
+import locale
+import os
+import time
+import tempfile
+import unittest
+
+import quorvel
+from quorvel import members, _errors as errors, _variants as variants
+import support
+
+DOC = "<root a='1' b='two'><item id='1'>alpha</item><item id='2'>beta</item><empty/></root>"
+
+
+def xml_with(doc=DOC):
+    xml = quorvel.CreateObject("Quorvel.Xml")
+    assert xml.LoadXml(doc) == 1
+    return xml
+
+
+def flagged(interface, flag):
+    return {m.name for m in members.INTERFACES[interface].members if flag in m.flags}
+
+
+class Strings(unittest.TestCase):
+    def test_a_null_string_argument_is_the_empty_string_and_an_empty_result_is_not_null(self):
+        xml = xml_with()
+        xml.Content = None
+        self.assertEqual(xml.Content, "")
+        self.assertEqual(xml.GetChild(2).Content, "")  # an empty element's text is "", not None
+        self.assertEqual(xml.AddAttribute("c", None), 1)
+        self.assertEqual(xml.GetAttrValue("c"), "")
+
+    def test_text_beyond_the_basic_plane_round_trips(self):
+        xml = xml_with()
+        for text in ("é ü ß", "日本語", "emoji 😀 and 𝄞", "tab\tand\nnewline"):
+            with self.subTest(text=text):
+                xml.Content = text
+                self.assertEqual(xml.Content, text)
+
+    # The members whose failure gives a null string, as the binding rules list them.
+    NULL_ON_FAILURE = {
+        "IQuorvelXml": {"GetXml", "GetChildContent", "GetChildContentByIndex", "GetChildTagByIndex",
+                        "GetAttributeName", "GetAttributeValue", "GetAttrValue", "TagContent", "QuorvelPath"},
+        "IQuorvelRss": {"GetString", "GetAttr", "MGetString", "MGetAttr", "GetDateStr", "ToXmlString"},
+        "IQuorvelAtom": {"GetElement", "GetElementAttr", "GetElementDateStr", "GetLinkHref", "GetPersonInfo",
+                         "GetTopAttr", "ToXmlString"},
+    }
+
+    def test_the_table_marks_exactly_the_null_on_failure_members(self):
+        for interface, expected in self.NULL_ON_FAILURE.items():
+            self.assertEqual(flagged(interface, "null-on-failure"), expected, interface)
+
+    def test_failures_give_null_for_the_listed_members_and_empty_text_for_the_rest(self):
+        xml = xml_with()
+        rss = quorvel.CreateObject("Quorvel.Rss")
+        self.assertEqual(rss.LoadRssString("<rss version='2.0'><channel><title>T</title></channel></rss>"), 1)
+        channel = rss.GetChannel(0)
+        atom = quorvel.CreateObject("Quorvel.Atom")
+        atom.NewFeed()
+        rows = [
+            (xml.GetChildContent, ("missing",), None), (xml.GetChildContentByIndex, (9,), None),
+            (xml.GetChildTagByIndex, (9,), None), (xml.GetAttributeValue, (9,), None),
+            (xml.GetAttrValue, ("missing",), None), (xml.TagContent, ("missing",), None),
+            (xml.QuorvelPath, ("/A/nothing|*",), None), (channel.MGetString, ("title", 5), None),
+            (channel.MGetAttr, ("title", 5, "x"), None), (atom.GetElementDateStr, ("missing", 0), None),
+            (atom.GetLinkHref, ("missing",), None),
+            # Listed, but a missing element is no failure of theirs: empty text (or the zero date).
+            (xml.GetAttributeName, (9,), ""), (channel.GetString, ("missing",), ""),
+            (channel.GetAttr, ("title", "missing"), ""), (channel.GetDateStr, ("missing",), "Sun, 00 Jan 0 00:00:00 GMT"),
+            (atom.GetElement, ("missing", 0), ""), (atom.GetElementAttr, ("missing", 0, "x"), ""),
+            (atom.GetPersonInfo, ("author", 0, "name"), ""), (atom.GetTopAttr, ("missing",), ""),
+            # Not on the list: a failure still gives a string.
+            (xml.GetChildTag, (9,), ""), (xml.AccumulateTagContent, ("missing", ""), ""),
+            (channel.GetString, ("title",), "T"), (xml.GetAttrValue, ("b",), "two"),
+        ]
+        for method, args, expected in rows:
+            with self.subTest(method=method, args=args):
+                self.assertEqual(method(*args), expected)
+
+    def test_results_of_true_false_members_are_the_integers_1_and_0(self):
+        xml = xml_with()
+        for result, expected in ((xml.LoadXml("<a><b/></a>"), 1), (xml.LoadXml("<a"), 0), (xml.Cdata, 0),
+                                 (xml.HasChildWithTag("b"), 1), (xml.HasChildWithTag("c"), 0),
+                                 (xml._oleobj_.Invoke(91, 0, quorvel.DISPATCH_METHOD, True, "b"), 1)):
+            self.assertIs(type(result), int)
+            self.assertEqual(result, expected)
+        xml.Cdata = True
+        self.assertEqual(xml.Cdata, 1)
+
+
+class Objects(unittest.TestCase):
+    def test_foreign_and_null_object_arguments_map_to_no_object(self):
+        xml = xml_with()
+        foreign = support.PythonComObject([(support.IID_IDispatch, [])])
+        raw = quorvel.DispatchPointer(foreign.address, add_ref=True)
+        rss = quorvel.CreateObject("Quorvel.Rss")  # another class of this server is no Xml object
+        for argument in (None, raw, rss):
+            with self.subTest(argument=argument):
+                self.assertEqual(xml.AddChildTree(argument), 0)
+                self.assertEqual(xml.SwapNode(argument), 0)
+        self.assertEqual(xml.NumChildren, 3)
+        del raw
+        self.assertEqual(foreign.references, 0)  # the server kept no reference
+        self.assertIsNone(xml.SearchForTag(None, "missing"))
+        self.assertEqual(xml.SearchForTag(None, "item").Content, "alpha")  # no "after": from the start
+
+    def test_object_results_share_one_tree_and_outlive_their_parent(self):
+        xml = xml_with()
+        child = xml.GetChild(1)
+        self.assertEqual(child.TreeId, xml.TreeId)
+        child.Content = "changed"
+        self.assertEqual(xml.GetChildContentByIndex(1), "changed")
+        self.assertIsNone(xml.GetChild(99))
+        del xml
+        self.assertEqual(child.GetParent().Tag, "root")  # the tree lives while any node is held
+        following = child.SearchForTag(None, "item")
+        self.assertIsNone(child.SearchForTag(following, "item"))
+
+    def test_each_object_result_is_a_new_object_with_one_reference(self):
+        xml = xml_with()
+        first, second = xml.GetChild(0), xml.GetChild(0)
+        self.assertNotEqual(first._oleobj_, second._oleobj_)
+        self.assertEqual(support.reference_count(first._oleobj_), 1)
+        rss = quorvel.CreateObject("Quorvel.Rss")
+        rss.NewRss()
+        item = rss.AddNewChannel().AddNewItem()
+        item.SetString("title", "new")
+        self.assertEqual(rss.GetChannel(0).GetItem(0).GetString("title"), "new")
+
+
+class Variants(unittest.TestCase):
+    def test_every_variant_form_of_the_same_document_loads_the_same_tree(self):
+        expected = xml_with("<a>é</a>").GetXml()
+        ansi = locale.getpreferredencoding(False)  # the system's code page for bytes that are not marked as text
+        forms = ["<a>é</a>", "\ufeff<a>é</a>", "<a>é</a>".encode(ansi), bytearray("<a>é</a>".encode(ansi)),
+                 (b"<a>", "é".encode(ansi), b"</a>"), ["<a>", "é</a>"]]
+        for form in forms:
+            with self.subTest(form=form):
+                xml = quorvel.CreateObject("Quorvel.Xml")
+                self.assertEqual(xml.LoadXmlV(form), 1)
+                self.assertEqual(xml.GetXml(), expected)
+        utf8 = quorvel.CreateObject("Quorvel.Xml")
+        self.assertEqual(utf8.LoadXmlV(b"\xef\xbb\xbf<a>text</a>"), 1)  # the UTF-8 mark is skipped
+        self.assertEqual(utf8.Content, "text")
+        self.assertEqual(quorvel.CreateObject("Quorvel.Xml").LoadXmlV(12), 0)  # no bytes: nothing to load
+
+    def test_binary_content_round_trips_as_bytes(self):
+        data = bytes(range(256)) * 3
+        for zip_flag, encrypt_flag, password in ((0, 0, ""), (1, 0, ""), (0, 1, "secret"), (1, 1, "secret")):
+            with self.subTest(zip=zip_flag, encrypt=encrypt_flag):
+                xml = xml_with()
+                self.assertEqual(xml.SetBinaryContent(data, zip_flag, encrypt_flag, password), 1)
+                self.assertNotIn(b"\0", xml.Content.encode())  # stored as base64 text
+                got = xml.GetBinaryContent(zip_flag, encrypt_flag, password)
+                self.assertIs(type(got), bytes)
+                self.assertEqual(got, data)
+        empty = xml_with()
+        self.assertEqual(empty.SetBinaryContent(b"", 0, 0, ""), 1)
+        self.assertEqual(empty.GetBinaryContent(0, 0, ""), b"")
+
+
+class Dates(unittest.TestCase):
+    OLE = [(datetime.datetime(1899, 12, 30), 0.0), (datetime.datetime(1899, 12, 31, 6), 1.25),
+           (datetime.datetime(1899, 12, 29, 6), -1.25), (datetime.datetime(1899, 12, 30, 18), 0.75),
+           (datetime.datetime(2026, 12, 7, 12, 30, 15, 250000), 46363 + 45015.25 / 86400),
+           (datetime.datetime(1600, 2, 29, 23, 59, 59), None)]
+
+    def test_automation_dates_convert_both_ways_to_the_millisecond(self):
+        for value, ole in self.OLE:
+            with self.subTest(value=value):
+                if ole is not None:
+                    self.assertAlmostEqual(variants.date_to_ole(value), ole, places=9)
+                self.assertEqual(variants.ole_to_date(variants.date_to_ole(value)), value)
+        self.assertEqual(variants.ole_to_date(1.0 - 1e-12), datetime.datetime(1899, 12, 31))  # rounds up
+        with self.assertRaises(ValueError):
+            variants.ole_to_date(1e9)
+
+    def setUp(self):
+        # A zone away from UTC, so that local time and UTC differ (the library reads TZ as set).
+        self.saved_zone = os.environ.get("TZ")
+        os.environ["TZ"] = "America/New_York"
+        time.tzset()
+
+    def tearDown(self):
+        if self.saved_zone is None:
+            del os.environ["TZ"]
+        else:
+            os.environ["TZ"] = self.saved_zone
+        time.tzset()
+
+    def test_dates_round_trip_in_local_time_and_utc(self):
+        utc = datetime.datetime(2024, 7, 1, 12, 0, 0)
+        local = datetime.datetime(2024, 7, 1, 8, 0, 0)  # New York in summer
+        atom = quorvel.CreateObject("Quorvel.Atom")
+        atom.NewFeed()
+        atom.AddElementDateStr("updated", "2024-07-01T12:00:00Z")
+        stamp = atom.GetElementDt("updated", 0)
+        self.assertEqual(stamp.GetAsOleDate(0), utc)
+        self.assertEqual(stamp.GetAsOleDate(1), local)
+        stamp.SetFromOleDate(1, local)
+        self.assertEqual(stamp.GetAsOleDate(0), utc)
+        self.assertEqual(stamp.GetAsRfc822(0), "Mon, 01 Jul 2024 12:00:00 GMT")
+        self.assertEqual(atom.AddElementDt("published", stamp), 0)  # the index of the new element
+        self.assertEqual(atom.GetElement("published", 0), "2024-07-01T12:00:00Z")
+        self.assertEqual(atom.GetElementDateStr("published", 0), "Mon, 01 Jul 2024 12:00:00 GMT")
+        self.assertEqual(atom.GetElementDate("published", 0), utc)  # the element's UTC clock time
+        atom.AddElementDate("edited", local)  # an automation date going in is local time
+        self.assertEqual(atom.GetElement("edited", 0), "2024-07-01T12:00:00Z")
+
+
+class Dispatching(unittest.TestCase):
+    def invoke(self, obj, dispid, flags, *args):
+        return obj._oleobj_.Invoke(dispid, quorvel.LOCALE_USER_DEFAULT, flags, True, *args)
+
+    def assertFails(self, hresult, call, *args):
+        with self.assertRaises(quorvel.com_error) as caught:
+            call(*args)
+        self.assertEqual(caught.exception.hresult, hresult)
+        return caught.exception
+
+    def test_missing_identifiers_and_wrong_call_kinds_are_refused(self):
+        xml = xml_with()
+        method, get, put = quorvel.DISPATCH_METHOD, quorvel.DISPATCH_PROPERTYGET, quorvel.DISPATCH_PROPERTYPUT
+        present = {m.dispid for m in members.INTERFACES["IQuorvelXml"].members}
+        for dispid in [d for d in range(0, 160) if d not in present] + [-1, 100000]:
+            self.assertFails(errors.DISP_E_MEMBERNOTFOUND, self.invoke, xml, dispid, method | get)
+        self.assertFails(errors.DISP_E_MEMBERNOTFOUND, self.invoke, xml, 7, put, 3)  # NumChildren is read-only
+        self.assertFails(errors.DISP_E_MEMBERNOTFOUND, self.invoke, xml, 13, get)  # GetXml is a method
+        self.assertFails(errors.DISP_E_MEMBERNOTFOUND, self.invoke, xml, 7, method)  # NumChildren is a property
+        self.assertEqual(self.invoke(xml, 7, method | get), 3)  # as script hosts read a value
+        self.assertFails(errors.DISP_E_UNKNOWNNAME, xml._oleobj_.GetIDsOfNames, "NoSuchMember")
+        self.assertEqual(xml._oleobj_.GetIDsOfNames("gEtChIlDcOnTeNt"), 8)
+        self.assertEqual(xml._oleobj_.GetIDsOfNames("GetChildContent", "tag"), (8, 0))
+        self.assertEqual(xml.getchildcontent("item"), "alpha")
+        with self.assertRaises(AttributeError):
+            xml.NoSuchMember
+        with self.assertRaises(AttributeError):
+            xml.NumChildren = 1
+
+    def test_argument_counts_and_types_are_checked_and_coerced(self):
+        xml = xml_with()
+        error = self.assertFails(errors.DISP_E_BADPARAMCOUNT, xml.GetChild)
+        self.assertEqual(error.args[0], errors.DISP_E_BADPARAMCOUNT)
+        self.assertFails(errors.DISP_E_BADPARAMCOUNT, xml.GetChild, 0, 1)
+        error = self.assertFails(errors.DISP_E_TYPEMISMATCH, xml.NewChildBefore, "first", "x", "")
+        self.assertEqual(error.argerror, 0)  # the argument at fault, counted from the first
+        self.assertFails(errors.DISP_E_OVERFLOW, xml.GetChild, 2**40)
+        # Strings, doubles (rounded to even) and booleans (true is -1) serve as numbers.
+        for index, tag in (("1", "item"), (1.4, "item"), (1.5, "empty"), (2.5, "empty"), (True, ""), (2, "empty")):
+            with self.subTest(index=index):
+                self.assertEqual(xml.GetChildTag(index), tag)
+        self.assertEqual(xml.AddAttribute("n", 5), 1)  # a number as a string
+        self.assertEqual(xml.GetAttrValue("n"), "5")
+        self.assertEqual(xml.GetChildContent(Tag="item"), "alpha")  # keywords by the table's names
+        with self.assertRaises(TypeError):
+            xml.GetChildContent(tag="item", Tag="item")
+
+    def test_a_put_goes_by_name_and_by_dispid(self):
+        xml = xml_with()
+        xml._oleobj_.Invoke(5, 0, quorvel.DISPATCH_PROPERTYPUT, False, "renamed")
+        self.assertEqual(xml.Tag, "renamed")
+        xml.tag = "again"  # names are case-insensitive
+        self.assertEqual(self.invoke(xml, 5, quorvel.DISPATCH_PROPERTYGET), "again")
+
+
+class Lifetimes(unittest.TestCase):
+    def test_the_library_can_unload_once_every_object_and_lock_is_gone(self):
+        self.assertEqual(support.collect(), errors.S_OK)
+        xml = xml_with()
+        child = xml.GetChild(0)
+        self.assertEqual(support.reference_count(xml._oleobj_), 1)
+        del xml
+        self.assertEqual(support.collect(), errors.S_FALSE)
+        del child
+        self.assertEqual(support.collect(), errors.S_OK)
+        atom = quorvel.CreateObject("Quorvel.Atom")
+        atom.NewFeed()
+        atom.AddElementDateStr("updated", "2024-01-01T00:00:00Z")
+        stamp = atom.GetElementDt("updated", 0)
+        del atom
+        self.assertEqual(support.collect(), errors.S_FALSE)  # the date-time object is the library's too
+        del stamp
+        self.assertEqual(support.collect(), errors.S_OK)
+
+    def test_every_progid_creates_its_class_and_unknown_ones_fail(self):
+        expected = {"QuorvelXml.QuorvelXml.1": "IQuorvelXml", "QuorvelXml.QuorvelXml": "IQuorvelXml",
+                    "Quorvel.Xml.1": "IQuorvelXml", "Quorvel.Xml": "IQuorvelXml", "Quorvel.Rss.1": "IQuorvelRss",
+                    "Quorvel.Rss": "IQuorvelRss", "Quorvel.Atom.1": "IQuorvelAtom", "Quorvel.Atom": "IQuorvelAtom"}
+        self.assertEqual(set(quorvel.progid_map()), set(expected))
+        for progid, interface in expected.items():
+            created = quorvel.CreateObject(progid.lower())
+            self.assertEqual(created._interface_.name, interface)
+            self.assertEqual(quorvel.Dispatch(created._oleobj_)._interface_.name, interface)  # found again
+        clsid = str(quorvel.progid_map()["Quorvel.Xml"])
+        self.assertEqual(quorvel.CreateObject(clsid).LoadXml("<a/>"), 1)
+        for name in ("Quorvel.Nothing", "{00000000-0000-0000-0000-000000000001}"):
+            with self.assertRaises(quorvel.com_error):
+                quorvel.CreateObject(name)
+
+
+class BrowserHost(unittest.TestCase):
+    def refused_calls(self, folder):
+        path = os.path.join(folder, "out.xml")
+        xml, rss, atom = xml_with(), quorvel.CreateObject("Quorvel.Rss"), quorvel.CreateObject("Quorvel.Atom")
+        xml.SaveXml(path)
+        calls = [(xml, lambda: xml.LoadXmlFile(path)), (xml, lambda: xml.LoadXmlFile2(path, 1)),
+                 (xml, lambda: xml.SaveXml(path + "2")), (xml, lambda: xml.SaveLastError(path + "3")),
+                 (xml, lambda: xml.SaveBinaryContent(path + "4", 0, 0, "")),
+                 (xml, lambda: xml.SetBinaryContentFromFile(path, 0, 0, "")),
+                 (xml, lambda: setattr(xml, "DebugLogFilePath", path + "5")),
+                 (rss, lambda: rss.LoadRssFile(path)), (rss, lambda: rss.SaveLastError(path + "6")),
+                 (rss, lambda: setattr(rss, "DebugLogFilePath", path + "7")),
+                 (atom, lambda: atom.SaveLastError(path + "8")),
+                 (atom, lambda: setattr(atom, "DebugLogFilePath", path + "9"))]
+        return xml, calls
+
+    def test_file_members_fail_in_a_browser_and_work_elsewhere(self):
+        with tempfile.TemporaryDirectory() as folder:
+            xml, calls = self.refused_calls(folder)
+            before = xml.GetXml()
+            browser, plain = support.client_site(True), support.client_site(False)
+            for owner, call in calls:
+                self.assertEqual(support.set_client_site(owner, browser), 0)
+                with self.assertRaises(quorvel.com_error) as caught:
+                    call()
+                self.assertEqual(caught.exception.hresult, errors.E_FAIL)
+            self.assertEqual(sorted(os.listdir(folder)), ["out.xml"])  # nothing written
+            self.assertEqual(xml.GetXml(), before)  # nothing loaded
+            self.assertEqual(xml.LoadXml("<still/>"), 1)  # members without files still work
+            for owner, call in calls:
+                self.assertEqual(support.set_client_site(owner, plain), 0)
+                call()
+            self.assertIn("out.xml4", os.listdir(folder))
+            for owner, _ in calls:
+                support.set_client_site(owner, None)
+            del xml, calls, owner, call
+            support.collect()
+            self.assertEqual((browser.references, plain.references), (0, 0))  # the sites were released
+
+
+class ControlInterfaces(unittest.TestCase):
+    def test_connection_points_take_and_release_advisers(self):
+        xml = xml_with()
+        events = quorvel.GUID.parse(members.INTERFACES["_IQuorvelXmlEvents"].iid)
+        property_sink, event_sink = support.property_sink([]), support.PythonComObject([(events, [])])
+        for iid, sink, other in ((support.IID_IPropertyNotifySink, property_sink, event_sink),
+                                 (events, event_sink, property_sink)):
+            point = support.connection_point(xml, iid)
+            hr, _ = support.advise(point, other.address)
+            self.assertEqual(hr, support.CONNECT_E_CANNOTCONNECT)  # a sink of the wrong interface
+            hr, cookie = support.advise(point, sink.address)
+            self.assertEqual((hr, cookie != 0), (0, True))
+            self.assertGreater(sink.references, 0)
+            self.assertEqual(support.unadvise(point, cookie), 0)
+            self.assertNotEqual(support.unadvise(point, cookie), 0)  # only once
+            del point
+        self.assertEqual((property_sink.references, event_sink.references), (0, 0))
+        rss = quorvel.CreateObject("Quorvel.Rss")
+        support.connection_point(rss, support.IID_IPropertyNotifySink)
+        with self.assertRaises(quorvel.com_error):
+            support.connection_point(rss, quorvel.GUID.parse(members.INTERFACES["_IQuorvelXmlEvents"].iid))
+
+    def test_object_safety_is_offered_by_the_xml_class_only(self):
+        self.assertIsNotNone(xml_with()._oleobj_.QueryInterface(support.IID_IObjectSafety))
+        for progid in ("Quorvel.Rss", "Quorvel.Atom"):
+            with self.assertRaises(quorvel.com_error) as caught:
+                quorvel.CreateObject(progid)._oleobj_.QueryInterface(support.IID_IObjectSafety)
+            self.assertEqual(caught.exception.hresult, errors.E_NOINTERFACE)
+
+    def test_aliases_share_one_implementation(self):
+        pairs = [("CompressSubtree", "ZipTree"), ("CompressNode", "ZipContent"), ("DecompressSubtree", "UnzipTree"),
+                 ("DecompressNode", "UnzipContent"), ("EncryptNode", "EncryptContent"),
+                 ("DecryptNode", "DecryptContent")]
+        table = {m.name: m.binding for m in members.INTERFACES["IQuorvelXml"].members}
+        for alias, name in pairs:
+            self.assertEqual(table[alias], name)
+        one, other = xml_with(), xml_with()
+        for (alias, name), args in zip(pairs, [(), (), (), (), ("pw",), ("pw",)]):
+            with self.subTest(alias=alias):
+                self.assertEqual(getattr(one, alias)(*args), getattr(other, name)(*args))
+                self.assertEqual(one.LastErrorText, other.LastErrorText)
+        self.assertEqual(one.GetXml(), other.GetXml())
+
+
+if __name__ == "__main__":
+    unittest.main()
