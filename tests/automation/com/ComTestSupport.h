@@ -1,7 +1,8 @@
 #pragma once
 
-// Helpers for the COM layer tests. The same tests build against the system's automation runtime
-// in the Windows build, which checks their expectations against it under Wine.
+// Helpers for the automation tests: strings, variants, call arguments and counted objects. The
+// COM layer tests build against the system's automation runtime in the Windows build, which
+// checks their expectations against it under Wine.
 
 #include "automation/com/Com.h"
 
