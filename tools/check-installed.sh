@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Checks the library as a C++ user meets it: installs a build into a scratch prefix, compiles
-# every installed header on its own, and builds and runs the README's first program with
-# pkg-config. The program in the README must be the file examples/first_program/main.cpp.
+# Checks the library as its users meet it: installs a build into a scratch prefix, compiles
+# every installed header on its own, builds and runs the README's first program with pkg-config
+# (the program in the README must be the file examples/first_program/main.cpp), and runs the
+# README's Python lines against the installed package as written, with the scratch prefix in
+# place of /usr/local.
 # Usage: tools/check-installed.sh BUILD_DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,3 +37,13 @@ if [ "$got" != "Les Misérables" ]; then
   echo "The first program printed '$got' instead of 'Les Misérables'"; exit 1
 fi
 echo "The README's first program builds with pkg-config and prints: $got"
+
+# The README's Python lines: the shell block after "## Using it from Python".
+python_lines=$(awk '/^## Using it from Python/{f=1; next} f&&/^```sh/{p=1; next} p&&/^```/{exit} p' README.md)
+[ -n "$python_lines" ] || { echo "README.md has no Python lines to check"; exit 1; }
+got=$(env -u QUORVEL_LIBRARY PYTHONDONTWRITEBYTECODE=1 bash -c "${python_lines//\/usr\/local/$prefix}" 2>&1) || true
+expected=$'Les Misérables\nGabriel García Márquez 1967 5\nNone'
+if [ "$got" != "$expected" ]; then
+  printf "The README's Python lines printed:\n%s\ninstead of:\n%s\n" "$got" "$expected"; exit 1
+fi
+echo "The README's Python lines run against the installed package."
