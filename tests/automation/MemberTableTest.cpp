@@ -26,7 +26,7 @@ static_assert(CdataGetterIs<bool> && !CdataGetterIs<int> && !CdataGetterIs<bool,
 static_assert(LoadXmlIs<bool, const XString &> && !LoadXmlIs<bool, XString> && !LoadXmlIs<int, const XString &>);
 static_assert(GetChannelIs<std::unique_ptr<ClsRss>, int> && !GetChannelIs<std::unique_ptr<ClsXml>, int>);
 
-// (The null-on-failure list and the aliases are checked with the dispatcher that acts on them.)
+// (The null-on-failure list and the aliases are checked through the Python host, tests/automation/python.)
 TEST(AutomationMembers, DispidsAndNamesAreUniquePerInterfaceAndTheXmlGapsStay) {
     for (const Interface *interface : kInterfaces) {
         std::set<int> dispids;

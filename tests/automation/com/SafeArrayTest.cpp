@@ -18,8 +18,8 @@ struct Array {
 
 TEST(SafeArray, CreationDescribesTypeSizeAndBounds) {
     const std::tuple<VARTYPE, UINT, USHORT> rows[] = {  // type, element size, kind flag
-        {VT_UI1, 1, 0}, {VT_I2, 2, 0}, {VT_BOOL, 2, 0}, {VT_I4, 4, 0}, {VT_R8, 8, 0}, {VT_CY, 8, 0}, {VT_DECIMAL, 16, 0},
-        {VT_BSTR, 8, FADF_BSTR}, {VT_VARIANT, 24, FADF_VARIANT}, {VT_UNKNOWN, 8, FADF_UNKNOWN}};
+        {VT_UI1, 1, 0}, {VT_I2, 2, 0}, {VT_BOOL, 2, 0}, {VT_I4, 4, 0}, {VT_R8, 8, 0}, {VT_CY, 8, 0},
+        {VT_DECIMAL, 16, 0}, {VT_BSTR, 8, FADF_BSTR}, {VT_VARIANT, 24, FADF_VARIANT}, {VT_UNKNOWN, 8, FADF_UNKNOWN}};
     for (const auto &[vt, size, flag] : rows) {
         SCOPED_TRACE(vt);
         Array array(SafeArrayCreateVector(vt, -2, 5));
@@ -31,7 +31,7 @@ TEST(SafeArray, CreationDescribesTypeSizeAndBounds) {
     }
     Array array(SafeArrayCreateVector(VT_I4, -2, 5)), empty(SafeArrayCreateVector(VT_UI1, 0, 0));
     LONG lower = 0, upper = 0, emptyUpper = 0;
-    ASSERT_TRUE(SafeArrayGetLBound(array.value, 1, &lower) == S_OK && SafeArrayGetUBound(array.value, 1, &upper) == S_OK);
+    ASSERT_EQ(SafeArrayGetLBound(array.value, 1, &lower) | SafeArrayGetUBound(array.value, 1, &upper), S_OK);
     EXPECT_TRUE(lower == -2 && upper == 2);
     EXPECT_EQ(SafeArrayGetLBound(array.value, 0, &lower), DISP_E_BADINDEX);
     EXPECT_EQ(SafeArrayGetUBound(array.value, 2, &upper), DISP_E_BADINDEX);
@@ -122,7 +122,7 @@ TEST(SafeArray, TwoDimensionsRunFirstIndexFastest) {
     Array array(SafeArrayCreate(VT_I4, 2, bounds));
     ASSERT_NE(array.value, nullptr);
     LONG lower = 0, upper = 0;
-    EXPECT_TRUE(SafeArrayGetLBound(array.value, 2, &lower) == S_OK && SafeArrayGetUBound(array.value, 2, &upper) == S_OK);
+    EXPECT_EQ(SafeArrayGetLBound(array.value, 2, &lower) | SafeArrayGetUBound(array.value, 2, &upper), S_OK);
     EXPECT_TRUE(lower == 10 && upper == 12);
     for (LONG i = 0; i < 2; ++i) {
         for (LONG j = 10; j < 13; ++j) {

@@ -2,13 +2,10 @@
 
 #include <cstring>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "automation/generated/QuorvelDispatch.h"
 #include "DispatchTestSupport.h"
-#include "tests/support/TestFiles.h"
 
 namespace quorvel::dispatchtest {
 namespace {
@@ -185,12 +182,11 @@ TEST_F(Dispatch, MalformedParametersAreRefused) {
 // ---- argument coercion
 
 TEST_F(Dispatch, ArgumentsAreCoercedAsScriptHostsPassThem) {
+    // (Strings, doubles and booleans as numbers and numbers as strings: the Python host's suite.)
     load(u"<r><a>first</a><b>second</b></r>");
-    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().str(u"1"))));     // "1" as a long
-    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().r8(1.0))));      // a double as a long
-    EXPECT_EQ(1, callLong("AddAttribute", std::move(Args().str(u"n").r8(2.5))));  // numbers as strings
-    EXPECT_EQ(u"2.5", callText("GetAttrValue", std::move(Args().str(u"n"))));
-
+    put("Cdata", std::move(Args().boolean(true)));
+    put("Cdata", std::move(Args().str(u"0")));  // text as a boolean: "0" is false, not a non-empty string
+    EXPECT_EQ(0, callLong("Cdata"));
     // By-reference arguments are read through.
     BSTR tag = SysAllocString(ole(u"b"));
     VARIANT inner;
@@ -233,156 +229,40 @@ TEST_F(Dispatch, ArgumentsThatDoNotConvertAreNamed) {
     EXPECT_EQ(1, callLong("NumChildren"));  // nothing changed
 }
 
-// ---- strings
-
-TEST_F(Dispatch, NullEmptyAndFailedStrings) {
-    load(u"<r><a>x</a><e></e></r>");
-    put("Content", std::move(Args().str(nullptr)));  // a null BSTR is the empty string
-    Var content;
-    Args none;
-    call("Content", none, content);
-    ASSERT_EQ(VT_BSTR, content.vt);
-    ASSERT_NE(nullptr, content.bstrVal);  // empty text: an empty, non-null string
-    EXPECT_EQ(0u, SysStringLen(content.bstrVal));
-
-    EXPECT_EQ(u"x", callText("GetChildContent", std::move(Args().str(u"a"))));
-    EXPECT_EQ(u"", callText("GetChildContent", std::move(Args().str(u"e"))));
-    // A member of the null-on-failure list, and one that never answers null.
-    EXPECT_EQ(u"<null>", callText("GetChildContent", std::move(Args().str(u"missing"))));
-    EXPECT_EQ(u"", callText("GetChildTag", std::move(Args().i4(7))));
-    // Text beyond the basic plane survives both ways.
-    put("Tag", std::move(Args().str(u"t\u00e9\U0001F600")));
-    EXPECT_EQ(u"t\u00e9\U0001F600", callText("Tag"));
-}
-
-TEST_F(Dispatch, NullOnFailureIsTheTablesList) {
-    // The table's flags are the list of members whose failure is a null string.
-    std::set<std::string> flagged;
-    for (const Interface *iface : {&kIQuorvelXml, &kIQuorvelRss, &kIQuorvelAtom})
-        for (const Member &member : iface->members)
-            if (member.flags & kNullOnFailure) flagged.insert(std::string(iface->name) + "." + member.name);
-    const std::set<std::string> expected = {
-        "IQuorvelXml.GetXml", "IQuorvelXml.GetChildContent", "IQuorvelXml.GetChildContentByIndex",
-        "IQuorvelXml.GetChildTagByIndex", "IQuorvelXml.GetAttributeName", "IQuorvelXml.GetAttributeValue",
-        "IQuorvelXml.GetAttrValue", "IQuorvelXml.TagContent", "IQuorvelXml.QuorvelPath", "IQuorvelRss.GetString",
-        "IQuorvelRss.GetAttr", "IQuorvelRss.MGetString", "IQuorvelRss.MGetAttr", "IQuorvelRss.GetDateStr",
-        "IQuorvelRss.ToXmlString", "IQuorvelAtom.GetElement", "IQuorvelAtom.GetElementAttr",
-        "IQuorvelAtom.GetElementDateStr", "IQuorvelAtom.GetLinkHref", "IQuorvelAtom.GetPersonInfo",
-        "IQuorvelAtom.GetTopAttr", "IQuorvelAtom.ToXmlString"};
-    EXPECT_EQ(expected, flagged);
-}
-
-// ---- true/false and numbers
-
-TEST_F(Dispatch, TrueAndFalseAreTheLongsOneAndZero) {
-    EXPECT_EQ(0, callLong("LoadXml", std::move(Args().str(u"<unclosed"))));
-    load(u"<r><a/></r>");
-    EXPECT_EQ(1, callLong("HasChildWithTag", std::move(Args().str(u"a"))));
-    put("Cdata", std::move(Args().boolean(true)));  // VARIANT_TRUE is -1: any non-zero is true
-    EXPECT_EQ(1, callLong("Cdata"));
-    put("Cdata", std::move(Args().str(u"0")));
-    EXPECT_EQ(0, callLong("Cdata"));
-}
-
 // ---- objects
 
-TEST_F(Dispatch, ObjectResultsAreNewObjectsOrNull) {
+TEST_F(Dispatch, ObjectResultsNobodyAskedForAreReleasedAndAFailedWrapIsOutOfMemory) {
+    // (A new object with one reference per result, or null: the Python host's suite.)
     load(u"<r><a>x</a></r>");
-    Var child;
-    call("GetChild", std::move(Args().i4(0)), child);
-    ASSERT_EQ(VT_DISPATCH, child.vt);
-    ASSERT_NE(nullptr, child.pdispVal);
-    auto *object = static_cast<FakeObject *>(child.pdispVal);
-    EXPECT_EQ(1u, object->references);  // handed over, not added to
-    XString tag;
-    object->xml->get_Tag(tag);
-    EXPECT_STREQ("a", tag.getUtf8());
-
-    Var none;
-    call("GetChild", std::move(Args().i4(5)), none);
-    EXPECT_EQ(VT_DISPATCH, none.vt);
-    EXPECT_EQ(nullptr, none.pdispVal);
-
-    // An object nobody asked for is released again.
     ASSERT_EQ(S_OK, invoke(xml, services, "GetChild", kGet, Args().i4(0), nullptr));
     EXPECT_EQ(0u, services.made.back()->references);
-
     services.wrapFails = true;
     Var failed;
     EXPECT_EQ(E_OUTOFMEMORY, invoke(xml, services, "GetChild", kGet, Args().i4(0), &failed));
     EXPECT_EQ(VT_EMPTY, failed.vt);
 }
 
-TEST_F(Dispatch, ObjectArgumentsOfOtherImplementationsAreNone) {
-    load(u"<r/>");
-    FakeObject foreign;  // not made by this server
-    foreign.xml = std::make_unique<ClsXml>();
-    EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().object(&foreign))));
-    EXPECT_EQ(0, callLong("AddChildTree", std::move(Args().object(nullptr))));
-    EXPECT_EQ(0, callLong("NumChildren"));
-
-    FakeObject *own = services.newXml();
-    own->xml->LoadXml(xs("<child>c</child>"));
-    EXPECT_EQ(1, callLong("AddChildTree", std::move(Args().object(own))));
-    EXPECT_EQ(u"c", callText("GetChildContent", std::move(Args().str(u"child"))));
-    // Searching after a foreign node is searching from the start.
-    Var found;
-    call("SearchForTag", std::move(Args().object(&foreign).str(u"child")), found);
-    ASSERT_EQ(VT_DISPATCH, found.vt);
-    EXPECT_NE(nullptr, found.pdispVal);
-}
-
 // ---- the browser host
 
-TEST_F(Dispatch, FileMembersRefuseABrowserHost) {
-    const std::string dir = test::scratchDir("DispatchBrowser");
-    const std::string path = dir + "saved.xml";
-    const std::u16string wide(path.begin(), path.end());
-    load(u"<r>saved</r>");
-
+TEST_F(Dispatch, APutRefusedInABrowserLeavesTheGetSide) {
+    // (Every file member refused in a browser and working elsewhere: the Python host's suite.)
     services.inBrowser = true;
     Var refused;
-    EXPECT_EQ(E_FAIL, invoke(xml, services, "SaveXml", kGet, Args().str(wide.c_str()), &refused));
+    EXPECT_EQ(E_FAIL, invoke(xml, services, "SaveXml", kGet, Args().str(u"never-written.xml"), &refused));
     EXPECT_EQ(VT_EMPTY, refused.vt);
-    EXPECT_FALSE(test::fileExists(path));
-    EXPECT_EQ(E_FAIL,
-              invoke(xml, services, "DebugLogFilePath", DISPATCH_PROPERTYPUT, Args().str(wide.c_str()), nullptr));
-    EXPECT_EQ(u"", callText("DebugLogFilePath"));  // the get side still answers
-    EXPECT_EQ(u"saved", callText("Content"));        // as do the members that touch no files
-
-    services.inBrowser = false;
-    EXPECT_EQ(1, callLong("SaveXml", std::move(Args().str(wide.c_str()))));
-    EXPECT_TRUE(test::fileExists(path));
-}
-
-// ---- the aliases
-
-TEST_F(Dispatch, TheSixAliasesReachOneImplementation) {
-    const std::pair<const char *, const char *> pairs[] = {
-        {"CompressSubtree", "ZipTree"}, {"CompressNode", "ZipContent"}, {"DecompressSubtree", "UnzipTree"},
-        {"DecompressNode", "UnzipContent"}, {"EncryptNode", "EncryptContent"}, {"DecryptNode", "DecryptContent"}};
-    auto thunkOf = [](const char *name) {
-        for (std::size_t i = 0; i < kIQuorvelXml.members.size(); ++i)
-            if (std::string(kIQuorvelXml.members[i].name) == name) return kIQuorvelXmlThunks[i].call;
-        return Thunk<ClsXml>{};
-    };
-    for (const auto &[alias, target] : pairs) EXPECT_TRUE(thunkOf(alias) && thunkOf(target) == thunkOf(alias)) << alias;
+    EXPECT_EQ(E_FAIL, invoke(xml, services, "DebugLogFilePath", DISPATCH_PROPERTYPUT, Args().str(u"x.log"), nullptr));
+    EXPECT_EQ(u"", callText("DebugLogFilePath"));
 }
 
 // ---- Rss and Atom specifics
 
-TEST(DispatchFeeds, DownloadsGetTheProgressSinkAndDatesCrossAsDoubles) {
+TEST(DispatchFeeds, DownloadsGetTheProgressSink) {
     FakeServices services;
     ClsRss rss;
     Var downloaded;
     ASSERT_EQ(S_OK, invoke(rss, services, "DownloadRss", kGet, Args().str(u""), &downloaded));
     EXPECT_EQ(1, services.progressRequests);
     EXPECT_TRUE(downloaded.vt == VT_I4 && downloaded.lVal == 0);
-    ClsAtom atom;
-    Var added, read;  // 2014-03-21 09:00
-    ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDate", kGet, Args().str(u"updated").date(41719.375), &added));
-    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDate", kGet, Args().str(u"updated").str(u"0"), &read));
-    EXPECT_TRUE(read.vt == VT_DATE && read.date == 41719.375);
 }
 
 TEST(DispatchFeeds, DateTimeObjectsCrossTheAtomBoundary) {
@@ -390,13 +270,11 @@ TEST(DispatchFeeds, DateTimeObjectsCrossTheAtomBoundary) {
     ClsAtom atom;
     FakeObject *when = services.newDate(41719.375);
     FakeObject foreign;  // no date-time of ours
-    Var added, refused, read, result, none;
+    Var added, refused, result, none;
     ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, Args().str(u"published").object(when), &added));
     EXPECT_TRUE(added.vt == VT_I4 && added.lVal >= 0);
     ASSERT_EQ(S_OK, invoke(atom, services, "AddElementDt", kGet, Args().str(u"other").object(&foreign), &refused));
     EXPECT_EQ(-1, refused.lVal);
-    ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDateStr", kGet, Args().str(u"published").i4(0), &read));
-    EXPECT_EQ(u"Fri, 21 Mar 2014 09:00:00 GMT", text(read));
     // A date-time result is made by the services, which log into the object's log.
     ASSERT_EQ(S_OK, invoke(atom, services, "GetElementDt", kGet, Args().str(u"published").i4(0), &result));
     ASSERT_TRUE(result.vt == VT_DISPATCH && result.pdispVal);

@@ -114,39 +114,34 @@ TEST(ServerObject, ClassInfoErrorInfoAndOleObjectAnswers) {
     }
 }
 
-TEST(ServerObject, ConnectionPointsAcceptAndReleaseAdvisers) {
-    // Only Xml fires events; Rss (and Atom) offer property changes alone.
-    for (const Guid *clsid : {&kXml, &kRss}) {
-        IConnectionPointContainer *container = create<IConnectionPointContainer>(*clsid, IID_IConnectionPointContainer);
-        ASSERT_NE(container, nullptr);
-        IEnumConnectionPoints *points = nullptr;
-        ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
-        IConnectionPoint *listed[3] = {};
-        ULONG fetched = 0;
-        EXPECT_EQ(points->Next(3, listed, &fetched), S_FALSE);
-        EXPECT_EQ(fetched, clsid == &kXml ? 2u : 1u);
-        for (ULONG i = 0; i < fetched; ++i) listed[i]->Release();
-        points->Release();
-        IConnectionPoint *point = nullptr;
-        EXPECT_EQ(container->FindConnectionPoint(comGuid(k_IQuorvelRssEvents.iid), &point), CONNECT_E_NOCONNECTION);
-        ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
-        TestSink sink;
-        DWORD first = 0, second = 0;
-        ASSERT_EQ(point->Advise(&sink, &first), S_OK);
-        ASSERT_EQ(point->Advise(&sink, &second), S_OK);
-        EXPECT_NE(first, second);
-        EXPECT_EQ(point->Unadvise(first), S_OK);
-        EXPECT_EQ(point->Unadvise(first), CONNECT_E_NOCONNECTION);
-        EXPECT_EQ(sink.references, 2u);
-        servertest::Refusing stranger;  // a sink without the point's interface cannot connect
-        DWORD cookie = 9;
-        EXPECT_EQ(point->Advise(&stranger, &cookie), CONNECT_E_CANNOTCONNECT);
-        EXPECT_EQ(cookie, 0u);
-        // A held point keeps the object; the object's end releases the advisers left.
-        container->Release();
-        point->Release();
-        EXPECT_EQ(sink.references, 1u);
-    }
+TEST(ServerObject, ConnectionPointsListBothAndReleaseTheAdvisersLeftAtTheEnd) {
+    // (Advising the wrong sink, unadvising once, and Rss without the event point: the Python host's suite.)
+    IConnectionPointContainer *container = create<IConnectionPointContainer>(kXml, IID_IConnectionPointContainer);
+    ASSERT_NE(container, nullptr);
+    IEnumConnectionPoints *points = nullptr;
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    IConnectionPoint *listed[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(points->Next(3, listed, &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 2u);
+    for (ULONG i = 0; i < fetched; ++i) listed[i]->Release();
+    points->Release();
+    IConnectionPoint *point = nullptr;
+    ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
+    TestSink sink;
+    DWORD first = 0, second = 0;
+    ASSERT_EQ(point->Advise(&sink, &first), S_OK);
+    ASSERT_EQ(point->Advise(&sink, &second), S_OK);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(sink.references, 3u);
+    servertest::Refusing stranger;
+    DWORD cookie = 9;
+    EXPECT_EQ(point->Advise(&stranger, &cookie), CONNECT_E_CANNOTCONNECT);
+    EXPECT_EQ(cookie, 0u) << "a refused advise hands out no cookie";
+    // A held point keeps the object; the object's end releases the advisers left.
+    container->Release();
+    point->Release();
+    EXPECT_EQ(sink.references, 1u);
 }
 
 TEST(ServerObject, ObjectSafetyReportsAndAcceptsBothOptions) {
@@ -219,7 +214,7 @@ TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
     XString tag;
     xml->xmlOf(child)->get_Tag(tag);
     EXPECT_STREQ(tag.getUtf8(), "second");
-    EXPECT_TRUE(xml->wrapXml(nullptr) == nullptr && atom->wrapAtom(nullptr) == nullptr && rss->wrapRss(nullptr) == nullptr);
+    EXPECT_TRUE(!xml->wrapXml(nullptr) && !atom->wrapAtom(nullptr) && !rss->wrapRss(nullptr));
     child->Release();
     xml->Release();
     rss->Release();

@@ -17,7 +17,9 @@ using comtest::Counted;
 
 // An unknown that answers no interface (an outer object, a stranger, a browser stand-in).
 struct Refusing final : Counted<IUnknown> {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override { return answer(iid, nullptr, object); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        return answer(iid, nullptr, object);
+    }
 };
 
 // A client site; with a service provider when `services` is set, which hands out the browser
@@ -45,7 +47,8 @@ struct TestSite final : Counted<IOleClientSite> {
     TestSite(bool withServices, bool inBrowser) : services(withServices), browser(inBrowser) { provider.site = this; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (services && IsEqualIID(iid, IID_IServiceProvider)) return provider.answer(iid, &IID_IServiceProvider, object);
+        if (services && IsEqualIID(iid, IID_IServiceProvider))
+            return provider.answer(iid, &IID_IServiceProvider, object);
         return answer(iid, &IID_IOleClientSite, object);
     }
     HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
@@ -81,14 +84,16 @@ T *query(IUnknown *object, REFIID iid) {
 
 // A call through IDispatch by name, as a script host makes it; a put names its value.
 template <class Arguments>  // Args, built in place or not
-HRESULT callByName(IDispatch *object, const char *name, Arguments &&args, VARIANT *result, WORD flags = DISPATCH_METHOD) {
+HRESULT callByName(IDispatch *object, const char *name, Arguments &&args, VARIANT *result,
+                   WORD flags = DISPATCH_METHOD) {
     std::u16string text = comtest::wide(name);
     LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(text.data())};
     DISPID id = DISPID_UNKNOWN, put = DISPID_PROPERTYPUT;
     const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     DISPPARAMS params = args.params();
     if (flags == DISPATCH_PROPERTYPUT) params.cNamedArgs = 1, params.rgdispidNamedArgs = &put;
-    return FAILED(hr) ? hr : object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+    if (FAILED(hr)) return hr;
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
 }
 
 }  // namespace quorvel::automation::servertest
