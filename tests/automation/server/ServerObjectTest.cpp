@@ -203,19 +203,9 @@ TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
     double date = 0;
     EXPECT_FALSE(xml->utcOleDateOf(&foreign, date)) << "an object without GetAsOleDate gives no date";
     EXPECT_FALSE(xml->utcOleDateOf(nullptr, date));
-    // A wrapped result takes over the temporary's node; no temporary, no object.
-    XString text;
-    text.setFromUtf8("<root><first>1</first><second>2</second></root>");
-    ASSERT_TRUE(xml->internal().LoadXml(text));
-    const long before = liveObjects();
-    IDispatch *child = xml->wrapXml(xml->internal().GetChild(1));
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(liveObjects(), before + 1);
-    XString tag;
-    xml->xmlOf(child)->get_Tag(tag);
-    EXPECT_STREQ(tag.getUtf8(), "second");
+    // No temporary, no object. (Wrapped results sharing their tree: the Python host's suite.)
     EXPECT_TRUE(!xml->wrapXml(nullptr) && !atom->wrapAtom(nullptr) && !rss->wrapRss(nullptr));
-    child->Release();
+    const long before = liveObjects();
     xml->Release();
     rss->Release();
     atom->Release();
