@@ -57,7 +57,6 @@ public:
     }
     Args &i4(LONG value) { return set(add(VT_I4).lVal, value); }
     Args &r8(double value) { return set(add(VT_R8).dblVal, value); }
-    Args &date(double value) { return set(add(VT_DATE).date, value); }
     Args &boolean(bool value) { return set(add(VT_BOOL).boolVal, value ? VARIANT_TRUE : VARIANT_FALSE); }
     // Not owned: the test keeps the object.
     Args &object(IDispatch *value) {

@@ -142,9 +142,6 @@ inline HRESULT invoke(ClsRss &r, FakeServices &s, const char *name, WORD flags, 
 inline HRESULT invoke(ClsAtom &a, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
     return invokeBy(invokeAtom, kIQuorvelAtom, a, s, name, flags, args, result, nullptr);
 }
-inline HRESULT invoke(ClsDateTime &d, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
-    return invokeBy(invokeDateTime, kIQvDateTime, d, s, name, flags, args, result, nullptr);
-}
 // The same with the arguments built in place.
 template <class Object>
 HRESULT invoke(Object &o, FakeServices &s, const char *name, WORD flags, Args &&args, VARIANT *result) {
