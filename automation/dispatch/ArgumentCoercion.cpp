@@ -1,5 +1,7 @@
 #include "automation/dispatch/ArgumentCoercion.h"
 
+#include <cstdint>
+
 #include "foundation/text/XString.h"
 
 namespace quorvel::automation {
@@ -28,19 +30,57 @@ const VARIANT &dereferenced(const VARIANT &arg) {
     return arg;
 }
 
+// A short string without surrogates or a leading mark, up to any zero unit, as UTF-8: the form
+// the internal methods read, made once here instead of keeping UTF-16 and converting later.
+bool setShortText(const OLECHAR *text, UINT units, XString &out) {
+    constexpr UINT kMaxUnits = 128;
+    if (units > kMaxUnits || (units > 0 && (text[0] == 0xFEFF || text[0] == 0xFFFE))) return false;
+    char utf8[kMaxUnits * 3];
+    uint32_t n = 0;
+    for (UINT i = 0; i < units && text[i] != 0; ++i) {
+        const char16_t u = text[i];
+        if (u < 0x80) {
+            utf8[n++] = static_cast<char>(u);
+        } else if (u < 0x800) {
+            utf8[n++] = static_cast<char>(0xC0 | (u >> 6));
+            utf8[n++] = static_cast<char>(0x80 | (u & 0x3F));
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            return false;
+        } else {
+            utf8[n++] = static_cast<char>(0xE0 | (u >> 12));
+            utf8[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            utf8[n++] = static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out.setFromUtf8N(utf8, n);
+}
+
 }  // namespace
 
 HRESULT readString(const VARIANT &arg, XString &out) {
+    const VARIANT &given = dereferenced(arg);
     Converted text;
-    const HRESULT hr = text.from(arg, VT_BSTR);
-    if (FAILED(hr)) return hr;
-    const BSTR value = text.value().bstrVal;
+    BSTR value = nullptr;
+    if (given.vt == VT_BSTR) {
+        value = given.bstrVal;  // the common case, read in place
+    } else if (given.vt == (VT_BSTR | VT_BYREF)) {
+        value = given.pbstrVal != nullptr ? *given.pbstrVal : nullptr;
+    } else {
+        const HRESULT hr = text.from(arg, VT_BSTR);
+        if (FAILED(hr)) return hr;
+        value = text.value().bstrVal;
+    }
     const UINT units = SysStringLen(value);
-    if (!out.setFromUtf16N(reinterpret_cast<const char16_t *>(value), units)) return E_OUTOFMEMORY;
+    if (!setShortText(value, units, out) && !out.setFromUtf16N(reinterpret_cast<const char16_t *>(value), units))
+        return E_OUTOFMEMORY;
     return S_OK;
 }
 
 HRESULT readLong(const VARIANT &arg, int &out) {
+    if (arg.vt == VT_I4) {  // the common case needs no conversion
+        out = arg.lVal;
+        return S_OK;
+    }
     Converted number;
     const HRESULT hr = number.from(arg, VT_I4);
     if (FAILED(hr)) return hr;

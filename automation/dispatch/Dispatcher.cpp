@@ -1,5 +1,6 @@
 #include "automation/dispatch/Dispatcher.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <span>
@@ -31,7 +32,15 @@ bool sameName(const OLECHAR *name, const char *identifier) {
     return *name == 0;
 }
 
+// Tables list their members in DISPID order, so a binary search finds one; a table out of that
+// order is still searched in full.
 const Member *memberById(const Interface &iface, DISPID id, std::size_t &index) {
+    const auto found = std::lower_bound(iface.members.begin(), iface.members.end(), id,
+                                        [](const Member &member, DISPID wanted) { return member.dispid < wanted; });
+    if (found != iface.members.end() && found->dispid == id) {
+        index = static_cast<std::size_t>(found - iface.members.begin());
+        return &*found;
+    }
     for (index = 0; index < iface.members.size(); ++index)
         if (iface.members[index].dispid == id) return &iface.members[index];
     return nullptr;

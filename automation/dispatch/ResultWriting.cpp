@@ -4,11 +4,35 @@
 #include <string>
 
 #include "foundation/buffers/DataBuffer.h"
+#include "foundation/text/StringBuffer.h"
 #include "foundation/text/XString.h"
 
 namespace quorvel::automation {
+namespace {
+
+// Plain ASCII held as UTF-8 (tags, numbers, most content) widened straight into a new string,
+// without building the XString's UTF-16 form first; null for any other text.
+BSTR asciiString(const XString &text) {
+    if (!text.isUtf8Valid() || text.isWideValid()) return nullptr;
+    const StringBuffer &utf8 = text.getUtf8Sb();
+    const auto *bytes = reinterpret_cast<const unsigned char *>(utf8.getString());
+    const uint32_t n = utf8.getSize();
+    for (uint32_t i = 0; i < n; ++i)
+        if (bytes[i] >= 0x80 || bytes[i] == 0) return nullptr;
+    const BSTR value = SysAllocStringLen(nullptr, n);
+    if (value != nullptr)
+        for (uint32_t i = 0; i < n; ++i) value[i] = bytes[i];
+    return value;
+}
+
+}  // namespace
 
 HRESULT writeString(const XString &text, VARIANT &result) {
+    if (const BSTR value = asciiString(text)) {
+        result.vt = VT_BSTR;
+        result.bstrVal = value;
+        return S_OK;
+    }
     const char16_t *units = text.getUtf16();
     const auto length = static_cast<UINT>(std::char_traits<char16_t>::length(units != nullptr ? units : u""));
     const BSTR value = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(units != nullptr ? units : u""), length);

@@ -1,4 +1,5 @@
 // The lazy conversions between the three forms of an XString.
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/charsets/CodePage.h"
@@ -23,6 +24,60 @@ void reserveForAnsi(DataBuffer &out, uint32_t n) {
     if (want <= 0xFFFFFFFFu) out.ensureCapacity(static_cast<uint32_t>(want));
 }
 
+// Short-cut conversions for the common texts, built a chunk at a time on the stack: UTF-16
+// without surrogates to UTF-8, and ASCII UTF-8 to UTF-16. Each answers false, leaving its output
+// empty, for a text it does not cover (or memory it cannot get); the general codecs take those.
+constexpr uint32_t kChunkUnits = 256;
+
+bool utf16WithoutSurrogatesToUtf8(const unsigned char *wide, uint32_t units, StringBuffer &out) {
+    const auto unitAt = [wide](uint32_t i) {
+        char16_t unit;
+        std::memcpy(&unit, wide + 2 * i, sizeof unit);
+        return unit;
+    };
+    for (uint32_t i = 0; i < units; ++i)
+        if (const char16_t u = unitAt(i); u >= 0xD800 && u <= 0xDFFF) return false;
+    out.clear();
+    if (!out.reserve(uint64_t{units} * 3)) return false;
+    char chunk[kChunkUnits * 3];
+    for (uint32_t i = 0; i < units;) {
+        uint32_t n = 0;
+        for (const uint32_t end = std::min(units, i + kChunkUnits); i < end; ++i) {
+            const char16_t u = unitAt(i);
+            if (u < 0x80) {
+                chunk[n++] = static_cast<char>(u);
+            } else if (u < 0x800) {
+                chunk[n++] = static_cast<char>(0xC0 | (u >> 6));
+                chunk[n++] = static_cast<char>(0x80 | (u & 0x3F));
+            } else {
+                chunk[n++] = static_cast<char>(0xE0 | (u >> 12));
+                chunk[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+                chunk[n++] = static_cast<char>(0x80 | (u & 0x3F));
+            }
+        }
+        if (!out.appendN(chunk, n)) {
+            out.clear();
+            return false;
+        }
+    }
+    out.minimizeMemory();
+    return true;
+}
+
+bool asciiToUtf16(const unsigned char *text, uint32_t n, DataBuffer &out) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (text[i] >= 0x80) return false;
+    if (uint64_t{n} * 2 + 2 > 0xFFFFFFFFu || !out.ensureCapacity(n * 2 + 2)) return false;
+    char16_t chunk[kChunkUnits];
+    for (uint32_t i = 0; i < n;) {
+        uint32_t k = 0;
+        for (const uint32_t end = std::min(n, i + kChunkUnits); i < end; ++i) chunk[k++] = text[i];
+        if (!out.append(chunk, k * 2)) return false;
+    }
+    const char16_t zero = 0;
+    return out.append(&zero, 2);
+}
+
 }  // namespace
 
 uint32_t XString::wideUnits() const {
@@ -45,6 +100,11 @@ bool XString::wideStartsWithMark() const {
 
 bool XString::ensureUtf8() const {
     if (m_utf8Valid) return true;
+    if (m_wideValid && m_wideIsUtf16 && !kWideBigEndian &&
+        utf16WithoutSurrogatesToUtf8(m_wide.getData(), wideUnits(), m_utf8)) {
+        m_utf8Valid = 1;
+        return true;
+    }
     DataBuffer out;
     if (m_ansiValid) {
         reserveForAnsi(out, m_ansi.getSize());
@@ -99,6 +159,13 @@ bool XString::ensureAnsi() const {
 bool XString::ensureUtf16() const {
     if (m_wideValid && m_wideIsUtf16) return true;
     DataBuffer out;
+    if (!m_wideValid && m_utf8Valid && !kWideBigEndian && asciiToUtf16(bytesOf(m_utf8), m_utf8.getSize(), out)) {
+        m_wide.takeData(out);
+        m_wideValid = 1;
+        m_wideIsUtf16 = 1;
+        return true;
+    }
+    out.clear();
     ConvertOutput o(out);
     if (m_wideValid) {
         // UTF-32 units become UTF-16 in place of them.

@@ -35,12 +35,17 @@ class Strings(unittest.TestCase):
         self.assertEqual(xml.AddAttribute("c", None), 1)
         self.assertEqual(xml.GetAttrValue("c"), "")
 
-    def test_text_beyond_the_basic_plane_round_trips(self):
+    def test_text_round_trips_short_and_long_in_every_plane(self):
         xml = xml_with()
-        for text in ("é ü ß", "日本語", "emoji 😀 and 𝄞", "tab\tand\nnewline"):
-            with self.subTest(text=text):
-                xml.Content = text
-                self.assertEqual(xml.Content, text)
+        rows = [(text, text) for text in ("plain", "é ü ß", "日本語", "emoji 😀 and 𝄞", "tab\tand\nnewline",
+                                          "a" * 300, "é" * 300, "x" * 127 + "€", "😀" * 200)]
+        # A leading byte-order mark (either order) is no part of the text; a zero unit ends it.
+        rows += [("\ufeffmarked", "marked"), ("\ufffemarked", "marked"), ("before\0after", "before")]
+        for given, expected in rows:
+            with self.subTest(text=given[:20]):
+                xml.Content = given
+                self.assertEqual(xml.Content, expected)
+                self.assertEqual(xml.GetXml().count(expected), 1)
 
     # The members whose failure gives a null string, as the binding rules list them.
     NULL_ON_FAILURE = {
