@@ -123,6 +123,8 @@ def _candidates():
 def library():
     """The loaded server library with its exports' prototypes set (loaded once)."""
     global _loaded
+    if _loaded is not None:
+        return _loaded
     with _loading:
         if _loaded is None:
             errors = []
