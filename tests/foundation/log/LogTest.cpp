@@ -65,13 +65,11 @@ TEST(ErrorLogRendering, TextXmlAndHtmlForms) {
               "quote: say &quot;hi&quot;<br>\r\ntwo_words: (NULL)<br>\r\n</blockquote>\r\n</blockquote>\r\n");
 }
 
+// Beyond the forms above (quotes, LF, tab, '&' and both markers): CR alone, the other markup bytes, one marker.
 TEST(ErrorLogRendering, CdataRule) {
     const std::pair<const char *, const char *> cases[] = {
-        {"plain text", "plain text"}, {"a\"b'c", "a\"b'c"}, {"cr\ronly", "cr\ronly"}, {"", ""},
-        {"line\nfeed", "<![CDATA[line\nfeed]]>"}, {"tab\there", "<![CDATA[tab\there]]>"},
-        {"amp&", "<![CDATA[amp&]]>"}, {"gt>", "<![CDATA[gt>]]>"}, {"<lt", "<![CDATA[<lt]]>"},
-        {"<![CDATA[open only", "<![CDATA[<![CDATA[open only]]>"},
-        {"close only]]> <", "<![CDATA[close only]]> <]]>"}, {"<![CDATA[both]]>", "<![CDATA[both]]>"},
+        {"cr\ronly", "cr\ronly"}, {"", ""}, {"gt>", "<![CDATA[gt>]]>"}, {"<lt", "<![CDATA[<lt]]>"},
+        {"<![CDATA[open only", "<![CDATA[<![CDATA[open only]]>"}, {"close only]]> <", "<![CDATA[close only]]> <]]>"},
     };
     for (const auto &[value, xml] : cases) {
         Logger log;
