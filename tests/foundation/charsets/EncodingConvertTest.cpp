@@ -21,15 +21,12 @@ template <class Loop> std::string run(const char *hex, Loop loop) {
     return (r.ok ? "exact|" : "lossy|") + toHex(r.bytes);
 }
 
-// A double-byte table (932) and an EBCDIC one (37), by way of UTF-16 and the one-step UTF-8 path.
+// A double-byte table (932) and an EBCDIC one (37); that the one-step UTF-8 path agrees: below.
 TEST(EncodingConvertTable, LookupsBothWays) {
     expectConversions({
         {932, 1200, "41 88 9F B1", true, "41 00 9C 4E 71 FF"},  // A, kanji, half-width katakana
-        {932, 65001, "41 88 9F B1", true, "41 E4 BA 9C EF BD B1"},
         {932, 1200, "81 7F 42", false, "7F 00 42 00"},  // an unmapped pair drops only its lead byte
-        {932, 65001, "81 7F 42", false, "7F 42"},
-        {932, 1200, "41 88", false, "41 00"},  // lead byte cut off at the end
-        {932, 65001, "41 88", false, "41"},
+        {932, 65001, "41 88", false, "41"},  // lead byte cut off at the end
         {1200, 932, "52 22 41 00", true, "81 E0 41"},  // the first of the two codes of U+2252
         {1200, 932, "41 00 FF FF 42 00 00", false, "41 42"},  // U+FFFF has no code; odd byte ignored
         // EBCDIC: letters elsewhere, other characters at the ASCII positions.
