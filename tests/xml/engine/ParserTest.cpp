@@ -41,11 +41,9 @@ TEST(Parser, TextCdataAndEntities) {
         {"<a>one<b/>two</a>", "a{one two}(b)"}, {"<a> one <b/> two </a>", "a{one two}(b)", "a{one   two}(b)"},
         {"<a>\n  <b>x</b>\n  <c/>\n</a>", "a(b{x} c)"},
         {"<a> <b/> ", "a(b)"},  // also when the element is closed by the end of the text
-        {"<a>x<!-- c -->y</a>", "a{x y}"}, {"<a>x< b>y</b></a>", "a{x}(b{y})"},
-        {"<a>\v x \f</a>", "a{\v x \f}"},  // white space is space, tab, CR and LF only
-        {"<a<b><x:y-z.1!/><abcdefghijklmnopq/></a<b>",
-         "ab(x:y-z.1! abcdefghijklmnopq) log:error: Error in closing tag\ndata: error_tag=ab\n" +
-             kDroppedOne},
+        {"<a>x< b>y</b></a>", "a{x}(b{y})"}, {"<a>\v x \f</a>", "a{\v x \f}"},  // white space is space, tab, CR and LF only
+        // A '<' inside a tag is part of it (and cleaned away); the close tag then fails, and the rest is another root.
+        {"<a<b><x/></a<b>", "ab(x) log:error: Error in closing tag\ndata: error_tag=ab\n" + kDroppedOne},
         // CDATA sections
         {"<a><![CDATA[x < y & z &amp;]]></a>", "a!{x < y & z &amp;}"},
         {"<a>p<![CDATA[q]]></a>", "a!{pq}"}, {"<a>x<b/><![CDATA[y]]></a>", "a!{xy}(b)"},
@@ -59,10 +57,8 @@ TEST(Parser, TextCdataAndEntities) {
         {"<a>&amp;amp;<b/>&amp;</a>", "a{&amp; &}(b)"},  // only the new piece is decoded
         {"<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]><n>&e;</n>",
          "n{&e;} doctype:<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]>\n"},
-        // Numeric references (tabled below): each text piece, never in CDATA,
-        // quotes by reference, cut by the end of the text, markup by reference is text.
-        {"<a>&#65;<b/>&#66;</a>", "a{A B}(b)"}, {"<a>&#65;<![CDATA[&#66;]]></a>", "a!{A&#66;}"},
-        {"<a x='&#34;' y=\"&#39;\"/>", "a[x=\",y=']"}, {"<a>x&#6", "a{x&#6}"}, {"<a>&#x3C;b&#x3E;</a>", "a{<b>}"},
+        // Numeric references (tabled below): never in CDATA, quotes by reference, cut by the end of the text.
+        {"<a>&#65;<![CDATA[&#66;]]></a>", "a!{A&#66;}"}, {"<a x='&#34;' y=\"&#39;\"/>", "a[x=\",y=']"}, {"<a>x&#6", "a{x&#6}"},
     });
 }
 
@@ -74,10 +70,9 @@ TEST(Parser, RootsAndTheEndOfTheText) {
         {"<r1/><r2><c>x</c>", "r2(c{x}) log:" + kDroppedOne}, {"<r1/><r2></r2", "r1 log:" + kDroppedOne},
         {"<rss><channel><title>t</title></channel></rss><br />", "rss(channel(title{t})) log:" + kDroppedOne},
         {"<br /><rss><channel><title>t</title></channel></rss>", "rss(channel(title{t})) log:" + kDroppedOne},
-        {"<a/><b/>", "b log:" + kDroppedOne}, {"<a><x/></a><b><y/></b>", "b(y) log:" + kDroppedOne},
-        {"<a/><b><c/></b><d/>", "b(c) log:" + dropped(2)}, {"<a><b/><c/></a>x<d><e><f/></e></d>", "d(e(f)) log:" + kDroppedOne},
-        {"<br/><rss><channel><item>", "rss(channel(item)) log:" + kDroppedOne},
-        {"<rss><item/></rss><br><x>", "rss(item) log:" + kDroppedOne}, {"<rss><item/></rss><br>", "rss(item) log:" + kDroppedOne},
+        {"<a/><b/>", "b log:" + kDroppedOne}, {"<a/><b><c/></b><d/>", "b(c) log:" + dropped(2)},
+        {"<a><b/><c/></a>x<d><e><f/></e></d>", "d(e(f)) log:" + kDroppedOne}, {"<br/><rss><channel><item>", "rss(channel(item)) log:" + kDroppedOne},
+        {"<rss><item/></rss><br><x>", "rss(item) log:" + kDroppedOne},
         // The prolog parts stay with the element that took them; the one kept gets all of the
         // DOCTYPE and processing-instruction texts.
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE rss><rss><c/></rss><?pi x?><br/>",
@@ -94,7 +89,6 @@ TEST(Parser, Attributes) {
     expectParses({
         {"<a x='say \"hi\"' y=\"it's\"/>", "a[x=say \"hi\",y=it's]"}, {"<a x = \"1\"\n\ty\t=\t'2' />", "a[x=1,y=2]"},
         {"<a checked x=\"\" y/>", "a[checked=,x=,y=]"}, {"<a x=\"1\" x=\"2\" x='3'/>", "a[x=1,x=2,x=3]"},
-        {"<a 1x=\"v\" -y=\"w\" .z=''/>", "a[A1x=v,A-y=w,A.z=]"},
         {"<a x\"y='1' b<c=\"2\" 'q'=\"3\"/>", "a[xy=1,bc=2,q=3]"},
         {"<a da#ta=\"1\" :n_s.k!=\"2\"/>", "a[data=1,:n_s.k!=2]"},
         // An unquoted value runs to the next quote of either kind, across markup.
