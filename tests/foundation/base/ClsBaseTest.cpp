@@ -87,8 +87,7 @@ TEST(ClsBaseLog, GettersTurnLoneLineFeedsIntoCrLf) {
     const std::string text = last(obj), html = last(obj, &ClsBase::get_LastErrorHtml), xml = last(obj, &ClsBase::get_LastErrorXml);
     EXPECT_TRUE(text.find("    first\r\nsecond\r\nthird & <4>\r\n") != std::string::npos && text.find("\r\r") == std::string::npos) << text;
     EXPECT_NE(xml.find("    <info><![CDATA[first\r\nsecond\r\nthird & <4>]]></info>\r\n"), std::string::npos) << xml;
-    EXPECT_TRUE(html.find("Work:<blockquote>\r\nDllDate: Mar 21 2014<br>\r\n") != std::string::npos &&
-                html.find("first\r\nsecond\r\nthird &amp; &lt;4&gt;<br>\r\n") != std::string::npos) << html;
+    EXPECT_NE(html.find("first\r\nsecond\r\nthird &amp; &lt;4&gt;<br>\r\n"), std::string::npos) << html;
 }
 
 TEST(ClsBaseLog, SaveLastErrorAndDebugLogFile) {
