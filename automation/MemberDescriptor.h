@@ -26,6 +26,7 @@ inline constexpr unsigned kRefusedInBrowser = 1u << 1;      // touches files: E_
 inline constexpr unsigned kPutRefusedInBrowser = 1u << 2;   // the same, for the put side only
 inline constexpr unsigned kProgressSink = 1u << 3;          // the object's progress sink goes in last
 inline constexpr unsigned kVariantAsXmlText = 1u << 4;      // the variant becomes XML text, loaded trimmed
+inline constexpr unsigned kVariantTextInCharset = 1u << 5;  // string data is written in the named charset
 
 struct Guid {
     std::uint32_t data1;

@@ -298,4 +298,23 @@ HRESULT callXmlText(Self &self, CallContext &context) {
     return writeBool(loaded, context.result);
 }
 
+// QEncodeContent, BEncodeContent: a string argument is written in the charset that the encoded
+// word names, so the label tells the truth; bytes are encoded as they are.
+template <class Self, auto Method>
+HRESULT callCharsetText(Self &self, CallContext &context) {
+    Arg<const XString &> charset;
+    Arg<const DataBuffer &> bytes;
+    UINT position = 0;
+    HRESULT hr = charset.read(context, position);
+    if (SUCCEEDED(hr)) hr = bytes.read(context, position);
+    if (FAILED(hr)) return hr;
+    if (position != context.argCount) return DISP_E_BADPARAMCOUNT;
+    if (context.refusedInBrowser()) return E_FAIL;
+    if (!bytes.isText) return writeBool((self.*Method)(charset.get(), bytes.value), context.result);
+    DataBuffer encoded;
+    textInCharset(bytes.value, charset.get(), encoded);
+    if (encoded.getSize() == 0 && bytes.value.getSize() != 0) return E_OUTOFMEMORY;
+    return writeBool((self.*Method)(charset.get(), encoded), context.result);
+}
+
 }  // namespace quorvel::automation

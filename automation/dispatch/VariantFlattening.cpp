@@ -1,6 +1,7 @@
 #include "automation/dispatch/VariantFlattening.h"
 
 #include "foundation/buffers/DataBuffer.h"
+#include "foundation/charsets/CodePage.h"
 #include "foundation/charsets/EncodingConvert.h"
 #include "foundation/log/LogNull.h"
 #include "foundation/text/XString.h"
@@ -83,6 +84,20 @@ bool xmlTextOfBytes(const DataBuffer &bytes, bool isText, XString &out) {
     // come out at all, the empty text fails to load and the loader says why.
     converter.convertFromAnsi(kUtf8CodePage, data, size, utf8, log);
     return out.setFromUtf8N(reinterpret_cast<const char *>(utf8.getData()), utf8.getSize());
+}
+
+void textInCharset(const DataBuffer &utf16, const XString &charset, DataBuffer &out) {
+    out.clear();
+    LogNull log;  // the converter writes no entries
+    const char *name = charset.getUtf8();
+    if (name[0] != '\0') {
+        EncodingConvert converter;
+        // An unknown name appends nothing; a charset lacking some characters still gives the rest.
+        converter.convertToName(CodePage::kUtf16Le, name, utf16.getData(), utf16.getSize(), out, log);
+        if (out.getSize() != 0) return;
+    }
+    EncodingConvert converter;
+    converter.convert(CodePage::kUtf16Le, kUtf8CodePage, utf16.getData(), utf16.getSize(), out, log);
 }
 
 }  // namespace quorvel::automation

@@ -21,4 +21,9 @@ bool flattenVariant(const VARIANT &value, DataBuffer &out, bool &isText);
 // byte-order mark skipped). False only when memory runs out.
 bool xmlTextOfBytes(const DataBuffer &bytes, bool isText, XString &out);
 
+// Text-marked (UTF-16) bytes written in the named charset, for an encoded word that carries that
+// name: UTF-8 when the name is empty or names no charset we can write. Characters the charset
+// lacks are dropped. out is empty only when memory runs out or the text was.
+void textInCharset(const DataBuffer &utf16, const XString &charset, DataBuffer &out);
+
 }  // namespace quorvel::automation

@@ -144,9 +144,9 @@ inline constexpr MemberThunks<ClsXml> kIQuorvelXmlThunks[] = {
      nullptr},
     {&call<ClsXml, Exact<void>::of(&ClsXml::GetRoot2)>,  // GetRoot2
      nullptr},
-    {&call<ClsXml, Exact<bool, const XString &, const DataBuffer &>::of(&ClsXml::QEncodeContent)>,  // QEncodeContent
+    {&callCharsetText<ClsXml, Exact<bool, const XString &, const DataBuffer &>::of(&ClsXml::QEncodeContent)>,  // QEncodeContent
      nullptr},
-    {&call<ClsXml, Exact<bool, const XString &, const DataBuffer &>::of(&ClsXml::BEncodeContent)>,  // BEncodeContent
+    {&callCharsetText<ClsXml, Exact<bool, const XString &, const DataBuffer &>::of(&ClsXml::BEncodeContent)>,  // BEncodeContent
      nullptr},
     {&call<ClsXml, Exact<bool, const XString &, const XString &>::of(&ClsXml::UpdateAttribute)>,  // UpdateAttribute
      nullptr},

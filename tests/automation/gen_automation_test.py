@@ -60,6 +60,7 @@ class TableErrors(unittest.TestCase):
             ("5 | Bad | get | long a | bool | = |", "a property lists no arguments"),
             ("5 | Bad | method | - | bool | = | null-on-failure", "null-on-failure needs a string result"),
             ("5 | Bad | method | - | bool | = | put-refused-in-browser", "needs a put side"),
+            ("5 | Bad | method | variant v | bool | = | variant-text-in-charset", "needs a string and a variant"),
             ("5 | Bad | method | - | bool | Nowhere |", "Nowhere, which is not a member bound to itself"),
             ("5 | Bad | method | - | bool | Zip |", "Zip, which is not a member bound to itself"),
             ("5 | Bad | method | long a | bool | ZipTree |", "differs in shape from ZipTree"),
@@ -102,10 +103,11 @@ class CheckMode(unittest.TestCase):
 class DispatchTable(unittest.TestCase):
     def test_each_member_side_gets_its_thunk_in_table_order(self):
         text = GOOD + "5 | Load | method | variant v | bool | LoadXml2 | variant-as-xml-text\n" + \
-            "6 | Only | put | - | long | = |\n" + IXML
+            "6 | Only | put | - | long | = |\n" + \
+            "7 | Word | method | string c, variant v | bool | = | variant-text-in-charset\n" + IXML
         table = gen.dispatch_table(gen.parse(text, "t.txt"))
         rows = re.findall(r"^    \{(.*),  // (\w+)\n     (.*)\},$", table, re.M)
-        self.assertEqual([name for _, name, _ in rows], ["Tag", "ZipTree", "Zip", "Find", "Load", "Only"])
+        self.assertEqual([name for _, name, _ in rows], ["Tag", "ZipTree", "Zip", "Find", "Load", "Only", "Word"])
         call, _, put = rows[0]
         self.assertEqual(call, "&call<ClsXml, Exact<void, XString &>::of(&ClsXml::get_Tag)>")
         self.assertEqual(put, "&call<ClsXml, Exact<void, const XString &>::of(&ClsXml::put_Tag)>")
@@ -117,6 +119,9 @@ class DispatchTable(unittest.TestCase):
         self.assertEqual(rows[5][0], "nullptr")
         self.assertEqual(rows[5][2], "&call<ClsXml, Exact<void, int>::of(&ClsXml::put_Only)>")
         self.assertEqual([row[2] for row in rows[1:5]], ["nullptr"] * 4)
+        # The encoded-word members read their string data in the charset they are given.
+        self.assertEqual(rows[6][0], "&callCharsetText<ClsXml, Exact<bool, const XString &, const DataBuffer &>::of("
+                                     "&ClsXml::Word)>")
         # Interfaces without a class (the events, IQuorvelXml here) have no table.
         self.assertEqual(re.findall(r"k(\w+)Thunks\[\]", table), ["IThing"])
 

@@ -182,5 +182,38 @@ TEST(VariantFlattening, BinaryContentRoundTripsAsAByteArray) {
     EXPECT_EQ(0, std::memcmp(out.parray->pvData, "\x00\x10\x80\xff", 4));
 }
 
+// A string handed to an encoded-word member is written in the charset the word names, so the
+// label tells the truth; bytes are encoded as they are.
+TEST(VariantFlattening, EncodedWordsWriteStringDataInTheirCharset) {
+    struct Row {
+        const char *member;
+        const char16_t *charset;
+        bool asText;
+        std::u16string expected;
+    };
+    const Row rows[] = {
+        {"QEncodeContent", u"utf-8", true, u"=?utf-8?Q?h=C3=A9_=E2=82=AC?="},
+        {"QEncodeContent", u"iso-8859-15", true, u"=?iso-8859-15?Q?h=E9_=A4?="},
+        {"QEncodeContent", u"", true, u"=?utf-8?Q?h=C3=A9_=E2=82=AC?="},
+        {"QEncodeContent", u"no-such-charset", true, u"=?no-such-charset?Q?h=C3=A9_=E2=82=AC?="},
+        {"QEncodeContent", u"utf-8", false, u"=?utf-8?Q?h=E9_=80?="},  // the bytes, unchanged
+        {"BEncodeContent", u"utf-8", true, u"=?utf-8?B?aMOpIOKCrA==?="},
+        {"BEncodeContent", u"windows-1252", true, u"=?windows-1252?B?aOkggA==?="},
+        {"BEncodeContent", u"utf-16le", true, u"=?utf-16le?B?aADpACAArCA=?="},
+    };
+    for (const Row &row : rows) {
+        ClsXml xml;
+        FakeServices services;
+        ASSERT_TRUE(xml.LoadXml(xs("<r/>")));
+        VARIANT data = row.asText ? textVariant(u"h\u00e9 \u20ac") : bytesVariant("h\xe9 \x80");
+        Var encoded;
+        ASSERT_EQ(S_OK, invoke(xml, services, row.member, kGet, Args().str(row.charset).take(data), &encoded));
+        EXPECT_EQ(1, encoded.lVal) << row.member;
+        Var content;
+        ASSERT_EQ(S_OK, invoke(xml, services, "Content", kGet, Args(), &content));
+        EXPECT_EQ(row.expected, text(content)) << row.member << " " << row.asText;
+    }
+}
+
 }  // namespace
 }  // namespace quorvel::dispatchtest

@@ -135,3 +135,21 @@ def reference_count(pointer):
 def collect():
     gc.collect()
     return quorvel.DllCanUnloadNow()
+
+
+def dispatch_sink(iid, calls):
+    """An event sink: IDispatch under iid (and IDispatch itself), recording each Invoke's DISPID."""
+    count_types = ctypes.CFUNCTYPE(HRESULT, ctypes.c_void_p, ctypes.POINTER(ctypes.c_uint))
+    type_info = ctypes.CFUNCTYPE(HRESULT, ctypes.c_void_p, ctypes.c_uint, ctypes.c_uint32, ctypes.c_void_p)
+    names = ctypes.CFUNCTYPE(HRESULT, ctypes.c_void_p, ctypes.POINTER(GUID), ctypes.c_void_p, ctypes.c_uint,
+                             ctypes.c_uint32, ctypes.c_void_p)
+    invoke = ctypes.CFUNCTYPE(HRESULT, ctypes.c_void_p, ctypes.c_int32, ctypes.POINTER(GUID), ctypes.c_uint32,
+                              ctypes.c_uint16, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p)
+
+    def no_types(count):
+        count[0] = 0
+        return S_OK
+
+    methods = [(count_types, no_types), (type_info, lambda *a: E_NOTIMPL), (names, lambda *a: E_NOTIMPL),
+               (invoke, lambda dispid, *rest: calls.append(dispid) or S_OK)]
+    return PythonComObject([(iid, methods), (IID_IDispatch, methods)])
