@@ -72,6 +72,8 @@ struct CoClass {
     const Interface *defaultInterface;
     const Interface *eventInterface;
     std::span<const ProgId> progIds;
+    int registryScript;  // the Windows DLL's REGISTRY resource of the class
+    int toolboxBitmap;   // its toolbox BITMAP resource; 0 for a class that is no insertable control
 };
 
 // A class of another component that the server creates (the date-time objects).

@@ -65,6 +65,8 @@ class CoClass:
     events: str
     description: str
     progids: list = field(default_factory=list)  # [(versioned, independent)]
+    script: int = 0  # the REGISTRY resource holding its registry script
+    bitmap: int = 0  # its toolbox BITMAP resource; 0 for a class that is no insertable control
 
 
 @dataclass
@@ -187,6 +189,13 @@ def parse_header(words, table):
         if coclass is None:
             raise TableError(f"progid for a coclass not listed above: {words[1]}")
         coclass.progids.append((words[2], words[3]))
+    elif keyword == "registry" and len(words) == 4:
+        coclass = next((c for c in table.coclasses if c.name == words[1]), None)
+        if coclass is None:
+            raise TableError(f"registry resources for a coclass not listed above: {words[1]}")
+        if not (words[2].isdigit() and words[3].isdigit() and int(words[2]) > 0):
+            raise TableError(f"registry resources are numbers, the script's above 0: {' '.join(words[2:])}")
+        coclass.script, coclass.bitmap = int(words[2]), int(words[3])
     elif keyword == "external" and len(words) == 4:
         table.externals.append(External(identifier(words[1], "class"), guid(words[2]), words[3]))
     elif keyword == "interface" and len(words) == 5:
@@ -236,6 +245,8 @@ def check_table(table, source):
         fail("no library line")
     for coclass in table.coclasses:
         default, events = table.interface(coclass.default), table.interface(coclass.events)
+        if not coclass.script:
+            fail(f"coclass {coclass.name}: no registry line")
         if not (default and default.kind == "dual"):
             fail(f"coclass {coclass.name}: {coclass.default} is not a dual interface of the table")
         if not (events and events.kind == "dispinterface"):
@@ -322,7 +333,7 @@ def descriptors(table):
     out.append("inline constexpr CoClass kCoClasses[] = {")
     for c in table.coclasses:
         out.append(f"    {{{cpp_string(c.name)}, {cpp_guid(c.clsid)}, {cpp_string(c.description)}, &k{c.default}, "
-                   f"&k{c.events}, k{c.name}ProgIds}},")
+                   f"&k{c.events}, k{c.name}ProgIds, {c.script}, {c.bitmap}}},")
     out += ["};", ""]
     for external in table.externals:
         out.append(f"inline constexpr ExternalClass k{external.name}Class{{{cpp_string(external.name)}, "
@@ -515,11 +526,73 @@ def python(table):
 
 # ---- main
 
+# ---- Windows resources: the registry scripts, the toolbox bitmaps and the list of both
+
+def registry_script(table, c):
+    """The class's registry script, in the registrar's format; the DLL writes the same keys
+    through its registration code (a test compares the two)."""
+    clsid, insertable = "{" + c.clsid + "}", ["            'Insertable'"] if c.bitmap else []
+    out = ["HKCR", "{"]
+    for versioned, independent in c.progids:
+        for progid, curver in ((versioned, None), (independent, versioned)):
+            out += [f"    {progid} = s '{c.description}'", "    {", f"        CLSID = s '{clsid}'"]
+            out += [f"        CurVer = s '{curver}'"] if curver else []
+            out += [line.replace("            ", "        ForceRemove ") for line in insertable] + ["    }"]
+    out += ["    NoRemove CLSID", "    {", f"        ForceRemove {clsid} = s '{c.description}'", "        {"]
+    if c.progids:
+        out += [f"            ProgID = s '{c.progids[0][0]}'", f"            VersionIndependentProgID = s '{c.progids[0][1]}'"]
+    out += ["            ForceRemove 'Programmable'", "            InprocServer32 = s '%MODULE%'", "            {",
+            "                val ThreadingModel = s 'Apartment'", "            }", "            ForceRemove 'Control'"]
+    if c.bitmap:
+        out += ["            ForceRemove 'Insertable'", f"            ForceRemove 'ToolboxBitmap32' = s '%MODULE%, {c.bitmap}'",
+                "            'MiscStatus' = s '0'", "            {", "                '1' = s '132497'", "            }"]
+    lib = table.library
+    out += [f"            'TypeLib' = s '{{{lib.libid}}}'", f"            'Version' = s '{lib.major}.{lib.minor}'",
+            "        }", "    }", "}", ""]
+    return "\r\n".join(out)
+
+
+def toolbox_bitmap(c):
+    """A 16 x 16 toolbox picture, 24 bits per pixel: a framed page with the class's initial."""
+    glyphs = {"R": ["1110", "1001", "1110", "1010", "1001"], "A": ["0110", "1001", "1111", "1001", "1001"]}
+    glyph = glyphs.get(c.name.removeprefix("Quorvel")[:1], glyphs["A"])
+    rows = []
+    for y in range(16):  # bottom row first
+        row = b""
+        for x in range(16):
+            top = 15 - y
+            in_glyph = 5 <= top < 10 and 6 <= x < 10 and glyph[top - 5][x - 6] == "1"
+            frame = x in (1, 14) or top in (1, 14)
+            row += bytes((0x80, 0x30, 0x20)) if in_glyph else bytes((0x60, 0x60, 0x60)) if frame and 1 <= x <= 14 \
+                and 1 <= top <= 14 else bytes((0xFF, 0xFF, 0xFF))
+        rows.append(row)
+    pixels = b"".join(rows)
+    header = b"BM" + (54 + len(pixels)).to_bytes(4, "little") + bytes(4) + (54).to_bytes(4, "little")
+    info = (40).to_bytes(4, "little") + (16).to_bytes(4, "little") + (16).to_bytes(4, "little") + \
+        (1).to_bytes(2, "little") + (24).to_bytes(2, "little") + bytes(4) + len(pixels).to_bytes(4, "little") + bytes(16)
+    return header + info + pixels
+
+
+def resource_list(table):
+    lines = [f"// {GENERATED}", "// The type library, each class's registry script and the toolbox bitmaps.",
+             '1 TYPELIB "QuorvelXml.tlb"']
+    for c in table.coclasses:
+        lines.append(f'{c.script} REGISTRY "{c.name}.rgs"')
+        if c.bitmap:
+            lines.append(f'{c.bitmap} BITMAP "{c.name}.bmp"')
+    return "\n".join(lines) + "\n"
+
+
 def outputs(table):
-    """Each output file's path with its text."""
-    return {OUT / "QuorvelMembers.h": descriptors(table), OUT / "QuorvelBindingCheck.h": binding_check(table),
-            OUT / "QuorvelDispatch.h": dispatch_table(table), OUT / "QuorvelXml.idl": idl(table),
-            PYTHON_OUT / "members.py": python(table)}
+    """Each output file's path with its text (or bytes)."""
+    files = {OUT / "QuorvelMembers.h": descriptors(table), OUT / "QuorvelBindingCheck.h": binding_check(table),
+             OUT / "QuorvelDispatch.h": dispatch_table(table), OUT / "QuorvelXml.idl": idl(table),
+             OUT / "QuorvelXmlResources.rc": resource_list(table), PYTHON_OUT / "members.py": python(table)}
+    for c in table.coclasses:
+        files[OUT / f"{c.name}.rgs"] = registry_script(table, c)
+        if c.bitmap:
+            files[OUT / f"{c.name}.bmp"] = toolbox_bitmap(c)
+    return files
 
 
 def main(argv):
@@ -533,14 +606,14 @@ def main(argv):
         print(error, file=sys.stderr)
         return 1
     stale = []
-    for path, text in outputs(table).items():
-        current = path.read_text(encoding="utf-8") if path.exists() else None
-        if current == text:
+    for path, content in outputs(table).items():
+        data = content if isinstance(content, bytes) else content.encode("utf-8")
+        if path.exists() and path.read_bytes() == data:
             continue
         stale.append(path.name)
         if not check:
             path.parent.mkdir(parents=True, exist_ok=True)
-            path.write_text(text, encoding="utf-8")
+            path.write_bytes(data)
     if check and stale:
         print(f"Not what automation/members.txt gives (run tools/gen_automation.py): {', '.join(stale)} "
               f"in {OUT} and {PYTHON_OUT}", file=sys.stderr)

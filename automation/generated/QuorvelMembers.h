@@ -463,9 +463,9 @@ inline constexpr ProgId kQuorvelXmlProgIds[] = {{"QuorvelXml.QuorvelXml.1", "Quo
 inline constexpr ProgId kQuorvelRssProgIds[] = {{"Quorvel.Rss.1", "Quorvel.Rss"}};
 inline constexpr ProgId kQuorvelAtomProgIds[] = {{"Quorvel.Atom.1", "Quorvel.Atom"}};
 inline constexpr CoClass kCoClasses[] = {
-    {"QuorvelXml", {0xB986A466, 0xFDA4, 0x4DF5, {0xA7, 0xDD, 0x9C, 0x14, 0xA4, 0xDB, 0xE5, 0xC3}}, "Quorvel Xml", &kIQuorvelXml, &k_IQuorvelXmlEvents, kQuorvelXmlProgIds},
-    {"QuorvelRss", {0xDD3FAF12, 0x7890, 0x489C, {0xB6, 0xDD, 0x00, 0x7E, 0xA0, 0x82, 0xA4, 0x06}}, "QuorvelRss Class", &kIQuorvelRss, &k_IQuorvelRssEvents, kQuorvelRssProgIds},
-    {"QuorvelAtom", {0xBBDF876B, 0x1510, 0x4155, {0x81, 0xBE, 0x44, 0x9A, 0x49, 0x72, 0x18, 0x84}}, "QuorvelAtom Class", &kIQuorvelAtom, &k_IQuorvelAtomEvents, kQuorvelAtomProgIds},
+    {"QuorvelXml", {0xB986A466, 0xFDA4, 0x4DF5, {0xA7, 0xDD, 0x9C, 0x14, 0xA4, 0xDB, 0xE5, 0xC3}}, "Quorvel Xml", &kIQuorvelXml, &k_IQuorvelXmlEvents, kQuorvelXmlProgIds, 102, 0},
+    {"QuorvelRss", {0xDD3FAF12, 0x7890, 0x489C, {0xB6, 0xDD, 0x00, 0x7E, 0xA0, 0x82, 0xA4, 0x06}}, "QuorvelRss Class", &kIQuorvelRss, &k_IQuorvelRssEvents, kQuorvelRssProgIds, 108, 107},
+    {"QuorvelAtom", {0xBBDF876B, 0x1510, 0x4155, {0x81, 0xBE, 0x44, 0x9A, 0x49, 0x72, 0x18, 0x84}}, "QuorvelAtom Class", &kIQuorvelAtom, &k_IQuorvelAtomEvents, kQuorvelAtomProgIds, 110, 109},
 };
 
 inline constexpr ExternalClass kQvDateTimeClass{"QvDateTime", {0x29EF5612, 0xDA40, 0x463F, {0x8E, 0x8A, 0xCC, 0xFC, 0x1B, 0x6D, 0x1A, 0x88}}, &kIQvDateTime};

@@ -10,10 +10,14 @@ namespace quorvel::automation {
 namespace {
 
 constexpr RegisteredClass kRegisteredClasses[] = {
-    {&kCoClasses[0], 0},
-    {&kCoClasses[1], 107},
-    {&kCoClasses[2], 109},
+    {&kCoClasses[0], kCoClasses[0].toolboxBitmap},
+    {&kCoClasses[1], kCoClasses[1].toolboxBitmap},
+    {&kCoClasses[2], kCoClasses[2].toolboxBitmap},
 };
+
+constexpr CoClass kDateTimeCoClass{kQvDateTimeClass.name, kQvDateTimeClass.clsid, kQvDateTimeClass.name,
+                                   &kIQvDateTime, nullptr, {}, 0, 0};
+constexpr RegisteredClass kDateTimeRegistration{&kDateTimeCoClass, 0, false};
 
 // The steps of one registration: once a step fails, the later ones are skipped and its result
 // is the registration's.
@@ -72,10 +76,10 @@ HRESULT registerUnchecked(RegistryWriter &registry, const RegisteredClass &entry
         steps.key(key + "\\ProgID", coClass.progIds[0].versioned);
         steps.key(key + "\\VersionIndependentProgID", coClass.progIds[0].independent);
     }
-    steps.freshKey(key + "\\Programmable");
+    if (entry.control) steps.freshKey(key + "\\Programmable");
     steps.key(key + "\\InprocServer32", modulePath.c_str());
     steps.value(key + "\\InprocServer32", "ThreadingModel", "Apartment");
-    steps.freshKey(key + "\\Control");
+    if (entry.control) steps.freshKey(key + "\\Control");
     if (entry.toolboxBitmap != 0) {
         steps.freshKey(key + "\\Insertable");
         const std::string bitmap = modulePath + ", " + std::to_string(entry.toolboxBitmap);
@@ -107,6 +111,8 @@ HRESULT unregisterUnchecked(RegistryWriter &registry, const RegisteredClass &ent
 }  // namespace
 
 std::span<const RegisteredClass> registeredClasses() { return kRegisteredClasses; }
+
+const RegisteredClass &dateTimeClassRegistration() { return kDateTimeRegistration; }
 
 HRESULT registerClass(RegistryWriter &registry, const RegisteredClass &entry, const TypeLibrary &library,
                       const std::string &modulePath) {

@@ -15,13 +15,19 @@ struct RegisteredClass {
     // The toolbox bitmap's resource number; a class that has one is an insertable control
     // (Insertable, ToolboxBitmap32 and MiscStatus). 0 for none.
     int toolboxBitmap;
+    // A control of the library: Programmable and Control are registered with it.
+    bool control = true;
 };
 
 // Xml, Rss and Atom, in the object map's order.
 std::span<const RegisteredClass> registeredClasses();
 
+// The date-time class, which the Windows date-time component registers: its CLSID key with
+// the name, InprocServer32, TypeLib and Version, and no ProgID.
+const RegisteredClass &dateTimeClassRegistration();
+
 // Under each ProgID: the registry name, CLSID and (version-independent) CurVer; under
-// CLSID\{clsid}: the name, ProgID, VersionIndependentProgID, Programmable, Control,
+// CLSID\{clsid}: the name, ProgID, VersionIndependentProgID, Programmable, Control (controls only),
 // InprocServer32 (the module path, ThreadingModel Apartment), TypeLib, Version and, for a
 // control, Insertable, ToolboxBitmap32 and MiscStatus. Programmable, Control, Insertable and
 // ToolboxBitmap32 are replaced whole. Stops at the first failing step and returns its result.

@@ -6,6 +6,7 @@
 #include "automation/server/DateTimeCreation.h"
 #include "automation/server/GuidText.h"
 #include "automation/server/ServerObjects.h"
+#include "automation/server/TypeInfoSource.h"
 #include "datetime/ClsDateTime.h"
 #include "foundation/log/LogBase.h"
 #include "foundation/text/StringBuffer.h"
@@ -121,14 +122,15 @@ ULONG STDMETHODCALLTYPE ObjectShell::Release() { return m_controlling->Release()
 
 HRESULT STDMETHODCALLTYPE ObjectShell::GetTypeInfoCount(UINT *count) {
     if (!count) return E_POINTER;
-    *count = 0;
+    *count = moduleHasTypeLibrary() ? 1 : 0;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ObjectShell::GetTypeInfo(UINT, LCID, ITypeInfo **info) {
+HRESULT STDMETHODCALLTYPE ObjectShell::GetTypeInfo(UINT index, LCID, ITypeInfo **info) {
     if (!info) return E_POINTER;
     *info = nullptr;
-    return DISP_E_BADINDEX;
+    if (index != 0 || !moduleHasTypeLibrary()) return DISP_E_BADINDEX;
+    return typeInfoOf(m_class.defaultInterface->iid, info);
 }
 
 // ---- IProvideClassInfo2
@@ -136,7 +138,8 @@ HRESULT STDMETHODCALLTYPE ObjectShell::GetTypeInfo(UINT, LCID, ITypeInfo **info)
 HRESULT STDMETHODCALLTYPE ObjectShell::GetClassInfo(ITypeInfo **info) {
     if (!info) return E_POINTER;
     *info = nullptr;
-    return E_NOTIMPL;
+    if (!moduleHasTypeLibrary()) return E_NOTIMPL;
+    return typeInfoOf(*m_class.clsid, info);
 }
 
 HRESULT STDMETHODCALLTYPE ObjectShell::GetGUID(DWORD kind, GUID *guid) {

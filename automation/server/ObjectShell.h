@@ -51,8 +51,9 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
 
-    // ---- IDispatch: no type library is loaded on Linux, so there is no type information;
-    // names and calls go through the member table (each class's GetIDsOfNames and Invoke).
+    // ---- IDispatch: the type information is the module's type library where it has one (the
+    // Windows DLLs); names and calls always go through the member table (each class's
+    // GetIDsOfNames and Invoke).
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo **info) override;
 

@@ -49,8 +49,6 @@ using DateTimeObject = ServerObject<ClsDateTime>;
 extern template class ServerObject<ClsXml>;
 extern template class ServerObject<ClsRss>;
 extern template class ServerObject<ClsAtom>;
-#ifndef _WIN32
-extern template class ServerObject<ClsDateTime>;  // posix/DateTimeClass.cpp
-#endif
+extern template class ServerObject<ClsDateTime>;  // DateTimeClass.cpp
 
 }  // namespace quorvel::automation

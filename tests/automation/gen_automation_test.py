@@ -19,6 +19,7 @@ GOOD = """\
 library LIB 1.0 {00000000-0000-0000-0000-000000000001} "Lib"
 coclass Thing {00000000-0000-0000-0000-000000000002} IThing _IThingEvents "Thing Class"
 progid Thing Lib.Thing.1 Lib.Thing
+registry Thing 102 107
 interface _IThingEvents dispinterface - {00000000-0000-0000-0000-000000000003}
 interface IThing dual ClsXml {00000000-0000-0000-0000-000000000004}
 1 | Tag      | get+put | -                 | string | =        |
@@ -45,9 +46,9 @@ class TableErrors(unittest.TestCase):
 
     def test_bad_member_lines_name_their_line(self):
         cases = [
-            ("5 | Bad | method | - | bool | =", "t.txt:10:", "7 cells"),
-            ("1 | Other | method | - | bool | = |", "t.txt:10:", "DISPID 1 is taken by Tag"),
-            ("5 | tag | method | - | bool | = |", "t.txt:10:", "tag is listed twice"),
+            ("5 | Bad | method | - | bool | =", "t.txt:11:", "7 cells"),
+            ("1 | Other | method | - | bool | = |", "t.txt:11:", "DISPID 1 is taken by Tag"),
+            ("5 | tag | method | - | bool | = |", "t.txt:11:", "tag is listed twice"),
             ("5 | Bad | method | text s | bool | = |", "unknown type 'text'"),
             ("5 | Bad | method | - | number | = |", "unknown type 'number'"),
             ("5 | Bad | function | - | bool | = |", "unknown kind 'function'"),
@@ -77,6 +78,9 @@ class TableErrors(unittest.TestCase):
         self.assertRefused(GOOD.replace("dual ClsXml", "custom ClsXml") + IXML, "dual or dispinterface")
         self.assertRefused(GOOD.replace("dual ClsXml", "dual ClsNone") + IXML, "unknown internal class ClsNone")
         self.assertRefused(GOOD.replace("progid Thing", "progid Other") + IXML, "progid for a coclass not listed")
+        self.assertRefused(GOOD.replace("registry Thing", "registry Other") + IXML, "registry resources for a coclass")
+        self.assertRefused(GOOD.replace("registry Thing 102", "registry Thing 0") + IXML, "the script's above 0")
+        self.assertRefused(GOOD.replace("registry Thing 102 107\n", "") + IXML, "coclass Thing: no registry line")
         self.assertRefused(GOOD.replace("IThing _IThingEvents", "_IThingEvents IThing") + IXML,
                            "_IThingEvents is not a dual interface")
         self.assertRefused(GOOD + IXML + "interface IThing dual - {00000000-0000-0000-0000-000000000009}\n",

@@ -82,6 +82,17 @@ TEST(ClassRegistration, WritesExactlyTheKeysOfEachClass) {
                                    as(xmlProgIds, xml, "Quorvel Xml", "QuorvelXml.QuorvelXml"));
 }
 
+TEST(ClassRegistration, TheDateTimeComponentRegistersItsClassAloneAndLeavesNothingBehind) {
+    MemoryRegistry registry;
+    ASSERT_EQ(registerClass(registry, dateTimeClassRegistration(), kTypeLibrary, "C:\\Q\\QvDateTime.dll"), S_OK);
+    const std::string key = "CLSID\\{29EF5612-DA40-463F-8E8A-CCFC1B6D1A88}";
+    EXPECT_EQ(registry.dump(), "CLSID\n" + key + "\n  @ = QvDateTime\n" + key +
+                                   "\\InprocServer32\n  @ = C:\\Q\\QvDateTime.dll\n  ThreadingModel = Apartment\n" + key +
+                                   "\\TypeLib\n  @ = {574B8615-81B2-4E70-8348-D49163151D5E}\n" + key + "\\Version\n  @ = 1.0\n");
+    ASSERT_EQ(unregisterClass(registry, dateTimeClassRegistration()), S_OK);
+    EXPECT_EQ(registry.dump(), "CLSID\n");
+}
+
 TEST(ClassRegistration, ReplacesControlEntriesWholeKeepsOtherKeysAndUnregistersOnlyItsOwn) {
     MemoryRegistry registry;
     const std::string rss = "CLSID\\{" + kRssGuid + "}", foreign = "CLSID\\{00000000-1111-2222-3333-444444444444}";

@@ -1,5 +1,5 @@
-// The date-time class: Windows creates it from a component of its own; here this library
-// serves it over ClsDateTime, under the class identifier the Atom binding creates.
+// The date-time class over ClsDateTime, under the class identifier the Atom binding creates:
+// served by the Linux library itself, and on Windows by the date-time component's DLL.
 #include "automation/generated/QuorvelMembers.h"
 #include "automation/server/ServerObjectImpl.h"
 
