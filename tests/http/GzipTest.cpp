@@ -1,5 +1,5 @@
-// gzip decoding: header fields, members, trailer checks and damage (the CRC-32 and the inflated-size
-// cap are met through the loopback server).
+// gzip decoding: header fields, members, trailer checks and damage (the inflated-size cap is met
+// through a whole download in ExchangeTest).
 #include "GzipTest.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +38,9 @@ TEST(Gzip, DecodesMembersWithEveryHeaderFieldAndRefusesDamage) {
         {"empty member", gzipMember(""), ""},
         {"two members", gzipMember("first,") + gzipMember("second", kName), "first,second"},
         {"trailing bytes ignored", good + std::string(3, '\0'), kFeed.c_str()},
+        {"wrong crc", withByte(good, good.size() - 8, static_cast<char>(good[good.size() - 8] ^ 0x55)),
+         "error: The gzip CRC-32 does not match the data."},
+        {"trailer cut", good.substr(0, good.size() - 5), "error: The gzip data ends early."},
         {"wrong size", withByte(good, good.size() - 4, static_cast<char>(good[good.size() - 4] + 1)),
          "error: The gzip size does not match the data."},
         {"deflate cut", good.substr(0, 20), "error: The gzip data ends early."},

@@ -1,5 +1,5 @@
 // Response bodies over scripted streams: Content-Length, chunked transfer, read-until-close, and
-// the limits a hostile server meets (the ones the loopback server stages are left to it).
+// the limits a hostile server meets.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -62,7 +62,10 @@ TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
         {"large chunks past the cap", chunked, bytes(bigChunks), 60000, false, big.substr(0, 40000),
          "error: Chunked response is too large."},
         {"204 ignores a length", "HTTP/1.1 204 No Content\r\nContent-Length: 5", bytes("hello"), 0, true, "", nullptr},
-        {"chunked one byte at a time", chunked, trickle("3\r\nabc\r\n1;x\r\nd\r\n0\r\n\r\n"), 0, true, "abcd", nullptr},
+        {"chunked one byte at a time", chunked, trickle("3\r\nabc\r\n1;x\r\nd\r\n0\r\nX-Trailer: y\r\n\r\n"), 0, true, "abcd",
+         nullptr},
+        {"chunk size past 32 bits", chunked, bytes("FFFFFFFFFFFFFFFFFFFF\r\n"), 0, false, "",
+         "error: The chunk size does not fit in 32 bits."},
         {"trailer without colon", chunked, bytes("2\r\nab\r\n0\r\ngarbage\r\n\r\n"), 0, false, "ab",
          "error: chunk response error 4"},
         {"end after last chunk", chunked, bytes("2\r\nab\r\n0\r\n"), 0, false, "ab", "error: chunk response error 3"},
@@ -70,8 +73,12 @@ TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
         {"chunk without its CRLF", chunked, bytes("2\r\nabXY"), 0, false, "ab",
          "error: Failed to read trailing CRLF after chunk."},
         {"chunk data cut short", chunked, bytes("8\r\nabc"), 0, false, "abc", "error: Failed to read chunk data."},
+        {"until close", "HTTP/1.0 200 OK", {bytesStep("read "), bytesStep("until close"), endStep()}, 0, true,
+         "read until close", nullptr},
         {"until close then reset", "HTTP/1.0 200 OK", {bytesStep("abc"), failStep()}, 0, false, "abc",
          "error: The connection failed while the body was received."},
+        {"until close past the cap", "HTTP/1.1 200 OK", bytes(big), 999, false, "",
+         "error: Response body larger than MaxResponseSize property set by application."},
         {"length past the cap", "HTTP/1.1 200 OK\r\nContent-Length: 1000", bytes("x"), 999, false, "",
          "error: Response body larger than MaxResponseSize property set by application."},
         {"length beyond memory", "HTTP/1.1 200 OK\r\nContent-Length: 4294967296", bytes("x"), 0, false, "",
