@@ -25,6 +25,18 @@ inline std::string patternBytes(size_t n) {
     return s;
 }
 
+// Lower-case hex without spaces, and back.
+inline std::string hexOf(const std::string &bytes) {
+    std::string hex;
+    for (unsigned char c : bytes) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
+    return hex;
+}
+inline std::string unhex(const std::string &hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
 inline DataBuffer bufferOf(const std::string &bytes) {
     DataBuffer db;
     db.append(bytes.data(), static_cast<uint32_t>(bytes.size()));

@@ -19,17 +19,6 @@ inline uint32_t len(const std::string &s) { return static_cast<uint32_t>(s.size(
 
 inline XString utf8Text(const std::string &utf8) { XString x; x.setFromUtf8N(utf8.data(), len(utf8)); return x; }
 
-inline std::string hexOf(const std::string &bytes) {
-    std::string hex;
-    for (unsigned char c : bytes) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
-    return hex;
-}
-inline std::string unhex(const std::string &hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
 // Bytes that compress poorly (a linear congruential generator's high bytes), NULs among them.
 inline std::string noise(size_t n, uint32_t seed) {
     std::string s(n, '\0');
@@ -71,8 +60,5 @@ inline std::string unbase64(const std::string &text) {
     EXPECT_TRUE(ContentCoding::decodeBase64(text.data(), len(text), out));
     return bytesOf(out);
 }
-
-// The fixed vector of the password cipher in hex.
-inline std::string fixedIvHex() { return hexOf(std::string(reinterpret_cast<const char *>(AesCrypt::kFixedIv), AesCrypt::kBlockSize)); }
 
 }  // namespace quorvel::test

@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/Bytes.h"
 #include "support/TestFiles.h"
 
 namespace quorvel::test {
@@ -30,19 +31,6 @@ with open(sys.argv[2], 'w') as f:
 print('CHECKED', len(records))
 )PY";
 
-// Fields travel as "x" + hex so that any byte and the empty string survive a line of text.
-std::string toField(const std::string &bytes) {
-    std::string f = "x";
-    for (unsigned char c : bytes) f += "0123456789abcdef"[c >> 4], f += "0123456789abcdef"[c & 15];
-    return f;
-}
-
-std::string fromField(const std::string &f) {
-    std::string bytes;
-    for (size_t i = 1; i + 1 < f.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(f.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
 }  // namespace
 
 bool pythonAvailable() {
@@ -60,7 +48,7 @@ std::string runPythonOracle(const std::string &name, const std::string &script, 
     const std::string in = dir + "records.txt", out = dir + "replies.txt";
     std::string lines;
     for (const Record &r : records) {
-        for (const std::string &field : r) lines += toField(field) + " ";
+        for (const std::string &field : r) lines += "x" + hexOf(field) + " ";  // "x" + hex: any byte, and the empty string, survive a line
         lines += "\n";
     }
     if (!writeRawFile(dir + "oracle.py", kPrelude + script + kEpilogue) || !writeRawFile(in, lines))
@@ -79,7 +67,7 @@ std::string runPythonOracle(const std::string &name, const std::string &script, 
     for (std::string line, f; std::getline(stream, line);) {
         std::istringstream fields(line);
         replies.emplace_back();
-        while (fields >> f) replies.back().push_back(fromField(f));
+        while (fields >> f) replies.back().push_back(unhex(f.substr(1)));
     }
     return "";
 }

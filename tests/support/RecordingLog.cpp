@@ -1,57 +1,26 @@
 #include "support/RecordingLog.h"
 
+#include <algorithm>
+
 #include "foundation/text/StringBuffer.h"
 
 namespace quorvel::test {
 
-namespace {
-std::string orNull(const char *s) { return s ? s : "(NULL)"; }
-}  // namespace
-
-bool RecordingLog::getXml(StringBuffer &out) { return out.append(joined().c_str()); }
-bool RecordingLog::getHtml(StringBuffer &out) { return out.append(joined().c_str()); }
-bool RecordingLog::getText(StringBuffer &out) { return out.append(joined().c_str()); }
-
-bool RecordingLog::logError(const char *text) {
-    lines.push_back("error: " + orNull(text));
-    return true;
-}
-
-bool RecordingLog::logInfo(const char *text) {
-    lines.push_back("info: " + orNull(text));
-    return true;
-}
-
-bool RecordingLog::logRaw(const char *text) {
-    lines.push_back("raw: " + orNull(text));
-    return true;
-}
-
-bool RecordingLog::enterContext(const char *name, bool) {
-    lines.push_back("enter: " + orNull(name));
-    return true;
-}
-
-bool RecordingLog::leaveContext() {
-    lines.push_back("leave");
+bool RecordingLog::add(const char *kind, const char *text) {
+    lines.push_back(kind + std::string(text ? text : "(NULL)"));
     return true;
 }
 
 bool RecordingLog::logData(const char *tag, const char *value) {
-    lines.push_back("data: " + orNull(tag) + "=" + orNull(value));
-    return true;
+    return add("data: ", (std::string(tag ? tag : "(NULL)") + "=" + (value ? value : "(NULL)")).c_str());
 }
 
-bool RecordingLog::has(const std::string &line) const {
-    for (const auto &l : lines)
-        if (l == line) return true;
-    return false;
-}
+bool RecordingLog::getXml(StringBuffer &out) { return out.append(joined().c_str()); }
+
+bool RecordingLog::has(const std::string &line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
 
 bool RecordingLog::mentions(const std::string &text) const {
-    for (const auto &l : lines)
-        if (l.find(text) != std::string::npos) return true;
-    return false;
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string &l) { return l.find(text) != std::string::npos; });
 }
 
 std::string RecordingLog::joined() const {

@@ -1,2 +1,0 @@
-#pragma once
-#include "support/ZoneScope.h"  // shared with the feed tests
