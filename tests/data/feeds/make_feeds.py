@@ -163,24 +163,3 @@ write('atom_utf-16.xml', '''<?xml version="1.0" encoding="UTF-16"?>
 <entry><title>Καιρός</title><updated>2014-03-21T10:00:00Z</updated></entry>
 </feed>
 ''', 'utf-16-le', b'\xff\xfe')
-
-# A download cut off in the middle of an item.
-write('rss_truncated.xml', '''<?xml version="1.0" encoding="utf-8"?>
-<rss version="2.0">
-<channel>
-<title>Cut short</title>
-<item><title>Whole</title><description>Complete item</description></item>
-<item><title>Partial</title><description>This text is cut o''')
-
-# A feed script that printed a warning after the feed.
-write('rss_trailing_junk.xml', '''<?xml version="1.0" encoding="utf-8"?>
-<rss version="2.0">
-<channel>
-<title>Still here</title>
-<item><title>One</title></item>
-<item><title>Two</title></item>
-</channel>
-</rss>
-<br />
-<b>Warning</b>:  Cannot modify header information - headers already sent in <b>/var/www/feed.php</b> on line <b>12</b><br />
-''')
