@@ -1,5 +1,5 @@
-// The public object's frame (its log, the last-error forms, the debug file), progress defaults
-// and the pointer array the objects keep their children in.
+// The public object's frame (its log, the last-error forms, the debug file) and the pointer
+// array the objects keep their children in.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -8,7 +8,6 @@
 #include "foundation/base/ClsBase.h"
 #include "foundation/base/ExtPtrArray.h"
 #include "foundation/base/MethodFrame.h"
-#include "foundation/base/ProgressEvent.h"
 #include "foundation/base/QuorvelCritSec.h"
 #include "foundation/log/LogContextExitor.h"
 #include "foundation/text/XString.h"
@@ -111,15 +110,6 @@ TEST(ClsBaseLog, SaveLastErrorAndDebugLogFile) {
     EXPECT_TRUE(test::fileBytes(dir + "debug.log").rfind("Work:", 0) == 0 && last(obj, &ClsBase::get_DebugLogFilePath) == dir + "debug.log");
 }
 
-// Every callback that can ask to abort answers no by default, whatever the flag held before.
-TEST(ProgressEventDefaults, NeverAskToAbort) {
-    ProgressEvent sink;
-    bool a[6] = {true, true, true, true, true, true};
-    sink.percentDone(50, a[0]), sink.abortCheck(a[1]), sink.sendProgress(10, 100, a[2]);
-    sink.receiveProgress(10, -1, a[3]), sink.redirect("http://a/", "http://b/", 302, a[4]), sink.idleWait(1000, a[5]);
-    EXPECT_FALSE(a[0] || a[1] || a[2] || a[3] || a[4] || a[5]);
-}
-
 // Counts its destructions so that tests can see what an owning array destroys.
 class Tracked : public QuorvelObject {
 public:
@@ -145,28 +135,24 @@ TEST(ExtPtrArray, CapacityRoughlyDoublesWithTheStepCappedAt100000) {
     EXPECT_TRUE(a.append(nullptr) && a.getCapacity() == 5);
 }
 
-TEST(ExtPtrArray, IndexingInsertionAndRemoval) {
+// Indexes clamp on insertion and give null outside; a borrowing array leaves its items alone, an
+// owning one destroys them unless they were handed back.
+TEST(ExtPtrArray, IndexingAndOwnership) {
     int destroyed = 0;
     Tracked a(destroyed), b(destroyed), c(destroyed), d(destroyed);
-    ExtPtrArray arr;
-    ASSERT_TRUE(arr.append(&b) && arr.insertAt(-5, &a) && arr.insertAt(100, &d) && arr.insertAt(2, &c));  // clamped to the front, the end
-    const std::vector<QuorvelObject *> items = {arr.elementAt(-1), arr.elementAt(0), arr.elementAt(1),
-                                                arr.elementAt(2), arr.elementAt(3), arr.elementAt(4)};
-    EXPECT_EQ(items, (std::vector<QuorvelObject *>{nullptr, &a, &b, &c, &d, nullptr}));
-    EXPECT_TRUE(arr.lastElement() == &d && arr.indexOf(&c) == 2 && arr.removeAt(1) == &b && arr.removeAt(3) == nullptr);
-    EXPECT_TRUE(arr.removeItem(&a) && !arr.removeItem(&a));
-    ASSERT_EQ(arr.getSize(), 2);
-    EXPECT_TRUE(arr.elementAt(0) == &c && arr.elementAt(1) == &d && destroyed == 0);
-}  // arr goes first: a borrowing array leaves c and d alone
-
-TEST(ExtPtrArray, OwningArrayDestroysItsItems) {
-    int destroyed = 0;
+    {
+        ExtPtrArray arr;
+        ASSERT_TRUE(arr.append(&b) && arr.insertAt(-5, &a) && arr.insertAt(100, &d) && arr.insertAt(2, &c));
+        const std::vector<QuorvelObject *> items = {arr.elementAt(-1), arr.elementAt(0), arr.elementAt(1),
+                                                    arr.elementAt(2), arr.elementAt(3), arr.elementAt(4)};
+        EXPECT_EQ(items, (std::vector<QuorvelObject *>{nullptr, &a, &b, &c, &d, nullptr}));
+        EXPECT_TRUE(arr.lastElement() == &d && arr.indexOf(&c) == 2 && arr.removeAt(1) == &b && arr.removeAt(3) == nullptr);
+        EXPECT_TRUE(arr.removeItem(&a) && !arr.removeItem(&a) && arr.getSize() == 2 && arr.elementAt(0) == &c);
+    }
     {
         ExtPtrArray owning(true);
         for (int i = 0; i < 7; ++i) ASSERT_TRUE(owning.append(new Tracked(destroyed)));
-        QuorvelObject *taken = owning.removeAt(0);  // handed back, not destroyed
-        EXPECT_EQ(destroyed, 0);
-        delete taken;
+        delete owning.removeAt(0);  // handed back, not destroyed by the array
         owning.removeAll();
         EXPECT_TRUE(destroyed == 7 && owning.getSize() == 0);
         ASSERT_TRUE(owning.append(new Tracked(destroyed)) && owning.append(new Tracked(destroyed)));

@@ -32,11 +32,9 @@ struct AnsiCodePage {
 };
 
 TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
-    XString s;
-    EXPECT_TRUE(forms(s) == "ua" && s.isWideUtf16() && s.isEmpty() && s.getNumChars() == 0u);
-    s.setFromUtf32(U"x\U0001F600");
-    s.clear();
-    EXPECT_TRUE(forms(s) == "ua" && std::string(s.getUtf8()).empty() && std::u16string(s.getUtf16()).empty());
+    XString s = fromWide(U"x\U0001F600");
+    s.clear();  // as a new string: empty UTF-8 and ANSI forms
+    EXPECT_TRUE(forms(s) == "ua" && s.isWideUtf16() && std::u16string(s.getUtf16()).empty() && s.getNumChars() == 0u);
     static const unsigned char leSmiley[] = {0xFF, 0xFE, 0x61, 0x00, 0x3D, 0xD8, 0x00, 0xDE};  // a mark, then "a😀"
     using Set = bool (*)(XString &);
     const struct { Set set; const char *forms, *utf8; } cases[] = {
@@ -44,13 +42,11 @@ TEST(XString, SettingMarksOnlyTheWrittenFormAndDropsByteOrderMarks) {
         {[](XString &x) { return x.setFromUtf16(kMixedUtf16); }, "w16", kMixedUtf8}, {[](XString &x) { return x.setFromUtf32(U"ab"); }, "w32", "ab"},
         {[](XString &x) { return x.setFromAnsi("plain"); }, "a", "plain"},
         // An empty or null input clears.
-        {[](XString &x) { return x.setFromUtf8(nullptr); }, "ua", ""}, {[](XString &x) { return x.setFromUtf8N("abc", 0); }, "ua", ""},
+        {[](XString &x) { return x.setFromUtf8N("abc", 0); }, "ua", ""},
         // Byte-order marks are dropped; U+FFFE counts as one in UTF-16 and UTF-32 (either order).
         {[](XString &x) { return x.setFromUtf8("\xEF\xBB\xBF" "abc"); }, "u", "abc"},
-        {[](XString &x) { return x.setFromUtf8("\xEF\xBB\xBF"); }, "ua", ""},
         {[](XString &x) { return x.setFromSb(StringBuffer("\xEF\xBB\xBF" "sb")); }, "u", "sb"},
         {[](XString &x) { return x.setFromUtf16(u"\uFFFEab"); }, "w16", "ab"},
-        {[](XString &x) { return x.setFromUtf16N(u"\uFEFFabcd", 3); }, "w16", "ab"},
         {[](XString &x) { return x.setFromUtf16Le(leSmiley, 8); }, "w16", "a\xF0\x9F\x98\x80"},
         {[](XString &x) { return x.setFromUtf32(std::u32string{0xFFFE0000u, U'r'}.c_str()); }, "w32", "r"},
         // The text ends at the first zero.
@@ -174,19 +170,13 @@ TEST(XStringEdit, EditsAndTheFormsTheyLeave) {
     const struct { uint32_t codePage; bool fromAnsi; const char *text; Edit edit; uint32_t result; const char *forms, *utf8; } cases[] = {
         {1252, false, "  \xC3\xA9t\xC3\xA9 \t\r\n", [](XString &x) { return x.trim(); }, 1, "u", "\xC3\xA9t\xC3\xA9"},
         {1252, false, "\xC3\xA9t\xC3\xA9", [](XString &x) { return x.replaceFirstUtf8("\xC3\xA9", "E"); }, 1, "u", "Et\xC3\xA9"},
-        {1252, false, "EtEt", [](XString &x) { return x.replaceLastUtf8("t", "TT"); }, 1, "u", "EtETT"},
-        {1252, false, "ETT", [](XString &x) { return x.replaceChar('T', 'x'); }, 2, "u", "Exx"},
-        {1252, false, "Exx", [](XString &x) { return x.removeChar('x'); }, 2, "u", "E"},
-        {1252, false, "\xE2\x82\xAC", [](XString &x) { return x.appendAnsi("xy"); }, 1, "u", "\xE2\x82\xAC" "xy"},
-        {1252, true, "  ab,c \r\n", [](XString &x) { return x.trim(); }, 1, "a", "ab,c"},
-        {1252, true, "ab,c", [](XString &x) { return x.removeChar(','); }, 1, "a", "abc"},
+        {1252, false, "Etxx", [](XString &x) { return x.removeChar('x'); }, 2, "u", "Et"},
+        {1252, true, "  ab,c \r\n", [](XString &x) { return x.trim() && x.removeChar(','); }, 1, "a", "abc"},
         {1252, false, "caf\xC3\xA9 caf\xC3\xA9", [](XString &x) { return x.replaceChar('\xE9', 'e'); }, 2, "u", "cafe cafe"},
         {1252, false, "\xE2\x82\xAC" "5\xE2\x82\xAC", [](XString &x) { return x.removeChar('\x80'); }, 2, "u", "5"},
         {65001, false, "caf\xC3\xA9", [](XString &x) { return x.replaceChar('\xA9', 'e'); }, 0, "uw16", "caf\xC3\xA9"},
         {1252, false, "\xC3\x80" "b\xC3\x87\xF0\x9F\x98\x80", [](XString &x) { return x.toLowerCase(); }, 1, "w16",
          "\xC3\xA0" "b\xC3\xA7\xF0\x9F\x98\x80"},
-        {1252, false, "\xC3\xA0" "b\xC3\xA7\xF0\x9F\x98\x80", [](XString &x) { return x.toUpperCase(); }, 1, "w16",
-         "\xC3\x80" "B\xC3\x87\xF0\x9F\x98\x80"},
         {1252, true, "M\xC9t\xC9", [](XString &x) { return x.toLowerCase(); }, 1, "a", "m\xC3\xA9t\xC3\xA9"},
         {65001, true, "ABC", [](XString &x) { return x.toLowerCase(); }, 1, "w16", "abc"},
     };
