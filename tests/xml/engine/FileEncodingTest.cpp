@@ -60,17 +60,13 @@ TEST(FileEncoding, ByteOrderMarkOrDeclaredEncodingConvertsOrLeavesTheBytes) {
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<a>\xE9</a>", "<a>\xC3\xA9</a>"},
         {"<?XmL version = \"1.0\" EnCoDiNg = \"Iso-8859-1\" ?>", "\xE9", "\xC3\xA9"}, {"<?xml encoding=\" iso-8859-1 \"?>", "\xE9", "\xC3\xA9"},
         {"<?xml encoding=\"iso-8859-1\"?>", "\xE9\0\xE9"s, "\xC3\xA9\0\xC3\xA9"s},  // the whole buffer, past a NUL
-        {"<?xml encod ing=\"windows-1252\"?>", "\x80", "\xE2\x82\xAC"},
-        {"<?xml version='1.0' encoding='windows-1252' standalone=\"yes\"?>", "\x80", "\xE2\x82\xAC"},
-        {"<?xml a='encoding='utf-8'' encoding=\"windows-1252\"?>", "\x80", "\xE2\x82\xAC"},
-        {"<!-- c --><?xml encoding=\"windows-1252\"?>", "\x80", "\xE2\x82\xAC"}, {"<?app x?>\n<?xml encoding=\"windows-1252\"?>", "\x80", "\xE2\x82\xAC"},
-        {"<?xml encoding=\"Shift_JIS\"?>", "\x82\xA0", "\xE3\x81\x82"},
-        {"<?xml encoding=\"UTF-8\"?>", "\xE9\xC3\xA9", ""}, {"<?xml encoding=\"klingon-8\"?>", "\xE9", ""},
-        {"<a>", "\xE9", ""}, {"<?xml version=\"1.0\"?>", "\xE9", ""}, {"<?xml encoding=\"\"?>", "\xE9", ""},
-        {"<?xml encoding=\"windows-1252?>", "\x80", ""}, {"<?xml encoding=\"windows-1252\" ", "\x80", ""},
-        {"<?xml version=\"1.0\"?><?xml encoding=\"windows-1252\"?>", "\x80", ""}, {"<?xml encoding\t=\"windows-1252\"?>", "\x80", ""},
+        {"<?xml encod ing=\"windows-1252\"?>", "\x80", "\xE2\x82\xAC"}, {"<?xml a='encoding='utf-8'' encoding=\"windows-1252\"?>", "\x80", "\xE2\x82\xAC"},
+        {"<!-- c --><?xml encoding=\"windows-1252\"?>", "\x80", "\xE2\x82\xAC"}, {"<?xml encoding=\"Shift_JIS\"?>", "\x82\xA0", "\xE3\x81\x82"},
+        {"<?xml encoding=\"UTF-8\"?>", "\xE9\xC3\xA9", ""}, {"<?xml encoding=\"klingon-8\"?>", "\xE9", ""}, {"<a>", "\xE9", ""},
+        {"<?xml encoding=\"windows-1252?>", "\x80", ""}, {"<?xml version=\"1.0\"?><?xml encoding=\"windows-1252\"?>", "\x80", ""},
+        {"<?xml encoding\t=\"windows-1252\"?>", "\x80", ""},
         // Single-byte text cannot be UTF-16 or UTF-32 whatever it declares.
-        {"<?xml encoding=\"utf-16\"?>", "\xC3\xA9", ""}, {"<?xml encoding=\"UTF-32\"?>", "<a/>", ""}, {"<?xml encoding=\"utf-16be\"?>", "<a/>", ""},
+        {"<?xml encoding=\"utf-16\"?>", "\xC3\xA9", ""}, {"<?xml encoding=\"UTF-32\"?>", "<a/>", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(detected(c.head + c.tail), c.head + (c.converted.empty() ? c.tail : c.converted)) << c.head + c.tail;
@@ -120,9 +116,8 @@ TEST(FileEncoding, SavingConvertsToTheDeclaredCharsetOrWritesNothing) {
     const std::string path = scratchDir("FileEncoding_save") + "out.xml";
     // With bytes empty the save fails and writes nothing.
     const struct { const char *encoding; std::string text, bytes; } cases[] = {
-        {"utf-8", utf8, utf8}, {"UTF-8", utf8, utf8}, {nullptr, utf8, utf8},
-        {"utf8", utf8, utf8},  // another name of UTF-8: converted, to the same bytes
-        {"ISO-8859-1", utf8, latin1}, {"iso-8859-1", utf8, latin1}, {"windows-1252", utf8, latin1},
+        {"UTF-8", utf8, utf8}, {nullptr, utf8, utf8}, {"utf8", utf8, utf8},  // another name of UTF-8: converted, to the same bytes
+        {"iso-8859-1", utf8, latin1}, {"windows-1252", utf8, latin1},
         {"utf-16", "<a>\xC3\xA9</a>", "<\0a\0>\0\xE9\0<\0/\0a\0>\0"s},  // no byte-order mark either
         // Unknown, lacking a character, or known by name without a conversion on this system.
         {"no-such-charset", "<a/>", ""}, {"iso-8859-1", "<a>\xE2\x82\xAC</a>", ""}, {"hz-gb-2312", "<a/>", ""},

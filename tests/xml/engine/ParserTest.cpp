@@ -40,21 +40,17 @@ TEST(Parser, TextCdataAndEntities) {
         // Text around children is joined by one space; whitespace between children never survives.
         {"<a>one<b/>two</a>", "a{one two}(b)"}, {"<a> one <b/> two </a>", "a{one two}(b)", "a{one   two}(b)"},
         {"<a>\n  <b>x</b>\n  <c/>\n</a>", "a(b{x} c)"},
-        {"<a> <b/> ", "a(b)"},  // also when the element is closed by the end of the text
-        {"<a>x< b>y</b></a>", "a{x}(b{y})"}, {"<a>\v x \f</a>", "a{\v x \f}"},  // white space is space, tab, CR and LF only
+        {"<a> <b/> ", "a(b)"}, {"<a>\v x \f</a>", "a{\v x \f}"},  // closed by the end of the text; white space is space, tab, CR, LF
         // A '<' inside a tag is part of it (and cleaned away); the close tag then fails, and the rest is another root.
         {"<a<b><x/></a<b>", "ab(x) log:error: Error in closing tag\ndata: error_tag=ab\n" + kDroppedOne},
         // CDATA sections
         {"<a><![CDATA[x < y & z &amp;]]></a>", "a!{x < y & z &amp;}"},
-        {"<a>p<![CDATA[q]]></a>", "a!{pq}"}, {"<a>x<b/><![CDATA[y]]></a>", "a!{xy}(b)"},
-        {"<a><![CDATA[x]]>dropped<b/></a>", "a!{x}(b)"}, {"<a><![CDATA[x]]> \n <![CDATA[y]]></a>", "a!{xy}"},
+        {"<a>x<b/><![CDATA[y]]></a>", "a!{xy}(b)"}, {"<a><![CDATA[x]]>dropped<b/></a>", "a!{x}(b)"},
         {"<a>  <![CDATA[ x ]]></a>", "a!{ x }"}, {"<a><![CDATA[]]></a>", "a!{}"}, {"<a><![CDATA[abc", "a!{abc}"},
         {"<a><![cdata[x]]></a>", "a"},  // the marker is case-sensitive
         // Entities
         {"<a>&lt;&#65;&#x42;&amp;&gt;&quot;&apos;</a>", "a{<AB&>\"'}"},
-        {"<a>&amp;lt; &amp;amp;</a>", "a{&lt; &amp;}"},  // one pass, not rescanned
-        {"<a>&nbsp; & &lt &;</a>", "a{&nbsp; & &lt &;}"},
-        {"<a>&amp;amp;<b/>&amp;</a>", "a{&amp; &}(b)"},  // only the new piece is decoded
+        {"<a>&amp;amp;<b/>&amp;</a>", "a{&amp; &}(b)"},  // one pass, not rescanned: only the new piece is decoded
         {"<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]><n>&e;</n>",
          "n{&e;} doctype:<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]>\n"},
         // Numeric references (tabled below): never in CDATA, quotes by reference, cut by the end of the text.
@@ -69,10 +65,8 @@ TEST(Parser, RootsAndTheEndOfTheText) {
         {"hello <r>x</r> bye", "r{x}"}, {"<a>1</a> junk <b>2</b> tail", "b{2} log:" + kDroppedOne},
         {"<r1/><r2><c>x</c>", "r2(c{x}) log:" + kDroppedOne}, {"<r1/><r2></r2", "r1 log:" + kDroppedOne},
         {"<rss><channel><title>t</title></channel></rss><br />", "rss(channel(title{t})) log:" + kDroppedOne},
-        {"<br /><rss><channel><title>t</title></channel></rss>", "rss(channel(title{t})) log:" + kDroppedOne},
         {"<a/><b/>", "b log:" + kDroppedOne}, {"<a/><b><c/></b><d/>", "b(c) log:" + dropped(2)},
-        {"<a><b/><c/></a>x<d><e><f/></e></d>", "d(e(f)) log:" + kDroppedOne}, {"<br/><rss><channel><item>", "rss(channel(item)) log:" + kDroppedOne},
-        {"<rss><item/></rss><br><x>", "rss(item) log:" + kDroppedOne},
+        {"<a><b/><c/></a>x<d><e><f/></e></d>", "d(e(f)) log:" + kDroppedOne}, {"<rss><item/></rss><br><x>", "rss(item) log:" + kDroppedOne},
         // The prolog parts stay with the element that took them; the one kept gets all of the
         // DOCTYPE and processing-instruction texts.
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE rss><rss><c/></rss><?pi x?><br/>",
@@ -93,9 +87,8 @@ TEST(Parser, Attributes) {
         {"<a da#ta=\"1\" :n_s.k!=\"2\"/>", "a[data=1,:n_s.k!=2]"},
         // An unquoted value runs to the next quote of either kind, across markup.
         {"<a x=1 y=\"2\">", "a[x=1 y=,A2=]"}, {"<a x=1>text</a><b c=\"d\"/>", "a[x=1>text</a><b c=,d=]"},
-        {"<a x=abc", "a[x=abc]"}, {"<a x=\"abc", "a[x=abc]"},
+        {"<a x=abc", "a[x=abc]"}, {"<a x=\"abc", "a[x=abc]"}, {"<a x=\" > \n \"/>", "a[x= > \n ]"},
         {"<a x=\"&lt;&amp;lt;&quot;&apos;&gt;&#65;&nbsp;\"/>", "a[x=<&lt;\"'>A&nbsp;]"},
-        {"<a x=\" > \n \"/>", "a[x= > \n ]"},
         {"<r><a/ x=\"1\"><b/></r>", "r(a[x=1] b)"}, {"<r><a x/y><b/></a></r>", "r(a[x=,y=] b)"},
     });
 }
@@ -104,9 +97,6 @@ TEST(Parser, LogMessages) {
     expectParses({
         {"<a><b></b<c/></a>", "a(b c) log:error: Error in closing tag\ndata: error_tag=b\n"},
         {"</x<a/>", "a log:error: Error in closing tag\n"},
-        {"<abcdefghijklmnopqrstuvwxyz></a<b/>",
-         "b log:error: Error in closing tag\ndata: error_tag=abcdefghijklmnopqrstuvwxyz\n" +
-             kDroppedOne},
         {"<!DOCTYPE x [<!ENTITY a \"b\">", "(null) log:error: Failed to parse DTD\n"},
         {"<a>x<!-- never <b/>", "a{x} log:error: Unclosed comment\n"},
         {"<!-- <a/>", "(null) log:error: Unclosed comment\n"},
@@ -132,7 +122,6 @@ TEST(Parser, CommentsDoctypeInstructionsAndTheDeclaration) {
          "r decl:xml[version=1.0,encoding=utf-8,standalone=yes]"},
         {"<?XML version='1.0' encoding=utf-8 ?><r/>", "r decl:XML[version=1.0,encoding=utf-8]"},
         {"<?xml version=\"1.0\"?><?xml version=\"2.0\"?><r/>", "r decl:xml[version=2.0]"},
-        {"<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?><r/>", "r sheets:xml-stylesheet[type=text/xsl,href=s.xsl]"},
         {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a.css\"?><?XML-STYLESHEET href='b.css'/?><r/>",
          "r decl:xml[version=1.0] sheets:xml-stylesheet[href=a.css] XML-STYLESHEET[href=b.css]"},
         {"<?xml-stylesheet href=\"a?b&amp;c&lt;\"?><r/>", "r sheets:xml-stylesheet[href=a?b&c<]"},
@@ -140,7 +129,6 @@ TEST(Parser, CommentsDoctypeInstructionsAndTheDeclaration) {
         // The pseudo-attributes: quotes of either kind, spaces around '=', names cleaned by the add rule.
         {"<?xml a = \"x y\" \"q\"=\"1\" b='\"x\"' c=\"'x'\" 1st=\"v\" d?><r/>", "r decl:xml[a=x y,q=1,b=,x=,c=x,A1st=v,d=]"},
         {"<?xml-stylesheet ??? href=\"s\" ?><r/>", "r sheets:xml-stylesheet[href=s]"},
-        {"<?xml standalone?><r/>", "r decl:xml[standalone=]"},
         // Declaration and style sheets go to the first root that closes and die with it; the
         // DOCTYPE and PI texts are copied to every root. An unclosed document still gets them.
         {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><!DOCTYPE a><?pi?><a/><?later?><b/>",

@@ -63,12 +63,10 @@ TEST(TreeNode, AttributeNamesDuplicatesReplacementRemovalAndCopy) {
 
 TEST(Wildcard, PatternTable) {
     const struct { const char *text, *pattern; bool caseSensitive, matches; } cases[] = {
-        {"abc", "a*c", true, true}, {"abc", "*", true, true}, {"abc", "a**", true, true}, {"abc", "*c", true, true},
-        {"abc", "abc", true, true}, {"abc", "*b*", true, true}, {"abc", "b*", true, false}, {"abc", "*b", true, false},
-        {"abc", "ab", true, false}, {"abc", "a*d", true, false}, {"ABC", "a*C", false, true}, {"ABC", "a*C", true, false},
-        {"", "", true, true}, {"", "*", true, true}, {"", "***", true, true}, {"", "a*", true, false}, {"abc", "", true, false},
-        {"abcabc", "a*c*c", true, true}, {"aXbXc", "*X*X*", true, true}, {"ab", "a*b*c", true, false},
-        {"abc", "abc*", true, true}, {"aba", "*a*a", true, true}, {"ab", "ab*b", true, false}, {nullptr, nullptr, true, true},
+        {"abc", "a**", true, true}, {"abc", "*b*", true, true}, {"abc", "b*", true, false}, {"abc", "*b", true, false},
+        {"abc", "ab", true, false}, {"ABC", "a*C", false, true}, {"ABC", "a*C", true, false}, {"", "***", true, true},
+        {"", "a*", true, false}, {"abc", "", true, false}, {"abcabc", "a*c*c", true, true}, {"ab", "a*b*c", true, false},
+        {"aba", "*a*a", true, true}, {"ab", "ab*b", true, false}, {nullptr, nullptr, true, true},
     };
     for (const auto &c : cases)
         EXPECT_EQ(wildcardMatch(c.text, c.pattern, c.caseSensitive), c.matches)
