@@ -219,7 +219,7 @@ TEST(XmlSort, AnyComparisonKeepsEveryChildOnce) {
 }
 
 // A million levels deep and 300,000 records: searched, path-walked, sorted, written and freed;
-// nothing may recurse (parsing, detaching and freeing: DeepDocumentTest).
+// nothing may recurse (parsing, detaching and freeing: the engine's TreeTest).
 TEST(BigDocumentSearch, MillionLevelsDeep) {
     constexpr int kDepth = 1000000;
     std::string xml;
