@@ -1,6 +1,7 @@
 #pragma once
 // A fake server for the dispatcher's tests: automation objects that only hold an internal
 // object, services that map and wrap them, and calls built by member name.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -19,22 +20,21 @@
 namespace quorvel::dispatchtest {
 
 using namespace quorvel::automation;
-using comtest::ole;
-using comtest::units;
 using comtest::Args;
+using comtest::ole;
 using comtest::Var;
 
 // An automation object of the fake server (or, with no internal object, of another
-// implementation). It counts references so that tests see a result handed over exactly once.
+// implementation). It counts references so that tests see a result handed over exactly once,
+// and has no default value: an object argument never reads as a number or text.
 struct FakeObject : comtest::CountedObject {
     std::unique_ptr<ClsXml> xml;
     std::unique_ptr<ClsRss> rss;
     std::unique_ptr<ClsAtom> atom;
-    double oleDate = 0;          // for a fake date-time object
-    std::string serialized;      // the internal date-time value a result object was made from
     bool isDateTime = false;
+    double oleDate = 0;       // a date-time argument's value
+    std::string serialized;   // the internal date-time value a result object was made from
 
-    // No default value: an object argument never reads as a number or text.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *,
                                      UINT *) override {
         return DISP_E_MEMBERNOTFOUND;
@@ -43,13 +43,10 @@ struct FakeObject : comtest::CountedObject {
 
 class FakeServices : public ObjectServices {
 public:
-    bool inBrowser = false;
-    bool wrapFails = false;
-    bool dateTimeFails = false;
+    bool inBrowser = false, wrapFails = false, dateTimeFails = false;
     int progressRequests = 0;
     ProgressEvent sink;
-    // Every object the services made; the tests own them.
-    std::vector<std::unique_ptr<FakeObject>> made;
+    std::vector<std::unique_ptr<FakeObject>> made;  // every object the services made; the tests own them
 
     ClsXml *xmlOf(IDispatch *object) override { return own(object) ? own(object)->xml.get() : nullptr; }
     ClsRss *rssOf(IDispatch *object) override { return own(object) ? own(object)->rss.get() : nullptr; }
@@ -78,27 +75,21 @@ public:
         ++progressRequests;
         return &sink;
     }
-
     // A new object of this server holding a fresh internal object, or a date-time object.
     FakeObject *newXml() { return static_cast<FakeObject *>(wrapXml(std::make_unique<ClsXml>())); }
     FakeObject *newDate(double oleDate) {
-        FakeObject *object = static_cast<FakeObject *>(wrap([](FakeObject &) {}));
-        object->isDateTime = true;
-        object->oleDate = oleDate;
-        return object;
+        return static_cast<FakeObject *>(wrap([&](FakeObject &o) { o.isDateTime = true, o.oleDate = oleDate; }));
     }
 
 private:
     FakeObject *own(IDispatch *object) {
-        for (auto &made_object : made)
-            if (made_object.get() == object) return made_object.get();
-        return nullptr;
+        auto found = std::find_if(made.begin(), made.end(), [&](auto &m) { return m.get() == object; });
+        return found != made.end() ? found->get() : nullptr;
     }
     template <class Fill>
     IDispatch *wrap(Fill fill) {
         if (wrapFails) return nullptr;
-        made.push_back(std::make_unique<FakeObject>());
-        fill(*made.back());
+        fill(*made.emplace_back(std::make_unique<FakeObject>()));
         return made.back().get();
     }
 };
@@ -112,47 +103,28 @@ inline DISPID dispidOf(const Interface &iface, const char *name) {
     return id;
 }
 
-inline XString xs(const char *utf8) {
-    XString text;
-    text.setFromUtf8(utf8);
-    return text;
-}
-
 inline constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;  // as script hosts ask
 
-// A call of a member by name with arguments, as a script host makes it; a put names its value.
-template <class Object, class Invoker>
-HRESULT invokeBy(Invoker invoker, const Interface &iface, Object &o, FakeServices &s, const char *name, WORD flags,
-                 Args &args, VARIANT *result, UINT *argErr) {
+// A call of a member of an Xml, Rss or Atom object by name, as a script host makes it; a put
+// names its value.
+template <class Object, class Arguments>
+HRESULT invoke(Object &o, FakeServices &s, const char *name, WORD flags, Arguments &&args, VARIANT *result,
+               UINT *argErr = nullptr) {
     DISPPARAMS params = args.params();
     DISPID named = DISPID_PROPERTYPUT;
-    if (flags & DISPATCH_PROPERTYPUT) {
-        params.cNamedArgs = 1;
-        params.rgdispidNamedArgs = &named;
-    }
-    return invoker(o, s, dispidOf(iface, name), flags, &params, result, nullptr, argErr);
-}
-inline HRESULT invoke(ClsXml &x, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result,
-                      UINT *argErr = nullptr) {
-    return invokeBy(invokeXml, kIQuorvelXml, x, s, name, flags, args, result, argErr);
-}
-inline HRESULT invoke(ClsRss &r, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
-    return invokeBy(invokeRss, kIQuorvelRss, r, s, name, flags, args, result, nullptr);
-}
-inline HRESULT invoke(ClsAtom &a, FakeServices &s, const char *name, WORD flags, Args &args, VARIANT *result) {
-    return invokeBy(invokeAtom, kIQuorvelAtom, a, s, name, flags, args, result, nullptr);
-}
-// The same with the arguments built in place.
-template <class Object>
-HRESULT invoke(Object &o, FakeServices &s, const char *name, WORD flags, Args &&args, VARIANT *result) {
-    return invoke(o, s, name, flags, args, result);
+    if (flags & DISPATCH_PROPERTYPUT) params.cNamedArgs = 1, params.rgdispidNamedArgs = &named;
+    if constexpr (std::is_same_v<Object, ClsXml>)
+        return invokeXml(o, s, dispidOf(kIQuorvelXml, name), flags, &params, result, nullptr, argErr);
+    else if constexpr (std::is_same_v<Object, ClsRss>)
+        return invokeRss(o, s, dispidOf(kIQuorvelRss, name), flags, &params, result, nullptr, argErr);
+    else
+        return invokeAtom(o, s, dispidOf(kIQuorvelAtom, name), flags, &params, result, nullptr, argErr);
 }
 
 // The text of a string result ("<null>" for a null BSTR, "<type N>" for another type).
 inline std::u16string text(const VARIANT &v) {
-    if (v.vt != VT_BSTR) return u"<type " + std::u16string(1, static_cast<char16_t>(u'0' + v.vt % 64)) + u">";
-    if (v.bstrVal == nullptr) return u"<null>";
-    return units(v.bstrVal);
+    if (v.vt != VT_BSTR) return u"<type " + comtest::wide(std::to_string(v.vt).c_str()) + u">";
+    return v.bstrVal ? comtest::units(v.bstrVal) : u"<null>";
 }
 
 }  // namespace quorvel::dispatchtest
