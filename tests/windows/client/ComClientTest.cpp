@@ -1,0 +1,355 @@
+// A native client of the registered DLLs, for what scripts cannot reach: the registry in full,
+// the registered type library against the member table, dispatch errors, unloading, aggregation,
+// class information, connection points, object safety, the browser-host refusal and the
+// date-time component's creation path. Run by run_com_suites.sh in a prefix where both DLLs
+// are registered from C:\Quorvel.
+#include <gtest/gtest.h>
+
+#include <ocidl.h>
+#include <objsafe.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "automation/generated/QuorvelMembers.h"
+#include "automation/server/ClassRegistration.h"
+#include "automation/server/GuidText.h"
+#include "automation/server/MemoryRegistry.h"
+#include "automation/server/win32/WideText.h"
+
+namespace quorvel::automation {
+namespace {
+
+const char *const kFolder = "C:\\Quorvel\\";
+
+// COM for the whole program, in a single-threaded apartment as script hosts use.
+struct Apartment : ::testing::Environment {
+    void SetUp() override { ASSERT_EQ(CoInitialize(nullptr), S_OK); }
+    void TearDown() override { CoUninitialize(); }
+};
+[[maybe_unused]] const auto *const kApartment = ::testing::AddGlobalTestEnvironment(new Apartment);
+
+template <class T>
+struct Ref {
+    T *p = nullptr;
+    Ref() = default;
+    Ref(const Ref &) = delete;
+    ~Ref() {
+        if (p) p->Release();
+    }
+    T **out() { return &p; }
+    T *operator->() const { return p; }
+};
+
+HRESULT create(const CoClass &coClass, REFIID iid, void **object) {
+    return CoCreateInstance(comGuid(coClass.clsid), nullptr, CLSCTX_INPROC_SERVER, iid, object);
+}
+
+// ---- calls by DISPID, the way a script host makes them
+
+HRESULT invoke(IDispatch *object, DISPID id, WORD flags, std::initializer_list<VARIANT> args, VARIANT *result) {
+    VARIANT reversed[8];
+    UINT count = 0;
+    for (const VARIANT &arg : args) reversed[args.size() - 1 - count++] = arg;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{reversed, flags == DISPATCH_PROPERTYPUT ? &named : nullptr, count,
+                      flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+    EXCEPINFO exception{};
+    UINT argError = 0;
+    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &argError);
+    for (UINT i = 0; i < count; ++i) VariantClear(&reversed[i]);  // the arguments stay the caller's
+    return hr;
+}
+
+DISPID dispidOf(const Interface &iface, const char *name) {
+    for (const Member &member : iface.members)
+        if (std::string(member.name) == name) return member.dispid;
+    ADD_FAILURE() << name;
+    return DISPID_UNKNOWN;
+}
+
+VARIANT text(const wchar_t *value) {
+    VARIANT v;
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(value);  // invoke() frees it
+    return v;
+}
+VARIANT number(long value) {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+std::wstring call(IDispatch *object, const Interface &iface, const char *name,
+                  std::initializer_list<VARIANT> args = {}) {
+    VARIANT result;
+    VariantInit(&result);
+    const WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    EXPECT_EQ(invoke(object, dispidOf(iface, name), flags, args, &result), S_OK) << name;
+    std::wstring out;
+    if (result.vt == VT_BSTR && result.bstrVal) out = result.bstrVal;
+    if (result.vt == VT_I4) out = std::to_wstring(result.lVal);
+    if (result.vt == VT_DISPATCH) out = result.pdispVal ? L"object" : L"null";
+    VariantClear(&result);
+    return out;
+}
+
+// ---- the registry
+
+void readKey(HKEY parent, const std::wstring &path, MemoryRegistry &into) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    const std::string name = utf8Text(path);
+    into.createKey(name);
+    wchar_t valueName[256], subkey[256];
+    BYTE data[2048];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = 256, dataSize = sizeof data - 2, type = 0;
+        if (RegEnumValueW(key, i, valueName, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        data[dataSize] = data[dataSize + 1] = 0;
+        into.setValue(name, utf8Text(valueName), utf8Text(reinterpret_cast<wchar_t *>(data)));
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD size = 256;
+        if (RegEnumKeyExW(key, i, subkey, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        readKey(parent, path + L"\\" + subkey, into);
+    }
+    RegCloseKey(key);
+}
+
+TEST(Registration, TheRegistryHoldsExactlyTheKeysOfEachClass) {
+    MemoryRegistry expected, actual;
+    ASSERT_EQ(registerAllClasses(expected, std::string(kFolder) + "QuorvelXml.dll"), S_OK);
+    ASSERT_EQ(registerClass(expected, dateTimeClassRegistration(), kTypeLibrary, std::string(kFolder) + "QvDateTime.dll"),
+              S_OK);
+    for (const RegisteredClass *entry : {&registeredClasses()[0], &registeredClasses()[1], &registeredClasses()[2],
+                                         &dateTimeClassRegistration()}) {
+        readKey(HKEY_CLASSES_ROOT, wideText("CLSID\\" + guidText(entry->coClass->clsid)), actual);
+        for (const ProgId &progId : entry->coClass->progIds) {
+            readKey(HKEY_CLASSES_ROOT, wideText(progId.versioned), actual);
+            readKey(HKEY_CLASSES_ROOT, wideText(progId.independent), actual);
+        }
+    }
+    EXPECT_EQ(actual.dump(), expected.dump());
+}
+
+// ---- the type library
+
+TEST(TypeLibrary, EveryMemberHasItsTableDispidInTheRegisteredLibrary) {
+    Ref<ITypeLib> library;
+    ASSERT_EQ(LoadRegTypeLib(comGuid(kTypeLibrary.libid), 1, 0, LANG_NEUTRAL, library.out()), S_OK);
+    size_t checked = 0;
+    for (const Interface *iface : kInterfaces) {
+        Ref<ITypeInfo> info;
+        ASSERT_EQ(library->GetTypeInfoOfGuid(comGuid(iface->iid), info.out()), S_OK) << iface->name;
+        for (const Member &member : iface->members) {
+            std::wstring name = wideText(member.name);
+            LPOLESTR names[] = {name.data()};
+            MEMBERID id = 0;
+            EXPECT_EQ(info->GetIDsOfNames(names, 1, &id), S_OK) << iface->name << "." << member.name;
+            EXPECT_EQ(id, member.dispid) << iface->name << "." << member.name;
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 144u + 36u + 47u + 14u + 1u);
+    for (const CoClass &coClass : kCoClasses) {
+        Ref<ITypeInfo> info;
+        EXPECT_EQ(library->GetTypeInfoOfGuid(comGuid(coClass.clsid), info.out()), S_OK) << coClass.name;
+    }
+}
+
+// ---- the objects
+
+TEST(Objects, MissingDispidsAreNotFoundAndTypeInformationComesFromTheLibrary) {
+    Ref<IDispatch> xml;
+    ASSERT_EQ(create(kCoClasses[0], IID_IDispatch, reinterpret_cast<void **>(xml.out())), S_OK);
+    VARIANT result;
+    VariantInit(&result);
+    for (DISPID missing : {2, 37, 92, 154, -1})
+        EXPECT_EQ(invoke(xml.p, missing, DISPATCH_METHOD, {}, &result), DISP_E_MEMBERNOTFOUND) << missing;
+    UINT count = 0;
+    ASSERT_EQ(xml->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    Ref<ITypeInfo> info;
+    ASSERT_EQ(xml->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.out()), S_OK);
+    BSTR name = nullptr;
+    ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_STREQ(name, L"IQuorvelXml");
+    SysFreeString(name);
+}
+
+TEST(Objects, ClassInformationNamesTheClassAndItsEvents) {
+    for (const CoClass &coClass : kCoClasses) {
+        Ref<IProvideClassInfo2> info;
+        ASSERT_EQ(create(coClass, IID_IProvideClassInfo2, reinterpret_cast<void **>(info.out())), S_OK);
+        Ref<ITypeInfo> classInfo;
+        ASSERT_EQ(info->GetClassInfo(classInfo.out()), S_OK) << coClass.name;
+        TYPEATTR *attributes = nullptr;
+        ASSERT_EQ(classInfo->GetTypeAttr(&attributes), S_OK);
+        EXPECT_EQ(attributes->typekind, TKIND_COCLASS);
+        EXPECT_TRUE(IsEqualGUID(attributes->guid, comGuid(coClass.clsid)));
+        classInfo->ReleaseTypeAttr(attributes);
+        GUID events{};
+        ASSERT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+        EXPECT_TRUE(IsEqualGUID(events, comGuid(coClass.eventInterface->iid)));
+    }
+}
+
+TEST(Objects, ConnectionPointsAndObjectSafetyAreWhereTheClassesOfferThem) {
+    for (const CoClass &coClass : kCoClasses) {
+        const bool isXml = &coClass == &kCoClasses[0];
+        Ref<IConnectionPointContainer> container;
+        ASSERT_EQ(create(coClass, IID_IConnectionPointContainer, reinterpret_cast<void **>(container.out())), S_OK);
+        Ref<IConnectionPoint> notify, events;
+        EXPECT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, notify.out()), S_OK);
+        EXPECT_EQ(container->FindConnectionPoint(comGuid(coClass.eventInterface->iid), events.out()),
+                  isXml ? S_OK : CONNECT_E_NOCONNECTION);
+        Ref<IObjectSafety> safety;
+        EXPECT_EQ(container->QueryInterface(IID_IObjectSafety, reinterpret_cast<void **>(safety.out())),
+                  isXml ? S_OK : E_NOINTERFACE);
+        if (!isXml) continue;
+        DWORD supported = 0, enabled = 0;
+        ASSERT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
+        EXPECT_EQ(supported, DWORD(INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA));
+    }
+}
+
+// An outer object that counts the queries its inner object delegates to it.
+struct Outer : IUnknown {
+    IUnknown *inner = nullptr;
+    int queries = 0;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        ++queries;
+        if (IsEqualIID(iid, IID_IUnknown)) {
+            *object = this;
+            return S_OK;
+        }
+        return inner->QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+
+TEST(Objects, EachClassAggregatesAndTheModuleUnloadsOnlyWhenNothingIsLeft) {
+    HMODULE module = LoadLibraryW(L"C:\\Quorvel\\QuorvelXml.dll");
+    ASSERT_NE(module, nullptr);
+    auto getClassObject = reinterpret_cast<HRESULT(WINAPI *)(REFCLSID, REFIID, void **)>(
+        reinterpret_cast<void *>(GetProcAddress(module, "DllGetClassObject")));
+    auto canUnload = reinterpret_cast<HRESULT(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(module, "DllCanUnloadNow")));
+    ASSERT_TRUE(getClassObject && canUnload);
+    for (const CoClass &coClass : kCoClasses) {
+        IClassFactory *factory = nullptr;
+        ASSERT_EQ(getClassObject(comGuid(coClass.clsid), IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+        EXPECT_EQ(canUnload(), S_FALSE);  // the class object counts
+        Outer outer;
+        ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void **>(&outer.inner)), S_OK);
+        void *refused = nullptr;
+        EXPECT_EQ(factory->CreateInstance(&outer, IID_IDispatch, &refused),
+                  CLASS_E_NOAGGREGATION);  // an aggregate's first answer is its inner unknown
+        IDispatch *dispatch = nullptr;
+        ASSERT_EQ(outer.inner->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&dispatch)), S_OK);
+        IUnknown *identity = nullptr;
+        const int before = outer.queries;
+        ASSERT_EQ(dispatch->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity)), S_OK);
+        EXPECT_EQ(identity, &outer);  // the inner object's interfaces speak for the outer one
+        EXPECT_EQ(outer.queries, before + 1);
+        dispatch->Release();
+        factory->Release();
+        EXPECT_EQ(canUnload(), S_FALSE) << coClass.name;  // the inner object is alive
+        outer.inner->Release();
+        EXPECT_EQ(canUnload(), S_OK) << coClass.name;
+    }
+    FreeLibrary(module);
+}
+
+// ---- the browser-host refusal, through a client site that answers IWebBrowser2
+
+struct BrowserSite : IOleClientSite, IServiceProvider {
+    // Any object will do for the browser: only its presence is asked about.
+    struct Browser : IUnknown {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **object) override {
+            *object = this;
+            return S_OK;
+        }
+        ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+        ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    } webBrowser;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) *object = static_cast<IOleClientSite *>(this);
+        else if (IsEqualIID(iid, IID_IServiceProvider)) *object = static_cast<IServiceProvider *>(this);
+        else return *object = nullptr, E_NOINTERFACE;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void **object) override {
+        if (IsEqualGUID(service, SID_SWebBrowserApp) && IsEqualIID(iid, IID_IWebBrowser2)) {
+            *object = &webBrowser;
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+};
+
+TEST(BrowserHost, ASaveRefusedInABrowserWritesNoFile) {
+    Ref<IDispatch> xml;
+    ASSERT_EQ(create(kCoClasses[0], IID_IDispatch, reinterpret_cast<void **>(xml.out())), S_OK);
+    EXPECT_EQ(call(xml.p, kIQuorvelXml, "LoadXml", {text(L"<a>b</a>")}), L"1");
+    Ref<IOleObject> ole;
+    ASSERT_EQ(xml->QueryInterface(IID_IOleObject, reinterpret_cast<void **>(ole.out())), S_OK);
+    BrowserSite site;
+    ASSERT_EQ(ole->SetClientSite(&site), S_OK);
+    const wchar_t *path = L"C:\\out\\refused.xml";
+    DeleteFileW(path);
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(invoke(xml.p, dispidOf(kIQuorvelXml, "SaveXml"), DISPATCH_METHOD, {text(path)}, &result), E_FAIL);
+    EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
+    EXPECT_EQ(call(xml.p, kIQuorvelXml, "SaveXml", {text(path)}), L"1");  // outside a browser it writes
+    EXPECT_NE(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
+}
+
+// ---- the date-time component, unregistered and registered again
+
+TEST(DateTime, TheAtomObjectTriesTwiceThenLogsWhyWhenTheComponentIsMissing) {
+    HMODULE component = LoadLibraryW(L"C:\\Quorvel\\QvDateTime.dll");
+    ASSERT_NE(component, nullptr);
+    using Entry = HRESULT(WINAPI *)();
+    auto unregister = reinterpret_cast<Entry>(reinterpret_cast<void *>(GetProcAddress(component, "DllUnregisterServer")));
+    auto reregister = reinterpret_cast<Entry>(reinterpret_cast<void *>(GetProcAddress(component, "DllRegisterServer")));
+    ASSERT_TRUE(unregister && reregister);
+
+    Ref<IDispatch> atom;
+    ASSERT_EQ(create(kCoClasses[2], IID_IDispatch, reinterpret_cast<void **>(atom.out())), S_OK);
+    call(atom.p, kIQuorvelAtom, "NewFeed");
+    call(atom.p, kIQuorvelAtom, "AddElementDateStr", {text(L"updated"), text(L"2024-07-01T12:00:00Z")});
+
+    ASSERT_EQ(unregister(), S_OK);
+    EXPECT_EQ(call(atom.p, kIQuorvelAtom, "GetElementDt", {text(L"updated"), number(0)}), L"null");
+    const std::wstring missing = call(atom.p, kIQuorvelAtom, "LastErrorText");
+    EXPECT_NE(missing.find(L"CoCreateInstance (QvDateTime) 1st try failed."), std::wstring::npos) << missing;
+    EXPECT_NE(missing.find(L"CoCreateInstance (QvDateTime) 2nd try failed."), std::wstring::npos);
+    EXPECT_NE(missing.find(L"A specified class is not registered"), std::wstring::npos);
+    EXPECT_NE(missing.find(L"Failed."), std::wstring::npos);
+
+    ASSERT_EQ(reregister(), S_OK);
+    EXPECT_EQ(call(atom.p, kIQuorvelAtom, "GetElementDt", {text(L"updated"), number(0)}), L"object");
+    const std::wstring found = call(atom.p, kIQuorvelAtom, "LastErrorText");
+    EXPECT_EQ(found.find(L"1st try failed"), std::wstring::npos) << found;
+    EXPECT_NE(found.find(L"Success."), std::wstring::npos);
+    FreeLibrary(component);
+}
+
+}  // namespace
+}  // namespace quorvel::automation
