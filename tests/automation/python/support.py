@@ -70,9 +70,9 @@ class PythonComObject:
         return self.references
 
 
-def client_site(in_browser):
-    """A client site with a service provider; in_browser makes it answer IWebBrowser2 for the
-    web-browser application service, as a page in a browser does."""
+def client_site(in_browser, services=True):
+    """A client site, with a service provider unless services is false; in_browser makes it answer
+    IWebBrowser2 for the web-browser application service, as a page in a browser does."""
     browser = PythonComObject([(IID_IWebBrowser2, [])])
 
     def query_service(service, iid, out):
@@ -87,7 +87,8 @@ def client_site(in_browser):
     query = ctypes.CFUNCTYPE(HRESULT, ctypes.c_void_p, ctypes.POINTER(GUID), ctypes.POINTER(GUID),
                              ctypes.POINTER(ctypes.c_void_p))
     not_implemented = [(ctypes.CFUNCTYPE(HRESULT, ctypes.c_void_p), lambda: E_NOTIMPL)] * 6
-    site = PythonComObject([(IID_IOleClientSite, not_implemented), (IID_IServiceProvider, [(query, query_service)])])
+    provider = [(IID_IServiceProvider, [(query, query_service)])] if services else []
+    site = PythonComObject([(IID_IOleClientSite, not_implemented)] + provider)
     site.browser = browser
     return site
 
@@ -96,6 +97,14 @@ def set_client_site(obj, site):
     """IOleObject::SetClientSite on an object (site None to clear it); returns the HRESULT."""
     ole = obj._oleobj_.QueryInterface(IID_IOleObject)
     return ole.call(3, (ctypes.c_void_p,), site.pointer(IID_IOleClientSite) if site else None)
+
+
+def client_site_of(obj):
+    """IOleObject::GetClientSite: the address of the site the object holds."""
+    found = ctypes.c_void_p()
+    quorvel._errors.check(obj._oleobj_.QueryInterface(IID_IOleObject).call(4, (ctypes.POINTER(ctypes.c_void_p),),
+                                                                           ctypes.byref(found)))
+    return ComPointer(found.value).address  # the reference it handed out goes again
 
 
 def property_sink(changes):

@@ -2,6 +2,7 @@
 arguments and results, variants, dates, dispatch errors and coercion, reference counts, the
 browser-host refusal, connection points and the host package's own conversions."""
 import datetime
+import itertools
 import locale
 import os
 import time
@@ -76,7 +77,8 @@ class Strings(unittest.TestCase):
             (atom.GetLinkHref, ("missing",), None),
             # Listed, but a missing element is no failure of theirs: empty text (or the zero date).
             (xml.GetAttributeName, (9,), ""), (channel.GetString, ("missing",), ""),
-            (channel.GetAttr, ("title", "missing"), ""), (channel.GetDateStr, ("missing",), "Sun, 00 Jan 0 00:00:00 GMT"),
+            (channel.GetAttr, ("title", "missing"), ""),
+            (channel.GetDateStr, ("missing",), "Sun, 00 Jan 0 00:00:00 GMT"),
             (atom.GetElement, ("missing", 0), ""), (atom.GetElementAttr, ("missing", 0, "x"), ""),
             (atom.GetPersonInfo, ("author", 0, "name"), ""), (atom.GetTopAttr, ("missing",), ""),
             # Not on the list: a failure still gives a string.
@@ -298,6 +300,7 @@ class BrowserHost(unittest.TestCase):
             xml, calls = self.refused_calls(folder)
             before = xml.GetXml()
             browser, plain = support.client_site(True), support.client_site(False)
+            bare = support.client_site(False, services=False)
             for owner, call in calls:
                 self.assertEqual(support.set_client_site(owner, browser), 0)
                 with self.assertRaises(quorvel.com_error) as caught:
@@ -307,15 +310,16 @@ class BrowserHost(unittest.TestCase):
             self.assertEqual(xml.GetXml(), before)  # nothing loaded
             self.assertEqual(xml.LoadXml("<still/>"), 1)  # members without files still work
             self.assertEqual(xml.DebugLogFilePath, "")  # and so does the get side of a refused put
-            for owner, call in calls:
-                self.assertEqual(support.set_client_site(owner, plain), 0)
+            for site, (owner, call) in itertools.product((plain, bare), calls):  # sites that are no browser
+                self.assertEqual(support.set_client_site(owner, site), 0)
+                self.assertEqual(support.client_site_of(owner), site.pointer(support.IID_IOleClientSite))
                 call()
             self.assertIn("out.xml4", os.listdir(folder))
             for owner, _ in calls:
                 support.set_client_site(owner, None)
             del xml, calls, owner, call
             support.collect()
-            self.assertEqual((browser.references, plain.references), (0, 0))  # the sites were released
+            self.assertEqual([s.references for s in (browser, plain, bare)], [0, 0, 0])  # the sites were released
 
 
 class ControlInterfaces(unittest.TestCase):

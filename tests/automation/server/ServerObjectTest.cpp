@@ -6,18 +6,13 @@
 #include "automation/server/ServerObjects.h"
 #include "tests/automation/server/ServerTestSupport.h"
 #include "tests/support/RecordingLog.h"
-#include "tests/support/TestFiles.h"
 
 namespace quorvel::automation {
 namespace {
 
-using comtest::Var;
-using servertest::Args;
-using servertest::callByName;
 using servertest::create;
 using servertest::query;
 using servertest::TestSink;
-using servertest::TestSite;
 
 const Guid &kXml = kCoClasses[0].clsid;
 const Guid &kRss = kCoClasses[1].clsid;
@@ -160,33 +155,6 @@ TEST(ServerObject, ObjectSafetyReportsAndAcceptsBothOptions) {
     EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, 0x4, 0x4), E_FAIL);
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IOleObject, &supported, &enabled), E_NOINTERFACE);
     safety->Release();
-}
-
-TEST(ServerObject, OnlyASiteThatHandsOutTheBrowserMakesABrowserHost) {
-    // (What the dispatcher refuses in a browser is its own tests'.)
-    IDispatch *xml = create<IDispatch>(kXml, IID_IDispatch);
-    ASSERT_NE(xml, nullptr);
-    Var result;
-    ASSERT_EQ(callByName(xml, "LoadXml", Args().str(u"<root><a>1</a></root>"), &result), S_OK);
-    const std::string path = test::scratchDir("ServerObjectFileMembers") + "saved.xml";
-    IOleObject *ole = query<IOleObject>(xml, IID_IOleObject);
-    for (const auto &[services, browser] : {std::pair{true, true}, std::pair{false, false}, std::pair{true, false}}) {
-        TestSite site(services, browser);
-        ASSERT_EQ(ole->SetClientSite(&site), S_OK);
-        IOleClientSite *held = nullptr;
-        EXPECT_EQ(ole->GetClientSite(&held), S_OK);
-        EXPECT_EQ(held, &site);
-        held->Release();
-        VariantClear(&result);
-        EXPECT_EQ(callByName(xml, "SaveXml", Args().str(comtest::wide(path.c_str()).c_str()), &result),
-                  browser ? E_FAIL : S_OK);
-        EXPECT_EQ(test::fileExists(path), !browser) << "no file is written from a browser";
-        ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
-        EXPECT_EQ(site.references + site.provider.references + site.browserObject.references, 3u)
-            << "the site is let go";
-    }
-    ole->Release();
-    xml->Release();
 }
 
 TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
