@@ -43,9 +43,6 @@ std::vector<Oracle> oracles() {
 // Bytes first..last hold the characters from `character` on, where the oracle gives none or a sequence.
 struct Deliberate { uint32_t codePage, first, last, character; };
 const Deliberate kDeliberate[] = {
-    // Windows maps the bytes 0x80-0x9F its code page leaves undefined to U+0080-U+009F.
-    {1250, 0x80, 0x9F, 0x80}, {1251, 0x80, 0x9F, 0x80}, {1252, 0x80, 0x9F, 0x80}, {1253, 0x80, 0x9F, 0x80}, {1254, 0x80, 0x9F, 0x80},
-    {1255, 0x80, 0x9F, 0x80}, {1257, 0x80, 0x9F, 0x80}, {1258, 0x80, 0x9F, 0x80},
     // Perl gives a sequence (base character and point or transcoding hint); Windows the base character.
     {10005, 0x81, 0x81, 0x05F2}, {10005, 0xC0, 0xC0, 0x05DC}, {10005, 0xDE, 0xDE, 0x05B8}, {10021, 0x83, 0x87, 0x0E48},
     {10021, 0x88, 0x8C, 0x0E48}, {10021, 0x8F, 0x8F, 0x0E4D}, {10021, 0x92, 0x92, 0x0E31}, {10021, 0x93, 0x93, 0x0E47},
@@ -55,6 +52,8 @@ const Deliberate kDeliberate[] = {
 };
 
 bool deliberateDifference(uint32_t codePage, uint32_t code, uint32_t oracle, uint32_t ours) {
+    // Windows maps the bytes 0x80-0x9F its code page leaves undefined to U+0080-U+009F.
+    if (codePage >= 1250 && codePage <= 1258 && codePage != 1256 && code >= 0x80 && code <= 0x9F && oracle == kNone && ours == code) return true;
     for (const Deliberate &d : kDeliberate)
         if (d.codePage == codePage && code >= d.first && code <= d.last && oracle == kNone && ours == d.character + code - d.first)
             return true;
