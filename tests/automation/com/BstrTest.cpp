@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 namespace quorvel::comtest {
 namespace {
+
+// A BSTR owned by the test.
+using Bstr = std::unique_ptr<OLECHAR, decltype(&SysFreeString)>;
 
 // The byte count stored in front of the characters.
 DWORD storedByteLength(BSTR text) {
@@ -33,19 +37,18 @@ TEST(Bstr, LengthsPrefixAndTerminator) {
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        Bstr text(row.make());
-        ASSERT_NE(text.value, nullptr);
-        EXPECT_EQ(units(text.value), row.units);
-        EXPECT_EQ(SysStringByteLen(text.value), row.bytes);
-        EXPECT_EQ(SysStringLen(text.value), row.bytes / 2);
-        EXPECT_EQ(storedByteLength(text.value), row.bytes);
+        Bstr text(row.make(), SysFreeString);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(units(text.get()), row.units);
+        EXPECT_EQ(SysStringByteLen(text.get()), row.bytes);
+        EXPECT_EQ(SysStringLen(text.get()), row.bytes / 2);
+        EXPECT_EQ(storedByteLength(text.get()), row.bytes);
         // A zero unit always follows, also after an odd byte count.
-        const auto *bytes = reinterpret_cast<const unsigned char *>(text.value);
-        EXPECT_EQ(bytes[row.bytes], 0);
-        EXPECT_EQ(bytes[row.bytes + 1], 0);
+        const auto *bytes = reinterpret_cast<const unsigned char *>(text.get());
+        EXPECT_TRUE(bytes[row.bytes] == 0 && bytes[row.bytes + 1] == 0);
     }
-    Bstr bytes(SysAllocStringByteLen("abc", 3));
-    EXPECT_EQ(std::memcmp(bytes.value, "abc", 4), 0);
+    Bstr bytes(SysAllocStringByteLen("abc", 3), SysFreeString);
+    EXPECT_EQ(std::memcmp(bytes.get(), "abc", 4), 0);
 }
 
 TEST(Bstr, NullIsTheEmptyStringAndOversizedLengthsFail) {

@@ -6,10 +6,10 @@
 
 #include "automation/com/Com.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace quorvel::comtest {
@@ -23,15 +23,6 @@ inline std::u16string wide(const char *ascii) { return {ascii, ascii + std::char
 inline std::u16string units(BSTR text) {
     return std::u16string(reinterpret_cast<const char16_t *>(text), SysStringLen(text));
 }
-
-// A BSTR owned by the test.
-struct Bstr {
-    BSTR value;
-    explicit Bstr(BSTR owned) : value(owned) {}
-    ~Bstr() { SysFreeString(value); }
-    Bstr(const Bstr &) = delete;
-    Bstr &operator=(const Bstr &) = delete;
-};
 
 // A variant cleared at the end of the test.
 struct Var : VARIANT {
@@ -47,17 +38,11 @@ public:
     Args() = default;
     Args(const Args &) = delete;
     Args &operator=(const Args &) = delete;
-    ~Args() {
-        for (VARIANT &v : m_values) VariantClear(&v);
-    }
-    Args &str(const char16_t *text) {
-        VARIANT &v = add(VT_BSTR);
-        v.bstrVal = text != nullptr ? SysAllocString(ole(text)) : nullptr;
-        return *this;
-    }
-    Args &i4(LONG value) { return set(add(VT_I4).lVal, value); }
-    Args &r8(double value) { return set(add(VT_R8).dblVal, value); }
-    Args &boolean(bool value) { return set(add(VT_BOOL).boolVal, value ? VARIANT_TRUE : VARIANT_FALSE); }
+    ~Args() { std::for_each(m_values.begin(), m_values.end(), [](VARIANT &v) { VariantClear(&v); }); }
+    Args &str(const char16_t *text) { return add(VT_BSTR).bstrVal = text ? SysAllocString(ole(text)) : nullptr, *this; }
+    Args &i4(LONG value) { return add(VT_I4).lVal = value, *this; }
+    Args &r8(double value) { return add(VT_R8).dblVal = value, *this; }
+    Args &boolean(bool value) { return add(VT_BOOL).boolVal = value ? VARIANT_TRUE : VARIANT_FALSE, *this; }
     // Not owned: the test keeps the object.
     Args &object(IDispatch *value) {
         add(VT_DISPATCH).pdispVal = value;
@@ -78,11 +63,6 @@ public:
     }
 
 private:
-    template <class Field>
-    Args &set(Field &field, std::type_identity_t<Field> value) {
-        field = value;
-        return *this;
-    }
     VARIANT &add(VARTYPE type) {
         m_values.emplace_back();
         VariantInit(&m_values.back());
@@ -161,10 +141,9 @@ inline std::string describe(const VARIANT &v) {
     case VT_CY: return "CY:" + std::to_string(v.cyVal.int64);
     case VT_BOOL: return "BOOL:" + std::to_string(v.boolVal);
     case VT_DECIMAL: {
-        const unsigned __int128 mantissa = (static_cast<unsigned __int128>(v.decVal.Hi32) << 64) | v.decVal.Lo64;
         std::string digits;
-        for (unsigned __int128 m = mantissa; m != 0; m /= 10) digits.insert(digits.begin(), char('0' + int(m % 10)));
-        if (digits.empty()) digits = "0";
+        unsigned __int128 m = (static_cast<unsigned __int128>(v.decVal.Hi32) << 64) | v.decVal.Lo64;
+        do digits.insert(digits.begin(), char('0' + int(m % 10))); while (m /= 10);
         return std::string("DEC:") + ((v.decVal.sign & DECIMAL_NEG) ? "-" : "") + digits + "e-" +
                std::to_string(v.decVal.scale);
     }
@@ -172,12 +151,8 @@ inline std::string describe(const VARIANT &v) {
         if (!v.bstrVal) return "BSTR(null)";
         std::string out = "BSTR:";
         for (char16_t unit : units(v.bstrVal)) {
-            if (unit >= 0x20 && unit < 0x7f) {
-                out += static_cast<char>(unit);
-            } else {
-                std::snprintf(text, sizeof text, "\\u%04X", static_cast<unsigned>(unit));
-                out += text;
-            }
+            if (unit >= 0x20 && unit < 0x7f) out += static_cast<char>(unit);
+            else out += (std::snprintf(text, sizeof text, "\\u%04X", static_cast<unsigned>(unit)), text);
         }
         return out;
     }

@@ -14,9 +14,7 @@ TEST(Variant, InitClearAndCopyOfValues) {
     EXPECT_EQ(v.vt, VT_EMPTY);
 
     Var text;
-
     text.vt = VT_BSTR;
-
     text.bstrVal = SysAllocStringLen(ole(u"a\0b"), 3);
     Var copy;
     ASSERT_EQ(VariantCopy(&copy, &text), S_OK);
