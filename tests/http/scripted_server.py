@@ -31,21 +31,9 @@ SOCKET_TIMEOUT_S = 15
 MAX_REQUEST_HEADER = 65536
 LOOPBACK_NAMES = "DNS:localhost,IP:127.0.0.1,IP:::1"
 KEY = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
-CA_CONFIG = """[ca]
-default_ca = test_ca
-[test_ca]
-database = index.txt
-new_certs_dir = .
-certificate = ca.pem
-private_key = ca.key
-serial = serial
-default_md = sha256
-default_days = 30
-policy = any_name
-unique_subject = no
-[any_name]
-commonName = supplied
-"""
+CA_CONFIG = ("[ca]\ndefault_ca = test_ca\n[test_ca]\ndatabase = index.txt\nnew_certs_dir = .\ncertificate = ca.pem\n"
+             "private_key = ca.key\nserial = serial\ndefault_md = sha256\ndefault_days = 30\npolicy = any_name\n"
+             "unique_subject = no\n[any_name]\ncommonName = supplied\n")
 
 
 def openssl(cert_dir, *args):
@@ -92,16 +80,14 @@ def tls_context(cert_dir, name):
     return context
 
 
-def listen(family=socket.AF_INET):
-    sock = socket.socket(family, socket.SOCK_STREAM)
-    sock.bind(("::1" if family == socket.AF_INET6 else "127.0.0.1", 0))
-    sock.listen(64)
-    sock.settimeout(0.5)
-    return sock
+def serve_in_background(handle, stop, family=socket.AF_INET):
+    """Listens on the loopback address of the family at a port the system picks, and hands each
+    connection to handle(sock) on a thread of its own until stop is set; the port."""
+    listener = socket.socket(family, socket.SOCK_STREAM)
+    listener.bind(("::1" if family == socket.AF_INET6 else "127.0.0.1", 0))
+    listener.listen(64)
+    listener.settimeout(0.5)
 
-
-def serve_in_background(listener, handle, stop):
-    """Hands each connection to handle(sock) on a thread of its own until stop is set; the port."""
     def accept_loop():
         while not stop.is_set():
             try:
@@ -177,13 +163,6 @@ def gzipped(data, name=None):
     return buf.getvalue()
 
 
-def chunked_body(pieces, trailer=b""):
-    out = b""
-    for ext, data in pieces:
-        out += b"%x%s\r\n%s\r\n" % (len(data), ext, data)
-    return out + b"0\r\n" + trailer + b"\r\n"
-
-
 # Every case answers (conn, path, query, request) and returns False to close the connection.
 def case_conn(conn, path, query, request):
     body = ("tls=%d conn=%d req=%d path=%s" % (conn.tls, conn.id, conn.requests, path)).encode()
@@ -237,16 +216,8 @@ def case_drip(conn, path, query, request):
     return True
 
 
-CASES = [
-    ("/conn", case_conn),
-    ("/close", case_close),
-    ("/lost", case_lost),
-    ("/not-found", case_not_found),
-    ("/redirect/", case_redirect),
-    ("/latin1", case_latin1),
-    ("/silent", case_silent),
-    ("/drip", case_drip),
-]
+CASES = [("/conn", case_conn), ("/close", case_close), ("/lost", case_lost), ("/not-found", case_not_found),
+         ("/redirect/", case_redirect), ("/latin1", case_latin1), ("/silent", case_silent), ("/drip", case_drip)]
 
 
 def answer(conn, request):
@@ -294,7 +265,7 @@ def main():
             env["SSL_CERT_DIR"] = cert_dir
         for variable, cert, sniff in servers:
             context = tls_context(cert_dir, cert) if cert else None
-            env[variable] = serve_in_background(listen(), lambda s, c=context, t=sniff: handle(s, c, t), stop)
+            env[variable] = serve_in_background(lambda s, c=context, t=sniff: handle(s, c, t), stop)
         return run_command(command, env, LIMIT_S, "scripted_server")
     finally:
         stop.set()
