@@ -38,17 +38,10 @@ std::deque<ScriptStep> trickle(const std::string &b) {
     return steps;
 }
 
-// Bytes that differ along the way, so a piece out of place shows.
-std::string patterned(size_t n) {
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>('0' + i % 71);
-    return s;
-}
-
 TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
     const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked";
     // Larger than the read-ahead buffer: pieces go through it and straight into the body.
-    const std::string big = patterned(100000);
+    const std::string big = patternBytes(100000);
     const std::string bigChunks =
         "9c40\r\n" + big.substr(0, 40000) + "\r\nea60\r\n" + big.substr(40000) + "\r\n0\r\n\r\n";
     const std::string bigLength = "HTTP/1.1 200 OK\r\nContent-Length: 100000";

@@ -4,22 +4,14 @@
 
 #include <string>
 
+#include "support/Bytes.h"
+
 namespace quorvel {
 namespace {
 
 using Error = CryptoPrimitives::Error;
-
-std::string unhex(const std::string &hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
-std::string hexOf(const unsigned char *bytes, size_t n) {
-    std::string hex;
-    for (size_t i = 0; i < n; ++i) hex += {"0123456789abcdef"[bytes[i] >> 4], "0123456789abcdef"[bytes[i] & 15]};
-    return hex;
-}
+using test::hexOf;
+using test::unhex;
 
 const unsigned char *u(const std::string &s) { return reinterpret_cast<const unsigned char *>(s.data()); }
 unsigned char *u(std::string &s) { return reinterpret_cast<unsigned char *>(s.data()); }
@@ -37,7 +29,8 @@ TEST(CryptoPrimitives, Md5TestSuite) {
         Error error;
         unsigned char out[CryptoPrimitives::kMd5Size] = {};
         const auto n = static_cast<uint32_t>(text.size());
-        EXPECT_TRUE(CryptoPrimitives::md5(n ? text.data() : nullptr, n, out, error) && hexOf(out, sizeof out) == digest) << text << ": " << error.message;
+        EXPECT_TRUE(CryptoPrimitives::md5(n ? text.data() : nullptr, n, out, error)) << error.message;
+        EXPECT_EQ(digest, hexOf(std::string(reinterpret_cast<char *>(out), sizeof out))) << text;
     }
 }
 
@@ -56,7 +49,7 @@ TEST(CryptoPrimitives, Aes128CbcKnownAnswer) {
     ASSERT_TRUE(CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), u(plain), u(out), n, error) &&
                 CryptoPrimitives::aes128CbcEncrypt(u(key), u(iv), u(inPlace), u(inPlace), n, error))
         << error.message;
-    EXPECT_TRUE(hexOf(u(out), n) == cipher && hexOf(u(inPlace), n) == cipher);
+    EXPECT_TRUE(hexOf(out) == cipher && hexOf(inPlace) == cipher);
     ASSERT_TRUE(CryptoPrimitives::aes128CbcDecrypt(u(key), u(iv), u(out), u(out), n, error));
     EXPECT_EQ(plain, out);
 }
