@@ -3,7 +3,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -57,36 +56,45 @@ TEST(DispatchNames, NamesMatchWithoutCaseOnlyWholeAndArgumentsMapToPositions) {
 
 // ---- call shapes
 
-TEST_F(Dispatch, MissingSidesAreNotFound) {
-    const std::tuple<const char *, DISPID, WORD> rows[] = {
-        {"a put on a method", 10, DISPATCH_PROPERTYPUT}, {"a by-reference put", 5, DISPATCH_PROPERTYPUTREF},
-        {"no dispatch flag", 13, 0}};
-    for (const auto &[what, id, flags] : rows) {
-        Args args;
-        if (flags) args.str(u"x");
-        DISPPARAMS params = args.params();
+// Each call of the wrong shape is refused before anything runs.
+TEST_F(Dispatch, CallsOfTheWrongShapeAreRefused) {
+    Args one, two;
+    one.str(u"<a/>");
+    two.str(u"<a/>").str(u"<b/>");
+    DISPID put = DISPID_PROPERTYPUT, names[2] = {0, 1};
+    const DISPPARAMS none{nullptr, nullptr, 0, 0}, single = one.params(), pair = two.params();
+    const DISPPARAMS namedPair{pair.rgvarg, &put, 2, 1}, noArray{nullptr, nullptr, 1, 0};
+    const DISPPARAMS tooManyNames{single.rgvarg, names, 1, 2};
+    struct Row {
+        const char *what, *member;
+        WORD flags;
+        DISPPARAMS params;
+        HRESULT hr;
+    } rows[] = {
+        {"a put on a method", "LoadXml", DISPATCH_PROPERTYPUT, single, DISP_E_MEMBERNOTFOUND},
+        {"a by-reference put", "Tag", DISPATCH_PROPERTYPUTREF, single, DISP_E_MEMBERNOTFOUND},
+        {"no dispatch flag", "GetXml", 0, none, DISP_E_MEMBERNOTFOUND},
+        {"too few arguments", "LoadXml", kGet, none, DISP_E_BADPARAMCOUNT},
+        {"too many arguments", "LoadXml", kGet, pair, DISP_E_BADPARAMCOUNT},
+        {"an argument to a method without", "GetXml", kGet, single, DISP_E_BADPARAMCOUNT},
+        {"an argument to a get", "NumChildren", kGet, single, DISP_E_BADPARAMCOUNT},
+        {"one of two arguments", "UpdateAttribute", kGet, single, DISP_E_BADPARAMCOUNT},
+        {"a put of two values", "Tag", DISPATCH_PROPERTYPUT, namedPair, DISP_E_BADPARAMCOUNT},
+        {"a put of nothing", "Tag", DISPATCH_PROPERTYPUT, none, DISP_E_BADPARAMCOUNT},
+        {"arguments without their array", "LoadXml", kGet, noArray, E_INVALIDARG},
+        {"more names than arguments", "LoadXml", kGet, tooManyNames, E_INVALIDARG},
+    };
+    for (Row row : rows) {
         Var out;
-        EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invokeXml(xml, services, id, flags, &params, &out, nullptr, nullptr)) << what;
-        EXPECT_EQ(VT_EMPTY, out.vt) << what;
-    }
-}
-
-TEST_F(Dispatch, ArgumentCountsAreExact) {
-    const std::tuple<const char *, WORD, int> rows[] = {
-        {"LoadXml", kGet, 0}, {"LoadXml", kGet, 2}, {"GetXml", kGet, 1}, {"NumChildren", kGet, 1},
-        {"Tag", DISPATCH_PROPERTYPUT, 2}, {"Tag", DISPATCH_PROPERTYPUT, 0}, {"UpdateAttribute", kGet, 1}};
-    for (const auto &[name, flags, count] : rows) {
-        Args args;
-        for (int i = 0; i < count; ++i) args.str(u"<a/>");
-        Var out;
-        DISPID named = DISPID_PROPERTYPUT;
-        const bool namedPut = flags == DISPATCH_PROPERTYPUT && count > 0;
-        DISPPARAMS params{args.params().rgvarg, namedPut ? &named : nullptr, args.count(), namedPut ? 1u : 0u};
-        EXPECT_EQ(DISP_E_BADPARAMCOUNT,
-                  invokeXml(xml, services, dispidOf(kIQuorvelXml, name), flags, &params, &out, nullptr, nullptr))
-            << name << " with " << count;
+        const DISPID id = dispidOf(kIQuorvelXml, row.member);
+        EXPECT_EQ(row.hr, invokeXml(xml, services, id, row.flags, &row.params, &out, nullptr, nullptr)) << row.what;
+        EXPECT_EQ(VT_EMPTY, out.vt) << row.what;
     }
     EXPECT_EQ(u"unnamed", callText("Tag"));  // nothing was loaded or renamed
+    // No DISPPARAMS at all is a call without arguments.
+    Var out;
+    EXPECT_EQ(S_OK, invokeXml(xml, services, 13, kGet, nullptr, &out, nullptr, nullptr));
+    EXPECT_EQ(VT_BSTR, out.vt);
 }
 
 TEST_F(Dispatch, NamedArgumentsTakeTheirPositions) {
@@ -121,20 +129,6 @@ TEST_F(Dispatch, NamedArgumentsTakeTheirPositions) {
     put.cNamedArgs = 0;
     ASSERT_EQ(S_OK, invokeXml(xml, services, 5, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr));
     EXPECT_EQ(u"t", callText("Tag"));
-}
-
-TEST_F(Dispatch, MalformedParametersAreRefused) {
-    DISPPARAMS noArray{nullptr, nullptr, 1, 0};
-    EXPECT_EQ(E_INVALIDARG, invokeXml(xml, services, 10, kGet, &noArray, nullptr, nullptr, nullptr));
-    Args one;
-    one.str(u"<a/>");
-    DISPID names[2] = {0, 1};
-    DISPPARAMS tooManyNames{one.params().rgvarg, names, 1, 2};
-    EXPECT_EQ(E_INVALIDARG, invokeXml(xml, services, 10, kGet, &tooManyNames, nullptr, nullptr, nullptr));
-    // No DISPPARAMS at all is a call without arguments.
-    Var out;
-    EXPECT_EQ(S_OK, invokeXml(xml, services, 13, kGet, nullptr, &out, nullptr, nullptr));
-    EXPECT_EQ(VT_BSTR, out.vt);
 }
 
 // ---- argument coercion
