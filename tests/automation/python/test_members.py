@@ -393,7 +393,7 @@ def setUpModule():
     MODULE["zone"] = mock.patch.dict(os.environ, {"TZ": "UTC"})  # so that the date rows read the same anywhere
     MODULE["zone"].start()
     time.tzset()
-    os.makedirs(FOLDER)
+    os.makedirs(FOLDER, exist_ok=True)
     for name, data in FILES.items():
         with open(path(name), "wb") as handle:
             handle.write(data if isinstance(data, bytes) else data.encode())
