@@ -56,9 +56,7 @@ TEST(BodyText, DecodesByTheCharsetTheResponseOrDocumentNames) {
 }
 
 TEST(BodyText, FindsTheHtmlCharset) {
-    struct Case {
-        const char *html, *charset;
-    } cases[] = {
+    struct Case { const char *html, *charset; } cases[] = {
         {"<meta http-equiv=\"content-type\" content=\"text/html; charset=koi8-r\">", "koi8-r"},
         {"<meta content='text/html; CHARSET=big5;x' http-equiv='Content-Type'>", "big5"},
         {"<meta http-equiv=content-type charset=gbk>", "gbk"},

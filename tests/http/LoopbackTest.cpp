@@ -103,9 +103,7 @@ TEST_F(Https, RedirectsToAndFromPlainOnOnePort) {
 }
 
 TEST_F(Https, RefusedCertificatesSayWhy) {
-    const struct {
-        const char *portVariable, *host, *reason;
-    } cases[] = {
+    const struct { const char *portVariable, *host, *reason; } cases[] = {
         {"QUORVEL_HTTPS_WRONGHOST_PORT", "localhost", "The server certificate does not match the host name."},
         {"QUORVEL_HTTPS_SELFSIGNED_PORT", "localhost", "The server certificate is not trusted (unknown issuer or self-signed)."},
         {"QUORVEL_HTTPS_EXPIRED_PORT", "127.0.0.1", "The server certificate has expired or is not yet valid."},

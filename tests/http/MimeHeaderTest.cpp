@@ -43,10 +43,9 @@ TEST(MimeHeader, ParsesResponseFieldsAndTheirParameters) {
                           "set-cookie: b=2\r\nLocation: /next\r\n");
     StringBuffer v;
     EXPECT_TRUE(h.getFieldParam("content-type", "charset", v) && textOf(v) == "ISO-8859-1");
-    const struct {
-        const char *contentType, *charset;
-    } cases[] = {{"text/html;charset=UTF-8", "UTF-8"}, {"text/plain; format=flowed; Charset = windows-1251 ", "windows-1251"},
-                 {"text/xml; notcharset=x", ""}, {"text/xml; charset=", ""}};
+    const struct { const char *contentType, *charset; } cases[] = {
+        {"text/html;charset=UTF-8", "UTF-8"}, {"text/plain; format=flowed; Charset = windows-1251 ", "windows-1251"},
+        {"text/xml; notcharset=x", ""}, {"text/xml; charset=", ""}};
     for (const auto &c : cases) {
         h.setField("Content-Type", c.contentType);
         EXPECT_EQ(h.getFieldParam("content-type", "charset", v), *c.charset != 0) << c.contentType;

@@ -97,13 +97,10 @@ TEST(ResponseBody, ReadsEachFramingAndRefusesWhatPassesTheLimits) {
 
 TEST(ResponseBody, ChunkSizeParsing) {
     using Parse = ChunkedBodyReader::SizeParse;
-    struct Case {
-        const char *line;
-        Parse parse;
-        uint32_t size;
-    } cases[] = {{"1a2B", Parse::Ok, 0x1A2B},   {"10;ext=\"v\"", Parse::Ok, 16},       {" 5 ", Parse::Ok, 5},
-                 {"FFFFFFFF", Parse::Ok, 0xFFFFFFFFu}, {"100000000", Parse::TooLarge, 0},
-                 {"00000000000000000000001", Parse::Ok, 1}, {";x", Parse::NoDigits, 0}};
+    struct Case { const char *line; Parse parse; uint32_t size; } cases[] = {
+        {"1a2B", Parse::Ok, 0x1A2B}, {"10;ext=\"v\"", Parse::Ok, 16}, {" 5 ", Parse::Ok, 5},
+        {"FFFFFFFF", Parse::Ok, 0xFFFFFFFFu}, {"100000000", Parse::TooLarge, 0}, {"00000000000000000000001", Parse::Ok, 1},
+        {";x", Parse::NoDigits, 0}};
     for (const Case &c : cases) {
         uint32_t size = 12345;
         EXPECT_EQ(ChunkedBodyReader::parseChunkSize(c.line, static_cast<uint32_t>(std::strlen(c.line)), size), c.parse)

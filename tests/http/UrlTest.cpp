@@ -51,9 +51,7 @@ TEST(UrlObject, LoadsUrlsIntoTheirPartsOrRefusesThem) {
 }
 
 TEST(UrlJoin, JoinsAndNormalises) {
-    struct Case {
-        const char *base, *reference, *expected;
-    } cases[] = {
+    struct Case { const char *base, *reference, *expected; } cases[] = {
         {"http://h/a/b/c/d", "../../e/../f", "http://h/a/f"}, {"http://h:8080/a/b", "c", "http://h:8080/a/c"},
         {"https://h/a/", "./x/./y", "https://h/a/x/y"},       {"https://h:443/a", "/z", "https://h/z"},
         {"https://h:80/a", "b", "https://h:80/b"},            {"http://h/a", "HTTPS://o/p", "HTTPS://o/p"},

@@ -147,12 +147,7 @@ TEST(NativeFilePosix, OnlyOurOwnReadOnlyFilesAreMadeWritable) {
 TEST(NativeFilePosix, PathsAreUsedAsGivenAndErrnoIsTheFailure) {
     std::string dir = scratchDir("nfp_errno");
     ASSERT_TRUE(writeRawFile(dir + "plain.txt", "x"));
-    const struct {
-        std::string path;
-        FileOpenMode mode;
-        int code;
-        FileOpenError kind;
-    } cases[] = {
+    const struct { std::string path; FileOpenMode mode; int code; FileOpenError kind; } cases[] = {
         // No name rules here: what Windows refuses is a plain file name.
         {dir + "a\\b:c?*<>|\"q\".txt", FileOpenMode::Write, 0, FileOpenError::Other},
         {dir + "con.txt", FileOpenMode::Write, 0, FileOpenError::Other},

@@ -353,7 +353,8 @@ TEST(NetStream, SeesThePeerCloseOrResetAndWritesToAResetPeerWithoutSigpipe) {
 
 TEST(NetStream, TlsHandshakeFailuresOtherThanTheCertificate) {
     const struct { char answer; uint32_t limitMs; Kind kind; const char *text; } cases[] = {  // text null: any
-        {'p', 5000, Kind::TlsHandshake, nullptr}, {'h', 5000, Kind::TlsHandshake, "TLS handshake: the peer closed the connection"},
+        {'p', 5000, Kind::TlsHandshake, nullptr},
+        {'h', 5000, Kind::TlsHandshake, "TLS handshake: the peer closed the connection"},
         {'w', 150, Kind::Timeout, "TLS handshake timed out"},
     };
     for (const auto &c : cases) {
@@ -391,14 +392,15 @@ protected:
     }
     static void TearDownTestSuite() { g_trustedCa.reset(); }
     void SetUp() override {
-        if (g_peer.empty()) GTEST_SKIP() << "no TLS peer: these tests run in the platform_tests_tls entry (needs python3, openssl)";
+        if (g_peer.empty()) GTEST_SKIP() << "no TLS peer: these tests run in the platform_tests_tls entry (needs openssl)";
         ASSERT_TRUE(g_trustedCa->problem().empty()) << g_trustedCa->problem();
 #ifndef _WIN32
         setenv("SSL_CERT_FILE", (g_peer["dir"] + "/ca.pem").c_str(), 1);  // where OpenSSL finds the test CA
 #endif
     }
     static uint16_t port(const std::string &listener) { return static_cast<uint16_t>(std::atoi(g_peer[listener].c_str())); }
-    static std::unique_ptr<NetStream> open(const std::string &listener, const char *host = "localhost", bool verify = true) {
+    static std::unique_ptr<NetStream> open(const std::string &listener, const char *host = "localhost",
+                                           bool verify = true) {
         NetError err;
         auto stream = NetStream::connect(host, port(listener), options(10000, true, verify), err);
         EXPECT_TRUE(stream) << listener << " " << host << ": " << err.text;
