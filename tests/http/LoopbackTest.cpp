@@ -1,12 +1,17 @@
-// Downloads from the scripted server on loopback (tests/http/scripted_server.py), which runs
-// this program and passes its ports in the environment: what needs real sockets, as reuse and
+// Downloads from servers on loopback that run this program and pass their ports in the
+// environment. The scripted server (scripted_server.py) stages what needs real sockets: reuse and
 // the lost-connection retry, timeouts, redirects over kept connections, and TLS (the reasons of
-// the stream's refusals are NetStreamTest's; here each kind's text in the log).
+// the stream's refusals are NetStreamTest's; here each kind's text in the log). Debian's nginx
+// (nginx_server.py) serves feed files plain and over TLS, through its chunked gzip answers on one
+// kept connection, and a missing file with its status. The TLS tests trust the servers' test CA.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "TestClient.h"
+#include "foundation/text/StringBuffer.h"
+#include "support/TestCaTrust.h"
+#include "support/TestFiles.h"
 
 namespace quorvel::test {
 namespace {
@@ -26,26 +31,19 @@ protected:
     static std::string base() { return "http://127.0.0.1:" + env("QUORVEL_HTTP_TEST_PORT"); }
 };
 
-struct ServedCase {
-    const char *path;
-    bool ok;
-    const char *text;     // the whole text expected, or null
-    const char *logLine;  // the reason a failure must log, or null
-    uint32_t readTimeoutMs;
-};
-
 // What takes a real socket: the failed status with its body, the charset the response names, and
 // the read timeout, per read and not for the whole body (the framings and hostile answers are
 // played over scripted streams in ResponseBodyTest and ExchangeTest).
 TEST_F(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
-    const ServedCase cases[] = {
+    // The whole text expected and the reason a failure must log, each when not null.
+    const struct { const char *path; bool ok; const char *text, *logLine; uint32_t readTimeoutMs; } cases[] = {
         {"/not-found", false, "<html><body>No such feed</body></html>",
          "error: Returning failed status because of HTTP response code.", 0},
         {"/latin1", true, "<a>caf\xC3\xA9 \xC3\xBC</a>", nullptr, 0},
         {"/silent", false, nullptr, "error: Failed to read response header.", 400},
         {"/drip", true, "0123456789", nullptr, 1500},
     };
-    for (const ServedCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
         Fetch f;
         if (c.readTimeoutMs) f.http.setReadTimeoutMs(c.readTimeoutMs);
@@ -116,5 +114,50 @@ TEST_F(Https, RefusedCertificatesSayWhy) {
     }
 }
 
+std::string field(const TestClient &f, const char *name) {
+    StringBuffer value;
+    f.http.lastResult().responseHeader().getField(name, value);
+    return value.getString();
+}
+
+class Nginx : public testing::Test {
+protected:
+    void SetUp() override {
+        if (env("QUORVEL_NGINX_PORT").empty())
+            GTEST_SKIP() << "nginx is not running: these tests run in the http_tests_nginx entry (needs nginx and python3)";
+    }
+    static std::string plain() { return "http://127.0.0.1:" + env("QUORVEL_NGINX_PORT"); }
+
+    // Every file through one client: nginx keeps the connection, and gzips each answer in chunks.
+    static void expectFeedFiles(const std::string &base) {
+        TestClient f;
+        for (const char *name : {"rss20_cdata.xml", "atom_content.xml"}) {
+            SCOPED_TRACE(base + "/feeds/" + name);
+            ASSERT_TRUE(f.get(base + "/feeds/" + name)) << f.log.joined();
+            EXPECT_EQ(f.body(), fileBytes(dataFile(std::string("feeds/") + name)));
+            EXPECT_EQ(field(f, "transfer-encoding") + "|" + field(f, "content-encoding"), "chunked|gzip");
+        }
+        EXPECT_EQ(f.http.connectionPool().size(), 1);
+    }
+};
+
+TEST_F(Nginx, FeedFilesArriveAsTheirText) { expectFeedFiles(plain()); }
+
+TEST_F(Nginx, FeedFilesArriveAsTheirTextOverTls) {
+    const std::string port = env("QUORVEL_NGINX_TLS_PORT");
+    if (port.empty()) GTEST_SKIP() << "no TLS port: nginx_server.py makes its certificate with the openssl command";
+    expectFeedFiles("https://localhost:" + port);
+}
+
+TEST_F(Nginx, MissingFileFailsWithItsStatus) {
+    TestClient f;
+    EXPECT_FALSE(f.get(plain() + "/feeds/missing.xml"));
+    EXPECT_EQ(f.http.lastResult().statusCode(), 404);
+    // nginx's own error page, gzipped too, comes through decoded.
+    EXPECT_NE(f.body().find("<title>404 Not Found</title>"), std::string::npos) << f.body();
+}
+
 }  // namespace
 }  // namespace quorvel::test
+
+static testing::Environment *const g_testCaTrust = testing::AddGlobalTestEnvironment(new quorvel::test::TestCaTrust);
