@@ -492,6 +492,60 @@ def idl(table):
     return "\n".join(out)
 
 
+# ---- the dual interfaces' vtable slots
+
+DUAL_ARG = {"string": ("BSTR", "inText"), "long": ("LONG", "inLong"), "bool": ("LONG", "inLong"),
+            "date": ("DATE", "inDate"), "variant": ("VARIANT", "inVariant")}
+DUAL_RESULT = {"string": "BSTR", "long": "LONG", "bool": "LONG", "date": "DATE", "variant": "VARIANT"}
+
+
+def dual_slot(m, side):
+    """The C++ declaration of one vtable slot, in the order and shape of idl_slots."""
+    flags = {"method": "kMethod", "get": "kGet", "put": "kPut"}[side]
+    args = m.args if side == "method" else [(m.result, "value")] if side == "put" else []
+    params, packed = [], []
+    for position, (arg_type, _) in enumerate(args):
+        if arg_type in OBJECTS:
+            params.append(f"IDispatch *a{position}")
+            packed.append(f"inObject(a{position})")
+        else:
+            cpp, wrap = DUAL_ARG[arg_type]
+            params.append(f"{cpp} a{position}")
+            packed.append(f"{wrap}(a{position})")
+    result = m.result if side != "put" else None
+    tail = ""
+    if result in OBJECTS:
+        params.append("IDispatch **result")
+        tail = f", k{result}, reinterpret_cast<void **>(result)"
+    elif result:
+        params.append(f"{DUAL_RESULT[result]} *result")
+        tail = ", result"
+    name = m.name if side == "method" else f"{side}_{m.name}"
+    return (f"    virtual HRESULT STDMETHODCALLTYPE {name}({', '.join(params)}) {{\n"
+            f"        return call({m.dispid}, {flags}, {{{', '.join(packed)}}}{tail});\n    }}")
+
+
+def dual_table(table):
+    out = [f"// {GENERATED}", "// The dual interfaces' vtable slots after IDispatch's seven, in the type library's order:",
+           "// each slot calls the object's Invoke (DualInterface.h).", "#pragma once",
+           '#include "automation/generated/QuorvelMembers.h"', '#include "automation/server/DualInterface.h"', "",
+           "namespace quorvel {"]
+    out += [f"class {cls};" for cls in sorted({i.cls for i in table.interfaces if i.kind == "dual" and i.cls})]
+    out += ["}", "", "namespace quorvel::automation {", "", "template <class Internal>", "struct DualOf;"]
+    for interface in table.interfaces:
+        if interface.kind != "dual" or not interface.cls:
+            continue
+        out += ["", f"class {interface.name}Dual final : public DualInterface {{", "public:",
+                "    using DualInterface::DualInterface;", ""]
+        for m in interface.members:
+            sides = ["method"] if m.kind == "method" else [side for side in ("get", "put") if side in m.kind]
+            out += [dual_slot(m, side) for side in sides]
+        out += ["};", "", "template <>", f"struct DualOf<{interface.cls}> {{",
+                f"    using type = {interface.name}Dual;", "};"]
+    out += ["", "}  // namespace quorvel::automation", ""]
+    return "\n".join(out)
+
+
 # ---- Python member list
 
 def python(table):
@@ -587,7 +641,8 @@ def outputs(table):
     """Each output file's path with its text (or bytes)."""
     files = {OUT / "QuorvelMembers.h": descriptors(table), OUT / "QuorvelBindingCheck.h": binding_check(table),
              OUT / "QuorvelDispatch.h": dispatch_table(table), OUT / "QuorvelXml.idl": idl(table),
-             OUT / "QuorvelXmlResources.rc": resource_list(table), PYTHON_OUT / "members.py": python(table)}
+             OUT / "QuorvelXmlResources.rc": resource_list(table), OUT / "QuorvelDual.h": dual_table(table),
+             PYTHON_OUT / "members.py": python(table)}
     for c in table.coclasses:
         files[OUT / f"{c.name}.rgs"] = registry_script(table, c)
         if c.bitmap:

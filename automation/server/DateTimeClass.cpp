@@ -7,7 +7,7 @@ namespace quorvel::automation {
 
 template <>
 struct ClassOf<ClsDateTime> {
-    static constexpr ShellClass kShell{&kQvDateTimeClass.clsid, &kIQvDateTime, nullptr, false, false, 0, true};
+    static constexpr ShellClass kShell{&kQvDateTimeClass.clsid, &kIQvDateTime, nullptr, false, false, 0};
     static constexpr auto invoke = invokeDateTime;
 };
 

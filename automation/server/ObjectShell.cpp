@@ -75,9 +75,8 @@ ObjectShell *ObjectShell::shellOf(IUnknown *object) {
 }
 
 void *ObjectShell::interfaceFor(REFIID iid) {
-    if (IsEqualIID(iid, IID_IDispatch) ||
-        (m_class.dualThroughDispatch && sameGuid(iid, m_class.defaultInterface->iid)))
-        return static_cast<IDispatch *>(this);
+    if (IsEqualIID(iid, IID_IDispatch)) return static_cast<IDispatch *>(this);
+    if (sameGuid(iid, m_class.defaultInterface->iid)) return dualInterface();
     if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2))
         return static_cast<IProvideClassInfo2 *>(this);
     if (IsEqualIID(iid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo *>(this);

@@ -20,11 +20,6 @@ struct ShellClass {
     bool eventPoint;          // a connection point for the events interface besides IPropertyNotifySink
     bool objectSafety;        // IObjectSafety
     DWORD miscStatus;         // what GetMiscStatus reports for the content aspect
-    // Whether a query for the dual interface is answered with the IDispatch part. The member
-    // slots after the seven IDispatch ones are not served (members are reached through
-    // Invoke), so only the date-time class, whose callers here use IDispatch alone, answers;
-    // the others refuse rather than hand a vtable caller slots that are not there.
-    bool dualThroughDispatch;
 };
 
 // Asked of any object to find this implementation behind it: the answer is the ObjectShell
@@ -39,6 +34,9 @@ class ObjectShell : public IDispatch,
                     public IObjectSafety,
                     public ObjectServices {
 public:
+    // The dual interface of the class: IDispatch followed by one slot per member side.
+    virtual IDispatch *dualInterface() = 0;
+
     // The shell of an object passed in, or null for a null pointer or another implementation.
     static ObjectShell *shellOf(IUnknown *object);
 

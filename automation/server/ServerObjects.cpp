@@ -13,20 +13,19 @@ constexpr DWORD kControlMiscStatus = 132497;
 
 template <>
 struct ClassOf<ClsXml> {
-    static constexpr ShellClass kShell{&kCoClasses[0].clsid, &kIQuorvelXml, &k_IQuorvelXmlEvents, true, true, 0,
-                                       false};
+    static constexpr ShellClass kShell{&kCoClasses[0].clsid, &kIQuorvelXml, &k_IQuorvelXmlEvents, true, true, 0};
     static constexpr auto invoke = invokeXml;
 };
 template <>
 struct ClassOf<ClsRss> {
     static constexpr ShellClass kShell{&kCoClasses[1].clsid, &kIQuorvelRss, &k_IQuorvelRssEvents, false, false,
-                                       kControlMiscStatus, false};
+                                       kControlMiscStatus};
     static constexpr auto invoke = invokeRss;
 };
 template <>
 struct ClassOf<ClsAtom> {
     static constexpr ShellClass kShell{&kCoClasses[2].clsid, &kIQuorvelAtom, &k_IQuorvelAtomEvents, false, false,
-                                       kControlMiscStatus, false};
+                                       kControlMiscStatus};
     static constexpr auto invoke = invokeAtom;
 };
 

@@ -2,6 +2,7 @@
 // The automation objects: the shared frame with one embedded internal object, whose dispatch
 // calls go to the member table of its class. The internal object lives exactly as long as the
 // automation object and is made after the frame.
+#include "automation/generated/QuorvelDual.h"
 #include "automation/server/ObjectShell.h"
 #include "datetime/ClsDateTime.h"
 #include "feeds/ClsAtom.h"
@@ -28,6 +29,8 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS *params,
                                      VARIANT *result, EXCEPINFO *exception, UINT *argumentError) override;
 
+    IDispatch *dualInterface() override { return &m_dual; }
+
     ClsXml *internalXml() override;
     ClsRss *internalRss() override;
     ClsAtom *internalAtom() override;
@@ -38,6 +41,8 @@ private:
     bool ready() const;
 
     Internal m_internal;
+    // The vtable part of the dual interface; its calls come back through Invoke.
+    typename DualOf<Internal>::type m_dual{static_cast<IDispatch &>(*this)};
 };
 
 using XmlObject = ServerObject<ClsXml>;

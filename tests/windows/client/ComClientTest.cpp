@@ -10,9 +10,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "QuorvelXml_h.h"  // the interfaces as widl declares them from the type library's IDL
 #include "automation/generated/QuorvelMembers.h"
 #include "automation/server/ClassRegistration.h"
 #include "automation/server/GuidText.h"
@@ -161,6 +164,46 @@ TEST(TypeLibrary, EveryMemberHasItsTableDispidInTheRegisteredLibrary) {
     }
 }
 
+// The vtable slot of each member side, in the order the objects lay their dual interfaces out.
+TEST(TypeLibrary, TheLibrarysVtableLayoutIsTheObjectsSlotOrder) {
+    Ref<ITypeLib> library;
+    ASSERT_EQ(LoadRegTypeLib(comGuid(kTypeLibrary.libid), 1, 0, LANG_NEUTRAL, library.out()), S_OK);
+    for (const Interface *iface : kInterfaces) {
+        if (iface->kind != InterfaceKind::Dual) continue;
+        Ref<ITypeInfo> dispatchSide, vtableSide;
+        ASSERT_EQ(library->GetTypeInfoOfGuid(comGuid(iface->iid), dispatchSide.out()), S_OK);
+        HREFTYPE reference = 0;
+        ASSERT_EQ(dispatchSide->GetRefTypeOfImplType(-1, &reference), S_OK) << iface->name << " is dual";
+        ASSERT_EQ(dispatchSide->GetRefTypeInfo(reference, vtableSide.out()), S_OK);
+        struct Slot {
+            MEMBERID id;
+            INVOKEKIND kind;
+        };
+        std::vector<Slot> expected;
+        for (const Member &member : iface->members) {
+            if (member.kind == MemberKind::Method) expected.push_back({member.dispid, INVOKE_FUNC});
+            if (member.kind == MemberKind::Get || member.kind == MemberKind::GetPut)
+                expected.push_back({member.dispid, INVOKE_PROPERTYGET});
+            if (member.kind == MemberKind::Put || member.kind == MemberKind::GetPut)
+                expected.push_back({member.dispid, INVOKE_PROPERTYPUT});
+        }
+        TYPEATTR *attributes = nullptr;
+        ASSERT_EQ(vtableSide->GetTypeAttr(&attributes), S_OK);
+        ASSERT_EQ(attributes->cFuncs, expected.size()) << iface->name;
+        vtableSide->ReleaseTypeAttr(attributes);
+        for (UINT i = 0; i < expected.size(); ++i) {
+            FUNCDESC *function = nullptr;
+            ASSERT_EQ(vtableSide->GetFuncDesc(i, &function), S_OK);
+            const size_t slot = static_cast<size_t>(function->oVft) / sizeof(void *);
+            ASSERT_GE(slot, 7u);
+            ASSERT_LT(slot - 7, expected.size());
+            EXPECT_EQ(function->memid, expected[slot - 7].id) << iface->name << " slot " << slot;
+            EXPECT_EQ(function->invkind, expected[slot - 7].kind) << iface->name << " slot " << slot;
+            vtableSide->ReleaseFuncDesc(function);
+        }
+    }
+}
+
 // ---- the objects
 
 TEST(Objects, MissingDispidsAreNotFoundAndTypeInformationComesFromTheLibrary) {
@@ -263,6 +306,74 @@ TEST(Objects, EachClassAggregatesAndTheModuleUnloadsOnlyWhenNothingIsLeft) {
         EXPECT_EQ(canUnload(), S_OK) << coClass.name;
     }
     FreeLibrary(module);
+}
+
+// ---- early binding: the interfaces' own vtables, as a client built against the type library calls them
+
+TEST(EarlyBinding, TheDualInterfacesAnswerThroughTheirVtables) {
+    Ref<::IQuorvelXml> xml;
+    ASSERT_EQ(CoCreateInstance(comGuid(kCoClasses[0].clsid), nullptr, CLSCTX_INPROC_SERVER,
+                               comGuid(kIQuorvelXml.iid), reinterpret_cast<void **>(xml.out())), S_OK);
+    BSTR document = SysAllocString(L"<r><a>x</a><b>caf\u00e9</b></r>");
+    long ok = 0;
+    ASSERT_EQ(xml->LoadXml(document, &ok), S_OK);
+    SysFreeString(document);
+    EXPECT_EQ(ok, 1);
+    long children = 0;
+    ASSERT_EQ(xml->get_NumChildren(&children), S_OK);
+    EXPECT_EQ(children, 2);
+    Ref<::IQuorvelXml> second;
+    ASSERT_EQ(xml->GetChild(1, second.out()), S_OK);
+    ASSERT_NE(second.p, nullptr);
+    BSTR content = nullptr;
+    ASSERT_EQ(second->get_Content(&content), S_OK);
+    EXPECT_STREQ(content, L"caf\u00e9");
+    SysFreeString(content);
+    BSTR missing = SysAllocString(L"missing");
+    BSTR none = reinterpret_cast<BSTR>(1);
+    ASSERT_EQ(xml->GetChildContent(missing, &none), S_OK);
+    SysFreeString(missing);
+    EXPECT_EQ(none, nullptr);  // a null string, as the binding gives it
+
+    // A variant argument and a variant result: bytes in, the same bytes out.
+    SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, 3);
+    std::memcpy(array->pvData, "\x01\x02\x03", 3);
+    VARIANT bytes;
+    bytes.vt = VT_ARRAY | VT_UI1;
+    bytes.parray = array;
+    BSTR noPassword = SysAllocString(L"");
+    ASSERT_EQ(second->SetBinaryContent(bytes, 1, 0, noPassword, &ok), S_OK);
+    EXPECT_EQ(ok, 1);
+    VariantClear(&bytes);
+    VARIANT out;
+    VariantInit(&out);
+    ASSERT_EQ(second->GetBinaryContent(1, 0, noPassword, &out), S_OK);
+    SysFreeString(noPassword);
+    ASSERT_EQ(out.vt, VT_ARRAY | VT_UI1);
+    EXPECT_EQ(out.parray->rgsabound[0].cElements, 3u);
+    EXPECT_EQ(std::memcmp(out.parray->pvData, "\x01\x02\x03", 3), 0);
+    VariantClear(&out);
+
+    // Dates through the Atom and date-time interfaces.
+    Ref<::IQuorvelAtom> atom;
+    ASSERT_EQ(CoCreateInstance(comGuid(kCoClasses[2].clsid), nullptr, CLSCTX_INPROC_SERVER,
+                               comGuid(kIQuorvelAtom.iid), reinterpret_cast<void **>(atom.out())), S_OK);
+    ASSERT_EQ(atom->NewFeed(), S_OK);
+    BSTR updated = SysAllocString(L"updated"), when = SysAllocString(L"2024-07-01T12:00:00Z");
+    long index = -1;
+    ASSERT_EQ(atom->AddElementDateStr(updated, when, &index), S_OK);
+    EXPECT_EQ(index, 0);
+    Ref<::IQvDateTime> stamp;
+    ASSERT_EQ(atom->GetElementDt(updated, 0, stamp.out()), S_OK);
+    ASSERT_NE(stamp.p, nullptr);
+    long unixTime = 0;
+    ASSERT_EQ(stamp->GetAsUnixTime(0, &unixTime), S_OK);
+    EXPECT_EQ(unixTime, 1719835200);
+    DATE date = 0;
+    ASSERT_EQ(atom->GetElementDate(updated, 0, &date), S_OK);
+    EXPECT_DOUBLE_EQ(date, 45474.5);  // 1 July 2024, noon
+    SysFreeString(updated);
+    SysFreeString(when);
 }
 
 // ---- the browser-host refusal, through a client site that answers IWebBrowser2
