@@ -83,6 +83,9 @@ void *ObjectShell::interfaceFor(REFIID iid) {
     if (IsEqualIID(iid, IID_IConnectionPointContainer)) return static_cast<IConnectionPointContainer *>(this);
     if (IsEqualIID(iid, IID_IOleObject)) return static_cast<IOleObject *>(this);
     if (m_class.objectSafety && IsEqualIID(iid, IID_IObjectSafety)) return static_cast<IObjectSafety *>(this);
+    if (IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IPersistStreamInit))
+        return static_cast<IPersistStreamInit *>(this);
+    if (IsEqualIID(iid, IID_IOleControl)) return static_cast<IOleControl *>(this);
     if (IsEqualIID(iid, kObjectShellIid)) return this;
     return nullptr;
 }

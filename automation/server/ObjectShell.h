@@ -32,6 +32,8 @@ class ObjectShell : public IDispatch,
                     public IConnectionPointContainer,
                     public IOleObject,
                     public IObjectSafety,
+                    public IPersistStreamInit,
+                    public IOleControl,
                     public ObjectServices {
 public:
     // The dual interface of the class: IDispatch followed by one slot per member side.
@@ -97,6 +99,23 @@ public:
     // for IDispatch and the default interface.
     HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD *supported, DWORD *enabled) override;
     HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override;
+
+    // ---- IPersistStreamInit: the objects keep no state of their own between sessions (their
+    // documents are loaded and saved by their members), so a host's stream holds nothing; a
+    // page or form that persists its controls loads and saves them without error.
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID *clsid) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    HRESULT STDMETHODCALLTYPE Load(IStream *stream) override;
+    HRESULT STDMETHODCALLTYPE Save(IStream *stream, BOOL clearDirty) override;
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER *size) override;
+    HRESULT STDMETHODCALLTYPE InitNew() override;
+
+    // ---- IOleControl: no keyboard mnemonics; ambient changes and frozen events need nothing
+    // (the objects draw nothing and raise no events).
+    HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO *info) override;
+    HRESULT STDMETHODCALLTYPE OnMnemonic(MSG *message) override;
+    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override;
 
     // ---- ObjectServices
     ClsXml *xmlOf(IDispatch *object) override;

@@ -16,6 +16,7 @@ struct IEnumOLEVERB;
 struct IAdviseSink;
 struct IEnumSTATDATA;
 struct IWebBrowser2;
+struct IStream;
 
 struct IUnknown {
     virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) = 0;
@@ -144,6 +145,25 @@ struct IOleObject : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE *palette) = 0;
 };
 
+struct IPersist : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetClassID(CLSID *clsid) = 0;
+};
+
+struct IPersistStreamInit : IPersist {
+    virtual HRESULT STDMETHODCALLTYPE IsDirty() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Load(IStream *stream) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Save(IStream *stream, BOOL clearDirty) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER *size) = 0;
+    virtual HRESULT STDMETHODCALLTYPE InitNew() = 0;
+};
+
+struct IOleControl : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO *info) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnMnemonic(MSG *message) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) = 0;
+};
+
 struct IServiceProvider : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void **object) = 0;
 };
@@ -166,6 +186,9 @@ extern const IID IID_IPropertyNotifySink;
 extern const IID IID_IObjectSafety;
 extern const IID IID_IOleObject;
 extern const IID IID_IOleClientSite;
+extern const IID IID_IPersist;
+extern const IID IID_IPersistStreamInit;
+extern const IID IID_IOleControl;
 extern const IID IID_IServiceProvider;
 extern const IID IID_IWebBrowserApp;
 extern const IID IID_IWebBrowser2;

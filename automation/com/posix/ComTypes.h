@@ -128,3 +128,17 @@ using MSG = tagMSG;
 using LPMSG = tagMSG *;
 struct tagLOGPALETTE;
 using LOGPALETTE = tagLOGPALETTE;
+struct HACCEL__;
+using HACCEL = HACCEL__ *;
+union ULARGE_INTEGER {
+    struct {
+        DWORD LowPart, HighPart;
+    } u;
+    ULONGLONG QuadPart;
+};
+struct CONTROLINFO {
+    ULONG cb;
+    HACCEL hAccel;
+    USHORT cAccel;
+    DWORD dwFlags;
+};

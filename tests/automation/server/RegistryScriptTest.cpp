@@ -72,7 +72,9 @@ void apply(const std::vector<std::string> &words, size_t &at, const std::string 
             continue;
         }
         ASSERT_EQ(registry.createKey(key), S_OK);
-        if (hasValue) ASSERT_EQ(registry.setValue(key, "", value), S_OK);
+        if (hasValue) {
+            ASSERT_EQ(registry.setValue(key, "", value), S_OK);
+        }
         if (words[at] == "{") apply(words, at, key, registry);
     }
     ++at;

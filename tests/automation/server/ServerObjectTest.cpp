@@ -35,6 +35,7 @@ TEST(ServerObject, EachClassAnswersItsInterfacesWithOneIdentity) {
         {&IID_IDispatch, "XXXX"},          {&IID_IProvideClassInfo, "XXXX"},     {&IID_IProvideClassInfo2, "XXXX"},
         {&IID_ISupportErrorInfo, "XXXX"},  {&IID_IConnectionPointContainer, "XXXX"}, {&IID_IOleObject, "XXXX"},
         {&IID_IObjectSafety, "X..."},      {&IID_IClassFactory, "...."},         {nullptr, "XXXX"},
+        {&IID_IPersist, "XXXX"},           {&IID_IPersistStreamInit, "XXXX"},    {&IID_IOleControl, "XXXX"},
     };
     const long before = liveObjects();
     for (size_t c = 0; c < kServed; ++c) {
@@ -105,6 +106,26 @@ TEST(ServerObject, ClassInfoErrorInfoAndOleObjectAnswers) {
         EXPECT_EQ(ole->GetMiscStatus(1, &status), S_OK);
         EXPECT_EQ(status, miscStatus[c]);
         ole->Release();
+        // A container persisting its controls finds nothing to keep; control calls succeed.
+        IPersistStreamInit *persist = query<IPersistStreamInit>(info, IID_IPersistStreamInit);
+        EXPECT_EQ(persist->GetClassID(&clsid), S_OK);
+        EXPECT_TRUE(sameGuid(clsid, *kClasses[c]));
+        ULARGE_INTEGER size;
+        size.QuadPart = 99;
+        EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
+        EXPECT_EQ(size.QuadPart, 0u);
+        EXPECT_EQ(persist->InitNew(), S_OK);
+        EXPECT_EQ(persist->IsDirty(), S_FALSE);
+        EXPECT_EQ(persist->Load(nullptr), E_POINTER);
+        persist->Release();
+        IOleControl *control = query<IOleControl>(info, IID_IOleControl);
+        CONTROLINFO controlInfo{};
+        EXPECT_EQ(control->GetControlInfo(&controlInfo), S_OK);
+        EXPECT_EQ(controlInfo.cb, sizeof controlInfo);
+        EXPECT_EQ(controlInfo.cAccel, 0u);
+        EXPECT_EQ(control->FreezeEvents(TRUE), S_OK);
+        EXPECT_EQ(control->OnMnemonic(nullptr), E_NOTIMPL);
+        control->Release();
         EXPECT_EQ(info->Release(), 0u);
     }
 }

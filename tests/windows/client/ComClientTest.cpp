@@ -260,6 +260,23 @@ TEST(Objects, ConnectionPointsAndObjectSafetyAreWhereTheClassesOfferThem) {
     }
 }
 
+TEST(Objects, AContainerSavesAndLoadsEachControlThroughAStream) {
+    for (const CoClass &coClass : kCoClasses) {
+        Ref<IPersistStreamInit> persist;
+        ASSERT_EQ(create(coClass, IID_IPersistStreamInit, reinterpret_cast<void **>(persist.out())), S_OK);
+        Ref<IStream> stream;
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.out()), S_OK);
+        EXPECT_EQ(persist->InitNew(), S_OK);
+        EXPECT_EQ(persist->Save(stream.p, TRUE), S_OK) << coClass.name;
+        LARGE_INTEGER start{};
+        ASSERT_EQ(stream->Seek(start, STREAM_SEEK_SET, nullptr), S_OK);
+        EXPECT_EQ(persist->Load(stream.p), S_OK) << coClass.name;
+        Ref<IOleControl> control;
+        ASSERT_EQ(persist->QueryInterface(IID_IOleControl, reinterpret_cast<void **>(control.out())), S_OK);
+        EXPECT_EQ(control->OnAmbientPropertyChange(DISPID_UNKNOWN), S_OK);
+    }
+}
+
 // An outer object that counts the queries its inner object delegates to it.
 struct Outer : IUnknown {
     IUnknown *inner = nullptr;
