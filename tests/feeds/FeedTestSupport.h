@@ -52,7 +52,9 @@ void expectWellFormed(Feed &feed, const char *name) {
 #ifndef _WIN32  // xmllint is not run under Wine
     const std::string path = scratchDir(name) + "feed.xml";
     ASSERT_TRUE(writeRawFile(path, text));
-    if (std::system("xmllint --version > /dev/null 2>&1") == 0) EXPECT_EQ(std::system(("xmllint --noout \"" + path + "\"").c_str()), 0);
+    if (std::system("xmllint --version > /dev/null 2>&1") == 0) {
+        EXPECT_EQ(std::system(("xmllint --noout \"" + path + "\"").c_str()), 0);
+    }
 #endif
     if (!pythonAvailable()) GTEST_SKIP() << "python3 is not available";
     std::vector<Record> none;

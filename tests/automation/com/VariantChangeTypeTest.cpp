@@ -20,7 +20,7 @@ struct Source {
 
 Source I4(long long v) { return {VT_I4, v}; }
 Source I8(long long v) { return {VT_I8, v}; }
-Source UI4(long long v) { return {VT_UI4, v}; }
+[[maybe_unused]] Source UI4(long long v) { return {VT_UI4, v}; }  // rows for Linux only
 Source UI8(long long v) { return {VT_UI8, v}; }
 Source R4(double v) { return {VT_R4, 0, v}; }
 Source R8(double v) { return {VT_R8, 0, v}; }
