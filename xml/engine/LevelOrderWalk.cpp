@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 namespace quorvel {
 
@@ -14,6 +15,18 @@ LevelOrderWalk::LevelOrderWalk(TreeNode *scope)
     : m_scope(TreeNode::isValid(scope) ? scope : nullptr), m_cursor(m_scope) {}
 
 LevelOrderWalk::~LevelOrderWalk() { delete[] m_ring; }
+
+void LevelOrderWalk::swap(LevelOrderWalk &other) noexcept {
+    std::swap(m_scope, other.m_scope);
+    std::swap(m_cursor, other.m_cursor);
+    std::swap(m_last, other.m_last);
+    std::swap(m_descendLast, other.m_descendLast);
+    std::swap(m_failed, other.m_failed);
+    std::swap(m_ring, other.m_ring);
+    std::swap(m_capacity, other.m_capacity);
+    std::swap(m_head, other.m_head);
+    std::swap(m_count, other.m_count);
+}
 
 TreeNode *LevelOrderWalk::next() {
     if (m_failed) return nullptr;

@@ -14,10 +14,12 @@ namespace quorvel {
 // The structure of the subtree must not change during the walk.
 class LevelOrderWalk {
 public:
-    explicit LevelOrderWalk(TreeNode *scope);
+    explicit LevelOrderWalk(TreeNode *scope = nullptr);
     ~LevelOrderWalk();
     LevelOrderWalk(const LevelOrderWalk &) = delete;
     LevelOrderWalk &operator=(const LevelOrderWalk &) = delete;
+    // A walk can be put aside and taken up again where it stood (a search's resume point).
+    void swap(LevelOrderWalk &other) noexcept;
 
     // The next node; null at the end of the subtree or when memory ran out (see failed()).
     TreeNode *next();

@@ -3,6 +3,7 @@
 
 #include "foundation/base/ExtPtrArray.h"
 #include "foundation/base/QuorvelObject.h"
+#include "xml/engine/SearchResume.h"
 
 namespace quorvel {
 
@@ -54,6 +55,12 @@ public:
     // Never below zero.
     void removeRefs(uint32_t n) { m_refCount = n > m_refCount ? 0 : m_refCount - n; }
 
+    // Counts every change of the tree's shape (a node added, removed, moved or reordered), so
+    // that a saved search position is used only while the shape it was saved in stands.
+    uint64_t structureVersion() const { return m_structureVersion; }
+    void structureChanged() { ++m_structureVersion; }
+    SearchResume &searchResume() { return m_searchResume; }
+
 private:
     uint8_t m_marker;
     TreeNode *m_root = nullptr;
@@ -63,6 +70,8 @@ private:
     StringBuffer *m_doctype = nullptr;
     uint32_t m_treeId;
     uint32_t m_refCount = 0;
+    uint64_t m_structureVersion = 0;
+    SearchResume m_searchResume;
 
     static inline uint32_t s_nextTreeId = kFirstTreeId;
 };

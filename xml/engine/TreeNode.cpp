@@ -109,6 +109,7 @@ TreeNode *TreeNode::createChildN(TreeNode *parent, const char *tag, uint32_t n) 
         delete node;
         return nullptr;
     }
+    parent->m_tree->structureChanged();
     if (previous) previous->m_next = node;
     node->m_previous = previous;
     node->m_parent = parent;

@@ -12,6 +12,11 @@ namespace quorvel {
 
 namespace {
 
+// Any change of a tree's shape ends the use of its saved search position.
+void shapeChanged(TreeInfo *tree) {
+    if (TreeInfo::isValid(tree)) tree->structureChanged();
+}
+
 // Shared checks of appendChild and insertChildAt: a valid root joining a different tree.
 bool canJoin(const TreeNode *parent, const TreeNode *child) {
     if (!TreeNode::isValid(parent) || !TreeNode::isValid(child) || !TreeInfo::isValid(parent->treeInfo())) return false;
@@ -41,6 +46,7 @@ uint32_t TreeNode::subtreeRefCount(const TreeNode *node) {
 
 void TreeNode::relinkChildren(TreeNode *node) {
     if (!isValid(node) || !node->m_children) return;
+    shapeChanged(node->m_tree);
     int32_t count = node->m_children->getSize();
     for (int32_t i = 0; i < count; ++i) {
         TreeNode *child = node->getChild(i);
@@ -66,6 +72,7 @@ bool TreeNode::attachAt(TreeNode *parent, int32_t index, TreeNode *child) {
     if (index < 0) index = 0;
     if (index > count) index = count;
     if (!parent->m_children->insertAt(index, child)) return false;
+    shapeChanged(parent->m_tree);
 
     uint32_t joiningRefs = 0;
     if (TreeInfo::isValid(child->m_tree)) {
@@ -94,6 +101,7 @@ bool TreeNode::removeFromTree(TreeNode *node) {
     if (index < 0) return false;
     TreeInfo *fresh = new (std::nothrow) TreeInfo();
     if (!fresh) return false;
+    shapeChanged(node->m_tree);
 
     if (node->m_previous) node->m_previous->m_next = node->m_next;
     if (node->m_next) node->m_next->m_previous = node->m_previous;
@@ -153,6 +161,7 @@ bool TreeNode::removeChildAt(TreeNode *parent, int32_t index) {
 
 void TreeNode::deleteTree(TreeNode *node) {
     if (!isValid(node)) return;
+    shapeChanged(node->m_tree);
     // Never leave a dangling pointer in a parent's list.
     if (node->m_parent && node->m_parent->m_children) {
         if (node->m_previous) node->m_previous->m_next = node->m_next;
@@ -186,6 +195,8 @@ bool TreeNode::swapTree(TreeNode *a, TreeNode *b) {
     // Exchanging children between a node and its own ancestor would make a cycle.
     if (isAncestorOf(a, b) || isAncestorOf(b, a)) return false;
     if (!a->ensureChildrenArray() || !b->ensureChildrenArray()) return false;
+    shapeChanged(a->m_tree);
+    shapeChanged(b->m_tree);
     swapNode(a, b);
     ExtPtrArray *children = a->m_children;
     a->m_children = b->m_children;

@@ -5,6 +5,7 @@
 namespace quorvel {
 
 class StringBuffer;
+class TreeInfo;
 
 // Searches of a subtree in level order (LevelOrderWalk): the scope node itself first, nothing
 // outside the scope. With an `after` node, nodes are passed over up to and including that node
@@ -15,19 +16,39 @@ class StringBuffer;
 // True when node is scope or one of its descendants.
 bool isInSubtree(const TreeNode *node, const TreeNode *scope);
 
+// The walk of one search: taken up from the tree's resume point when the search goes on from
+// where the last one stopped, else started at the scope and advanced past `after`. The node
+// found is kept as the next resume point.
+class SearchWalk {
+public:
+    SearchWalk(TreeNode *scope, const TreeNode *after);
+    ~SearchWalk();
+    SearchWalk(const SearchWalk &) = delete;
+    SearchWalk &operator=(const SearchWalk &) = delete;
+
+    // False when there is nothing to search: an invalid scope or an `after` outside it.
+    bool ready() const { return m_ready; }
+    TreeNode *next() { return m_walk.next(); }
+    void found(const TreeNode *node) { m_found = node; }
+
+private:
+    TreeNode *m_scope;
+    TreeInfo *m_tree = nullptr;  // set while this walk holds the tree's resume point
+    LevelOrderWalk m_walk;
+    const TreeNode *m_found = nullptr;
+    bool m_ready = false;
+};
+
 // The first node (after `after`, when given) for which match(node) is true; null when none.
 template <class Match>
 TreeNode *searchLevelOrder(TreeNode *scope, const TreeNode *after, Match &&match) {
-    if (!TreeNode::isValid(scope)) return nullptr;
-    if (after && !isInSubtree(after, scope)) return nullptr;
-    bool testing = after == nullptr;
-    LevelOrderWalk walk(scope);
+    SearchWalk walk(scope, after);
+    if (!walk.ready()) return nullptr;
     while (TreeNode *node = walk.next()) {
-        if (!testing) {
-            testing = node == after;
-            continue;
+        if (match(node)) {
+            walk.found(node);
+            return node;
         }
-        if (match(node)) return node;
     }
     return nullptr;
 }
