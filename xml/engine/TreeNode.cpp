@@ -15,11 +15,12 @@ namespace quorvel {
 
 namespace {
 
-// Copies the name bytes of src[0..n) to dst; returns how many were kept.
-uint32_t copyNameChars(char *dst, const char *src, uint32_t n) {
+// Copies the name bytes of src[0..n) to dst, except '!' before the first byte kept: a tag
+// written as "<!..." would read back as a declaration. Returns how many were kept.
+uint32_t copyTagChars(char *dst, const char *src, uint32_t n) {
     uint32_t w = 0;
     for (uint32_t i = 0; i < n; ++i)
-        if (isNameChar(static_cast<unsigned char>(src[i]))) dst[w++] = src[i];
+        if (isNameChar(static_cast<unsigned char>(src[i])) && (w > 0 || src[i] != '!')) dst[w++] = src[i];
     dst[w] = '\0';
     return w;
 }
@@ -131,12 +132,12 @@ void TreeNode::setTagN(const char *tag, uint32_t n) {
     if (!tag) n = 0;
     // Most tags are clean: copied as they are. The length before the reduction decides where
     // the tag lives.
-    const bool clean = nameCharRun(tag, n) == n;
+    const bool clean = nameCharRun(tag, n) == n && (n == 0 || tag[0] != '!');
     if (n <= kMaxInlineTag) {
         char reduced[kTagArea];
         const char *source = tag;
         if (!clean) {
-            n = copyNameChars(reduced, tag, n);
+            n = copyTagChars(reduced, tag, n);
             source = reduced;
         }
         if (!m_tagInline) {
@@ -157,7 +158,7 @@ void TreeNode::setTagN(const char *tag, uint32_t n) {
             std::memcpy(copy, tag, n);
             copy[n] = '\0';
         } else {
-            copyNameChars(copy, tag, n);
+            copyTagChars(copy, tag, n);
         }
     }
     if (!m_tagInline) std::free(m_tag.heap);

@@ -80,8 +80,15 @@ XmlParseRun::Step XmlParseRun::readDeclaration() {
     }
     if (m_engine.startsWithNoCase("!DOCTYPE")) {
         // Counting angle brackets captures an internal subset with its declarations whole.
+        const uint32_t before = m_doctype.getSize();
         if (!m_doctype.appendChar('<')) m_outOfMemory = true;
-        if (!m_engine.captureBalanced('<', '>', 1, m_doctype)) m_log.logError("Failed to parse DTD");
+        if (!m_engine.captureBalanced('<', '>', 1, m_doctype)) {
+            m_log.logError("Failed to parse DTD");
+            // A declaration cut off by the end is not kept: written back, it would swallow the
+            // document that follows it.
+            m_doctype.shorten(m_doctype.getSize() - before);
+            return Step::Main;
+        }
         if (!m_doctype.appendChar('\n')) m_outOfMemory = true;
         return Step::Main;
     }
@@ -94,9 +101,14 @@ XmlParseRun::Step XmlParseRun::readDeclaration() {
 XmlParseRun::Step XmlParseRun::readProcessingInstruction() {
     if (m_engine.startsWithNoCase("xml ")) return readPrologInstruction(true);
     if (m_engine.startsWithNoCase("xml-stylesheet")) return readPrologInstruction(false);
-    // Any other instruction is kept verbatim for the serializer.
+    // Any other instruction is kept verbatim for the serializer; one that never ends is not
+    // kept, since written back it would swallow what follows it.
+    const uint32_t before = m_pi.getSize();
     if (!m_pi.append("<?")) m_outOfMemory = true;
-    m_engine.captureThroughSubstring("?>", m_pi);
+    if (!m_engine.captureThroughSubstring("?>", m_pi)) {
+        m_pi.shorten(m_pi.getSize() - before);
+        return Step::Main;
+    }
     if (!m_pi.appendChar('\n')) m_outOfMemory = true;
     return Step::Main;
 }

@@ -116,7 +116,10 @@ TEST(Parser, CommentsDoctypeInstructionsAndTheDeclaration) {
         {"<?php echo 1; ?><a><?two x?>t<?three?></a>", "a{t} pi:<?php echo 1; ?>\n<?two x?>\n<?three?>\n"},
         {"<?xml?><?xml\tversion=\"1.0\"?><? xml v?><a/>", "a pi:<?xml?>\n<?xml\tversion=\"1.0\"?>\n<? xml v?>\n"},
         {"<?pi a>b?><a/>", "a pi:<?pi a>b?>\n"},
-        {"<a><?pi x", "a{pi x} pi:<?\n"},  // an unclosed instruction leaves its text to the element
+        // An instruction or a DOCTYPE the end cuts off is not kept (written back, it would take
+        // in what follows); an unclosed instruction leaves its text to the element.
+        {"<a><?pi x", "a{pi x}"},
+        {"<!DOCTYPE a><a><!DOCTYPE b [", "a doctype:<!DOCTYPE a>\n log:error: Failed to parse DTD\n"},
         // The declaration and style sheets.
         {"<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n<r/>",
          "r decl:xml[version=1.0,encoding=utf-8,standalone=yes]"},
@@ -199,6 +202,19 @@ TEST(CharacterReference, DecodedOrKeptAsWritten) {
     }
     Parsed declaration("<?xml version=\"1.0\" encoding=\"&#x75;tf-8\"?><a/>");
     EXPECT_EQ(dumpDocument(declaration.root), "a decl:xml[version=1.0,encoding=utf-8]");
+}
+
+// What the serializer writes of a parsed document reads back as the same document, also where
+// the text was cut off or a tag began with '!' (written "<!", it would read as a declaration).
+TEST(Parser, OurOutputReadsBackTheSameDocument) {
+    for (const char *text : {"<a><?pi x", "<?pi?><a>t<?p", "<!DOCTYPE a><a><!DOCTYPE b [<!ENTITY", "<r><\x10!a/>x</r>",
+                             "<r><!!b>y</!!b></r>", "<r><![CDATA[<![CDATA[c]]></r>"}) {
+        Parsed first(text);
+        ASSERT_TRUE(first.root) << text;
+        const std::string saved = serialized(first.root);
+        Parsed second(saved);
+        EXPECT_EQ(dumpDocument(second.root), dumpDocument(first.root)) << text << " saved as " << saved;
+    }
 }
 
 TEST(CharacterReference, SavedDocumentReadsBackTheSameText) {

@@ -20,7 +20,10 @@ TEST(TreeNode, TagRule) {
     Holder doc("r");
     TreeNode *n = doc.node();
     const char *cases[][2] = {{"a b<c>", "abc"}, {"x?y/=\"'z\x01", "xyz"}, {"ns:el-1_a.b!", "ns:el-1_a.b!"}, {nullptr, ""},
-                              {"caf\xC3\xA9", "caf\xC3\xA9"}, {"a long tag with spaces", "alongtagwithspaces"}};
+                              {"caf\xC3\xA9", "caf\xC3\xA9"}, {"a long tag with spaces", "alongtagwithspaces"},
+                              // A tag never begins with '!' (written "<!", it would read as a declaration).
+                              {"!a", "a"}, {"!!a!b", "a!b"}, {"\x10 !a", "a"}, {"!", ""},
+                              {"!this tag is longer than fifteen", "thistagislongerthanfifteen"}};
     for (const auto &c : cases) {
         n->setTag(c[0]);
         EXPECT_STREQ(n->getTag(), c[1]) << (c[0] ? c[0] : "(null)");
