@@ -2,9 +2,10 @@
 # Builds the libFuzzer targets of fuzz/ with clang (under ASan and UBSan) and runs one or all.
 #   tools/fuzz.sh --list             the targets
 #   tools/fuzz.sh [TARGET] [SECONDS] one target, or all when TARGET is "all" or missing; 60 s each
-# Each target keeps its corpus in build/fuzz/corpus/TARGET, seeded from fuzz/seeds/TARGET and fed
+# (QUORVEL_FUZZ_BUILD names another build folder than build/fuzz)
+# Each target keeps its corpus in BUILD/corpus/TARGET, seeded from fuzz/seeds/TARGET and fed
 # fuzz/TARGET.dict when there is one; a crash, leak, hang or broken rule is written to
-# build/fuzz/artifacts/TARGET/ and fails the run.
+# BUILD/artifacts/TARGET/ and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mapfile -t all < <(ls fuzz/*.cpp | xargs -n1 basename | sed 's/\.cpp$//')
@@ -16,7 +17,7 @@ for t in "${targets[@]}"; do
 done
 
 tools/ensure-packages.sh clang cmake ninja-build zlib1g-dev libssl-dev
-build=build/fuzz
+build=${QUORVEL_FUZZ_BUILD:-build/fuzz}  # another folder lets two runs build side by side
 cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUORVEL_FUZZ=ON -DQUORVEL_TESTS=OFF -DQUORVEL_EXAMPLES=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
