@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets of fuzz/ with clang (under ASan and UBSan) and runs one or all.
 #   tools/fuzz.sh --list             the targets
 #   tools/fuzz.sh [TARGET] [SECONDS] one target, or all when TARGET is "all" or missing; 60 s each
-# (QUORVEL_FUZZ_BUILD names another build folder than build/fuzz)
+# (QUORVEL_FUZZ_BUILD names another build folder than build/fuzz; QUORVEL_FUZZ_SEED fixes the
+# fuzzer's random seed, so that a short run is the same each time)
 # Each target keeps its corpus in BUILD/corpus/TARGET, seeded from fuzz/seeds/TARGET and fed
 # fuzz/TARGET.dict when there is one; a crash, leak, hang or broken rule is written to
 # BUILD/artifacts/TARGET/ and fails the run.
@@ -29,7 +30,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   seeds=()
   [ -d "fuzz/seeds/$t" ] && seeds+=("fuzz/seeds/$t")
-  options=(-max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -max_len=65536 -artifact_prefix="$artifacts"
+  options=(-max_total_time="$seconds" -seed="${QUORVEL_FUZZ_SEED:-0}" -timeout=20 -rss_limit_mb=3072 -max_len=65536 -artifact_prefix="$artifacts"
            -print_final_stats=1)
   [ -f "fuzz/$t.dict" ] && options+=(-dict="fuzz/$t.dict")
   echo "=== fuzz $t for $seconds s"
