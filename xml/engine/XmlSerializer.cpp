@@ -66,7 +66,7 @@ void writeTag(XmlTextWriter &w, const TreeNode &node) {
     else w.writeCString(tag);
 }
 
-void writeAttributes(XmlTextWriter &w, const AttributeSet *attributes) {
+void writeAttributes(XmlTextWriter &w, const AttributeSet *attributes, bool pseudo = false) {
     if (!attributes) return;
     int32_t count = attributes->count();
     for (int32_t i = 0; i < count; ++i) {
@@ -76,7 +76,8 @@ void writeAttributes(XmlTextWriter &w, const AttributeSet *attributes) {
         w.writeChar(' ');
         w.write(name, nameLength);
         w.writeLiteral("=\"");
-        w.writeEscapedAttribute(value, valueLength);
+        if (pseudo) w.writeEscapedPseudoAttribute(value, valueLength);
+        else w.writeEscapedAttribute(value, valueLength);
         w.writeChar('"');
     }
 }
@@ -101,7 +102,7 @@ void moveStandaloneLast(AttributeSet &attributes) {
 void writeProcessingInstruction(XmlTextWriter &w, const char *open, uint32_t openLength,
                                 AttributeSet *attributes) {
     w.write(open, openLength);
-    writeAttributes(w, attributes);
+    writeAttributes(w, attributes, true);
     w.writeLiteral(" ?>\r\n");
 }
 

@@ -15,15 +15,19 @@ struct Replacement {
 
 // Indexed by the codes of the tables below; code 0 means "copy the byte".
 constexpr Replacement kReplacements[] = {
-    {"", 0}, {"&lt;", 4}, {"&gt;", 4}, {"&amp;", 5}, {"&quot;", 6}, {"&apos;", 6}, {"", 0},
+    {"", 0}, {"&lt;", 4}, {"&gt;", 4}, {"&amp;", 5}, {"&quot;", 6}, {"&apos;", 6}, {"", 0}, {"&#13;", 5}, {"&#10;", 5},
 };
-constexpr uint8_t kLt = 1, kGt = 2, kAmp = 3, kQuot = 4, kApos = 5, kDrop = 6;
+constexpr uint8_t kLt = 1, kGt = 2, kAmp = 3, kQuot = 4, kApos = 5, kDrop = 6, kCr = 7, kLf = 8;
 
 using EscapeTable = std::array<uint8_t, 256>;
 
-constexpr EscapeTable makeTable(bool attribute, bool markup) {
+constexpr EscapeTable makeTable(bool attribute, bool markup, bool lineEnds = false) {
     EscapeTable t{};
     t[0] = kDrop;
+    if (lineEnds) {
+        t['\r'] = kCr;
+        t['\n'] = kLf;
+    }
     if (markup) {
         t['<'] = kLt;
         t['>'] = kGt;
@@ -38,6 +42,8 @@ constexpr EscapeTable makeTable(bool attribute, bool markup) {
 
 constexpr EscapeTable kTextTable = makeTable(false, true);
 constexpr EscapeTable kAttributeTable = makeTable(true, true);
+// A pseudo-attribute value ends at a line end when read, so line ends are written as references.
+constexpr EscapeTable kPseudoAttributeTable = makeTable(true, true, true);
 constexpr EscapeTable kRawTable = makeTable(false, false);
 
 constexpr uint32_t kIndentWidth = 4;
@@ -67,6 +73,10 @@ void XmlTextWriter::writeEscapedText(const char *bytes, uint32_t n) { writeEscap
 
 void XmlTextWriter::writeEscapedAttribute(const char *bytes, uint32_t n) {
     writeEscaped(bytes, n, kAttributeTable.data());
+}
+
+void XmlTextWriter::writeEscapedPseudoAttribute(const char *bytes, uint32_t n) {
+    writeEscaped(bytes, n, kPseudoAttributeTable.data());
 }
 
 void XmlTextWriter::writeRaw(const char *bytes, uint32_t n) { writeEscaped(bytes, n, kRawTable.data()); }

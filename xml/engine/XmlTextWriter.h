@@ -49,6 +49,8 @@ public:
     void writeEscapedText(const char *bytes, uint32_t n);
     // Attribute values: " & > < ' become &quot; &amp; &gt; &lt; &apos;.
     void writeEscapedAttribute(const char *bytes, uint32_t n);
+    // The same, with CR and LF as character references (for the declaration and style sheets).
+    void writeEscapedPseudoAttribute(const char *bytes, uint32_t n);
     // Bytes as they are (only NULs are left out).
     void writeRaw(const char *bytes, uint32_t n);
 
