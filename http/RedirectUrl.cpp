@@ -13,13 +13,12 @@ namespace quorvel {
 
 namespace {
 
-// The scheme and authority of a URL: the text up to the first '/' after "//" (or up to a
-// '?' or '#' when no such '/' comes first).
+// The scheme and authority of a URL: the text up to the first '/' after the "//" that follows
+// the scheme (or up to a '?' or '#' when no such '/' comes first). A URL without a scheme
+// begins with its authority: a "//" in its path or query is no authority's.
 void appendSchemeAndAuthority(const char *url, StringBuffer &out) {
-    const char *slashes = std::strstr(url, "//");
-    const char *authority = slashes ? slashes + 2 : url;
-    const size_t end = std::strcspn(authority, "/?#");
-    out.appendN(url, static_cast<uint32_t>(authority - url + end));
+    const uint32_t n = schemeAndAuthorityLength(url);
+    out.appendN(url, n ? n : static_cast<uint32_t>(std::strcspn(url, "/?#")));
 }
 
 // "http:" or "https:" of the current URL, for a Location that names only the authority.

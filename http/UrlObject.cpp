@@ -79,7 +79,13 @@ void UrlObject::clear() {
 }
 
 bool UrlObject::crackUrl(const char *text) {
+    size_t userInfoBegin = 0, userInfoEnd = 0;
+    return crack(text, userInfoBegin, userInfoEnd);
+}
+
+bool UrlObject::crack(const char *text, size_t &userInfoBegin, size_t &userInfoEnd) {
     clearParts();
+    userInfoBegin = userInfoEnd = 0;
     if (!text) return false;
     const size_t n = std::strlen(text);
     size_t start = 0;
@@ -94,22 +100,19 @@ bool UrlObject::crackUrl(const char *text) {
         start = 6;
     }
 
-    // User information counts only before the path and the query, and only when a path follows.
-    const size_t at = findChar(text, start, n, '@');
-    if (at != kNone) {
-        const size_t slash = findChar(text, start, n, '/');
-        const size_t question = findChar(text, start, n, '?');
-        const bool slashBefore = slash != kNone && slash < at;
-        const bool slashAfter = findChar(text, at + 1, n, '/') != kNone;
-        const bool questionBefore = question != kNone && question < at;
-        if (!slashBefore && slashAfter && !questionBefore) {
-            const size_t colon = findChar(text, start, at, ':');
-            if (colon != kNone) {
-                m_login.appendN(text + start, static_cast<uint32_t>(colon - start));
-                m_password.appendN(text + colon + 1, static_cast<uint32_t>(at - colon - 1));
-            }
-            start = at + 1;
+    // User information counts only before the path and the query, and only when a path follows;
+    // the last at-sign before them ends it, so the host is what follows every at-sign.
+    const size_t infoLimit = earliest(earliest(findChar(text, start, n, '/'), findChar(text, start, n, '?')), n);
+    const size_t at = findLastChar(text, start, infoLimit, '@');
+    if (at != kNone && findChar(text, at + 1, n, '/') != kNone) {
+        const size_t colon = findChar(text, start, at, ':');
+        if (colon != kNone) {
+            m_login.appendN(text + start, static_cast<uint32_t>(colon - start));
+            m_password.appendN(text + colon + 1, static_cast<uint32_t>(at - colon - 1));
         }
+        userInfoBegin = start;
+        userInfoEnd = at + 1;
+        start = at + 1;
     }
 
     // The authority ends at the first '/', '?' or '#'.
@@ -163,16 +166,13 @@ bool UrlObject::urlObject_loadUrl(const char *url, LogBase &log) {
     m_url.append(url);
     m_url.trim();
     if (m_encodeSpaces) m_url.replaceAll(" ", "%20");
-    crackUrl(m_url.getString());
 
-    if (m_stripCredentials && !m_login.isEmpty() && !m_password.isEmpty()) {
-        StringBuffer userInfo("//");
-        userInfo.append(m_login);
-        userInfo.appendChar(':');
-        userInfo.append(m_password);
-        userInfo.appendChar('@');
-        m_url.replaceFirst(userInfo.getString(), "//");
-    }
+    size_t userInfoBegin = 0, userInfoEnd = 0;
+    crack(m_url.getString(), userInfoBegin, userInfoEnd);
+    // Exactly the user information after the scheme goes, wherever the same text appears again
+    // (without a scheme, what follows could read as one).
+    if (m_stripCredentials && !m_login.isEmpty() && !m_password.isEmpty() && userInfoBegin > 0)
+        m_url.removeChunk(static_cast<uint32_t>(userInfoBegin), static_cast<uint32_t>(userInfoEnd - userInfoBegin));
     if (m_port == 0) m_port = 80;
     m_ssl = startsWithNoCase(m_url.getString(), "https");
 

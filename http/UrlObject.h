@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/text/StringBuffer.h"
@@ -17,8 +18,9 @@ public:
     void clear();
 
     // Loads the URL text (log context "urlObject_loadUrl"): trims it, writes spaces as "%20"
-    // (with encodeSpaces), cracks it and removes "login:password@" from the stored text (with
-    // stripCredentials). False, with the reason logged, for a null text or a URL without a host.
+    // (with encodeSpaces), cracks it and removes the "login:password@" that follows the scheme
+    // from the stored text (with stripCredentials; the host follows the last at-sign before the
+    // path). False, with the reason logged, for a null text or a URL without a host.
     bool urlObject_loadUrl(const char *url, LogBase &log);
 
     // Fills host, port, ssl-independent parts (login, password, path, query, fragment, ipv6)
@@ -46,6 +48,9 @@ public:
 
 private:
     void clearParts();
+    // crackUrl, telling where the user information and its at-sign lie in the text (an empty
+    // range when there is none).
+    bool crack(const char *text, size_t &userInfoBegin, size_t &userInfoEnd);
 
     StringBuffer m_url;
     StringBuffer m_host;

@@ -37,6 +37,11 @@ TEST(UrlObject, LoadsUrlsIntoTheirPartsOrRefusesThem) {
         {"http://h/p?x=1#a#b", "http://h/p?x=1#a#b", "h 80 : /p ?x=1#a #b"},
         // An at-sign counts as user information only when a path follows it.
         {"http://user:pw@host", "http://user:pw@host", "user 80 : / ? #"},
+        // The host follows the last at-sign; stripping takes exactly the user information away.
+        {"http://a:b@c:d@host/x", "http://host/x", "host 80 a:b@c:d /x ? #"},
+        {"u:p@h/x//u:p@y", "u:p@h/x//u:p@y", "h 80 u:p /x//u:p@y ? #"},
+        {"u:p@http://h/x", "u:p@http://h/x", "http 80 u:p //h/x ? #"},
+        {"file:///u:p@h/f", "file:///h/f", "h 80 u:p /f ? #"},
         {"  http://h/x \r\n", "http://h/x", "h 80 : /x ? #"},
         {nullptr, nullptr, "error: Unable to parse URL"}, {"http:///feed", nullptr, "error: No domain in URL"},
         {"", nullptr, "error: No domain in URL"}, {"https://:8443/x", nullptr, "error: No domain in URL"},
@@ -56,6 +61,8 @@ TEST(UrlJoin, JoinsAndNormalises) {
         {"https://h/a/", "./x/./y", "https://h/a/x/y"},       {"https://h:443/a", "/z", "https://h/z"},
         {"https://h:80/a", "b", "https://h:80/b"},            {"http://h/a", "HTTPS://o/p", "HTTPS://o/p"},
         {"http://h/a/b", "../../../x", "http://h/x"},         {"http://[::1]:81/a/b", "c?q=1", "http://[::1]:81/a/c?q=1"},
+        // A host of dots is no segment: the request stays on it.
+        {"http://./a/b", "c", "http://./a/c"},                {"http://../a/b", "../c", "http://../c"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.base) + " + " + c.reference);
@@ -87,6 +94,9 @@ TEST(RedirectUrl, BuildsTheNextUrlFromLocationOrRefusesIt) {
         {"http://h:8080/a/b/d?q=1", "Location: /abs path\r\n", "http://h:8080/abs%20path"},
         {"http://h:8080/a/b/d", "Location: ../c\r\n", "http://h:8080/a/c"},
         {"https://h/a", "Location: //cdn.example/f\r\n", "https://cdn.example/f"},
+        // Without a scheme the URL begins with its authority; a "//" further on is path or query.
+        {"h/a//b", "Location: /n\r\n", "h/n"},
+        {"h?u=http://x/y", "Location: /n\r\n", "h/n"},
         {"http://h/", "Location:    \r\n", "error: Location response header is empty."},
     };
     for (const Case &c : cases) {
