@@ -23,7 +23,8 @@ public:
 
     // Formatters append to out; false (out unchanged) only when memory runs out.
     // "Fri, 21 Mar 2014 09:00:00 GMT" for a UTC record, "Fri, 21 Mar 2014 10:00:00 +0100" for a
-    // local one (GMT again where the local offset is zero).
+    // local one (GMT again where the local offset is zero). The text always names the record's
+    // instant: seconds of an offset beyond its whole minutes are taken off the clock written.
     static bool formatRfc822Date(const TimeRecord &record, StringBuffer &out);
     // "2014-03-21T09:00:00Z": the record's instant in UTC.
     static bool formatIso8601Date(const TimeRecord &record, StringBuffer &out);

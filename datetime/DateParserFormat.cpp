@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "datetime/CivilCalendar.h"
 #include "datetime/DateNames.h"
 #include "datetime/DateParser.h"
 #include "datetime/TimeRecord.h"
@@ -28,13 +29,23 @@ const char *monthName(const TimeRecord &r) {
 
 bool DateParser::formatRfc822Date(const TimeRecord &record, StringBuffer &out) {
     char zone[16] = "GMT";
+    TimeRecord shown = record;
     if (record.isLocal) {
-        const int32_t minutes = record.utcOffset() / 60;
+        const int32_t offset = record.utcOffset();
+        const int32_t minutes = offset / 60;
         if (minutes != 0) formatOffset(minutes, zone);
+        // The zone is written in whole minutes; the seconds it cannot carry (the local mean time
+        // of old dates, +00:53:28 in Berlin) come off the clock, so that the text still names the
+        // record's instant.
+        if (const int32_t seconds = offset - minutes * 60; seconds != 0) {
+            shown.fromInstant(CivilCalendar::secondsFromCivil(record.year, record.month, record.day, record.hour,
+                                                              record.minute, record.second) -
+                              seconds);
+        }
     }
     char text[96];
-    std::snprintf(text, sizeof text, "%s, %02d %s %d %02d:%02d:%02d %s", dayName(record), record.day, monthName(record),
-                  record.year, record.hour, record.minute, record.second, zone);
+    std::snprintf(text, sizeof text, "%s, %02d %s %d %02d:%02d:%02d %s", dayName(shown), shown.day, monthName(shown),
+                  shown.year, shown.hour, shown.minute, shown.second, zone);
     return out.append(text);
 }
 

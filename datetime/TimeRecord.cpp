@@ -30,6 +30,21 @@ bool instantToLocalAnywhere(int64_t instant, CivilTime &out) {
     return true;
 }
 
+// In a repeated hour one wall clock names two instants, one on each side of the change. The one
+// whose daylight-saving flag is wantDst, when the change is one of the usual sizes; else the
+// instant found.
+int64_t readingWithFlag(const CivilTime &wall, int64_t instant, int32_t wantDst) {
+    static constexpr int64_t kChanges[] = {3600, -3600, 1800, -1800, 7200, -7200};
+    for (const int64_t change : kChanges) {
+        CivilTime local;
+        if (!instantToLocalAnywhere(instant + change, local)) continue;
+        if (local.isDst == wantDst && local.year == wall.year && local.month == wall.month && local.day == wall.day &&
+            local.hour == wall.hour && local.minute == wall.minute && local.second == wall.second)
+            return instant + change;
+    }
+    return instant;
+}
+
 }  // namespace
 
 static_assert(TimeRecord::kMinInstant == CivilCalendar::secondsFromCivil(0, 1, 1, 0, 0, 0));
@@ -51,7 +66,9 @@ void TimeRecord::setFields(const CivilTime &fields, bool local) {
     dayOfWeek = toField(fields.dayOfWeek);
     milliseconds = 0;
     isLocal = local;
-    dstFlag = -1;
+    // Local fields from the zone rules come with their flag, which tells the two readings of a
+    // repeated hour apart.
+    dstFlag = local && fields.isDst >= 0 ? fields.isDst : -1;
 }
 
 void TimeRecord::setNowUtc() {
@@ -83,6 +100,14 @@ int64_t TimeRecord::localFieldsToInstant(int32_t *isDstOut) const {
         attempt.year = static_cast<int32_t>(year - cycles * 400);
         ok = SystemClock::localToInstant(attempt, instant);
         if (ok) instant += cycles * kSecondsPer400Years;
+    }
+    if (ok && dstFlag >= 0 && attempt.isDst >= 0 && attempt.isDst != dstFlag) {
+        // The rules took the other reading of a repeated hour: the record knows which it is.
+        const int64_t other = readingWithFlag(fields, instant, dstFlag);
+        if (other != instant) {
+            instant = other;
+            attempt.isDst = dstFlag;
+        }
     }
     if (isDstOut) *isDstOut = ok && attempt.isDst > 0 ? 1 : 0;
     // With no zone rules at all the wall clock is taken as UTC.

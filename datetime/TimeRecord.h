@@ -10,9 +10,12 @@ struct CivilTime;
 // is a signed count of seconds since 1970-01-01T00:00:00Z.
 //
 // A fresh record is all zeros, UTC, with the daylight-saving flag unknown. Every operation that
-// writes the fields forgets that flag; code that writes the fields directly calls
-// forgetDstFlag() itself. Fields out of their ranges (month 0, 30 February, hour 99) are
-// normalised the way mktime and timegm do wherever an instant is computed from them.
+// writes the fields forgets that flag, except the ones that take local fields from the zone rules
+// (toLocal, setNowLocal), which keep the flag those rules give; code that writes the fields
+// directly calls forgetDstFlag() itself. Where the wall clock repeats in autumn, a local record
+// that knows its flag is the reading with that flag, one that does not is either reading. Fields
+// out of their ranges (month 0, 30 February, hour 99) are normalised the way mktime and timegm
+// do wherever an instant is computed from them.
 class TimeRecord {
 public:
     // The instants the 16-bit year can hold: 0000-01-01T00:00:00 to 65535-12-31T23:59:59.
