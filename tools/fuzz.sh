@@ -3,7 +3,8 @@
 #   tools/fuzz.sh --list             the targets
 #   tools/fuzz.sh [TARGET] [SECONDS] one target, or all when TARGET is "all" or missing; 60 s each
 # (QUORVEL_FUZZ_BUILD names another build folder than build/fuzz; QUORVEL_FUZZ_SEED fixes the
-# fuzzer's random seed, so that a short run is the same each time)
+# fuzzer's random seed, so that a short run is the same each time; QUORVEL_FUZZ_RUNS ends a target
+# after that many executions when it comes before SECONDS)
 # Each target keeps its corpus in BUILD/corpus/TARGET, seeded from fuzz/seeds/TARGET and fed
 # fuzz/TARGET.dict when there is one; a crash, leak, hang or broken rule is written to
 # BUILD/artifacts/TARGET/ and fails the run.
@@ -33,6 +34,7 @@ for t in "${targets[@]}"; do
   options=(-max_total_time="$seconds" -seed="${QUORVEL_FUZZ_SEED:-0}" -timeout=20 -rss_limit_mb=3072 -max_len=65536 -artifact_prefix="$artifacts"
            -print_final_stats=1)
   [ -f "fuzz/$t.dict" ] && options+=(-dict="fuzz/$t.dict")
+  [ -n "${QUORVEL_FUZZ_RUNS:-}" ] && options+=(-runs="$QUORVEL_FUZZ_RUNS")
   echo "=== fuzz $t for $seconds s"
   if "$build/fuzz/fuzz_$t" "${options[@]}" "$corpus" "${seeds[@]}" 2>"$build/$t.log"; then
     grep -E "^stat::number_of_executed_units|cov: " "$build/$t.log" | tail -2
