@@ -21,11 +21,19 @@ public:
     // it was and the log says why ("Failed to allocated deflate buffer" when memory runs out).
     static bool deflateFromSource(const void *bytes, uint32_t n, DataBuffer &out, int level, LogBase &log);
 
+    // How decoding a stream ended.
+    enum class InflateEnd { kComplete, kDamaged, kOutOfMemory };
+
     // Decodes one raw DEFLATE stream and appends the bytes; anything after the end of the
     // stream is ignored. A damaged or truncated stream, or an output that would reach 4 GiB,
     // fails with "Inflate from source failed." and the decoder's detail, and out keeps the
     // bytes decoded before the failure.
-    static bool inflateFromSource(const void *bytes, uint32_t n, DataBuffer &out, LogBase &log);
+    static bool inflateFromSource(const void *bytes, uint32_t n, DataBuffer &out, LogBase &log) {
+        return inflateStream(bytes, n, out, log) == InflateEnd::kComplete;
+    }
+    // The same, telling a damaged stream (whose decoded part may still serve) from memory
+    // running out (which leaves a part that means nothing).
+    static InflateEnd inflateStream(const void *bytes, uint32_t n, DataBuffer &out, LogBase &log);
 };
 
 }  // namespace quorvel

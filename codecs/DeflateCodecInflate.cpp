@@ -20,18 +20,18 @@ void logZlibDetail(const z_stream &zs, int rc, LogBase &log) {
 
 }  // namespace
 
-bool DeflateCodec::inflateFromSource(const void *bytes, uint32_t n, DataBuffer &out, LogBase &log) {
+DeflateCodec::InflateEnd DeflateCodec::inflateStream(const void *bytes, uint32_t n, DataBuffer &out, LogBase &log) {
     if (!bytes && n != 0) {
         log.logError(kInflateFailed);
         log.logError("No data to inflate.");
-        return false;
+        return InflateEnd::kDamaged;
     }
     z_stream zs{};
     int rc = inflateInit2(&zs, kRawWindowBits);
     if (rc != Z_OK) {
         log.logError(kInflateFailed);
         logZlibDetail(zs, rc, log);
-        return false;
+        return rc == Z_MEM_ERROR ? InflateEnd::kOutOfMemory : InflateEnd::kDamaged;
     }
 
     // Text commonly expands four to ten times: a generous first block rarely has to move, and it
@@ -62,6 +62,8 @@ bool DeflateCodec::inflateFromSource(const void *bytes, uint32_t n, DataBuffer &
     }
 
     const bool ok = rc == Z_STREAM_END;
+    // zlib allocates its window on the first block; that failing is memory too.
+    const bool outOfMemory = !ok && ((roomRefused && !output.atCeiling()) || rc == Z_MEM_ERROR);
     if (!ok) {
         log.logError(kInflateFailed);
         if (roomRefused && output.atCeiling()) {
@@ -76,7 +78,7 @@ bool DeflateCodec::inflateFromSource(const void *bytes, uint32_t n, DataBuffer &
         log.logDataUint32("inflatedBytes", output.produced());
     }
     inflateEnd(&zs);
-    return ok;
+    return ok ? InflateEnd::kComplete : outOfMemory ? InflateEnd::kOutOfMemory : InflateEnd::kDamaged;
 }
 
 }  // namespace quorvel

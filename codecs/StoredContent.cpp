@@ -66,9 +66,13 @@ bool StoredContent::decompress(const char *text, uint32_t n, DataBuffer &out, Lo
         log.logError("Failed to decode base64 data");
         return false;
     }
-    // A damaged stream keeps what was decoded before the damage; that is still a result.
-    DeflateCodec::inflateFromSource(decoded.getData(), decoded.getSize(), out, log);
-    return true;
+    // A damaged stream keeps what was decoded before the damage; that is still a result. Memory
+    // running out is not damage: the part decoded so far is no result.
+    DataBuffer inflated;
+    if (DeflateCodec::inflateStream(decoded.getData(), decoded.getSize(), inflated, log) ==
+        DeflateCodec::InflateEnd::kOutOfMemory)
+        return false;
+    return appendResult(inflated, out, log);
 }
 
 bool StoredContent::encrypt(const void *bytes, uint32_t n, const XString &password, StringBuffer &stored,
@@ -116,8 +120,11 @@ bool StoredContent::unpackBinary(const char *text, uint32_t n, bool unzip, bool 
     }
     if (unzip) {
         DataBuffer inflated;
-        // The stream's damage is in the log; the bytes decoded before it are the result.
-        DeflateCodec::inflateFromSource(data.getData(), data.getSize(), inflated, log);
+        // The stream's damage is in the log; the bytes decoded before it are the result (but not
+        // when it was memory that ran out).
+        if (DeflateCodec::inflateStream(data.getData(), data.getSize(), inflated, log) ==
+            DeflateCodec::InflateEnd::kOutOfMemory)
+            return false;
         data.takeData(inflated);
     }
     return appendResult(data, out, log);

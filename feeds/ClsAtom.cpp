@@ -25,6 +25,10 @@ std::unique_ptr<ClsXml> ClsAtom::element(const XString &tag, int index) {
     return isNullTag(tag) ? nullptr : m_xml.GetNthChildWithTag(tag, index);
 }
 
+bool ClsAtom::noElement(const XString &tag, int index) {
+    return isNullTag(tag) || index < 0 || index >= m_xml.NumChildrenHavingTag(tag);
+}
+
 int ClsAtom::lastIndexOf(const XString &tag) { return m_xml.NumChildrenHavingTag(tag) - 1; }
 
 // ---------------------------------------------------------------- the document

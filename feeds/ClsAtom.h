@@ -125,6 +125,8 @@ private:
 
     // The (tag, index) element; empty for a null tag or when there is none.
     std::unique_ptr<ClsXml> element(const XString &tag, int index);
+    // No such element, as opposed to one that could not be had for lack of memory.
+    bool noElement(const XString &tag, int index);
     int lastIndexOf(const XString &tag);
     // A new child tag with the content; the index rule's result, -1 when nothing was added.
     int addTextElement(const XString &tag, const char *value, LogBase &log);

@@ -30,9 +30,11 @@ int ClsAtom::AddElement(const XString &tag, const XString &value) {
 int ClsAtom::AddElementHtml(const XString &tag, const XString &htmlStr) {
     MethodFrame frame(*this, this, "AddElementHtml");
     if (isNullTag(tag)) return -1;
-    std::unique_ptr<ClsXml> child = m_xml.NewChild(tag, htmlStr);
-    if (!child) return -1;
-    child->UpdateAttribute(feedText("type"), feedText(kTypeHtml));
+    const XString type = feedText("type"), html = feedText(kTypeHtml);
+    if (!m_xml.newChildBuilt(tag, htmlStr, [&](ClsXml &child) { return child.UpdateAttribute(type, html); })) {
+        frame.log().logError("No element to add to, or memory ran out.");
+        return -1;
+    }
     return lastIndexOf(tag);
 }
 
@@ -58,22 +60,24 @@ int ClsAtom::AddElementXml(const XString &tag, const XString &xmlStr) {
 
 void ClsAtom::AddLink(const XString &rel, const XString &href, const XString &title, const XString &typ) {
     MethodFrame frame(*this, this, "AddLink");
-    std::unique_ptr<ClsXml> link = m_xml.NewChild(feedText("link"), XString());
-    if (!link) return;
-    link->AddAttribute(feedText("rel"), rel);
-    link->AddAttribute(feedText("href"), href);
-    if (!title.isEmpty()) link->AddAttribute(feedText("title"), title);
-    if (!typ.isEmpty()) link->AddAttribute(feedText("type"), typ);
+    auto build = [&](ClsXml &link) {
+        return link.AddAttribute(feedText("rel"), rel) && link.AddAttribute(feedText("href"), href) &&
+               (title.isEmpty() || link.AddAttribute(feedText("title"), title)) &&
+               (typ.isEmpty() || link.AddAttribute(feedText("type"), typ));
+    };
+    if (!m_xml.newChildBuilt(feedText("link"), XString(), build)) frame.log().logError("No element to add to, or memory ran out.");
 }
 
 void ClsAtom::AddPerson(const XString &tag, const XString &name, const XString &uri, const XString &email) {
     MethodFrame frame(*this, this, "AddPerson");
     if (isNullTag(tag) || (name.isEmpty() && uri.isEmpty() && email.isEmpty())) return;
-    std::unique_ptr<ClsXml> person = m_xml.NewChild(tag, XString());
-    if (!person) return;
-    if (!name.isEmpty()) person->NewChild2(feedText("name"), name);
-    if (!uri.isEmpty()) person->NewChild2(feedText("uri"), uri);
-    if (!email.isEmpty()) person->NewChild2(feedText("email"), email);
+    auto part = [](ClsXml &person, const char *partTag, const XString &value) {
+        return value.isEmpty() || person.NewChild(feedText(partTag), value) != nullptr;
+    };
+    auto build = [&](ClsXml &person) {
+        return part(person, "name", name) && part(person, "uri", uri) && part(person, "email", email);
+    };
+    if (!m_xml.newChildBuilt(tag, XString(), build)) frame.log().logError("No element to add to, or memory ran out.");
 }
 
 }  // namespace quorvel

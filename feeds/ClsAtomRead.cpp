@@ -33,7 +33,7 @@ bool ClsAtom::GetElement(const XString &tag, int index, XString &out) {
     MethodFrame frame(*this, this, "GetElement");
     out.clear();
     std::unique_ptr<ClsXml> found = element(tag, index);
-    if (!found) return true;
+    if (!found) return noElement(tag, index);
     if (typeIsMarkup(*found)) {
         if (std::unique_ptr<ClsXml> markup = found->FirstChild()) return markup->GetXml(out);
         return rawContent(*found, out);
@@ -45,7 +45,8 @@ bool ClsAtom::GetElementAttr(const XString &tag, int index, const XString &attrN
     MethodFrame frame(*this, this, "GetElementAttr");
     out.clear();
     std::unique_ptr<ClsXml> found = element(tag, index);
-    return !found || attrName.isEmpty() || decodedAttribute(*found, attrName, out);
+    if (!found) return noElement(tag, index);
+    return attrName.isEmpty() || decodedAttribute(*found, attrName, out);
 }
 
 bool ClsAtom::GetLinkHref(const XString &relName, XString &out) {
@@ -53,23 +54,28 @@ bool ClsAtom::GetLinkHref(const XString &relName, XString &out) {
     out.clear();
     std::unique_ptr<ClsXml> link = m_xml.SearchForAttribute(nullptr, feedText("link"), feedText("rel"), relName);
     if (!link) return false;
-    link->GetAttrValue(feedText("href"), out);
-    return true;
+    const XString href = feedText("href");
+    if (link->GetAttrValue(href, out)) return true;
+    out.clear();
+    return !link->HasAttribute(href);  // a missing href reads as empty text
 }
 
 bool ClsAtom::GetPersonInfo(const XString &tag, int index, const XString &tag2, XString &out) {
     MethodFrame frame(*this, this, "GetPersonInfo");
     out.clear();
     std::unique_ptr<ClsXml> person = element(tag, index);
-    std::unique_ptr<ClsXml> part = person && !isNullTag(tag2) ? person->FindChild(tag2) : nullptr;
-    return !part || rawContent(*part, out);
+    if (!person) return noElement(tag, index);
+    std::unique_ptr<ClsXml> part = isNullTag(tag2) ? nullptr : person->FindChild(tag2);
+    if (!part) return isNullTag(tag2) || !person->HasChildWithTag(tag2);
+    return rawContent(*part, out);
 }
 
 bool ClsAtom::GetTopAttr(const XString &attrName, XString &out) {
     MethodFrame frame(*this, this, "GetTopAttr");
     out.clear();
-    if (!attrName.isEmpty()) m_xml.GetAttrValue(attrName, out);
-    return true;
+    if (attrName.isEmpty() || m_xml.GetAttrValue(attrName, out)) return true;
+    out.clear();
+    return !m_xml.HasAttribute(attrName);  // a missing attribute reads as empty text
 }
 
 }  // namespace quorvel

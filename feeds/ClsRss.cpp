@@ -30,8 +30,15 @@ std::unique_ptr<ClsRss> ClsRss::objectOn(std::unique_ptr<ClsXml> element) {
 
 void ClsRss::NewRss() {
     MethodFrame frame(*this, this, "NewRss");
+    // The template is read before anything is cleared, so that memory running out leaves the
+    // feed as it was.
+    std::unique_ptr<ClsXml> fresh = ClsXml::createNew();
+    if (!fresh || !fresh->LoadXml(feedText(kNewFeedTemplate))) {
+        frame.log().logError("Memory allocation failed.");
+        return;
+    }
     m_xml.Clear();
-    m_xml.LoadXml(feedText(kNewFeedTemplate));
+    m_xml.takeNodeFrom(*fresh);
 }
 
 bool ClsRss::LoadRssString(const XString &rssString) {
@@ -69,7 +76,7 @@ int ClsRss::GetCount(const XString &tag) {
 
 std::unique_ptr<ClsRss> ClsRss::addNewChild(const char *methodName, const char *tag) {
     MethodFrame frame(*this, this, methodName);
-    std::unique_ptr<ClsRss> child = objectOn(m_xml.NewChild(feedText(tag), XString()));
+    std::unique_ptr<ClsRss> child = feedObjectOnNew<ClsRss>([&] { return m_xml.NewChild(feedText(tag), XString()); });
     if (!child) frame.log().logError("No element to add to, or memory ran out.");
     return child;
 }

@@ -108,8 +108,9 @@ private:
     std::unique_ptr<ClsRss> nthChild(const char *methodName, const char *tag, int index);
     // Content of the first child with the tag, entity-decoded; false when there is none.
     bool firstChildText(const XString &tag, XString &out);
-    // The record GetDate and GetDateStr read.
-    void readDate(const XString &tag, TimeRecord &record, LogBase &log);
+    bool hasChild(const XString &tag);
+    // The record GetDate and GetDateStr read; false when memory ran out reading it.
+    bool readDate(const XString &tag, TimeRecord &record, LogBase &log);
     void storeDateText(const XString &tag, const char *text);
     void setStringUnlocked(const XString &tag, const XString &value);
 

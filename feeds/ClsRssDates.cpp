@@ -10,10 +10,13 @@ namespace quorvel {
 
 // A zero record unless the element holds text; then the parser's result, or its fallback (the
 // current local time) when the text is no date.
-void ClsRss::readDate(const XString &tag, TimeRecord &record, LogBase &log) {
+bool ClsRss::readDate(const XString &tag, TimeRecord &record, LogBase &log) {
     record.clear();
     XString text;
-    if (firstChildText(tag, text) && !text.isEmpty()) DateParser::parseRfc822Date(text.getUtf8(), record, log);
+    // A child whose text cannot be read (memory) is not a missing date.
+    if (!firstChildText(tag, text)) return !hasChild(tag);
+    if (!text.isEmpty()) DateParser::parseRfc822Date(text.getUtf8(), record, log);
+    return true;
 }
 
 void ClsRss::storeDateText(const XString &tag, const char *text) { setStringUnlocked(tag, feedText(text)); }
@@ -46,7 +49,7 @@ bool ClsRss::GetDateStr(const XString &tag, XString &out) {
     MethodFrame frame(*this, this, "GetDateStr");
     out.clear();
     TimeRecord record;
-    readDate(tag, record, frame.log());
+    if (!readDate(tag, record, frame.log())) return false;
     StringBuffer text;
     return DateParser::formatRfc822Date(record, text) && out.setFromSb(text);
 }

@@ -6,6 +6,8 @@
 
 namespace quorvel {
 
+bool ClsRss::hasChild(const XString &tag) { return !isNullTag(tag) && m_xml.HasChildWithTag(tag); }
+
 bool ClsRss::firstChildText(const XString &tag, XString &out) {
     out.clear();
     std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.FindChild(tag);
@@ -14,15 +16,17 @@ bool ClsRss::firstChildText(const XString &tag, XString &out) {
 
 bool ClsRss::GetString(const XString &tag, XString &out) {
     MethodFrame frame(*this, this, "GetString");
-    firstChildText(tag, out);
-    return true;
+    if (firstChildText(tag, out)) return true;
+    // A missing child reads as empty text; one that cannot be read (memory) fails.
+    out.clear();
+    return !hasChild(tag);
 }
 
 void ClsRss::setStringUnlocked(const XString &tag, const XString &value) {
     if (isNullTag(tag)) return;
     if (std::unique_ptr<ClsXml> child = m_xml.FindChild(tag))
         child->put_Content(value);
-    else
+    else if (!m_xml.HasChildWithTag(tag))  // (one there without an object for it: memory ran out)
         m_xml.NewChild2(tag, value);
 }
 
@@ -51,8 +55,8 @@ bool ClsRss::GetAttr(const XString &tag, const XString &attrName, XString &out) 
     MethodFrame frame(*this, this, "GetAttr");
     out.clear();
     std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.FindChild(tag);
-    if (child && !attrName.isEmpty()) decodedAttribute(*child, attrName, out);
-    return true;
+    if (!child) return !hasChild(tag);  // there but without an object for it: memory ran out
+    return attrName.isEmpty() || decodedAttribute(*child, attrName, out);
 }
 
 void ClsRss::SetAttr(const XString &tag, const XString &attrName, const XString &value) {

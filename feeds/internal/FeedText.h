@@ -39,6 +39,18 @@ std::unique_ptr<ClsXml> parseFragment(const XString &xmlStr, LogBase &log);
 
 // A feed object (ClsRss or ClsAtom) on element's node: a new object whose Xml object takes
 // over element's node and switches. Empty when there is no element or memory ran out.
+// A feed object on the new element that add() makes (a std::unique_ptr<ClsXml>). The feed object
+// is had first, so that memory running out never leaves an element added without one.
+template <class Feed, class Add>
+std::unique_ptr<Feed> feedObjectOnNew(Add add) {
+    std::unique_ptr<Feed> feed(new (std::nothrow) Feed());
+    if (!feed || !feed->isReady()) return nullptr;
+    std::unique_ptr<ClsXml> element = add();
+    if (!element) return nullptr;
+    feed->xml().takeNodeFrom(*element);
+    return feed;
+}
+
 template <class Feed>
 std::unique_ptr<Feed> feedObjectOn(std::unique_ptr<ClsXml> element) {
     if (!element) return nullptr;

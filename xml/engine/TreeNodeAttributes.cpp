@@ -95,9 +95,19 @@ bool TreeNode::addOrReplaceAttribute(const char *name, const char *value) {
     if (!name || !*name) return false;
     if (!m_attributes) m_attributes = new (std::nothrow) AttributeSet();
     if (!m_attributes) return false;
-    m_attributes->removeAll(name, INT32_MAX);
-    return m_attributes->appendPair(name, static_cast<uint32_t>(std::strlen(name)), value,
-                                    value ? static_cast<uint32_t>(std::strlen(value)) : 0);
+    // The new pair goes in before the old ones go (front first), so that memory running out
+    // leaves the old value in place.
+    const uint32_t nameLen = static_cast<uint32_t>(std::strlen(name));
+    int32_t old = 0;
+    for (int32_t i = 0; i < m_attributes->count(); ++i) {
+        const char *n = nullptr;
+        uint32_t length = 0;
+        if (m_attributes->nameAt(i, n, length) && length == nameLen && std::memcmp(n, name, nameLen) == 0) ++old;
+    }
+    if (!m_attributes->appendPair(name, nameLen, value, value ? static_cast<uint32_t>(std::strlen(value)) : 0))
+        return false;
+    m_attributes->removeAll(name, old);
+    return true;
 }
 
 int32_t TreeNode::removeAttribute(const char *name) {

@@ -263,13 +263,33 @@ private:
     // Positions this object on a parsed root (counted) after letting go of the old node.
     void adoptParsedRoot(TreeNode *root);
     // The shared body of the creating methods: a new child with the cleaned-up tag and the
-    // content at position (appended when position < 0); null when memory is exhausted.
-    TreeNode *attachNewChild(int position, const XString &tag, const char *content);
+    // content at position (appended when position < 0); null, the tree unchanged, when memory
+    // is exhausted. With object, an object standing on the child comes too.
+    TreeNode *attachNewChild(int position, const XString &tag, const char *content,
+                             std::unique_ptr<ClsXml> *object = nullptr);
+    std::unique_ptr<ClsXml> newChildObject(int position, const XString &tag, const char *content);
+
+public:
+    // A new last child (tag cleaned as NewChild does) that build() completes through an object
+    // standing on it before it joins the tree: when build() fails (memory) nothing is added.
+    // Returns the object, empty when nothing was added.
+    template <class Build>
+    std::unique_ptr<ClsXml> newChildBuilt(const XString &tag, const XString &content, Build build) {
+        std::unique_ptr<ClsXml> child = newLoneChild(tag, content);
+        // Letting go of the object destroys the lone child when it is not to be added.
+        if (!child || !build(*child) || !adoptLoneChild(*child)) return nullptr;
+        return child;
+    }
+
+private:
+    // An object on a new node of its own (tag cleaned up), and that node made the last child.
+    std::unique_ptr<ClsXml> newLoneChild(const XString &tag, const XString &content);
+    bool adoptLoneChild(ClsXml &child);
     // Detaches tree's node and attaches it under this node at position (appended when < 0).
     void moveSubtreeHere(ClsXml *tree, int position);
     bool loadText(const XString &xmlData, bool autoTrim, LogBase &log);
     bool loadFile(const XString &fileName, bool autoTrim, LogBase &log);
-    void serializeTo(StringBuffer &out);
+    bool serializeTo(StringBuffer &out);
     // The node a search or lookup starts from, null when the after object is not usable.
     TreeNode *searchFrom(ClsXml *after, TreeNode *&afterNode);
 

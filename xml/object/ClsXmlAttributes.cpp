@@ -12,8 +12,9 @@ bool ClsXml::AddAttribute(const XString &name, const XString &value) {
     CritSecExitor lock(this);
     if (!hasValidNode()) return false;
     StringBuffer n = trimmedUtf8(name);
-    m_node->addAttributeN(n.getString(), n.getSize(), value.getUtf8(), value.getUtf8Sb().getSize());
-    return true;
+    // An empty name adds nothing and still succeeds; otherwise false means memory ran out.
+    return m_node->addAttributeN(n.getString(), n.getSize(), value.getUtf8(), value.getUtf8Sb().getSize()) ||
+           n.getSize() == 0;
 }
 
 bool ClsXml::AddAttributeInt(const XString &name, int value) {
@@ -25,9 +26,9 @@ bool ClsXml::AddAttributeInt(const XString &name, int value) {
 bool ClsXml::UpdateAttribute(const XString &attrName, const XString &attrValue) {
     CritSecExitor lock(this);
     if (!hasValidNode()) return false;
-    // The name is used exactly as given: not trimmed, not reduced.
-    m_node->addOrReplaceAttribute(attrName.getUtf8(), attrValue.getUtf8());
-    return true;
+    // The name is used exactly as given: not trimmed, not reduced. An empty name changes nothing
+    // and still succeeds; otherwise false means memory ran out.
+    return m_node->addOrReplaceAttribute(attrName.getUtf8(), attrValue.getUtf8()) || attrName.getUtf8Sb().getSize() == 0;
 }
 
 bool ClsXml::UpdateAttributeInt(const XString &attrName, int value) {

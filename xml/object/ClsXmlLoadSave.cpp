@@ -90,19 +90,21 @@ bool ClsXml::loadXmlUtf8(const char *xml, bool autoTrim) {
     return LoadXml2(text, autoTrim);
 }
 
-void ClsXml::serializeTo(StringBuffer &out) {
+bool ClsXml::serializeTo(StringBuffer &out) {
     out.clear();
     // Writing the root declares the encoding it is written in.
-    if (m_node->isRoot()) ensureDeclarationEncoding(m_node, "utf-8");
-    serializeNode(m_node, out, 0, 0, !m_emitXmlDecl);
+    if (m_node->isRoot() && !ensureDeclarationEncoding(m_node, "utf-8")) return false;
+    // Out of memory part way: no text rather than a cut one.
+    if (serializeNode(m_node, out, 0, 0, !m_emitXmlDecl)) return true;
+    out.clear();
+    return false;
 }
 
 bool ClsXml::getXmlUtf8(StringBuffer &out) {
     CritSecExitor lock(this);
     out.clear();
     if (!hasValidNode()) return false;
-    serializeTo(out);
-    return !out.isEmpty();
+    return serializeTo(out) && !out.isEmpty();
 }
 
 bool ClsXml::GetXml(XString &out) {
@@ -125,13 +127,21 @@ bool ClsXml::SaveXml(const XString &fileName) {
         return frame.finish(false);
     }
     StringBuffer encoding;
-    if (!getDeclarationEncoding(m_node, encoding)) {
-        setDeclarationEncoding(m_node, "utf-8");
-        encoding.setString("utf-8");
+    if (!getDeclarationEncoding(m_node, encoding) &&
+        (!setDeclarationEncoding(m_node, "utf-8") || !encoding.setString("utf-8"))) {
+        log.logAllocationFailure("encoding", 0);
+        return frame.finish(false);
     }
     StringBuffer xml;
-    serializeNode(m_node, xml, 0, 0, !m_emitXmlDecl);
-    StringBuffer path(fileName.getUtf8());
+    if (!serializeNode(m_node, xml, 0, 0, !m_emitXmlDecl)) {
+        log.logAllocationFailure("serializeNode", xml.getSize());
+        return frame.finish(false);
+    }
+    StringBuffer path;
+    if (!path.append(fileName.getUtf8())) {
+        log.logAllocationFailure("fileName", 0);
+        return frame.finish(false);
+    }
     path.trim();
     return frame.finish(saveXmlBytes(xml, encoding.getString(), path.getString(), log));
 }

@@ -121,7 +121,7 @@ bool ClsXml::QuorvelPath(const XString &pathCmd, XString &out) {
     }
     switch (rest[0]) {
         case '\0': return true;
-        case '*': out.setFromUtf8N(cursor->getContent(), cursor->getContentSize()); return true;
+        case '*': return out.setFromUtf8N(cursor->getContent(), cursor->getContentSize());
         case '$': moveTo(cursor); return true;
         case '(': {
             StringBuffer name, value;

@@ -66,9 +66,7 @@ bool ClsXml::TagContent(const XString &tag, XString &out) {
     CritSecExitor lock(this);
     out.clear();
     TreeNode *found = hasValidNode() ? searchTag(m_node, nullptr, tag.getUtf8()) : nullptr;
-    if (!found) return false;
-    out.setFromUtf8N(found->getContent(), found->getContentSize());
-    return true;
+    return found && out.setFromUtf8N(found->getContent(), found->getContentSize());
 }
 
 void ClsXml::AccumulateTagContent(const XString &tag, const XString &skipTags, XString &out) {

@@ -10,7 +10,7 @@ namespace quorvel {
 
 namespace {
 
-void setContentOut(const TreeNode *node, XString &out) { out.setFromUtf8N(node->getContent(), node->getContentSize()); }
+bool setContentOut(const TreeNode *node, XString &out) { return out.setFromUtf8N(node->getContent(), node->getContentSize()); }
 
 }  // namespace
 
@@ -93,18 +93,14 @@ bool ClsXml::GetChildContent(const XString &tag, XString &out) {
     CritSecExitor lock(this);
     out.clear();
     const TreeNode *child = hasValidNode() ? m_node->firstChildWithTag(tag.getUtf8()) : nullptr;
-    if (!child) return false;
-    setContentOut(child, out);
-    return true;
+    return child && setContentOut(child, out);
 }
 
 bool ClsXml::GetChildContentByIndex(int index, XString &out) {
     CritSecExitor lock(this);
     out.clear();
     const TreeNode *child = hasValidNode() ? m_node->getChild(index) : nullptr;
-    if (!child) return false;
-    setContentOut(child, out);
-    return true;
+    return child && setContentOut(child, out);
 }
 
 void ClsXml::GetChildTag(int index, XString &out) { GetChildTagByIndex(index, out); }
@@ -113,9 +109,7 @@ bool ClsXml::GetChildTagByIndex(int index, XString &out) {
     CritSecExitor lock(this);
     out.clear();
     const TreeNode *child = hasValidNode() ? m_node->getChild(index) : nullptr;
-    if (!child) return false;
-    out.setFromUtf8(child->getTag());
-    return true;
+    return child && out.setFromUtf8(child->getTag());
 }
 
 int ClsXml::GetChildIntValue(const XString &tag) {

@@ -1,0 +1,154 @@
+// The feed objects and the charset conversions when memory runs out, swept over every
+// allocation of each call.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "feeds/ClsAtom.h"
+#include "feeds/ClsRss.h"
+#include "foundation/buffers/DataBuffer.h"
+#include "foundation/charsets/EncodingConvert.h"
+#include "foundation/log/LogNull.h"
+#include "hardening/AllocationSweep.h"
+#include "support/TestFiles.h"
+#include "xml/object/XmlTestSupport.h"
+
+namespace quorvel::test {
+namespace {
+
+const char *const kRss =
+    "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>News &amp; more</title>"
+    "<link>http://example.com/</link><lastBuildDate>Tue, 08 Dec 2026 10:00:00 +0100</lastBuildDate>"
+    "<item><title>First \xc3\xa9t\xc3\xa9</title><category domain=\"d\">a</category><category>b</category></item>"
+    "<item><title><![CDATA[Second <b>]]></title></item></channel></rss>";
+
+const char *const kAtom =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><title>T</title>"
+    "<updated>2026-12-08T10:00:00Z</updated><entry><title type=\"html\">&lt;b&gt;bold&lt;/b&gt;</title>"
+    "<link rel=\"alternate\" href=\"http://example.com/1\"/><author><name>Ann</name></author></entry></feed>";
+
+std::string rssText(ClsRss &rss) { XString s; rss.ToXmlString(s); return s.getUtf8(); }
+std::string atomText(ClsAtom &atom) { XString s; atom.ToXmlString(s); return s.getUtf8(); }
+
+std::shared_ptr<ClsRss> loadedRss() {
+    std::shared_ptr<ClsRss> rss = ClsRss::createNew();
+    EXPECT_TRUE(rss->LoadRssString(x(kRss)));
+    return rss;
+}
+
+std::shared_ptr<ClsAtom> loadedAtom() {
+    std::shared_ptr<ClsAtom> atom = ClsAtom::createNew();
+    EXPECT_TRUE(atom->LoadXml(x(kAtom)));
+    return atom;
+}
+
+TEST(AllocationFailure, RssMembers) {
+    const XString document = x(kRss), title = x("title"), category = x("category"), domain = x("domain"),
+                  value = x("V \xe2\x82\xac"), date = x("lastBuildDate");
+    using Call = std::function<bool(ClsRss &, XString &)>;
+    const struct { const char *name; Call call; CallKind kind; } calls[] = {
+        {"LoadRssString", [&](ClsRss &rss, XString &) { return rss.LoadRssString(document); }, CallKind::kReportsFailure},
+        {"ToXmlString", [](ClsRss &rss, XString &out) { return rss.ToXmlString(out); }, CallKind::kReportsFailure},
+        {"GetString", [&](ClsRss &rss, XString &out) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             return channel && channel->GetString(title, out);
+         }, CallKind::kReportsFailure},
+        {"MGetAttr", [&](ClsRss &rss, XString &out) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
+             return item && item->MGetAttr(category, 0, domain, out);
+         }, CallKind::kReportsFailure},
+        {"GetDateStr", [&](ClsRss &rss, XString &out) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             return channel && channel->GetDateStr(date, out);
+         }, CallKind::kReportsFailure},
+        {"AddNewItem", [&](ClsRss &rss, XString &) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             return channel && channel->AddNewItem();
+         }, CallKind::kReportsFailure},
+        {"SetString", [&](ClsRss &rss, XString &) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             if (channel) channel->SetString(title, value);
+             return true;
+         }, CallKind::kAllOrNothing},
+        {"NewRss", [](ClsRss &rss, XString &) { rss.NewRss(); return true; }, CallKind::kAllOrNothing},
+    };
+    for (const auto &c : calls) {
+        SCOPED_TRACE(c.name);
+        sweepAllocations([&c] {
+            std::shared_ptr<ClsRss> rss = loadedRss();
+            auto out = std::make_shared<XString>();
+            return Trial{[rss, out, &c] { return c.call(*rss, *out); },
+                         [rss, out] { return std::string(out->getUtf8()) + "|" + rssText(*rss); }};
+        }, c.kind);
+    }
+}
+
+TEST(AllocationFailure, AtomMembers) {
+    const XString document = x(kAtom), entry = x("<entry><title>New</title><id>urn:1</id></entry>"), title = x("title"),
+                  html = x("<i>x</i> &amp; y"), rel = x("self"), href = x("http://example.com/feed"), empty = x(""),
+                  author = x("author"), name = x("Bo \xc3\xa5");
+    using Call = std::function<bool(ClsAtom &, XString &)>;
+    const struct { const char *name; Call call; CallKind kind; } calls[] = {
+        {"LoadXml", [&](ClsAtom &atom, XString &) { return atom.LoadXml(document); }, CallKind::kReportsFailure},
+        {"ToXmlString", [](ClsAtom &atom, XString &out) { return atom.ToXmlString(out); }, CallKind::kReportsFailure},
+        {"GetElement", [&](ClsAtom &atom, XString &out) {
+             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
+             return first && first->GetElement(title, 0, out);
+         }, CallKind::kReportsFailure},
+        {"AddEntry", [&](ClsAtom &atom, XString &) { atom.AddEntry(entry); return true; }, CallKind::kAllOrNothing},
+        {"AddElementHtml", [&](ClsAtom &atom, XString &) { return atom.AddElementHtml(title, html) >= 0; },
+         CallKind::kReportsFailure},
+        {"AddLink", [&](ClsAtom &atom, XString &) { atom.AddLink(rel, href, empty, empty); return true; },
+         CallKind::kAllOrNothing},
+        {"AddPerson", [&](ClsAtom &atom, XString &) { atom.AddPerson(author, name, empty, empty); return true; },
+         CallKind::kAllOrNothing},
+        {"NewFeed", [](ClsAtom &atom, XString &) { atom.NewFeed(); return true; }, CallKind::kAllOrNothing},
+    };
+    for (const auto &c : calls) {
+        SCOPED_TRACE(c.name);
+        sweepAllocations([&c] {
+            std::shared_ptr<ClsAtom> atom = loadedAtom();
+            auto out = std::make_shared<XString>();
+            return Trial{[atom, out, &c] { return c.call(*atom, *out); },
+                         [atom, out] { return std::string(out->getUtf8()) + "|" + atomText(*atom); }};
+        }, c.kind);
+    }
+}
+
+// Conversions between code pages of every kind: tables, double-byte, the stateful ISO-2022
+// forms, UTF-7 and the UTF-16 and UTF-32 forms, from and to UTF-8.
+TEST(AllocationFailure, CharsetConversions) {
+    const std::string all = "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xea\xb0\x80 \xd8\xb3\xd9\x84\xd8\xa7\xd9\x85 \xe2\x82\xac z",
+                      japanese = "\xe6\x97\xa5\xe6\x9c\xac \xef\xbd\xb6 abc", korean = "\xea\xb0\x80\xeb\x82\x98 abc",
+                      chinese = "\xe4\xb8\xad\xe6\x96\x87 abc", arabic = "\xd8\xb3\xd9\x84\xd8\xa7\xd9\x85 12 abc";
+    const struct { uint32_t codePage; const std::string &text; } conversions[] = {
+        {1252, "caf\xc3\xa9 \xe2\x82\xac"}, {932, japanese}, {50220, japanese}, {949, korean}, {50225, korean},
+        {936, chinese}, {65000, all}, {1200, all}, {1201, all}, {65005, all}, {65006, all}, {10004, arabic}, {28596, arabic},
+    };
+    for (const auto &[codePage, text] : conversions) {
+        SCOPED_TRACE(codePage);
+        DataBuffer encoded;
+        LogNull quiet;
+        ASSERT_TRUE(EncodingConvert().convert(65001, codePage, reinterpret_cast<const unsigned char *>(text.data()),
+                                              static_cast<uint32_t>(text.size()), encoded, quiet));
+        const std::string encodedBytes(reinterpret_cast<const char *>(encoded.getData()), encoded.getSize());
+        for (bool toUtf8 : {false, true}) {
+            const std::string &source = toUtf8 ? encodedBytes : text;
+            const uint32_t from = toUtf8 ? codePage : 65001, to = toUtf8 ? 65001 : codePage;
+            sweepAllocations([source, from, to] {
+                auto out = std::make_shared<DataBuffer>();
+                auto log = std::make_shared<LogNull>();
+                return Trial{[source, from, to, out, log] {
+                                 return EncodingConvert().convert(from, to, reinterpret_cast<const unsigned char *>(source.data()),
+                                                                  static_cast<uint32_t>(source.size()), *out, *log);
+                             },
+                             [out] { return std::string(reinterpret_cast<const char *>(out->getData()), out->getSize()); }};
+            });
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::test
