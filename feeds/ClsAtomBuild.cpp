@@ -1,6 +1,7 @@
 // ClsAtom: appending text, HTML, XHTML and XML elements, links and persons.
 #include "feeds/ClsAtom.h"
 #include "feeds/internal/FeedText.h"
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/log/LogBase.h"
 
@@ -41,10 +42,19 @@ int ClsAtom::AddElementHtml(const XString &tag, const XString &htmlStr) {
 // The element is added even when the markup holds no element; it then stays empty.
 int ClsAtom::addMarkupElement(const XString &tag, const XString &xmlStr, Markup markup, LogBase &log) {
     if (isNullTag(tag)) return -1;
-    std::unique_ptr<ClsXml> child = m_xml.NewChild(tag, XString());
-    if (!child) return -1;
-    if (markup == Markup::XHtml) child->UpdateAttribute(feedText("type"), feedText(kTypeXHtml));
-    if (std::unique_ptr<ClsXml> fragment = parseFragment(xmlStr, log)) child->AddChildTree(fragment.get());
+    const XString type = feedText("type"), xhtml = feedText(kTypeXHtml);
+    auto build = [&](ClsXml &child) {
+        if (markup == Markup::XHtml && !child.UpdateAttribute(type, xhtml)) return false;
+        AllocationFailureWatch watch;
+        std::unique_ptr<ClsXml> fragment = parseFragment(xmlStr, log);
+        // Markup without an element leaves the element empty; memory running out adds nothing.
+        if (!fragment) return !watch.ranShort();
+        return child.appendSubtree(fragment.get());
+    };
+    if (!m_xml.newChildBuilt(tag, XString(), build)) {
+        log.logError("No element to add to, or memory ran out.");
+        return -1;
+    }
     return lastIndexOf(tag);
 }
 

@@ -8,11 +8,15 @@ namespace quorvel {
 
 namespace {
 
-// The element becomes plain text: the value, no type, no child elements.
-void replaceWithText(ClsXml &element, const XString &value) {
-    element.put_Content(value);
-    element.RemoveAttribute(feedText("type"));
-    element.RemoveAllChildren();
+// The element becomes plain text: the value, no type, no child elements; all of it or, when
+// memory runs out, none of it.
+bool replaceWithText(ClsXml &element, const XString &value) {
+    const XString type = feedText("type");
+    return element.editAsWhole([&](ClsXml &copy) {
+        copy.RemoveAttribute(type);
+        copy.RemoveAllChildren();
+        return copy.get_NumChildren() == 0 && copy.setContentUtf8(value.getUtf8());
+    });
 }
 
 }  // namespace
@@ -22,7 +26,7 @@ void ClsAtom::updateText(const XString &tag, int index, const char *value) {
     const XString text = feedText(value);
     if (std::unique_ptr<ClsXml> found = element(tag, index))
         replaceWithText(*found, text);
-    else if (index == 0)
+    else if (index == 0 && noElement(tag, 0))  // (not when memory ran out making the object)
         m_xml.NewChild2(tag, text);
 }
 
@@ -34,14 +38,16 @@ void ClsAtom::UpdateElement(const XString &tag, int index, const XString &value)
 void ClsAtom::UpdateElementHtml(const XString &tag, int index, const XString &htmlStr) {
     MethodFrame frame(*this, this, "UpdateElementHtml");
     if (isNullTag(tag)) return;
-    std::unique_ptr<ClsXml> found = element(tag, index);
-    if (found) {
-        replaceWithText(*found, htmlStr);
-    } else if (index == 0) {
-        m_xml.NewChild2(tag, htmlStr);
-        found = element(tag, 0);
+    const XString type = feedText("type"), html = feedText("html");
+    if (std::unique_ptr<ClsXml> found = element(tag, index)) {
+        found->editAsWhole([&](ClsXml &copy) {
+            copy.RemoveAllChildren();
+            return copy.get_NumChildren() == 0 && copy.setContentUtf8(htmlStr.getUtf8()) &&
+                   copy.UpdateAttribute(type, html);
+        });
+    } else if (index == 0 && noElement(tag, 0)) {
+        m_xml.newChildBuilt(tag, htmlStr, [&](ClsXml &child) { return child.UpdateAttribute(type, html); });
     }
-    if (found) found->UpdateAttribute(feedText("type"), feedText("html"));
 }
 
 // The markup is parsed first: text that holds no element changes nothing.
@@ -49,17 +55,16 @@ void ClsAtom::updateMarkup(const XString &tag, int index, const XString &xmlStr,
     if (isNullTag(tag)) return;
     std::unique_ptr<ClsXml> fragment = parseFragment(xmlStr, log);
     if (!fragment) return;
-    std::unique_ptr<ClsXml> found = element(tag, index);
-    if (found) {
-        found->put_Content(XString());
-        found->RemoveAllChildren();
-    } else if (index == 0) {
-        m_xml.NewChild2(tag, XString());
-        found = element(tag, 0);
+    const XString typeName = feedText("type"), typeValue = feedText(type);
+    auto fill = [&](ClsXml &target) { return target.appendSubtree(fragment.get()) && target.UpdateAttribute(typeName, typeValue); };
+    if (std::unique_ptr<ClsXml> found = element(tag, index)) {
+        found->editAsWhole([&](ClsXml &copy) {
+            copy.RemoveAllChildren();
+            return copy.get_NumChildren() == 0 && copy.setContentUtf8("") && fill(copy);
+        });
+    } else if (index == 0 && noElement(tag, 0)) {
+        m_xml.newChildBuilt(tag, XString(), fill);
     }
-    if (!found) return;
-    found->AddChildTree(fragment.get());
-    found->UpdateAttribute(feedText("type"), feedText(type));
 }
 
 void ClsAtom::UpdateElementXHtml(const XString &tag, int index, const XString &xmlStr) {
@@ -81,14 +86,17 @@ void ClsAtom::UpdatePerson(const XString &tag, int index, const XString &name, c
         const char *tag;
         const XString &value;
     } parts[] = {{"name", name}, {"uri", uri}, {"email", email}};
-    for (const auto &part : parts) {
-        if (part.value.isEmpty()) continue;
-        const XString partTag = feedText(part.tag);
-        if (std::unique_ptr<ClsXml> child = person->FindChild(partTag))
-            child->put_Content(part.value);
-        else
-            person->NewChild2(partTag, part.value);
-    }
+    // All three parts or, when memory runs out, none.
+    person->editAsWhole([&](ClsXml &copy) {
+        for (const auto &part : parts) {
+            if (part.value.isEmpty()) continue;
+            const XString partTag = feedText(part.tag);
+            std::unique_ptr<ClsXml> child = copy.FindChild(partTag);
+            if (!child) child = copy.HasChildWithTag(partTag) ? nullptr : copy.NewChild(partTag, XString());
+            if (!child || !child->setContentUtf8(part.value.getUtf8())) return false;
+        }
+        return true;
+    });
 }
 
 void ClsAtom::DeleteElement(const XString &tag, int index) {

@@ -75,8 +75,7 @@ bool ClsRss::MGetString(const XString &tag, int idx, XString &out) {
 bool ClsRss::MSetString(const XString &tag, int idx, const XString &value) {
     MethodFrame frame(*this, this, "MSetString");
     std::unique_ptr<ClsXml> child = isNullTag(tag) ? nullptr : m_xml.GetNthChildWithTag(tag, idx);
-    if (child) child->put_Content(value);
-    return frame.finish(child != nullptr);
+    return frame.finish(child && child->setContentUtf8(value.getUtf8()));
 }
 
 bool ClsRss::MGetAttr(const XString &tag, int idx, const XString &attrName, XString &out) {
@@ -97,12 +96,13 @@ bool ClsRss::MSetAttr(const XString &tag, int idx, const XString &attrName, cons
 void ClsRss::Remove(const XString &tag) {
     MethodFrame frame(*this, this, "Remove");
     if (isNullTag(tag)) return;
-    // Bounded by the count, so a detach that fails for want of memory cannot spin.
-    for (int n = m_xml.NumChildrenHavingTag(tag); n > 0; --n) {
-        std::unique_ptr<ClsXml> child = m_xml.FindChild(tag);
-        if (!child) break;
-        child->RemoveFromTree();
+    // Children no object stands in go without needing memory.
+    XString trimmed;
+    if (!trimmed.appendUtf8(tag.getUtf8()) || !trimmed.trim()) {
+        frame.log().logError("Memory allocation failed.");
+        return;
     }
+    m_xml.RemoveChild(trimmed);
 }
 
 }  // namespace quorvel

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/base/AllocationFailures.h"
+
 namespace quorvel {
 
 ExtPtrArray::ExtPtrArray(bool ownsItems)
@@ -17,7 +19,10 @@ bool ExtPtrArray::growForOne() {
     if (wanted < static_cast<int64_t>(m_count) + 1) wanted = static_cast<int64_t>(m_count) + 1;
     if (wanted > INT32_MAX) wanted = INT32_MAX;
     void *block = std::realloc(m_items, static_cast<size_t>(wanted) * sizeof(QuorvelObject *));
-    if (!block) return false;
+    if (!block) {
+        AllocationFailures::note();
+        return false;
+    }
     m_items = static_cast<QuorvelObject **>(block);
     m_capacity = static_cast<int32_t>(wanted);
     m_growth = m_capacity < kMaxGrowth ? m_capacity : kMaxGrowth;

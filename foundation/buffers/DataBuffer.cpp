@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/text/StringBuffer.h"
 
 namespace quorvel {
@@ -38,7 +39,10 @@ DataBuffer::DataBuffer(const DataBuffer &other) : DataBuffer() {
     // Without memory the copy stays empty; there is no way to report it from a constructor.
     if (other.m_size == 0) return;
     m_data = static_cast<unsigned char *>(std::malloc(other.m_size));
-    if (!m_data) return;
+    if (!m_data) {
+        AllocationFailures::note();
+        return;
+    }
     std::memcpy(m_data, other.m_data, other.m_size);
     m_size = m_capacity = other.m_size;
 }
@@ -50,7 +54,10 @@ DataBuffer &DataBuffer::operator=(const DataBuffer &other) {
         return *this;
     }
     unsigned char *copy = static_cast<unsigned char *>(std::malloc(other.m_size));
-    if (!copy) return *this;  // unchanged when memory is exhausted
+    if (!copy) {  // unchanged when memory is exhausted
+        AllocationFailures::note();
+        return *this;
+    }
     std::memcpy(copy, other.m_data, other.m_size);
     freeStorage();
     m_data = copy;
@@ -131,6 +138,12 @@ bool DataBuffer::planGrowth(uint32_t size, uint32_t n, GrowthPlan &plan) {
 }
 
 bool DataBuffer::reallocateTo(uint32_t capacity) {
+    if (tryReallocateTo(capacity)) return true;
+    AllocationFailures::note();
+    return false;
+}
+
+bool DataBuffer::tryReallocateTo(uint32_t capacity) {
     if (capacity < m_size) return false;
     if (capacity == 0) {
         freeStorage();
@@ -166,7 +179,7 @@ bool DataBuffer::makeRoom(uint32_t n) {
     if (!m_borrowed && static_cast<uint64_t>(m_size) + n <= m_capacity) return true;
     GrowthPlan plan;
     if (!planGrowth(m_size, n, plan)) return false;
-    return reallocateTo(plan.preferred) || reallocateTo(plan.fallback);
+    return tryReallocateTo(plan.preferred) || reallocateTo(plan.fallback);
 }
 
 bool DataBuffer::makeRoomWithExtra(uint32_t n, uint64_t extra) {
@@ -302,7 +315,10 @@ bool DataBuffer::prepend(const void *bytes, uint32_t n) {
     if (m_data && src >= m_data && src < m_data + m_capacity) {
         // The source lies inside this buffer and moves with the shift: prepend a copy.
         void *copy = std::malloc(n);
-        if (!copy) return false;
+        if (!copy) {
+            AllocationFailures::note();
+            return false;
+        }
         std::memcpy(copy, src, n);
         bool ok = prepend(copy, n);
         std::free(copy);

@@ -155,6 +155,8 @@ private:
     bool ensureOwned();
     // Moves the used bytes into a new block of the given capacity (>= size).
     bool reallocateTo(uint32_t capacity);
+    // The same without counting a failure: a smaller second try follows.
+    bool tryReallocateTo(uint32_t capacity);
     void freeStorage();
 
     uint8_t m_marker;

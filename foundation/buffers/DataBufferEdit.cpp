@@ -3,6 +3,7 @@
 #include <cstring>
 #include <random>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/buffers/DataBuffer.h"
 
 namespace quorvel {
@@ -154,7 +155,10 @@ bool DataBuffer::setXor(const DataBuffer &a, const DataBuffer &b) {
     }
     // Built in a new block so that a or b may be this buffer.
     unsigned char *block = static_cast<unsigned char *>(std::malloc(n));
-    if (!block) return false;
+    if (!block) {
+        AllocationFailures::note();
+        return false;
+    }
     for (uint32_t i = 0; i < n; ++i) block[i] = a.m_data[i] ^ b.m_data[i];
     freeStorage();
     m_data = block;

@@ -5,9 +5,19 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/buffers/DataBuffer.h"
 
 namespace quorvel {
+
+namespace {
+
+bool gaveUp() {
+    AllocationFailures::note();
+    return false;
+}
+
+}  // namespace
 
 namespace {
 
@@ -113,12 +123,12 @@ bool StringBuffer::ensureRoom(uint64_t extra) {
 
     if (!m_heap) {
         char *block = static_cast<char *>(malloc(blockSize));
-        if (!block) return false;
+        if (!block) return gaveUp();
         memcpy(block, m_inline, m_length + 1);
         m_heap = block;
     } else {
         char *block = static_cast<char *>(realloc(m_heap, blockSize));
-        if (!block) return false;
+        if (!block) return gaveUp();
         m_heap = block;
     }
     m_data = m_heap;
@@ -181,7 +191,7 @@ bool StringBuffer::prepend(const char *text) {
     if (n == 0) return m_marker == kValidMarker;
     // Copy the prefix out first: it may lie inside this buffer.
     char *copy = static_cast<char *>(malloc(n));
-    if (!copy) return false;
+    if (!copy) return gaveUp();
     memcpy(copy, text, n);
     bool ok = ensureRoom(n);
     if (ok) {
@@ -287,7 +297,10 @@ char *StringBuffer::releaseText(uint32_t &length) {
         m_heap = nullptr;
     } else {
         text = static_cast<char *>(malloc(m_length + 1));
-        if (!text) return nullptr;
+        if (!text) {
+            AllocationFailures::note();
+            return nullptr;
+        }
         memcpy(text, m_inline, m_length + 1);
     }
     length = m_length;

@@ -45,7 +45,7 @@ std::shared_ptr<ClsAtom> loadedAtom() {
 
 TEST(AllocationFailure, RssMembers) {
     const XString document = x(kRss), title = x("title"), category = x("category"), domain = x("domain"),
-                  value = x("V \xe2\x82\xac"), date = x("lastBuildDate");
+                  value = x("V \xe2\x82\xac"), date = x("lastBuildDate"), isoDate = x("2026-12-08T11:30:00+02:00");
     using Call = std::function<bool(ClsRss &, XString &)>;
     const struct { const char *name; Call call; CallKind kind; } calls[] = {
         {"LoadRssString", [&](ClsRss &rss, XString &) { return rss.LoadRssString(document); }, CallKind::kReportsFailure},
@@ -73,6 +73,32 @@ TEST(AllocationFailure, RssMembers) {
              return true;
          }, CallKind::kAllOrNothing},
         {"NewRss", [](ClsRss &rss, XString &) { rss.NewRss(); return true; }, CallKind::kAllOrNothing},
+        {"MSetString", [&](ClsRss &rss, XString &) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
+             return item && item->MSetString(category, 1, value);
+         }, CallKind::kReportsFailure},
+        {"MSetAttr", [&](ClsRss &rss, XString &) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
+             return item && item->MSetAttr(category, 1, domain, value);
+         }, CallKind::kReportsFailure},
+        {"SetAttr", [&](ClsRss &rss, XString &) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             if (channel) channel->SetAttr(title, domain, value);
+             return true;
+         }, CallKind::kAllOrNothing},
+        {"SetDateStr", [&](ClsRss &rss, XString &) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             if (channel) channel->SetDateStr(date, isoDate);
+             return true;
+         }, CallKind::kAllOrNothing},
+        {"Remove", [&](ClsRss &rss, XString &) {
+             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
+             if (item) item->Remove(category);
+             return true;
+         }, CallKind::kAllOrNothing},
     };
     for (const auto &c : calls) {
         SCOPED_TRACE(c.name);
@@ -88,7 +114,9 @@ TEST(AllocationFailure, RssMembers) {
 TEST(AllocationFailure, AtomMembers) {
     const XString document = x(kAtom), entry = x("<entry><title>New</title><id>urn:1</id></entry>"), title = x("title"),
                   html = x("<i>x</i> &amp; y"), rel = x("self"), href = x("http://example.com/feed"), empty = x(""),
-                  author = x("author"), name = x("Bo \xc3\xa5");
+                  author = x("author"), name = x("Bo \xc3\xa5"), content = x("content"),
+                  markup = x("<div xmlns=\"http://www.w3.org/1999/xhtml\"><p>One &amp; <b>two</b></p></div>"),
+                  updated = x("updated"), rfcDate = x("Tue, 08 Dec 2026 10:00:00 GMT"), alternate = x("alt*"), nameTag = x("name");
     using Call = std::function<bool(ClsAtom &, XString &)>;
     const struct { const char *name; Call call; CallKind kind; } calls[] = {
         {"LoadXml", [&](ClsAtom &atom, XString &) { return atom.LoadXml(document); }, CallKind::kReportsFailure},
@@ -105,6 +133,34 @@ TEST(AllocationFailure, AtomMembers) {
         {"AddPerson", [&](ClsAtom &atom, XString &) { atom.AddPerson(author, name, empty, empty); return true; },
          CallKind::kAllOrNothing},
         {"NewFeed", [](ClsAtom &atom, XString &) { atom.NewFeed(); return true; }, CallKind::kAllOrNothing},
+        {"AddElementXml", [&](ClsAtom &atom, XString &) { return atom.AddElementXml(content, markup) >= 0; },
+         CallKind::kReportsFailure},
+        {"AddElementXHtml", [&](ClsAtom &atom, XString &) { return atom.AddElementXHtml(content, markup) >= 0; },
+         CallKind::kReportsFailure},
+        {"AddElementDateStr", [&](ClsAtom &atom, XString &) { return atom.AddElementDateStr(updated, rfcDate) >= 0; },
+         CallKind::kReportsFailure},
+        {"UpdateElement", [&](ClsAtom &atom, XString &) { atom.UpdateElement(title, 0, name); return true; },
+         CallKind::kAllOrNothing},
+        {"UpdateElementXml", [&](ClsAtom &atom, XString &) {
+             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
+             if (first) first->UpdateElementXml(title, 0, markup);
+             return true;
+         }, CallKind::kAllOrNothing},
+        {"UpdatePerson", [&](ClsAtom &atom, XString &) {
+             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
+             if (first) first->UpdatePerson(author, 0, name, href, empty);
+             return true;
+         }, CallKind::kAllOrNothing},
+        {"SetElementAttr", [&](ClsAtom &atom, XString &) { atom.SetElementAttr(title, 0, rel, name); return true; },
+         CallKind::kAllOrNothing},
+        {"GetElementDateStr", [&](ClsAtom &atom, XString &out) { return atom.GetElementDateStr(updated, 0, out); },
+         CallKind::kReportsFailure},
+        {"GetLinkHref", [&](ClsAtom &atom, XString &out) { return atom.GetLinkHref(alternate, out); },
+         CallKind::kReportsFailure},
+        {"GetPersonInfo", [&](ClsAtom &atom, XString &out) {
+             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
+             return first && first->GetPersonInfo(author, 0, nameTag, out);
+         }, CallKind::kReportsFailure},
     };
     for (const auto &c : calls) {
         SCOPED_TRACE(c.name);

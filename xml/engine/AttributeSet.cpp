@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/text/StringBuffer.h"
 #include "xml/engine/Wildcard.h"
 
@@ -121,7 +122,10 @@ bool AttributeSet::growLengths() {
     int32_t capacity = m_lengthsCapacity * 2;
     const bool wasInline = m_lengths == m_inlineLengths;
     void *block = std::realloc(wasInline ? nullptr : m_lengths, static_cast<size_t>(capacity) * sizeof(int32_t));
-    if (!block) return false;
+    if (!block) {
+        AllocationFailures::note();
+        return false;
+    }
     if (wasInline) std::memcpy(block, m_inlineLengths, sizeof m_inlineLengths);
     m_lengths = static_cast<int32_t *>(block);
     m_lengthsCapacity = capacity;

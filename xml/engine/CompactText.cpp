@@ -3,12 +3,18 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/text/StringBuffer.h"
 #include "xml/engine/XmlReferences.h"
 
 namespace quorvel {
 
 namespace {
+
+bool gaveUp() {
+    AllocationFailures::note();
+    return false;
+}
 
 constexpr uint64_t kMaxSize = 0xFFFFFFFEull;  // the size and its NUL stay below 4 GiB
 constexpr uint32_t kMinGrowth = 32;
@@ -29,7 +35,7 @@ bool CompactText::reserveTotal(uint64_t total) {
         if (grown > capacity) capacity = grown < kMaxSize ? grown : kMaxSize;
     }
     void *block = std::realloc(m_block, sizeof(Header) + static_cast<size_t>(capacity) + 1);
-    if (!block) return false;
+    if (!block) return gaveUp();
     bool fresh = m_block == nullptr;
     m_block = static_cast<Header *>(block);
     if (fresh) {
@@ -53,7 +59,7 @@ bool CompactText::set(const char *bytes, uint32_t n) {
     if (!m_block || n > m_block->capacity) {
         // Exact fit for a fresh text: most contents are set once and never grow.
         void *block = std::realloc(m_block, sizeof(Header) + static_cast<size_t>(n) + 1);
-        if (!block) return false;
+        if (!block) return gaveUp();
         m_block = static_cast<Header *>(block);
         m_block->capacity = n;
     }
@@ -68,7 +74,7 @@ bool CompactText::append(const char *bytes, uint32_t n) {
     if (m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1) {
         // Appending a piece of our own text: copy it out first, the block may move.
         char *copy = static_cast<char *>(std::malloc(n ? n : 1));
-        if (!copy) return false;
+        if (!copy) return gaveUp();
         std::memcpy(copy, bytes, n);
         bool ok = append(copy, n);
         std::free(copy);

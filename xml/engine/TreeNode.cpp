@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/base/ExtPtrArray.h"
 #include "foundation/text/NameChars.h"
 #include "foundation/text/StringBuffer.h"
@@ -75,10 +76,10 @@ void TreeNode::releaseOwnFields() {
 
 TreeNode *TreeNode::createTree(const char *tag) {
     TreeNode *node = new (std::nothrow) TreeNode();
-    if (!node) return nullptr;
-    TreeInfo *info = new (std::nothrow) TreeInfo();
+    TreeInfo *info = node ? new (std::nothrow) TreeInfo() : nullptr;
     if (!info) {
         delete node;
+        AllocationFailures::note();
         return nullptr;
     }
     node->m_tree = info;
@@ -99,7 +100,10 @@ TreeNode *TreeNode::createChildN(TreeNode *parent, const char *tag, uint32_t n) 
     }
     if (!isValid(parent) || !TreeInfo::isValid(parent->m_tree)) return nullptr;
     TreeNode *node = new (std::nothrow) TreeNode();
-    if (!node) return nullptr;
+    if (!node) {
+        AllocationFailures::note();
+        return nullptr;
+    }
     node->setTagN(tag, n);
     if (!parent->ensureChildrenArray()) {
         delete node;
@@ -121,7 +125,9 @@ TreeNode *TreeNode::createChildN(TreeNode *parent, const char *tag, uint32_t n) 
 bool TreeNode::ensureChildrenArray() {
     if (m_children) return true;
     m_children = new (std::nothrow) ExtPtrArray(false);
-    return m_children != nullptr;
+    if (m_children) return true;
+    AllocationFailures::note();
+    return false;
 }
 
 // ---------------------------------------------------------------- tag
@@ -163,6 +169,7 @@ void TreeNode::setTagN(const char *tag, uint32_t n) {
     }
     if (!m_tagInline) std::free(m_tag.heap);
     if (!copy) {
+        AllocationFailures::note();
         std::memcpy(m_tag.inlineTag, "outOfMemory", sizeof "outOfMemory");
         m_tagInline = 1;
         return;

@@ -99,6 +99,8 @@ public:
     // ---- children (tag and content comparisons are exact; no content counts as "")
     ExtPtrArray *childrenArray() const { return m_children; }
     bool hasChildrenArray() const { return m_children != nullptr; }
+    // Gives the node a child list (empty at first); false when memory runs out.
+    bool makeChildrenArray() { return ensureChildrenArray(); }
     int32_t getNumChildren() const;
     TreeNode *getChild(int32_t index) const;
     TreeNode *firstChild() const;
@@ -138,10 +140,16 @@ public:
     static bool removeChildAt(TreeNode *parent, int32_t index);
     // Destroys a node, its subtree and, for a root, its TreeInfo. Invalid nodes are ignored.
     static void deleteTree(TreeNode *node);
+    // A new tree holding a copy of node and its subtree (tags, contents, CDATA flags,
+    // attributes); null when memory runs out.
+    static TreeNode *copySubtree(const TreeNode *node);
     // Exchange tag, content and attributes (CDATA flags, children and links stay).
     static void swapNode(TreeNode *a, TreeNode *b);
     // Exchange tag, content, attributes and children, moving the counted references along.
-    static bool swapTree(TreeNode *a, TreeNode *b);
+    // Both nodes get a child list (kCreated), or each list goes as it is, none included, which
+    // needs no memory (kAsTheyAre).
+    enum class ChildLists { kCreated, kAsTheyAre };
+    static bool swapTree(TreeNode *a, TreeNode *b, ChildLists lists = ChildLists::kCreated);
     // Counts an API object on (off) a node and its tree.
     static bool addRef(TreeNode *node);
     static void release(TreeNode *node);

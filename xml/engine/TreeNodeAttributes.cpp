@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/text/NameChars.h"
 #include "foundation/text/StringBuffer.h"
 #include "xml/engine/AttributeSet.h"
@@ -70,7 +71,10 @@ bool TreeNode::addAttributeN(const char *name, uint32_t nameLen, const char *val
     char *reduced = nullptr;
     if (kept < nameLen || needsPrefix(static_cast<unsigned char>(name[0]))) {
         reduced = nameLen + 2 <= sizeof local ? local : static_cast<char *>(std::malloc(static_cast<size_t>(nameLen) + 2));
-        if (!reduced) return false;
+        if (!reduced) {
+            AllocationFailures::note();
+            return false;
+        }
         uint32_t w = 1;
         for (uint32_t i = 0; i < nameLen; ++i)
             if (isNameChar(static_cast<unsigned char>(name[i]))) reduced[w++] = name[i];
@@ -84,7 +88,7 @@ bool TreeNode::addAttributeN(const char *name, uint32_t nameLen, const char *val
     }
     bool ok = finalLen == 0;  // a name reduced to nothing adds nothing
     if (!ok) {
-        if (!m_attributes) m_attributes = new (std::nothrow) AttributeSet();
+        if (!m_attributes && !(m_attributes = new (std::nothrow) AttributeSet())) AllocationFailures::note();
         ok = m_attributes && m_attributes->appendPair(finalName, finalLen, value, value ? valueLen : 0);
     }
     if (reduced && reduced != local) std::free(reduced);
@@ -94,7 +98,10 @@ bool TreeNode::addAttributeN(const char *name, uint32_t nameLen, const char *val
 bool TreeNode::addOrReplaceAttribute(const char *name, const char *value) {
     if (!name || !*name) return false;
     if (!m_attributes) m_attributes = new (std::nothrow) AttributeSet();
-    if (!m_attributes) return false;
+    if (!m_attributes) {
+        AllocationFailures::note();
+        return false;
+    }
     // The new pair goes in before the old ones go (front first), so that memory running out
     // leaves the old value in place.
     const uint32_t nameLen = static_cast<uint32_t>(std::strlen(name));

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/base/ExtPtrArray.h"
 #include "xml/engine/AttributeSet.h"
 #include "xml/engine/TreeInfo.h"
@@ -100,7 +101,10 @@ bool TreeNode::removeFromTree(TreeNode *node) {
     int32_t index = parent->m_children->indexOf(node);
     if (index < 0) return false;
     TreeInfo *fresh = new (std::nothrow) TreeInfo();
-    if (!fresh) return false;
+    if (!fresh) {
+        AllocationFailures::note();
+        return false;
+    }
     shapeChanged(node->m_tree);
 
     if (node->m_previous) node->m_previous->m_next = node->m_next;
@@ -122,6 +126,13 @@ bool TreeNode::removeFromTree(TreeNode *node) {
 }
 
 bool TreeNode::removeChild(TreeNode *child) {
+    // A subtree no object stands in goes at once, which needs no memory; one with objects in it
+    // lives on as a tree of its own.
+    if (isValid(child) && child->m_parent && child->m_parent->m_children && subtreeRefCount(child) == 0 &&
+        child->m_parent->m_children->indexOf(child) >= 0) {
+        deleteTree(child);
+        return true;
+    }
     if (!removeFromTree(child)) return false;
     if (child->m_tree->refCount() == 0) deleteTree(child);
     return true;
@@ -189,12 +200,12 @@ void TreeNode::swapNode(TreeNode *a, TreeNode *b) {
     if (b->m_content.isAllocated() && b->m_content.isEmpty()) b->m_content.release();
 }
 
-bool TreeNode::swapTree(TreeNode *a, TreeNode *b) {
+bool TreeNode::swapTree(TreeNode *a, TreeNode *b, ChildLists lists) {
     if (!isValid(a) || !isValid(b)) return false;
     if (a == b) return true;
     // Exchanging children between a node and its own ancestor would make a cycle.
     if (isAncestorOf(a, b) || isAncestorOf(b, a)) return false;
-    if (!a->ensureChildrenArray() || !b->ensureChildrenArray()) return false;
+    if (lists == ChildLists::kCreated && (!a->ensureChildrenArray() || !b->ensureChildrenArray())) return false;
     shapeChanged(a->m_tree);
     shapeChanged(b->m_tree);
     swapNode(a, b);

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/base/CritSecExitor.h"
 #include "foundation/text/XString.h"
 #include "xml/engine/TreeInfo.h"
@@ -25,7 +26,10 @@ ClsXml::~ClsXml() {
 
 std::unique_ptr<ClsXml> ClsXml::createNew() {
     std::unique_ptr<ClsXml> xml(new (std::nothrow) ClsXml());
-    if (!xml || !xml->isReady()) return nullptr;
+    if (!xml || !xml->isReady()) {
+        if (!xml) AllocationFailures::note();
+        return nullptr;
+    }
     return xml;
 }
 
@@ -70,7 +74,10 @@ std::unique_ptr<ClsXml> ClsXml::objectOn(TreeNode *node) const {
 std::unique_ptr<ClsXml> ClsXml::objectWithDefaultsOn(TreeNode *node) {
     if (!TreeNode::isValid(node)) return nullptr;
     std::unique_ptr<ClsXml> xml(new (std::nothrow) ClsXml());
-    if (!xml || !xml->hasValidNode()) return nullptr;
+    if (!xml || !xml->hasValidNode()) {
+        if (!xml) AllocationFailures::note();
+        return nullptr;
+    }
     xml->moveTo(node);
     return xml;
 }
@@ -95,6 +102,15 @@ void ClsXml::Clear() {
     m_node = root;
 }
 
+std::unique_ptr<ClsXml> ClsXml::copyOfSubtree() {
+    CritSecExitor lock(this);
+    TreeNode *copy = hasValidNode() ? TreeNode::copySubtree(m_node) : nullptr;
+    if (!copy) return nullptr;
+    std::unique_ptr<ClsXml> object = objectOn(copy);
+    if (!object) TreeNode::deleteTree(copy);
+    return object;
+}
+
 void ClsXml::Copy(ClsXml *node) {
     CritSecExitor lock(this);
     if (!node || !hasValidNode() || !node->hasValidNode()) return;
@@ -102,8 +118,7 @@ void ClsXml::Copy(ClsXml *node) {
     if (from == m_node) return;
     m_node->setTag(from->getTag());
     m_node->setContentN(from->content().isAllocated() ? from->getContent() : nullptr, from->getContentSize());
-    m_node->removeAllAttributes();
-    m_node->copyAttributesFrom(*from);
+    m_node->copyAttributesFrom(*from);  // replaces the set whole, or leaves it on failure
 }
 
 void ClsXml::CopyRef(ClsXml *node) {

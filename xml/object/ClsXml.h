@@ -273,6 +273,20 @@ public:
     // A new last child (tag cleaned as NewChild does) that build() completes through an object
     // standing on it before it joins the tree: when build() fails (memory) nothing is added.
     // Returns the object, empty when nothing was added.
+    // AddChildTree, true only when the subtree was attached.
+    bool appendSubtree(ClsXml *tree);
+    // An object on a copy of this element and its subtree, a tree of its own; empty when memory
+    // ran out.
+    std::unique_ptr<ClsXml> copyOfSubtree();
+    // Edits a copy of this element and puts the edited copy in its place only when edit()
+    // succeeded, so that memory running out part way leaves the element as it was. Objects on
+    // this element stay on it; objects in its old children go with those children.
+    template <class Edit>
+    bool editAsWhole(Edit edit) {
+        std::unique_ptr<ClsXml> copy = copyOfSubtree();
+        return copy && edit(*copy) && takeContentsOf(*copy);
+    }
+
     template <class Build>
     std::unique_ptr<ClsXml> newChildBuilt(const XString &tag, const XString &content, Build build) {
         std::unique_ptr<ClsXml> child = newLoneChild(tag, content);
@@ -284,9 +298,13 @@ public:
 private:
     // An object on a new node of its own (tag cleaned up), and that node made the last child.
     std::unique_ptr<ClsXml> newLoneChild(const XString &tag, const XString &content);
+    // Exchanges everything of this node with the other's, child lists as they are (no memory
+    // needed); false for nodes that are not valid or of one line of descent.
+    bool takeContentsOf(ClsXml &other);
     bool adoptLoneChild(ClsXml &child);
     // Detaches tree's node and attaches it under this node at position (appended when < 0).
-    void moveSubtreeHere(ClsXml *tree, int position);
+    // False when nothing was attached.
+    bool moveSubtreeHere(ClsXml *tree, int position);
     bool loadText(const XString &xmlData, bool autoTrim, LogBase &log);
     bool loadFile(const XString &fileName, bool autoTrim, LogBase &log);
     bool serializeTo(StringBuffer &out);

@@ -10,22 +10,25 @@
 
 namespace quorvel {
 
-void ClsXml::moveSubtreeHere(ClsXml *tree, int position) {
+bool ClsXml::moveSubtreeHere(ClsXml *tree, int position) {
     TreeNode *moving = tree->m_node;
     // A root stays where it is; an ancestor of this node leaves its document and then cannot
     // be attached below its own descendant, so nothing is attached.
     TreeNode::removeFromTree(moving);
-    if (position < 0)
-        TreeNode::appendChild(m_node, moving);
-    else
-        TreeNode::insertChildAt(m_node, position, moving);
+    return position < 0 ? TreeNode::appendChild(m_node, moving) : TreeNode::insertChildAt(m_node, position, moving);
 }
 
 bool ClsXml::AddChildTree(ClsXml *tree) {
     CritSecExitor lock(this);
     if (!tree || tree == this || !hasValidNode() || !tree->hasValidNode()) return false;
-    moveSubtreeHere(tree, -1);
+    moveSubtreeHere(tree, -1);  // true whether or not the attach succeeded
     return true;
+}
+
+bool ClsXml::appendSubtree(ClsXml *tree) {
+    CritSecExitor lock(this);
+    if (!tree || tree == this || !hasValidNode() || !tree->hasValidNode()) return false;
+    return moveSubtreeHere(tree, -1);
 }
 
 void ClsXml::InsertChildTreeBefore(int index, ClsXml *tree) {
@@ -47,6 +50,13 @@ bool ClsXml::SwapNode(ClsXml *node) {
     if (!node || !hasValidNode() || !node->hasValidNode()) return false;
     TreeNode::swapNode(m_node, node->m_node);
     return true;
+}
+
+bool ClsXml::takeContentsOf(ClsXml &other) {
+    CritSecExitor lock(this);
+    CritSecExitor otherLock(&other);
+    return hasValidNode() && other.hasValidNode() &&
+           TreeNode::swapTree(m_node, other.m_node, TreeNode::ChildLists::kAsTheyAre);
 }
 
 bool ClsXml::SwapTree(ClsXml *tree) {
