@@ -81,40 +81,54 @@ HRESULT DualInterface::call(DISPID id, WORD flags, std::initializer_list<VARIANT
     return invokeWith(id, flags, args, nullptr);
 }
 
-HRESULT DualInterface::call(DISPID id, WORD flags, std::initializer_list<VARIANT> args, BSTR *result) {
+namespace {
+
+// Where each typed result travels in a VARIANT.
+template <class T>
+struct CarriedIn;
+template <>
+struct CarriedIn<BSTR> {
+    static constexpr VARTYPE kType = VT_BSTR;
+    static BSTR &member(VARIANT &v) { return v.bstrVal; }
+};
+template <>
+struct CarriedIn<LONG> {
+    static constexpr VARTYPE kType = VT_I4;
+    static LONG &member(VARIANT &v) { return v.lVal; }
+};
+template <>
+struct CarriedIn<DATE> {
+    static constexpr VARTYPE kType = VT_DATE;
+    static DATE &member(VARIANT &v) { return v.date; }
+};
+
+}  // namespace
+
+template <class T>
+HRESULT DualInterface::typedCall(DISPID id, WORD flags, std::initializer_list<VARIANT> args, T *result) {
     if (!result) return E_POINTER;
-    *result = nullptr;
+    *result = T{};
     VARIANT value;
     VariantInit(&value);
     const HRESULT hr = invokeWith(id, flags, args, &value);
-    if (SUCCEEDED(hr) && value.vt == VT_BSTR) {
-        *result = value.bstrVal;  // taken over: a null string stays null
-        return hr;
+    if (SUCCEEDED(hr) && value.vt == CarriedIn<T>::kType) {
+        *result = CarriedIn<T>::member(value);  // taken over: a null string stays null
+        value.vt = VT_EMPTY;
     }
     VariantClear(&value);
     return hr;
 }
 
+HRESULT DualInterface::call(DISPID id, WORD flags, std::initializer_list<VARIANT> args, BSTR *result) {
+    return typedCall(id, flags, args, result);
+}
+
 HRESULT DualInterface::call(DISPID id, WORD flags, std::initializer_list<VARIANT> args, LONG *result) {
-    if (!result) return E_POINTER;
-    *result = 0;
-    VARIANT value;
-    VariantInit(&value);
-    const HRESULT hr = invokeWith(id, flags, args, &value);
-    if (SUCCEEDED(hr) && value.vt == VT_I4) *result = value.lVal;
-    VariantClear(&value);
-    return hr;
+    return typedCall(id, flags, args, result);
 }
 
 HRESULT DualInterface::call(DISPID id, WORD flags, std::initializer_list<VARIANT> args, DATE *result) {
-    if (!result) return E_POINTER;
-    *result = 0;
-    VARIANT value;
-    VariantInit(&value);
-    const HRESULT hr = invokeWith(id, flags, args, &value);
-    if (SUCCEEDED(hr) && value.vt == VT_DATE) *result = value.date;
-    VariantClear(&value);
-    return hr;
+    return typedCall(id, flags, args, result);
 }
 
 HRESULT DualInterface::call(DISPID id, WORD flags, std::initializer_list<VARIANT> args, VARIANT *result) {

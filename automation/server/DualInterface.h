@@ -56,6 +56,9 @@ protected:
 
 private:
     HRESULT invokeWith(DISPID id, WORD flags, std::initializer_list<VARIANT> args, VARIANT *result);
+    // The result of the variant type that T is carried in (BSTR, LONG, DATE).
+    template <class T>
+    HRESULT typedCall(DISPID id, WORD flags, std::initializer_list<VARIANT> args, T *result);
 
     IDispatch &m_object;
 };

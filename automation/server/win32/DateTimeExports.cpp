@@ -2,14 +2,11 @@
 // ClsDateTime, under the class identifier the Atom objects create their dates with. It registers
 // its class only; the type library (which it embeds too, for its objects' type information) is
 // registered by QuorvelXml.dll.
-#include <new>
-
 #include "automation/generated/QuorvelMembers.h"
 #include "automation/server/ClassObjects.h"
 #include "automation/server/ClassRegistration.h"
 #include "automation/server/ServerObjects.h"
-#include "automation/server/win32/SystemRegistry.h"
-#include "automation/server/win32/WideText.h"
+#include "automation/server/win32/RegistryEntryPoints.h"
 
 using namespace quorvel::automation;
 
@@ -31,21 +28,13 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void **object) {
 STDAPI DllCanUnloadNow() { return ServerModule::instance().canUnloadNow(); }
 
 STDAPI DllRegisterServer() {
-    try {
-        const std::wstring path = moduleFileName();
-        if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-        SystemRegistry registry;
+    return registerThisModule([](SystemRegistry &registry, const std::wstring &path) {
         return registerClass(registry, dateTimeClassRegistration(), kTypeLibrary, utf8Text(path));
-    } catch (const std::bad_alloc &) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDAPI DllUnregisterServer() {
-    try {
-        SystemRegistry registry;
+    return onSystemRegistry([](SystemRegistry &registry) {
         return unregisterClass(registry, dateTimeClassRegistration());
-    } catch (const std::bad_alloc &) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
