@@ -41,10 +41,10 @@ public:
     // Drops every item (destroying them when owned), frees the storage and starts the growth
     // step again at 5.
     void removeAll();
-
-private:
+    // Room for one more item, so that the next append or insert needs no memory.
     bool growForOne();
 
+private:
     int32_t m_growth;
     int32_t m_capacity;
     int32_t m_count;

@@ -213,6 +213,33 @@ TEST(AllocationFailure, SortingKeepsEveryChild) {
     }
 }
 
+// Element edits that report their outcome, and those that return nothing and must then leave
+// the element as it was.
+TEST(AllocationFailure, ElementEdits) {
+    const XString lang = x("lang"), longName = x("  a-name-long-enough-to-need-a-block-of-its-own  "),
+                  value = x("a value long enough to need a block of its own as well"), tag = x("added child"),
+                  more = x(" and more text, long enough to make the content grow");
+    const struct { const char *name; Call call; CallKind kind; } edits[] = {
+        {"UpdateAttribute", onFirstBook([&](ClsXml &book) { return book.UpdateAttribute(lang, value); }),
+         CallKind::kReportsFailure},
+        {"AddAttribute", onFirstBook([&](ClsXml &book) { return book.AddAttribute(longName, value); }),
+         CallKind::kReportsFailure},
+        {"NewChild", [&](ClsXml &xml) { return xml.NewChild(tag, value) != nullptr; }, CallKind::kReportsFailure},
+        {"NewChildBefore", [&](ClsXml &xml) { return xml.NewChildBefore(1, tag, value) != nullptr; },
+         CallKind::kReportsFailure},
+        {"AppendToContent", onFirstTitle([&](ClsXml &title) { return title.AppendToContent(more); }),
+         CallKind::kReportsFailure},
+        {"AddChildTree", [](ClsXml &xml) {
+             std::unique_ptr<ClsXml> first = xml.GetChild(0), last = xml.LastChild();
+             return first && last && last->AddChildTree(first.get());
+         }, CallKind::kReportsFailure},
+    };
+    for (const auto &e : edits) {
+        SCOPED_TRACE(e.name);
+        sweepAllocations(onDocument(kDocument, e.call), e.kind);
+    }
+}
+
 TEST(AllocationFailure, PathCommandsAndSearches) {
     const XString content = x("book[2]|blurb|*"), attribute = x("/C/title,*\xc3\x84*|..|(id)"),
                   tag = x("/A/book,lang,fr|price|..|$"), title = x("title"), pattern = x("*\xe6\x97\xa5*");

@@ -101,6 +101,8 @@ public:
     bool hasChildrenArray() const { return m_children != nullptr; }
     // Gives the node a child list (empty at first); false when memory runs out.
     bool makeChildrenArray() { return ensureChildrenArray(); }
+    // Room for one more child, so that attaching it needs no memory.
+    bool reserveChild();
     int32_t getNumChildren() const;
     TreeNode *getChild(int32_t index) const;
     TreeNode *firstChild() const;

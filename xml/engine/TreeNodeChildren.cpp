@@ -22,6 +22,8 @@ TreeNode *TreeNode::getChild(int32_t index) const {
 
 TreeNode *TreeNode::firstChild() const { return getChild(0); }
 
+bool TreeNode::reserveChild() { return ensureChildrenArray() && m_children->growForOne(); }
+
 TreeNode *TreeNode::lastChild() const { return m_children ? static_cast<TreeNode *>(m_children->lastElement()) : nullptr; }
 
 TreeNode *TreeNode::firstChildWithTag(const char *tag, const char *attrName, const char *attrValue) const {

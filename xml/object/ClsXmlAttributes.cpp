@@ -1,4 +1,5 @@
 // ClsXml editing: attributes.
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/base/CritSecExitor.h"
 #include "foundation/text/StringBuffer.h"
 #include "foundation/text/XString.h"
@@ -11,7 +12,9 @@ namespace quorvel {
 bool ClsXml::AddAttribute(const XString &name, const XString &value) {
     CritSecExitor lock(this);
     if (!hasValidNode()) return false;
+    AllocationFailureWatch watch;
     StringBuffer n = trimmedUtf8(name);
+    if (watch.ranShort()) return false;
     // An empty name adds nothing and still succeeds; otherwise false means memory ran out.
     return m_node->addAttributeN(n.getString(), n.getSize(), value.getUtf8(), value.getUtf8Sb().getSize()) ||
            n.getSize() == 0;

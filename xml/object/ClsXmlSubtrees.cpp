@@ -1,4 +1,5 @@
 // ClsXml editing: moving, exchanging, removing and detaching subtrees; style sheets.
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/base/CritSecExitor.h"
 #include "foundation/base/MethodFrame.h"
 #include "foundation/text/XString.h"
@@ -12,6 +13,8 @@ namespace quorvel {
 
 bool ClsXml::moveSubtreeHere(ClsXml *tree, int position) {
     TreeNode *moving = tree->m_node;
+    // Room first, so that memory running out leaves the subtree where it was.
+    if (!m_node->reserveChild()) return false;
     // A root stays where it is; an ancestor of this node leaves its document and then cannot
     // be attached below its own descendant, so nothing is attached.
     TreeNode::removeFromTree(moving);
@@ -21,8 +24,10 @@ bool ClsXml::moveSubtreeHere(ClsXml *tree, int position) {
 bool ClsXml::AddChildTree(ClsXml *tree) {
     CritSecExitor lock(this);
     if (!tree || tree == this || !hasValidNode() || !tree->hasValidNode()) return false;
-    moveSubtreeHere(tree, -1);  // true whether or not the attach succeeded
-    return true;
+    // True whether or not the subtree could be attached here, but not when memory ran out.
+    AllocationFailureWatch watch;
+    moveSubtreeHere(tree, -1);
+    return !watch.ranShort();
 }
 
 bool ClsXml::appendSubtree(ClsXml *tree) {
