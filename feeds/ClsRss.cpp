@@ -30,14 +30,13 @@ std::unique_ptr<ClsRss> ClsRss::objectOn(std::unique_ptr<ClsXml> element) {
 
 void ClsRss::NewRss() {
     MethodFrame frame(*this, this, "NewRss");
-    // The template is read before anything is cleared, so that memory running out leaves the
-    // feed as it was.
+    // The template is read into an object of its own first, so that memory running out leaves
+    // the feed as it was.
     std::unique_ptr<ClsXml> fresh = ClsXml::createNew();
     if (!fresh || !fresh->LoadXml(feedText(kNewFeedTemplate))) {
         frame.log().logError("Memory allocation failed.");
         return;
     }
-    m_xml.Clear();
     m_xml.takeNodeFrom(*fresh);
 }
 
