@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/base/AllocationFailures.h"
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/text/StringBuffer.h"
 #include "foundation/text/XString.h"
@@ -33,7 +34,10 @@ HRESULT writeString(const XString &text, VARIANT &result) {
         result.bstrVal = value;
         return S_OK;
     }
+    // The UTF-16 form may be made now; without memory for it the text would come back empty.
+    AllocationFailureWatch watch;
     const char16_t *units = text.getUtf16();
+    if (watch.ranShort()) return E_OUTOFMEMORY;
     const auto length = static_cast<UINT>(std::char_traits<char16_t>::length(units != nullptr ? units : u""));
     const BSTR value = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(units != nullptr ? units : u""), length);
     if (value == nullptr) return E_OUTOFMEMORY;
