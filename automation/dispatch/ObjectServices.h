@@ -27,11 +27,13 @@ public:
     virtual ClsRss *rssOf(IDispatch *object) = 0;
     virtual ClsAtom *atomOf(IDispatch *object) = 0;
 
-    // A new automation object (reference count 1) whose embedded internal object takes over the
-    // returned one's node reference; null when memory runs out. The temporary is destroyed.
-    virtual IDispatch *wrapXml(std::unique_ptr<ClsXml> temporary) = 0;
-    virtual IDispatch *wrapRss(std::unique_ptr<ClsRss> temporary) = 0;
-    virtual IDispatch *wrapAtom(std::unique_ptr<ClsAtom> temporary) = 0;
+    // A new automation object of the class (reference count 1) over a fresh internal object,
+    // found again through xmlOf, rssOf or atomOf; null when memory runs out. It is made before
+    // a member with such a result is called, so that the member's effect (a child added, say)
+    // never stands without the object that reports it.
+    virtual IDispatch *newXmlObject() = 0;
+    virtual IDispatch *newRssObject() = 0;
+    virtual IDispatch *newAtomObject() = 0;
 
     // Date-time objects at the Atom boundary: the UTC automation date an IQvDateTime argument
     // holds (its GetAsOleDate with bLocal 0), and a new external date-time object carrying a

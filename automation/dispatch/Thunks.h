@@ -15,15 +15,12 @@
 #include "automation/dispatch/ResultWriting.h"
 #include "automation/dispatch/VariantFlattening.h"
 #include "datetime/ClsDateTime.h"
+#include "feeds/ClsAtom.h"
+#include "feeds/ClsRss.h"
 #include "foundation/base/ProgressEvent.h"
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/text/XString.h"
-
-namespace quorvel {
-class ClsAtom;
-class ClsRss;
-class ClsXml;
-}  // namespace quorvel
+#include "xml/object/ClsXml.h"
 
 namespace quorvel::automation {
 
@@ -188,25 +185,51 @@ inline HRESULT writeResult(int value, CallContext &context, LogBase &) { return 
 inline HRESULT writeResult(bool value, CallContext &context, LogBase &) { return writeBool(value, context.result); }
 inline HRESULT writeResult(double value, CallContext &context, LogBase &) { return writeDate(value, context.result); }
 
-// A new internal object becomes a new automation object of its class; none gives a null pointer.
-template <class Cls, IDispatch *(ObjectServices::*Wrap)(std::unique_ptr<Cls>)>
-HRESULT writeWrapped(std::unique_ptr<Cls> value, CallContext &context) {
-    IDispatch *object = nullptr;
+// The automation object an object result goes into, made before the call (see ObjectServices);
+// the returned internal object hands it its node, and none gives a null pointer.
+template <class Result>
+struct ResultObject {
+    static constexpr bool kIsObject = false;
+};
+template <>
+struct ResultObject<std::unique_ptr<ClsXml>> {
+    static constexpr bool kIsObject = true;
+    static IDispatch *make(ObjectServices &services) { return services.newXmlObject(); }
+    static void fill(ObjectServices &services, IDispatch *object, ClsXml &value) {
+        services.xmlOf(object)->takeNodeFrom(value);
+    }
+};
+template <>
+struct ResultObject<std::unique_ptr<ClsRss>> {
+    static constexpr bool kIsObject = true;
+    static IDispatch *make(ObjectServices &services) { return services.newRssObject(); }
+    static void fill(ObjectServices &services, IDispatch *object, ClsRss &value) {
+        services.rssOf(object)->xml().takeNodeFrom(value.xml());
+    }
+};
+template <>
+struct ResultObject<std::unique_ptr<ClsAtom>> {
+    static constexpr bool kIsObject = true;
+    static IDispatch *make(ObjectServices &services) { return services.newAtomObject(); }
+    static void fill(ObjectServices &services, IDispatch *object, ClsAtom &value) {
+        services.atomOf(object)->xml().takeNodeFrom(value.xml());
+    }
+};
+
+template <class Result, class Invoke>
+HRESULT callForObject(Invoke invoke, CallContext &context) {
+    using Object = ResultObject<Result>;
+    IDispatch *object = Object::make(context.services);
+    if (object == nullptr) return E_OUTOFMEMORY;  // before the call: nothing has changed
+    Result value = invoke();
     if (value) {
-        object = (context.services.*Wrap)(std::move(value));
-        if (object == nullptr) return E_OUTOFMEMORY;
+        Object::fill(context.services, object, *value);
+    } else {
+        object->Release();
+        object = nullptr;
     }
     writeObject(object, context.result);
     return S_OK;
-}
-inline HRESULT writeResult(std::unique_ptr<ClsXml> value, CallContext &context, LogBase &) {
-    return writeWrapped<ClsXml, &ObjectServices::wrapXml>(std::move(value), context);
-}
-inline HRESULT writeResult(std::unique_ptr<ClsRss> value, CallContext &context, LogBase &) {
-    return writeWrapped<ClsRss, &ObjectServices::wrapRss>(std::move(value), context);
-}
-inline HRESULT writeResult(std::unique_ptr<ClsAtom> value, CallContext &context, LogBase &) {
-    return writeWrapped<ClsAtom, &ObjectServices::wrapAtom>(std::move(value), context);
 }
 // A date-time result is handed out as a new external date-time object; when none can be
 // created the result is null (the reasons are in the object's log).
@@ -259,7 +282,10 @@ HRESULT call(Self &self, CallContext &context) {
             invoke();
             return S_OK;
         } else {
-            return writeResult(invoke(), context, self.log());
+            if constexpr (ResultObject<Result>::kIsObject)
+                return callForObject<Result>(invoke, context);
+            else
+                return writeResult(invoke(), context, self.log());
         }
     } else {
         auto &out = std::get<std::tuple_size_v<typename Shape::Slots> - 1>(slots).value;

@@ -314,29 +314,11 @@ ClsAtom *ObjectShell::atomOf(IDispatch *object) {
     return shell ? shell->internalAtom() : nullptr;
 }
 
-IDispatch *ObjectShell::wrapXml(std::unique_ptr<ClsXml> temporary) {
-    if (!temporary) return nullptr;
-    XmlObject *object = XmlObject::createStandalone(m_module);
-    if (!object) return nullptr;
-    object->internal().takeNodeFrom(*temporary);
-    return object;
-}
+IDispatch *ObjectShell::newXmlObject() { return XmlObject::createStandalone(m_module); }
 
-IDispatch *ObjectShell::wrapRss(std::unique_ptr<ClsRss> temporary) {
-    if (!temporary) return nullptr;
-    RssObject *object = RssObject::createStandalone(m_module);
-    if (!object) return nullptr;
-    object->internal().xml().takeNodeFrom(temporary->xml());
-    return object;
-}
+IDispatch *ObjectShell::newRssObject() { return RssObject::createStandalone(m_module); }
 
-IDispatch *ObjectShell::wrapAtom(std::unique_ptr<ClsAtom> temporary) {
-    if (!temporary) return nullptr;
-    AtomObject *object = AtomObject::createStandalone(m_module);
-    if (!object) return nullptr;
-    object->internal().xml().takeNodeFrom(temporary->xml());
-    return object;
-}
+IDispatch *ObjectShell::newAtomObject() { return AtomObject::createStandalone(m_module); }
 
 bool ObjectShell::utcOleDateOf(IDispatch *dateTime, double &oleDate) {
     if (!dateTime) return false;

@@ -121,9 +121,9 @@ public:
     ClsXml *xmlOf(IDispatch *object) override;
     ClsRss *rssOf(IDispatch *object) override;
     ClsAtom *atomOf(IDispatch *object) override;
-    IDispatch *wrapXml(std::unique_ptr<ClsXml> temporary) override;
-    IDispatch *wrapRss(std::unique_ptr<ClsRss> temporary) override;
-    IDispatch *wrapAtom(std::unique_ptr<ClsAtom> temporary) override;
+    IDispatch *newXmlObject() override;
+    IDispatch *newRssObject() override;
+    IDispatch *newAtomObject() override;
     bool utcOleDateOf(IDispatch *dateTime, double &oleDate) override;
     IDispatch *newDateTime(const ClsDateTime &value, LogBase &log) override;
     bool sitedInBrowser() override;

@@ -34,8 +34,7 @@ extern "C" volatile std::size_t failing_allocation = 0;
 
 namespace {
 
-__attribute__((noinline)) void injectedFailure(std::size_t n, void *caller) {
-    failing_allocation = n;
+__attribute__((noinline)) void injectedFailure(void *caller) {
     g_failedCaller.store(caller, std::memory_order_relaxed);
     g_failed.store(true, std::memory_order_relaxed);
     asm volatile("" ::: "memory");
@@ -45,7 +44,8 @@ __attribute__((noinline)) void injectedFailure(std::size_t n, void *caller) {
 bool allocationFails(void *caller) {
     std::size_t n = g_counted.fetch_add(1, std::memory_order_relaxed) + 1;
     if (n != g_failAt.load(std::memory_order_relaxed)) return false;
-    injectedFailure(n, caller);
+    failing_allocation = n;
+    injectedFailure(caller);
     return true;
 }
 

@@ -51,9 +51,9 @@ public:
     ClsXml *xmlOf(IDispatch *object) override { return own(object) ? own(object)->xml.get() : nullptr; }
     ClsRss *rssOf(IDispatch *object) override { return own(object) ? own(object)->rss.get() : nullptr; }
     ClsAtom *atomOf(IDispatch *object) override { return own(object) ? own(object)->atom.get() : nullptr; }
-    IDispatch *wrapXml(std::unique_ptr<ClsXml> t) override { return wrap([&](auto &o) { o.xml = std::move(t); }); }
-    IDispatch *wrapRss(std::unique_ptr<ClsRss> t) override { return wrap([&](auto &o) { o.rss = std::move(t); }); }
-    IDispatch *wrapAtom(std::unique_ptr<ClsAtom> t) override { return wrap([&](auto &o) { o.atom = std::move(t); }); }
+    IDispatch *newXmlObject() override { return wrap([](auto &o) { o.xml = std::make_unique<ClsXml>(); }); }
+    IDispatch *newRssObject() override { return wrap([](auto &o) { o.rss = std::make_unique<ClsRss>(); }); }
+    IDispatch *newAtomObject() override { return wrap([](auto &o) { o.atom = std::make_unique<ClsAtom>(); }); }
     bool utcOleDateOf(IDispatch *dateTime, double &oleDate) override {
         FakeObject *object = own(dateTime);
         if (object == nullptr || !object->isDateTime) return false;
@@ -76,7 +76,7 @@ public:
         return &sink;
     }
     // A new object of this server holding a fresh internal object, or a date-time object.
-    FakeObject *newXml() { return static_cast<FakeObject *>(wrapXml(std::make_unique<ClsXml>())); }
+    FakeObject *newXml() { return static_cast<FakeObject *>(newXmlObject()); }
     FakeObject *newDate(double oleDate) {
         return static_cast<FakeObject *>(wrap([&](FakeObject &o) { o.isDateTime = true, o.oleDate = oleDate; }));
     }

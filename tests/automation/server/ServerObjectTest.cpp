@@ -192,8 +192,11 @@ TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
     double date = 0;
     EXPECT_FALSE(xml->utcOleDateOf(&foreign, date)) << "an object without GetAsOleDate gives no date";
     EXPECT_FALSE(xml->utcOleDateOf(nullptr, date));
-    // No temporary, no object. (Wrapped results sharing their tree: the Python host's suite.)
-    EXPECT_TRUE(!xml->wrapXml(nullptr) && !atom->wrapAtom(nullptr) && !rss->wrapRss(nullptr));
+    // Result objects come over fresh internal objects. (Results sharing their tree: the Python
+    // host's suite.)
+    IDispatch *results[] = {xml->newXmlObject(), xml->newRssObject(), xml->newAtomObject()};
+    EXPECT_TRUE(xml->xmlOf(results[0]) && xml->rssOf(results[1]) && xml->atomOf(results[2]));
+    for (IDispatch *result : results) result->Release();
     const long before = liveObjects();
     xml->Release();
     rss->Release();
