@@ -72,6 +72,9 @@ public:
     bool httpRequestStr(const char *verb, const XString &url, XString &text, ProgressEvent *sink, LogBase &log);
 
 private:
+    // httpRequestStr's body; it may throw std::bad_alloc, which httpRequestStr turns into a
+    // failure.
+    bool requestText(const char *verb, const XString &url, XString &text, ProgressEvent *sink, LogBase &log);
     bool getHttpConnectionByUrl(const char *url, LogBase &log);
     bool exchangeWithRetry(const char *verb, ProgressEvent *sink, LogBase &log);
     bool a_quickReq(const char *verb, ProgressEvent *sink, LogBase &log);

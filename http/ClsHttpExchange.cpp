@@ -1,4 +1,6 @@
 // ClsHttp: one download from URL to text, with the retry and the redirects of the exchange.
+#include <new>
+
 #include "foundation/base/CritSecExitor.h"
 #include "foundation/base/ProgressEvent.h"
 #include "foundation/log/LogBase.h"
@@ -21,6 +23,20 @@ bool isRedirectStatus(int32_t status) { return status == 301 || status == 302 ||
 bool ClsHttp::httpRequestStr(const char *verb, const XString &url, XString &text, ProgressEvent *sink, LogBase &log) {
     CritSecExitor lock(this);
     LogContextExitor context(log, "httpRequestStr");
+    try {
+        return requestText(verb, url, text, sink, log);
+    } catch (const std::bad_alloc &) {
+        // Whatever connection was in use is in an unknown state: it is not used again.
+        text.clear();
+        m_connection = nullptr;
+        m_pool.removeAll();
+        log.logError("Out of memory.");
+        if (sink) sink->downloadEnd(url.getUtf8(), false);
+        return false;
+    }
+}
+
+bool ClsHttp::requestText(const char *verb, const XString &url, XString &text, ProgressEvent *sink, LogBase &log) {
     if (!verb || !*verb) verb = "GET";
     text.clear();
     m_result.clear();
@@ -30,10 +46,16 @@ bool ClsHttp::httpRequestStr(const char *verb, const XString &url, XString &text
     bool ok = getHttpConnectionByUrl(url.getUtf8(), log);
     if (ok) {
         ok = exchangeWithRetry(verb, sink, log);
-        // Straight into the text's UTF-8 form (no NUL is left in it), without a preamble.
+        // Straight into the text's UTF-8 form (no NUL is left in it), without a preamble. A body
+        // that could not be had whole (a failed exchange, memory running out) makes no text.
         StringBuffer &utf8 = text.getUtf8SbRw();
-        if (!convertResponseBodyToUtf8(m_body, m_result.responseHeader(), utf8, log)) text.clear();
-        else if (utf8.beginsWith("\xEF\xBB\xBF")) utf8.removeChunk(0, 3);
+        if (ok && !convertResponseBodyToUtf8(m_body, m_result.responseHeader(), utf8, log)) {
+            log.logError("Out of memory for the response text.");
+            text.clear();
+            ok = false;
+        } else if (utf8.beginsWith("\xEF\xBB\xBF")) {
+            utf8.removeChunk(0, 3);
+        }
         if (ok && m_result.statusCode() >= 400) {
             log.logError("Returning failed status because of HTTP response code.");
             ok = false;
