@@ -410,20 +410,21 @@ def thunk(interface, method, result, params, template="call"):
     return f"&{template}<{interface.cls}, Exact<{types}>::of(&{interface.cls}::{method})>"
 
 
-def dispatch_table(table):
-    """The call thunks of each member side, in the member table's order, for the dispatcher."""
-    classes = sorted({i.cls for i in table.interfaces if i.cls})
-    out = [f"// {GENERATED}",
-           "// The call thunks of every member, in the order of the member descriptors; each is the",
-           "// thunk template instantiated with the internal method of exactly the member's signature.",
-           "#pragma once", "#include <iterator>", "#include <memory>", ""]
-    includes = ["automation/dispatch/Thunks.h", "automation/generated/QuorvelMembers.h"]
-    out += [f'#include "{path}"' for path in sorted(includes + [CLASS_HEADERS[c] for c in classes])]
-    out += ["", "namespace quorvel::automation {"]
+def dispatch_tables(table):
+    """The call thunks of each member side, in the member table's order, for the dispatcher: one
+    header per interface, so that a module serving one class instantiates that class's alone."""
+    files = {}
     for interface in table.interfaces:
         if not interface.cls or not interface.members:
             continue
-        out += ["", f"// ---- {interface.name} -> {interface.cls}",
+        out = [f"// {GENERATED}",
+               f"// The call thunks of every {interface.name} member, in the order of the member descriptors;",
+               "// each is the thunk template instantiated with the internal method of exactly the member's",
+               "// signature.",
+               "#pragma once", "#include <iterator>", "#include <memory>", ""]
+        includes = ["automation/dispatch/Thunks.h", "automation/generated/QuorvelMembers.h", CLASS_HEADERS[interface.cls]]
+        out += [f'#include "{path}"' for path in sorted(includes)]
+        out += ["", "namespace quorvel::automation {", "",
                 f"inline constexpr MemberThunks<{interface.cls}> k{interface.name}Thunks[] = {{"]
         for m in interface.members:
             sides = signatures(m)
@@ -435,9 +436,10 @@ def dispatch_table(table):
             out.append(f"    {{{call},  // {m.name}")
             out.append(f"     {put}}},")
         out += ["};",
-                f"static_assert(std::size(k{interface.name}Thunks) == std::size(k{interface.name}Members));"]
-    out += ["", "}  // namespace quorvel::automation", ""]
-    return "\n".join(out)
+                f"static_assert(std::size(k{interface.name}Thunks) == std::size(k{interface.name}Members));",
+                "", "}  // namespace quorvel::automation", ""]
+        files[OUT / f"{interface.name}Thunks.h"] = "\n".join(out)
+    return files
 
 
 # ---- IDL
@@ -640,9 +642,10 @@ def resource_list(table):
 def outputs(table):
     """Each output file's path with its text (or bytes)."""
     files = {OUT / "QuorvelMembers.h": descriptors(table), OUT / "QuorvelBindingCheck.h": binding_check(table),
-             OUT / "QuorvelDispatch.h": dispatch_table(table), OUT / "QuorvelXml.idl": idl(table),
+             OUT / "QuorvelXml.idl": idl(table),
              OUT / "QuorvelXmlResources.rc": resource_list(table), OUT / "QuorvelDual.h": dual_table(table),
              PYTHON_OUT / "members.py": python(table)}
+    files.update(dispatch_tables(table))
     for c in table.coclasses:
         files[OUT / f"{c.name}.rgs"] = registry_script(table, c)
         if c.bitmap:

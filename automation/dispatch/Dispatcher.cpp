@@ -1,17 +1,14 @@
 #include "automation/dispatch/Dispatcher.h"
 
 #include <algorithm>
-#include <array>
-#include <new>
-#include <span>
 
-#include "automation/generated/QuorvelDispatch.h"
+#include "automation/dispatch/MemberCall.h"
+#include "automation/generated/QuorvelMembers.h"
 
 namespace quorvel::automation {
 namespace {
 
-// The most arguments a member takes; the table is checked against it below.
-constexpr UINT kMaxArguments = 8;
+using membercall::kMaxArguments;
 
 constexpr bool argumentsFit() {
     for (const Interface *iface : kInterfaces)
@@ -32,6 +29,10 @@ bool sameName(const OLECHAR *name, const char *identifier) {
     return *name == 0;
 }
 
+}  // namespace
+
+namespace membercall {
+
 // Tables list their members in DISPID order, so a binary search finds one; a table out of that
 // order is still searched in full.
 const Member *memberById(const Interface &iface, DISPID id, std::size_t &index) {
@@ -46,17 +47,14 @@ const Member *memberById(const Interface &iface, DISPID id, std::size_t &index) 
     return nullptr;
 }
 
-// The arguments of a call in declaration order, with the rgvarg index each came from.
-struct Arguments {
-    std::array<const VARIANT *, kMaxArguments> values{};
-    std::array<UINT, kMaxArguments> slots{};
-    UINT count = 0;
-};
+namespace {
 
 HRESULT namedArgumentFailed(UINT *argErr, UINT slot) {
     if (argErr != nullptr) *argErr = slot;
     return DISP_E_PARAMNOTFOUND;
 }
+
+}  // namespace
 
 // A put takes its value as the one argument, named DISPID_PROPERTYPUT (or unnamed).
 HRESULT putArguments(const DISPPARAMS &params, Arguments &out, UINT *argErr) {
@@ -89,52 +87,7 @@ HRESULT callArguments(const DISPPARAMS &params, UINT expected, Arguments &out, U
     return S_OK;
 }
 
-template <class Self>
-HRESULT invoke(Self &self, const Interface &iface, std::span<const MemberThunks<Self>> thunks,
-               ObjectServices &services, DISPID id, WORD flags, DISPPARAMS *params, VARIANT *result, UINT *argErr) {
-    if (result != nullptr) VariantInit(result);
-    std::size_t index = 0;
-    const Member *member = memberById(iface, id, index);
-    if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
-    // A method answers DISPATCH_METHOD and a property DISPATCH_PROPERTYGET, as the type-library
-    // dispatcher matches them: a client probing a name with PROPERTYGET never runs a method.
-    // Script hosts reading a value set both flags, which reaches either.
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    const WORD getFlag = member->kind == MemberKind::Method ? DISPATCH_METHOD : DISPATCH_PROPERTYGET;
-    const Thunk<Self> thunk = put ? ((flags & DISPATCH_PROPERTYPUT) != 0 ? thunks[index].put : nullptr)
-                                  : ((flags & getFlag) != 0 ? thunks[index].call : nullptr);
-    if (thunk == nullptr) return DISP_E_MEMBERNOTFOUND;
-
-    DISPPARAMS none{};
-    const DISPPARAMS &given = params != nullptr ? *params : none;
-    if ((given.cArgs > 0 && given.rgvarg == nullptr) || given.cNamedArgs > given.cArgs ||
-        (given.cNamedArgs > 0 && given.rgdispidNamedArgs == nullptr))
-        return E_INVALIDARG;
-    Arguments arguments;
-    const UINT expected = member->kind == MemberKind::Method ? static_cast<UINT>(member->arguments.size()) : 0;
-    HRESULT hr = put ? putArguments(given, arguments, argErr) : callArguments(given, expected, arguments, argErr);
-    if (FAILED(hr)) return hr;
-
-    VARIANT value;
-    VariantInit(&value);
-    CallContext context{services, *member, put, arguments.values.data(), arguments.slots.data(), arguments.count,
-                        value, argErr};
-    try {
-        hr = thunk(self, context);
-    } catch (const std::bad_alloc &) {
-        hr = E_OUTOFMEMORY;
-    } catch (...) {
-        hr = E_UNEXPECTED;
-    }
-    if (FAILED(hr) || result == nullptr) {
-        VariantClear(&value);
-        return hr;
-    }
-    *result = value;
-    return hr;
-}
-
-}  // namespace
+}  // namespace membercall
 
 HRESULT getIDsOfNames(const Interface &iface, const OLECHAR *const *names, UINT count, DISPID *ids) {
     if (count == 0) return S_OK;
@@ -152,26 +105,6 @@ HRESULT getIDsOfNames(const Interface &iface, const OLECHAR *const *names, UINT 
         if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
     }
     return hr;
-}
-
-HRESULT invokeXml(ClsXml &self, ObjectServices &services, DISPID id, WORD flags, DISPPARAMS *params,
-                  VARIANT *result, EXCEPINFO *, UINT *argErr) {
-    return invoke<ClsXml>(self, kIQuorvelXml, kIQuorvelXmlThunks, services, id, flags, params, result, argErr);
-}
-
-HRESULT invokeRss(ClsRss &self, ObjectServices &services, DISPID id, WORD flags, DISPPARAMS *params,
-                  VARIANT *result, EXCEPINFO *, UINT *argErr) {
-    return invoke<ClsRss>(self, kIQuorvelRss, kIQuorvelRssThunks, services, id, flags, params, result, argErr);
-}
-
-HRESULT invokeAtom(ClsAtom &self, ObjectServices &services, DISPID id, WORD flags, DISPPARAMS *params,
-                   VARIANT *result, EXCEPINFO *, UINT *argErr) {
-    return invoke<ClsAtom>(self, kIQuorvelAtom, kIQuorvelAtomThunks, services, id, flags, params, result, argErr);
-}
-
-HRESULT invokeDateTime(ClsDateTime &self, ObjectServices &services, DISPID id, WORD flags, DISPPARAMS *params,
-                       VARIANT *result, EXCEPINFO *, UINT *argErr) {
-    return invoke<ClsDateTime>(self, kIQvDateTime, kIQvDateTimeThunks, services, id, flags, params, result, argErr);
 }
 
 }  // namespace quorvel::automation

@@ -2,8 +2,8 @@
 // The call thunks: one template instantiated per member side with the internal method's pointer.
 // Each parameter type of the method has a slot that reads its automation argument (or supplies
 // an output or a service), and the method's result type with its trailing output picks how the
-// automation result is written. The generated table (generated/QuorvelDispatch.h) lists the
-// instantiations.
+// automation result is written. The generated tables (generated/I*Thunks.h, one per interface)
+// list the instantiations.
 #include <cstddef>
 #include <memory>
 #include <new>

@@ -314,12 +314,6 @@ ClsAtom *ObjectShell::atomOf(IDispatch *object) {
     return shell ? shell->internalAtom() : nullptr;
 }
 
-IDispatch *ObjectShell::newXmlObject() { return XmlObject::createStandalone(m_module); }
-
-IDispatch *ObjectShell::newRssObject() { return RssObject::createStandalone(m_module); }
-
-IDispatch *ObjectShell::newAtomObject() { return AtomObject::createStandalone(m_module); }
-
 bool ObjectShell::utcOleDateOf(IDispatch *dateTime, double &oleDate) {
     if (!dateTime) return false;
     VARIANT bLocal;

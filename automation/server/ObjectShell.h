@@ -121,9 +121,6 @@ public:
     ClsXml *xmlOf(IDispatch *object) override;
     ClsRss *rssOf(IDispatch *object) override;
     ClsAtom *atomOf(IDispatch *object) override;
-    IDispatch *newXmlObject() override;
-    IDispatch *newRssObject() override;
-    IDispatch *newAtomObject() override;
     bool utcOleDateOf(IDispatch *dateTime, double &oleDate) override;
     IDispatch *newDateTime(const ClsDateTime &value, LogBase &log) override;
     bool sitedInBrowser() override;
@@ -143,6 +140,7 @@ protected:
     virtual ~ObjectShell();
 
     const ShellClass &shellClass() const { return m_class; }
+    ServerModule &module() { return m_module; }
     // IID_NULL, as IDispatch requires of its callers.
     static bool isNullIid(REFIID iid);
 

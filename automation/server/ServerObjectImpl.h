@@ -38,6 +38,21 @@ HRESULT ServerObject<Internal>::create(IUnknown *outer, REFIID iid, void **objec
     return hr;
 }
 
+// A standalone object of another class, unless this is a date-time object.
+template <class Internal>
+template <class Result>
+IDispatch *ServerObject<Internal>::newResultObject() {
+    if constexpr (std::is_same_v<Internal, ClsDateTime>) return nullptr;
+    else return ServerObject<Result>::createStandalone(this->module());
+}
+
+template <class Internal>
+IDispatch *ServerObject<Internal>::newXmlObject() { return newResultObject<ClsXml>(); }
+template <class Internal>
+IDispatch *ServerObject<Internal>::newRssObject() { return newResultObject<ClsRss>(); }
+template <class Internal>
+IDispatch *ServerObject<Internal>::newAtomObject() { return newResultObject<ClsAtom>(); }
+
 template <class Internal>
 ServerObject<Internal> *ServerObject<Internal>::createStandalone(ServerModule &module) {
     ServerObject *created = new (std::nothrow) ServerObject(nullptr, module);

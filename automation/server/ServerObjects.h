@@ -35,10 +35,18 @@ public:
     ClsRss *internalRss() override;
     ClsAtom *internalAtom() override;
 
+    // Objects for object results. A date-time object has no object results and makes none,
+    // which keeps the date-time component free of the document classes.
+    IDispatch *newXmlObject() override;
+    IDispatch *newRssObject() override;
+    IDispatch *newAtomObject() override;
+
 private:
     ServerObject(IUnknown *outer, ServerModule &module);
     ~ServerObject() override = default;
     bool ready() const;
+    template <class Result>
+    IDispatch *newResultObject();
 
     Internal m_internal;
     // The vtable part of the dual interface; its calls come back through Invoke.

@@ -109,7 +109,10 @@ class DispatchTable(unittest.TestCase):
         text = GOOD + "5 | Load | method | variant v | bool | LoadXml2 | variant-as-xml-text\n" + \
             "6 | Only | put | - | long | = |\n" + \
             "7 | Word | method | string c, variant v | bool | = | variant-text-in-charset\n" + IXML
-        table = gen.dispatch_table(gen.parse(text, "t.txt"))
+        tables = gen.dispatch_tables(gen.parse(text, "t.txt"))
+        # One header per interface with a class (the events, IQuorvelXml here, have none).
+        self.assertEqual([path.name for path in tables], ["IThingThunks.h"])
+        table = "".join(tables.values())
         rows = re.findall(r"^    \{(.*),  // (\w+)\n     (.*)\},$", table, re.M)
         self.assertEqual([name for _, name, _ in rows], ["Tag", "ZipTree", "Zip", "Find", "Load", "Only", "Word"])
         call, _, put = rows[0]
@@ -126,7 +129,6 @@ class DispatchTable(unittest.TestCase):
         # The encoded-word members read their string data in the charset they are given.
         self.assertEqual(rows[6][0], "&callCharsetText<ClsXml, Exact<bool, const XString &, const DataBuffer &>::of("
                                      "&ClsXml::Word)>")
-        # Interfaces without a class (the events, IQuorvelXml here) have no table.
         self.assertEqual(re.findall(r"k(\w+)Thunks\[\]", table), ["IThing"])
 
 
