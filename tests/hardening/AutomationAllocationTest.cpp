@@ -25,7 +25,7 @@ enum class Result { kBool, kString, kObject };
 enum Class { kXmlClass, kRssClass, kAtomClass };
 
 const char16_t *const kLoaded[] = {
-    u"<catalog><book id=\"1\"><title>\u00c9lan &amp; vie, a title long enough to need its own block</title></book>"
+    u"<catalog>Content of the catalog itself, long enough to need a block<book id=\"1\"><title>\u00c9lan &amp; vie, a title long enough to need its own block</title></book>"
     u"<book id=\"2\"><title>Zebra</title></book></catalog>",
     u"<rss version=\"2.0\"><channel><title>News \u20ac and a title long enough to need a block</title>"
     u"<item><title>First</title></item></channel></rss>",
@@ -43,7 +43,7 @@ DISPID idOf(IDispatch *object, const char16_t *name) {
 }
 
 HRESULT invoke(IDispatch *object, DISPID id, DISPPARAMS &params, VARIANT *result) {
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result, nullptr, nullptr);
 }
 
 struct Released {
@@ -96,6 +96,8 @@ TEST(AllocationFailure, ScriptCallsThroughDispatch) {
     const Call calls[] = {
         {"Xml LoadXml", kXmlClass, u"LoadXml", [](Args &a) { a.str(u"<a><b x=\"\u00e9\u00e9\u00e9 a value long enough for a block\">t</b></a>"); }, Result::kBool},
         {"Xml GetXml", kXmlClass, u"GetXml", [](Args &) {}, Result::kString},
+        {"Xml GetChildContent", kXmlClass, u"GetChildContent", [](Args &a) { a.str(u"book"); }, Result::kString},
+        {"Xml Content", kXmlClass, u"Content", [](Args &) {}, Result::kString},
         {"Xml QuorvelPath", kXmlClass, u"QuorvelPath", [](Args &a) { a.str(u"book[0]|title|*"); }, Result::kString},
         {"Xml SearchForContent", kXmlClass, u"SearchForContent",
          [](Args &a) { a.object(nullptr).str(u"title").str(u"Z*"); }, Result::kObject},
