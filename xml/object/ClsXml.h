@@ -270,9 +270,6 @@ private:
     std::unique_ptr<ClsXml> newChildObject(int position, const XString &tag, const char *content);
 
 public:
-    // A new last child (tag cleaned as NewChild does) that build() completes through an object
-    // standing on it before it joins the tree: when build() fails (memory) nothing is added.
-    // Returns the object, empty when nothing was added.
     // AddChildTree, true only when the subtree was attached.
     bool appendSubtree(ClsXml *tree);
     // An object on a copy of this element and its subtree, a tree of its own; empty when memory
@@ -287,6 +284,9 @@ public:
         return copy && edit(*copy) && takeContentsOf(*copy);
     }
 
+    // A new last child (tag cleaned as NewChild does) that build() completes through an object
+    // standing on it before it joins the tree: when build() fails (memory) nothing is added.
+    // Returns the object, empty when nothing was added.
     template <class Build>
     std::unique_ptr<ClsXml> newChildBuilt(const XString &tag, const XString &content, Build build) {
         std::unique_ptr<ClsXml> child = newLoneChild(tag, content);
@@ -298,10 +298,10 @@ public:
 private:
     // An object on a new node of its own (tag cleaned up), and that node made the last child.
     std::unique_ptr<ClsXml> newLoneChild(const XString &tag, const XString &content);
+    bool adoptLoneChild(ClsXml &child);
     // Exchanges everything of this node with the other's, child lists as they are (no memory
     // needed); false for nodes that are not valid or of one line of descent.
     bool takeContentsOf(ClsXml &other);
-    bool adoptLoneChild(ClsXml &child);
     // Detaches tree's node and attaches it under this node at position (appended when < 0).
     // False when nothing was attached.
     bool moveSubtreeHere(ClsXml *tree, int position);
