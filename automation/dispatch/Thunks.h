@@ -199,22 +199,21 @@ struct ResultObject<std::unique_ptr<ClsXml>> {
         services.xmlOf(object)->takeNodeFrom(value);
     }
 };
-template <>
-struct ResultObject<std::unique_ptr<ClsRss>> {
+// The feed objects each embed an Xml object, which takes the node.
+template <class Feed, IDispatch *(ObjectServices::*Make)(), Feed *(ObjectServices::*Of)(IDispatch *)>
+struct FeedResultObject {
     static constexpr bool kIsObject = true;
-    static IDispatch *make(ObjectServices &services) { return services.newRssObject(); }
-    static void fill(ObjectServices &services, IDispatch *object, ClsRss &value) {
-        services.rssOf(object)->xml().takeNodeFrom(value.xml());
+    static IDispatch *make(ObjectServices &services) { return (services.*Make)(); }
+    static void fill(ObjectServices &services, IDispatch *object, Feed &value) {
+        (services.*Of)(object)->xml().takeNodeFrom(value.xml());
     }
 };
 template <>
-struct ResultObject<std::unique_ptr<ClsAtom>> {
-    static constexpr bool kIsObject = true;
-    static IDispatch *make(ObjectServices &services) { return services.newAtomObject(); }
-    static void fill(ObjectServices &services, IDispatch *object, ClsAtom &value) {
-        services.atomOf(object)->xml().takeNodeFrom(value.xml());
-    }
-};
+struct ResultObject<std::unique_ptr<ClsRss>>
+    : FeedResultObject<ClsRss, &ObjectServices::newRssObject, &ObjectServices::rssOf> {};
+template <>
+struct ResultObject<std::unique_ptr<ClsAtom>>
+    : FeedResultObject<ClsAtom, &ObjectServices::newAtomObject, &ObjectServices::atomOf> {};
 
 template <class Result, class Invoke>
 HRESULT callForObject(Invoke invoke, CallContext &context) {

@@ -43,6 +43,20 @@ std::shared_ptr<ClsAtom> loadedAtom() {
     return atom;
 }
 
+// Each call on a freshly loaded feed; what is seen is the call's text output and the whole feed.
+template <class Feed, class Calls>
+void sweepFeedCalls(const Calls &calls, std::shared_ptr<Feed> (*load)(), std::string (*text)(Feed &)) {
+    for (const auto &c : calls) {
+        SCOPED_TRACE(c.name);
+        sweepAllocations([&c, load, text] {
+            std::shared_ptr<Feed> feed = load();
+            auto out = std::make_shared<XString>();
+            return Trial{[feed, out, &c] { return c.call(*feed, *out); },
+                         [feed, out, text] { return std::string(out->getUtf8()) + "|" + text(*feed); }};
+        }, c.kind);
+    }
+}
+
 TEST(AllocationFailure, RssMembers) {
     const XString document = x(kRss), title = x("title"), category = x("category"), domain = x("domain"),
                   value = x("V \xe2\x82\xac"), date = x("lastBuildDate"), isoDate = x("2026-12-08T11:30:00+02:00");
@@ -100,15 +114,7 @@ TEST(AllocationFailure, RssMembers) {
              return true;
          }, CallKind::kAllOrNothing},
     };
-    for (const auto &c : calls) {
-        SCOPED_TRACE(c.name);
-        sweepAllocations([&c] {
-            std::shared_ptr<ClsRss> rss = loadedRss();
-            auto out = std::make_shared<XString>();
-            return Trial{[rss, out, &c] { return c.call(*rss, *out); },
-                         [rss, out] { return std::string(out->getUtf8()) + "|" + rssText(*rss); }};
-        }, c.kind);
-    }
+    sweepFeedCalls(calls, loadedRss, rssText);
 }
 
 TEST(AllocationFailure, AtomMembers) {
@@ -162,15 +168,7 @@ TEST(AllocationFailure, AtomMembers) {
              return first && first->GetPersonInfo(author, 0, nameTag, out);
          }, CallKind::kReportsFailure},
     };
-    for (const auto &c : calls) {
-        SCOPED_TRACE(c.name);
-        sweepAllocations([&c] {
-            std::shared_ptr<ClsAtom> atom = loadedAtom();
-            auto out = std::make_shared<XString>();
-            return Trial{[atom, out, &c] { return c.call(*atom, *out); },
-                         [atom, out] { return std::string(out->getUtf8()) + "|" + atomText(*atom); }};
-        }, c.kind);
-    }
+    sweepFeedCalls(calls, loadedAtom, atomText);
 }
 
 // Conversions between code pages of every kind: tables, double-byte, the stateful ISO-2022
