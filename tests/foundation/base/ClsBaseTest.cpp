@@ -80,29 +80,23 @@ TEST(ClsBaseLog, PrologueAndEpilogue) {
     EXPECT_EQ(last(obj), prologue("LoadXml", 0) + "    It went wrong.\r\n  --LoadXml\r\n  Exception: bad_alloc\r\n--QuorvelLog\r\n");
 }
 
-TEST(ClsBaseLog, GettersTurnLoneLineFeedsIntoCrLf) {
-    Sample obj;
-    obj.Work(true, "first\nsecond\r\nthird & <4>");
-    const std::string text = last(obj), html = last(obj, &ClsBase::get_LastErrorHtml), xml = last(obj, &ClsBase::get_LastErrorXml);
-    EXPECT_TRUE(text.find("    first\r\nsecond\r\nthird & <4>\r\n") != std::string::npos && text.find("\r\r") == std::string::npos) << text;
-    EXPECT_NE(xml.find("    <info><![CDATA[first\r\nsecond\r\nthird & <4>]]></info>\r\n"), std::string::npos) << xml;
-    EXPECT_NE(html.find("first\r\nsecond\r\nthird &amp; &lt;4&gt;<br>\r\n"), std::string::npos) << html;
-}
-
-TEST(ClsBaseLog, SaveLastErrorAndDebugLogFile) {
+// The getters turn lone line feeds into CR LF in each form; the saved XML keeps them.
+TEST(ClsBaseLog, LineEndsInTheGettersSaveLastErrorAndTheDebugFile) {
     const std::string dir = test::scratchDir("ClsBaseSaveLastError"), path = dir + "log.xml";
     Sample obj;
-    obj.Work(true, "a\nb");
-    const std::string before = last(obj);
+    obj.Work(true, "a\nb\r\nc & <4>");
+    const std::string before = last(obj), html = last(obj, &ClsBase::get_LastErrorHtml);
+    EXPECT_TRUE(before.find("    a\r\nb\r\nc & <4>\r\n") != std::string::npos && before.find("\r\r") == std::string::npos) << before;
+    EXPECT_NE(html.find("a\r\nb\r\nc &amp; &lt;4&gt;<br>\r\n"), std::string::npos) << html;
     EXPECT_FALSE(obj.SaveLastError(xs("   ")) || obj.SaveLastError(xs("")) || obj.SaveLastError(xs(dir + "missing/log.xml")) ||
                  test::fileExists("   "));
     // The file is replaced, the path trimmed, and the XML written without the CR LF pass.
     ASSERT_TRUE(test::writeRawFile(path, std::string(20000, 'x')));
     EXPECT_TRUE(obj.SaveLastError(xs(" \t" + path + "  ")));
     std::string expected = last(obj, &ClsBase::get_LastErrorXml);
-    const size_t at = expected.find("<info><![CDATA[a\r\nb]]></info>\r\n");
+    const size_t at = expected.find("    <info><![CDATA[a\r\nb\r\nc & <4>]]></info>\r\n");
     ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(test::fileBytes(path), expected.replace(at + 16, 2, "\n"));
+    EXPECT_EQ(test::fileBytes(path), expected.replace(at + 20, 2, "\n"));
     EXPECT_EQ(last(obj), before);  // saving does not change the log
     // The debug file property reaches the method's log (its lines and switching off: LogTest).
     obj.put_DebugLogFilePath(xs(dir + "debug.log"));

@@ -16,7 +16,7 @@
 namespace quorvel::test {
 namespace {
 
-TEST(FileAccess, WholeFilesRoundTrip) {
+TEST(FileAccess, WholeFilesAndHeadersRoundTrip) {
     const std::string dir = test::scratchDir("FileAccessRoundTrip"), path = dir + "data.bin";
     const std::string content = patternBytes(200000);
     RecordingLog log;
@@ -36,6 +36,15 @@ TEST(FileAccess, WholeFilesRoundTrip) {
     log.lines.clear();  // an empty file loads as an empty buffer
     EXPECT_TRUE(loaded.loadFile((dir + "empty.txt").c_str(), log) && loaded.isEmpty());
     EXPECT_EQ(log.joined(), "enter: loadFileX\nleave\n");
+    // A header goes before the data with its length in four little-endian bytes.
+    const std::pair<std::string, std::string> cases[] = {{"HDR", "payload"}, {"", "only data"}, {"only header", ""}, {"h", patternBytes(150000)}};
+    for (const auto &[head, data] : cases) {
+        DataBuffer header = bufferOf("stale");
+        const auto n = static_cast<uint32_t>(head.size());
+        ASSERT_TRUE(bufferOf(data).saveToFileWithHeader(path.c_str(), bufferOf(head), log) && loaded.loadFileWithHeader(path.c_str(), header, log));
+        EXPECT_TRUE(fileBytes(path) == (std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)} + head + data)) << head;
+        EXPECT_TRUE(bytesOf(header) == head && bytesOf(loaded) == data && !log.mentions("error: ")) << head << log.joined();
+    }
 }
 
 // Each failure names the file, says why, and leaves the buffers as they were.
@@ -81,21 +90,6 @@ TEST(FileAccess, ShortReadFails) {
     EXPECT_FALSE(b.loadFile(sysfs.c_str(), log) || !b.isEmpty());
     EXPECT_TRUE(log.has("data: fileSize=" + std::to_string(size)) && log.has("data: numBytesRead=" + std::to_string(raw.size())) &&
                 log.has("error: Failed to read the entire file (2)")) << log.joined();
-}
-
-TEST(FileAccess, LengthPrefixedHeaderRoundTrip) {
-    const std::string dir = test::scratchDir("FileAccessHeader");
-    const std::pair<std::string, std::string> cases[] = {{"HDR", "payload"}, {"", "only data"}, {"only header", ""}, {"h", patternBytes(150000)}};
-    int i = 0;
-    for (const auto &[head, data] : cases) {
-        const std::string path = dir + "file" + std::to_string(i++) + ".bin";
-        RecordingLog log;
-        DataBuffer header = bufferOf("stale"), loaded = bufferOf("stale");
-        const auto n = static_cast<uint32_t>(head.size());
-        ASSERT_TRUE(bufferOf(data).saveToFileWithHeader(path.c_str(), bufferOf(head), log) && loaded.loadFileWithHeader(path.c_str(), header, log));
-        EXPECT_TRUE(fileBytes(path) == (std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)} + head + data)) << i;
-        EXPECT_TRUE(bytesOf(header) == head && bytesOf(loaded) == data && !log.mentions("error: ")) << i << log.joined();
-    }
 }
 
 using Lines = std::vector<std::string>;

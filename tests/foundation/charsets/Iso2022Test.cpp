@@ -101,11 +101,8 @@ void checkAgainstPython(const char *pyName, const char *pyPage, Codec decode, Co
     EXPECT_EQ(runPythonOracle(std::string("Iso2022Check_") + pyName, kCheck, ours, none), "");
 }
 
-TEST(Iso2022Jp, MatchesPython) {
+TEST(Iso2022, JapaneseAndKoreanMatchPython) {
     checkAgainstPython("iso2022_jp", "cp932", Iso2022Jp::decodeToShiftJis, Iso2022Jp::encodeFromShiftJis);
-}
-
-TEST(Iso2022Kr, MatchesPython) {
     checkAgainstPython("iso2022_kr", "cp949", Iso2022Kr::decodeTo949, Iso2022Kr::encodeFrom949);
 }
 
