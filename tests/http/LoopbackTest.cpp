@@ -19,22 +19,21 @@ namespace {
 const char kNoServer[] =
     "the scripted server is not running: these tests run in the http_tests_loopback entry (needs python3)";
 
+// Skips the test unless a server that sets the variable runs this program.
+#define QUORVEL_SERVED_BY(variable, why) \
+    if (env(variable).empty()) GTEST_SKIP() << why
+
+std::string base(const char *portVariable) { return "http://127.0.0.1:" + env(portVariable); }
+
 struct Fetch : TestClient {
     Fetch() { http.setReadTimeoutMs(3000); }  // a server that hangs fails the test within seconds
-};
-
-class Loopback : public testing::Test {
-protected:
-    void SetUp() override {
-        if (env("QUORVEL_HTTP_TEST_PORT").empty()) GTEST_SKIP() << kNoServer;
-    }
-    static std::string base() { return "http://127.0.0.1:" + env("QUORVEL_HTTP_TEST_PORT"); }
 };
 
 // What takes a real socket: the failed status with its body, the charset the response names, and
 // the read timeout, per read and not for the whole body (the framings and hostile answers are
 // played over scripted streams in ResponseBodyTest and ExchangeTest).
-TEST_F(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
+TEST(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
+    QUORVEL_SERVED_BY("QUORVEL_HTTP_TEST_PORT", kNoServer);
     // The whole text expected and the reason a failure must log, each when not null.
     const struct { const char *path; bool ok; const char *text, *logLine; uint32_t readTimeoutMs; } cases[] = {
         {"/not-found", false, "<html><body>No such feed</body></html>",
@@ -47,26 +46,28 @@ TEST_F(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
         SCOPED_TRACE(c.path);
         Fetch f;
         if (c.readTimeoutMs) f.http.setReadTimeoutMs(c.readTimeoutMs);
-        EXPECT_EQ(f.get(base() + c.path), c.ok) << f.log.joined();
+        EXPECT_EQ(f.get(base("QUORVEL_HTTP_TEST_PORT") + c.path), c.ok) << f.log.joined();
         EXPECT_TRUE(!c.text || f.body() == c.text) << f.body();
         EXPECT_TRUE(!c.logLine || f.log.has(c.logLine)) << f.log.joined();
     }
 }
 
-TEST_F(Loopback, FollowsEachRedirectKind) {
+TEST(Loopback, FollowsEachRedirectKind) {
+    QUORVEL_SERVED_BY("QUORVEL_HTTP_TEST_PORT", kNoServer);
     for (const char *code : {"301", "302", "303", "307"}) {
         SCOPED_TRACE(code);
         Fetch f;
-        ASSERT_TRUE(f.get(base() + "/redirect/" + code + "?to=/conn")) << f.log.joined();
+        ASSERT_TRUE(f.get(base("QUORVEL_HTTP_TEST_PORT") + "/redirect/" + code + "?to=/conn")) << f.log.joined();
         EXPECT_NE(f.body().find("req=2 path=/conn"), std::string::npos) << f.body();  // same socket
         EXPECT_TRUE(f.http.lastResult().wasRedirected());
     }
 }
 
-TEST_F(Loopback, ReusesKeptConnectionsAndRetriesALostOne) {
+TEST(Loopback, ReusesKeptConnectionsAndRetriesALostOne) {
+    QUORVEL_SERVED_BY("QUORVEL_HTTP_TEST_PORT", kNoServer);
     Fetch f;
     const auto served = [&f](const std::string &path) {  // "conn=<socket> req=<requests on it>"
-        EXPECT_TRUE(f.get(base() + path)) << f.log.joined();
+        EXPECT_TRUE(f.get(base("QUORVEL_HTTP_TEST_PORT") + path)) << f.log.joined();
         return f.body().substr(6, f.body().find(" path=") - 6);
     };
     const auto socket = [](const std::string &conn) { return conn.substr(0, conn.find(' ')); };
@@ -80,19 +81,13 @@ TEST_F(Loopback, ReusesKeptConnectionsAndRetriesALostOne) {
     EXPECT_NE(socket(served("/conn")), socket(lost));
 }
 
-class Https : public testing::Test {
-protected:
-    void SetUp() override {
-        if (env("QUORVEL_HTTPS_TEST_PORT").empty())
-            GTEST_SKIP() << "no TLS servers: " << kNoServer << ", with the openssl command";
-    }
-    static std::string port() { return env("QUORVEL_HTTPS_TEST_PORT"); }
-};
+const char kNoTls[] = "no TLS servers: the scripted server is not running or had no openssl command";
 
 // One port answers both: the pool keeps a plain and a TLS connection to the same host and port.
-TEST_F(Https, RedirectsToAndFromPlainOnOnePort) {
+TEST(Https, RedirectsToAndFromPlainOnOnePort) {
+    QUORVEL_SERVED_BY("QUORVEL_HTTPS_TEST_PORT", kNoTls);
     Fetch f;
-    const std::string plain = "http://127.0.0.1:" + port(), tls = "https://127.0.0.1:" + port();
+    const std::string plain = base("QUORVEL_HTTPS_TEST_PORT"), tls = "https://127.0.0.1:" + env("QUORVEL_HTTPS_TEST_PORT");
     ASSERT_TRUE(f.get(plain + "/redirect/302?to=" + tls + "/conn")) << f.log.joined();
     EXPECT_EQ(f.body().substr(0, 6), "tls=1 ");
     ASSERT_TRUE(f.get(tls + "/redirect/307?to=" + plain + "/conn")) << f.log.joined();
@@ -100,7 +95,8 @@ TEST_F(Https, RedirectsToAndFromPlainOnOnePort) {
     EXPECT_EQ(f.http.connectionPool().size(), 2);
 }
 
-TEST_F(Https, RefusedCertificatesSayWhy) {
+TEST(Https, RefusedCertificatesSayWhy) {
+    QUORVEL_SERVED_BY("QUORVEL_HTTPS_TEST_PORT", kNoTls);
     const struct { const char *portVariable, *host, *reason; } cases[] = {
         {"QUORVEL_HTTPS_WRONGHOST_PORT", "localhost", "The server certificate does not match the host name."},
         {"QUORVEL_HTTPS_SELFSIGNED_PORT", "localhost", "The server certificate is not trusted (unknown issuer or self-signed)."},
@@ -120,38 +116,35 @@ std::string field(const TestClient &f, const char *name) {
     return value.getString();
 }
 
-class Nginx : public testing::Test {
-protected:
-    void SetUp() override {
-        if (env("QUORVEL_NGINX_PORT").empty())
-            GTEST_SKIP() << "nginx is not running: these tests run in the http_tests_nginx entry (needs nginx and python3)";
+const char kNoNginx[] = "nginx is not running: these tests run in the http_tests_nginx entry (needs nginx and python3)";
+
+// Every file through one client: nginx keeps the connection, and gzips each answer in chunks.
+void expectFeedFiles(const std::string &server) {
+    TestClient f;
+    for (const char *name : {"rss20_cdata.xml", "atom_content.xml"}) {
+        SCOPED_TRACE(server + "/feeds/" + name);
+        ASSERT_TRUE(f.get(server + "/feeds/" + name)) << f.log.joined();
+        EXPECT_EQ(f.body(), fileBytes(dataFile(std::string("feeds/") + name)));
+        EXPECT_EQ(field(f, "transfer-encoding") + "|" + field(f, "content-encoding"), "chunked|gzip");
     }
-    static std::string plain() { return "http://127.0.0.1:" + env("QUORVEL_NGINX_PORT"); }
-
-    // Every file through one client: nginx keeps the connection, and gzips each answer in chunks.
-    static void expectFeedFiles(const std::string &base) {
-        TestClient f;
-        for (const char *name : {"rss20_cdata.xml", "atom_content.xml"}) {
-            SCOPED_TRACE(base + "/feeds/" + name);
-            ASSERT_TRUE(f.get(base + "/feeds/" + name)) << f.log.joined();
-            EXPECT_EQ(f.body(), fileBytes(dataFile(std::string("feeds/") + name)));
-            EXPECT_EQ(field(f, "transfer-encoding") + "|" + field(f, "content-encoding"), "chunked|gzip");
-        }
-        EXPECT_EQ(f.http.connectionPool().size(), 1);
-    }
-};
-
-TEST_F(Nginx, FeedFilesArriveAsTheirText) { expectFeedFiles(plain()); }
-
-TEST_F(Nginx, FeedFilesArriveAsTheirTextOverTls) {
-    const std::string port = env("QUORVEL_NGINX_TLS_PORT");
-    if (port.empty()) GTEST_SKIP() << "no TLS port: nginx_server.py makes its certificate with the openssl command";
-    expectFeedFiles("https://localhost:" + port);
+    EXPECT_EQ(f.http.connectionPool().size(), 1);
 }
 
-TEST_F(Nginx, MissingFileFailsWithItsStatus) {
+TEST(Nginx, FeedFilesArriveAsTheirText) {
+    QUORVEL_SERVED_BY("QUORVEL_NGINX_PORT", kNoNginx);
+    expectFeedFiles(base("QUORVEL_NGINX_PORT"));
+}
+
+TEST(Nginx, FeedFilesArriveAsTheirTextOverTls) {
+    QUORVEL_SERVED_BY("QUORVEL_NGINX_PORT", kNoNginx);
+    QUORVEL_SERVED_BY("QUORVEL_NGINX_TLS_PORT", "no TLS port: nginx_server.py makes its certificate with the openssl command");
+    expectFeedFiles("https://localhost:" + env("QUORVEL_NGINX_TLS_PORT"));
+}
+
+TEST(Nginx, MissingFileFailsWithItsStatus) {
+    QUORVEL_SERVED_BY("QUORVEL_NGINX_PORT", kNoNginx);
     TestClient f;
-    EXPECT_FALSE(f.get(plain() + "/feeds/missing.xml"));
+    EXPECT_FALSE(f.get(base("QUORVEL_NGINX_PORT") + "/feeds/missing.xml"));
     EXPECT_EQ(f.http.lastResult().statusCode(), 404);
     // nginx's own error page, gzipped too, comes through decoded.
     EXPECT_NE(f.body().find("<title>404 Not Found</title>"), std::string::npos) << f.body();

@@ -3,13 +3,12 @@
 
   scripted_server.py -- COMMAND...
 
-Serves the cases of CASES by request path with exact bytes on 127.0.0.1, at ports chosen at run
-time, and runs COMMAND with the ports in its environment (QUORVEL_HTTP_TEST_PORT and friends);
-it exits with the command's status, and stops the command past the time limit. With the openssl
-command at hand it makes a test CA and server certificates in a temporary folder and serves TLS
-too: a port that answers both plain HTTP and TLS with a certificate valid for the loopback names,
-and one port each for a certificate of another host name, a self-signed one and an expired one.
-The certificate, listener and command helpers serve the tests' other loopback servers as well.
+Serves the cases of CASES by request path on 127.0.0.1 at ports chosen at run time, and runs
+COMMAND with the ports in its environment (QUORVEL_HTTP_TEST_PORT and friends), within a time
+limit; it exits with the command's status. With the openssl command it also serves TLS from a
+test CA of its own: one port answers plain HTTP and TLS for the loopback names, and one port each
+has a certificate of another host, a self-signed one and an expired one. The certificate,
+listener and command helpers serve the tests' other loopback servers as well.
 """
 import gzip
 import io
@@ -147,13 +146,9 @@ class Connection:
         self.sock.sendall(data)
 
 
-def response(status, body=b"", fields=(), length=True):
-    head = "HTTP/1.1 %s\r\n" % status
-    for name, value in fields:
-        head += "%s: %s\r\n" % (name, value)
-    if length:
-        head += "Content-Length: %d\r\n" % len(body)
-    return head.encode("latin-1") + b"\r\n" + body
+def response(status, body=b"", fields=()):
+    head = "HTTP/1.1 %s\r\n" % status + "".join("%s: %s\r\n" % field for field in fields)
+    return (head + "Content-Length: %d\r\n\r\n" % len(body)).encode("latin-1") + body
 
 
 def gzipped(data, name=None):
@@ -170,9 +165,12 @@ def case_conn(conn, path, query, request):
     return True
 
 
-def case_close(conn, path, query, request):
-    conn.send(response("200 OK", b"closing", [("Content-Type", "text/plain"), ("Connection", "close")]))
-    return False
+def fixed(status, body, fields, keep=True):
+    """A case that always sends the same response; keep False closes the connection after it."""
+    def case(conn, path, query, request):
+        conn.send(response(status, body, fields))
+        return keep
+    return case
 
 
 def case_lost(conn, path, query, request):
@@ -181,20 +179,9 @@ def case_lost(conn, path, query, request):
     return case_conn(conn, path, query, request)
 
 
-def case_not_found(conn, path, query, request):
-    conn.send(response("404 Not Found", b"<html><body>No such feed</body></html>", [("Content-Type", "text/html")]))
-    return True
-
-
 def case_redirect(conn, path, query, request):
     target = query.get("to", ["/conn"])[0]
     conn.send(response("%s Moved" % path.rsplit("/", 1)[-1], b"moving", [("Location", target)]))
-    return True
-
-
-def case_latin1(conn, path, query, request):
-    conn.send(response("200 OK", "<a>caf\u00e9 \u00fc</a>".encode("latin-1"),
-                       [("Content-Type", "text/xml; charset=ISO-8859-1")]))
     return True
 
 
@@ -216,8 +203,12 @@ def case_drip(conn, path, query, request):
     return True
 
 
-CASES = [("/conn", case_conn), ("/close", case_close), ("/lost", case_lost), ("/not-found", case_not_found),
-         ("/redirect/", case_redirect), ("/latin1", case_latin1), ("/silent", case_silent), ("/drip", case_drip)]
+CASES = [("/conn", case_conn), ("/lost", case_lost), ("/redirect/", case_redirect), ("/silent", case_silent),
+         ("/drip", case_drip),
+         ("/close", fixed("200 OK", b"closing", [("Content-Type", "text/plain"), ("Connection", "close")], False)),
+         ("/not-found", fixed("404 Not Found", b"<html><body>No such feed</body></html>", [("Content-Type", "text/html")])),
+         ("/latin1", fixed("200 OK", "<a>caf\u00e9 \u00fc</a>".encode("latin-1"),
+                           [("Content-Type", "text/xml; charset=ISO-8859-1")]))]
 
 
 def answer(conn, request):
@@ -227,8 +218,7 @@ def answer(conn, request):
     for prefix, handler in CASES:
         if url.path == prefix or (prefix.endswith("/") and url.path.startswith(prefix)):
             return handler(conn, url.path, query, request)
-    conn.send(response("404 Not Found", b"unknown case", [("Content-Type", "text/plain")]))
-    return True
+    return fixed("404 Not Found", b"unknown case", [("Content-Type", "text/plain")])(conn, url.path, query, request)
 
 
 def handle(sock, tls_context, sniff):

@@ -2,8 +2,10 @@
 // Trees as compact strings: tag[name=value,...]{content}(child child ...); "!{...}" marks CDATA,
 // "{}" an allocated but empty content, "()" an empty children array, "(null)" no tree. Parses and
 // trees that free themselves, and the serializer's output as std::string.
+#include <deque>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "foundation/text/StringBuffer.h"
 #include "support/Bytes.h"
@@ -16,20 +18,14 @@
 
 namespace quorvel::test {
 
-inline void appendNodeHead(const TreeNode &node, std::string &out) {
-    out += node.getTag();
-    StringBuffer name, value;
-    for (int32_t i = 0; node.getAttributePair(i, name, value); ++i)
-        out += (i ? "," : "[") + textOf(name) + "=" + textOf(value);
-    if (node.getNumAttributes() > 0) out += ']';
-    if (node.content().isAllocated())
-        out += (node.getCdata() ? "!{" : "{") + std::string(node.getContent(), node.getContentSize()) + "}";
-}
-
 inline std::string dumpTree(const TreeNode *node) {
     if (!node) return "(null)";
-    std::string out;
-    appendNodeHead(*node, out);
+    std::string out = node->getTag();
+    StringBuffer name, value;
+    for (int32_t i = 0; node->getAttributePair(i, name, value); ++i) out += (i ? "," : "[") + textOf(name) + "=" + textOf(value);
+    if (node->getNumAttributes() > 0) out += ']';
+    if (node->content().isAllocated())
+        out += (node->getCdata() ? "!{" : "{") + std::string(node->getContent(), node->getContentSize()) + "}";
     if (!node->hasChildrenArray()) return out;
     for (int32_t i = 0; i < node->getNumChildren(); ++i) out += (i ? " " : "(") + dumpTree(node->getChild(i));
     return out + (node->getNumChildren() ? ")" : "()");
@@ -76,6 +72,16 @@ struct Parsed {
     RecordingLog log;
 };
 
+// The nodes of a plain breadth-first walk from node.
+inline std::vector<TreeNode *> breadthFirst(TreeNode *node) {
+    std::vector<TreeNode *> out;
+    for (std::deque<TreeNode *> queue{node}; !queue.empty(); queue.pop_front()) {
+        out.push_back(queue.front());
+        for (TreeNode *child = queue.front()->firstChild(); child; child = child->nextSibling()) queue.push_back(child);
+    }
+    return out;
+}
+
 inline TreeNode *addChild(TreeNode *parent, const char *tag, const char *content = nullptr) {
     TreeNode *child = TreeNode::createChild(parent, tag);
     if (content) child->setContent(content);
@@ -119,14 +125,6 @@ inline std::string serialized(const TreeNode *node, int32_t index = 0, int32_t d
     StringBuffer out;
     serializeNode(node, out, index, depth, suppress);
     return textOf(out);
-}
-
-// The attribute names of a node in stored order, joined by spaces.
-inline std::string attributeNames(const TreeNode *node) {
-    std::string names;
-    StringBuffer name;
-    for (int32_t i = 0; node->getAttributeName(i, name); ++i) names += (i ? " " : "") + textOf(name);
-    return names;
 }
 
 }  // namespace quorvel::test

@@ -3,8 +3,8 @@
 // searched), every result is the one a walk from the scope gives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <deque>
 #include <random>
 #include <vector>
 
@@ -15,27 +15,13 @@
 namespace quorvel::test {
 namespace {
 
-// The next node tagged "a" after `after` in a plain breadth-first walk of scope.
+// The next node tagged "a" after `after` (null: from the start) in a plain breadth-first walk of scope.
 TreeNode *referenceSearch(TreeNode *scope, const TreeNode *after) {
-    bool testing = after == nullptr;
-    for (std::deque<TreeNode *> queue{scope}; !queue.empty(); queue.pop_front()) {
-        TreeNode *node = queue.front();
-        for (TreeNode *child = node->firstChild(); child; child = child->nextSibling()) queue.push_back(child);
-        if (!testing) {
-            testing = node == after;
-        } else if (node->tagEquals("a")) {
-            return node;
-        }
-    }
+    const std::vector<TreeNode *> order = breadthFirst(scope);
+    size_t at = after ? std::find(order.begin(), order.end(), after) - order.begin() + 1 : 0;
+    for (; at < order.size(); ++at)
+        if (order[at]->tagEquals("a")) return order[at];
     return nullptr;
-}
-
-void collect(TreeNode *node, std::vector<TreeNode *> &out) {
-    out.clear();
-    for (std::deque<TreeNode *> queue{node}; !queue.empty(); queue.pop_front()) {
-        out.push_back(queue.front());
-        for (TreeNode *child = queue.front()->firstChild(); child; child = child->nextSibling()) queue.push_back(child);
-    }
 }
 
 bool inside(const TreeNode *node, const TreeNode *ancestor) {
@@ -69,7 +55,7 @@ TEST(SearchResume, SteppedResultsEqualAFreshWalkWhateverChangesInBetween) {
         TreeNode *after[2] = {nullptr, nullptr};
         int which = 0;
         for (int step = 0; step < 800; ++step) {
-            collect(doc.node(), nodes);
+            nodes = breadthFirst(doc.node());
             const unsigned action = rng() % 16;
             TreeNode *some = nodes[rng() % nodes.size()];
             if (action == 0) {
