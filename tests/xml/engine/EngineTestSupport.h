@@ -72,6 +72,13 @@ struct Parsed {
     RecordingLog log;
 };
 
+// A declaration or style-sheet node with the pseudo-attributes in the order given.
+inline TreeNode *instruction(const char *tag, std::initializer_list<std::pair<const char *, const char *>> pairs) {
+    TreeNode *node = TreeNode::createTree(tag);
+    for (const auto &[name, value] : pairs) node->addAttribute(name, value);
+    return node;
+}
+
 // The nodes of a plain breadth-first walk from node.
 inline std::vector<TreeNode *> breadthFirst(TreeNode *node) {
     std::vector<TreeNode *> out;

@@ -80,18 +80,11 @@ private:
 void addPrologue(RandomTrees &random, TreeNode *root) {
     TreeInfo &info = *root->treeInfo();
     if (random.chance(50)) {
-        TreeNode *declaration = TreeNode::createTree("xml");
-        declaration->addAttribute("version", "1.0");
-        declaration->addAttribute("encoding", "utf-8");
-        if (random.chance(50)) declaration->addAttribute("standalone", "yes");
-        info.setDeclaration(declaration);
+        info.setDeclaration(instruction("xml", {{"version", "1.0"}, {"encoding", "utf-8"}}));
+        if (random.chance(50)) info.declaration()->addAttribute("standalone", "yes");
     }
-    for (int i = random.pick(3); i > 0; --i) {
-        TreeNode *sheet = TreeNode::createTree("xml-stylesheet");
-        sheet->addAttribute("type", "text/xsl");
-        sheet->addAttribute("href", random.chance(50) ? "a&b<c>.xsl" : "s.xsl");
-        info.styleSheets().append(sheet);
-    }
+    for (int i = random.pick(3); i > 0; --i)
+        info.styleSheets().append(instruction("xml-stylesheet", {{"type", "text/xsl"}, {"href", random.chance(50) ? "a&b<c>.xsl" : "s.xsl"}}));
     if (random.chance(30)) info.setPiText("<?app one?>\n<?other x=\"1\" y='2'?>\n");
     if (random.chance(30)) info.setDoctypeText("<!DOCTYPE doc [<!ENTITY e \"x\"><!ELEMENT doc ANY>]>\n");
 }

@@ -9,13 +9,6 @@
 namespace quorvel::test {
 namespace {
 
-// A declaration or style-sheet node with the pseudo-attributes in the order given.
-TreeNode *instruction(const char *tag, std::initializer_list<std::pair<const char *, const char *>> pairs) {
-    TreeNode *node = TreeNode::createTree(tag);
-    for (const auto &[name, value] : pairs) node->addAttribute(name, value);
-    return node;
-}
-
 TEST(Serializer, LayoutAndElementForms) {
     Holder doc("root");
     TreeNode *r = doc.node();
