@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel::comtest {
@@ -24,9 +25,28 @@ inline std::u16string units(BSTR text) {
     return std::u16string(reinterpret_cast<const char16_t *>(text), SysStringLen(text));
 }
 
-// A variant cleared at the end of the test.
+// A variant holding a new string (with any embedded zeros); whoever takes it clears it.
+inline VARIANT textVariant(std::u16string_view text) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocStringLen(ole(text.data()), static_cast<UINT>(text.size()));
+    return v;
+}
+
+// A variant referring to `target` as a `type`; it owns nothing and needs no clearing.
+inline VARIANT byRef(VARTYPE type, void *target) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = type | VT_BYREF;
+    v.byref = target;
+    return v;
+}
+
+// A variant cleared at the end of the test (optionally taking over a variant's contents).
 struct Var : VARIANT {
     Var() { VariantInit(this); }
+    explicit Var(const VARIANT &owned) : VARIANT(owned) {}
     ~Var() { VariantClear(this); }
     Var(const Var &) = delete;
     Var &operator=(const Var &) = delete;
@@ -95,10 +115,7 @@ struct CountedObject : Counted<IDispatch> {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
         return answer(iid, dispatchable ? &IID_IDispatch : &IID_IUnknown, object);
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override {
-        *count = 0;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override { return *count = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override {
         return DISP_E_UNKNOWNNAME;

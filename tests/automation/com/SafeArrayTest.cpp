@@ -16,6 +16,21 @@ struct Array {
     Array &operator=(const Array &) = delete;
 };
 
+// One element of a one-dimensional array, by its index.
+HRESULT putAt(SAFEARRAY *array, LONG index, void *value) { return SafeArrayPutElement(array, &index, value); }
+HRESULT getAt(SAFEARRAY *array, LONG index, void *value) { return SafeArrayGetElement(array, &index, value); }
+
+// A descriptor laid out by its caller over `data`, without a stored type.
+SAFEARRAY described(USHORT features, ULONG elementSize, void *data, ULONG count, LONG lower) {
+    SAFEARRAY array{};
+    array.cDims = 1;
+    array.fFeatures = FADF_STATIC | features;
+    array.cbElements = elementSize;
+    array.pvData = data;
+    array.rgsabound[0] = {count, lower};
+    return array;
+}
+
 TEST(SafeArray, CreationDescribesTypeSizeAndBounds) {
     const std::tuple<VARTYPE, UINT, USHORT> rows[] = {  // type, element size, kind flag
         {VT_UI1, 1, 0}, {VT_I2, 2, 0}, {VT_BOOL, 2, 0}, {VT_I4, 4, 0}, {VT_R8, 8, 0}, {VT_CY, 8, 0},
@@ -64,33 +79,20 @@ TEST(SafeArray, SizesThatWouldPass32BitsAreRefused) {
 // A descriptor the caller laid out itself keeps its storage; its strings are still released.
 TEST(SafeArray, ACallersOwnDescriptorKeepsItsStorage) {
     BSTR strings[2] = {SysAllocString(ole(u"a")), SysAllocString(ole(u"b"))};
-    SAFEARRAY array{};
-    array.cDims = 1;
-    array.fFeatures = FADF_STATIC | FADF_BSTR;
-    array.cbElements = sizeof(BSTR);
-    array.pvData = strings;
-    array.rgsabound[0] = {2, 0};
+    SAFEARRAY array = described(FADF_BSTR, sizeof(BSTR), strings, 2, 0);
     VARTYPE type = VT_EMPTY;
     ASSERT_EQ(SafeArrayGetVartype(&array, &type), S_OK);
     EXPECT_EQ(type, VT_BSTR);
     EXPECT_EQ(SafeArrayDestroy(&array), S_OK);
-    EXPECT_EQ(strings[0], nullptr);
-    EXPECT_EQ(strings[1], nullptr);
+    EXPECT_TRUE(strings[0] == nullptr && strings[1] == nullptr);
 
     // Without a stored type, plain elements are read and written by their size.
-    LONG numbers[3] = {5, 6, 7};
-    SAFEARRAY plain{};
-    plain.cDims = 1;
-    plain.fFeatures = FADF_STATIC;
-    plain.cbElements = sizeof(LONG);
-    plain.pvData = numbers;
-    plain.rgsabound[0] = {3, 1};
-    LONG index = 3, value = 0;
-    ASSERT_EQ(SafeArrayGetElement(&plain, &index, &value), S_OK);
+    LONG numbers[3] = {5, 6, 7}, value = 0;
+    SAFEARRAY plain = described(0, sizeof(LONG), numbers, 3, 1);
+    ASSERT_EQ(getAt(&plain, 3, &value), S_OK);
     EXPECT_EQ(value, 7);
     value = -1;
-    index = 1;
-    ASSERT_EQ(SafeArrayPutElement(&plain, &index, &value), S_OK);
+    ASSERT_EQ(putAt(&plain, 1, &value), S_OK);
     EXPECT_EQ(numbers[0], -1);
     EXPECT_EQ(SafeArrayDestroy(&plain), S_OK);
 }
@@ -100,14 +102,14 @@ TEST(SafeArray, ACallersOwnDescriptorKeepsItsStorage) {
 TEST(SafeArray, BytesAreReadAndWrittenWithinBounds) {
     Array array(SafeArrayCreateVector(VT_UI1, 1, 3));
     ASSERT_NE(array.value, nullptr);
-    for (LONG index : {1, 2, 3}) {
+    for (BYTE index : {1, 2, 3}) {
         BYTE value = static_cast<BYTE>(index * 10);
-        ASSERT_EQ(SafeArrayPutElement(array.value, &index, &value), S_OK);
+        ASSERT_EQ(putAt(array.value, index, &value), S_OK);
     }
     for (LONG index : {0, 4, -1}) {
         BYTE value = 0;
-        EXPECT_EQ(SafeArrayPutElement(array.value, &index, &value), DISP_E_BADINDEX) << index;
-        EXPECT_EQ(SafeArrayGetElement(array.value, &index, &value), DISP_E_BADINDEX) << index;
+        EXPECT_EQ(putAt(array.value, index, &value), DISP_E_BADINDEX) << index;
+        EXPECT_EQ(getAt(array.value, index, &value), DISP_E_BADINDEX) << index;
     }
     void *data = nullptr;
     ASSERT_EQ(SafeArrayAccessData(array.value, &data), S_OK);
@@ -141,45 +143,32 @@ TEST(SafeArray, VariantsStringsAndObjectsAreCopiedAndReleased) {
     {
         Array variants(SafeArrayCreateVector(VT_VARIANT, 0, 3));
         ASSERT_NE(variants.value, nullptr);
-        Var text;
-        text.vt = VT_BSTR;
-        text.bstrVal = SysAllocString(ole(u"one"));
-        Var held;
+        Var text(textVariant(u"one")), held, read, untouched;
         hold(held, &object);
-        LONG index = 0;
-        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &text), S_OK);
-        index = 1;
-        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &held), S_OK);
+        ASSERT_EQ(putAt(variants.value, 0, &text) | putAt(variants.value, 1, &held), S_OK);
         EXPECT_EQ(object.references, 3u);
         // Replacing an element releases the old one.
-        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &text), S_OK);
+        ASSERT_EQ(putAt(variants.value, 1, &text), S_OK);
         EXPECT_EQ(object.references, 2u);
-        ASSERT_EQ(SafeArrayPutElement(variants.value, &index, &held), S_OK);
+        ASSERT_EQ(putAt(variants.value, 1, &held), S_OK);
 
         SAFEARRAY *copied = nullptr;
         ASSERT_EQ(SafeArrayCopy(variants.value, &copied), S_OK);
         Array copy(copied);
         EXPECT_EQ(object.references, 4u);
-        Var read;
-        index = 0;
-        ASSERT_EQ(SafeArrayGetElement(copy.value, &index, &read), S_OK);
+        ASSERT_EQ(getAt(copy.value, 0, &read) | getAt(copy.value, 2, &untouched), S_OK);
         EXPECT_EQ(describe(read), "BSTR:one");
-        index = 2;
-        Var untouched;
-        ASSERT_EQ(SafeArrayGetElement(copy.value, &index, &untouched), S_OK);
         EXPECT_EQ(untouched.vt, VT_EMPTY);
 
         Array strings(SafeArrayCreateVector(VT_BSTR, 0, 2));
         ASSERT_NE(strings.value, nullptr);
-        index = 1;
-        ASSERT_EQ(SafeArrayPutElement(strings.value, &index, text.bstrVal), S_OK);
+        ASSERT_EQ(putAt(strings.value, 1, text.bstrVal), S_OK);
         BSTR out = nullptr;
-        ASSERT_EQ(SafeArrayGetElement(strings.value, &index, &out), S_OK);
+        ASSERT_EQ(getAt(strings.value, 1, &out), S_OK);
         EXPECT_NE(out, text.bstrVal);
         EXPECT_EQ(units(out), u"one");
         SysFreeString(out);
-        index = 0;
-        ASSERT_EQ(SafeArrayGetElement(strings.value, &index, &out), S_OK);
+        ASSERT_EQ(getAt(strings.value, 0, &out), S_OK);
         EXPECT_EQ(out, nullptr);  // never set
     }
     EXPECT_EQ(object.references, 1u);

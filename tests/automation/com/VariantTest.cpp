@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace quorvel::comtest {
@@ -13,14 +14,12 @@ TEST(Variant, InitClearAndCopyOfValues) {
     VariantInit(&v);
     EXPECT_EQ(v.vt, VT_EMPTY);
 
-    Var text;
-    text.vt = VT_BSTR;
-    text.bstrVal = SysAllocStringLen(ole(u"a\0b"), 3);
-    Var copy;
+    const std::u16string zeroed(u"a\0b", 3);
+    Var text(textVariant(zeroed)), copy;
     ASSERT_EQ(VariantCopy(&copy, &text), S_OK);
     ASSERT_EQ(copy.vt, VT_BSTR);
     EXPECT_NE(copy.bstrVal, text.bstrVal);  // a copy of its own, embedded zero kept
-    EXPECT_EQ(units(copy.bstrVal), std::u16string(u"a\0b", 3));
+    EXPECT_EQ(units(copy.bstrVal), zeroed);
     // Copying over a string frees it; copying onto itself changes nothing.
     Var number;
     number.vt = VT_I4;
@@ -28,7 +27,7 @@ TEST(Variant, InitClearAndCopyOfValues) {
     ASSERT_EQ(VariantCopy(&copy, &number), S_OK);
     EXPECT_EQ(describe(copy), "I4:7");
     EXPECT_EQ(VariantCopy(&text, &text), S_OK);
-    EXPECT_EQ(units(text.bstrVal), std::u16string(u"a\0b", 3));
+    EXPECT_EQ(units(text.bstrVal), zeroed);
     ASSERT_EQ(VariantClear(&text), S_OK);
     EXPECT_EQ(text.vt, VT_EMPTY);
 
@@ -37,7 +36,7 @@ TEST(Variant, InitClearAndCopyOfValues) {
     decimal.decVal.Hi32 = 1;
     decimal.decVal.scale = 3;
     decimal.decVal.sign = DECIMAL_NEG;
-    decimal.vt = VT_DECIMAL;
+    decimal.vt = VT_DECIMAL;  // after the fields: the decimal's first bytes overlay the type
     ASSERT_EQ(VariantCopy(&copy, &decimal), S_OK);
     EXPECT_EQ(describe(copy), "DEC:-18446744073709563961e-3");
 }
@@ -49,10 +48,9 @@ TEST(Variant, BadTypesAreRefused) {
 #endif
     for (VARTYPE type : types) {
         SCOPED_TRACE(type);
-        VARIANT bad;
+        VARIANT bad, target;
         bad.vt = type;
         bad.llVal = 0;
-        VARIANT target;
         VariantInit(&target);
         EXPECT_EQ(VariantClear(&bad), DISP_E_BADVARTYPE);
         EXPECT_EQ(bad.vt, type);  // left as it was
@@ -64,15 +62,11 @@ TEST(Variant, BadTypesAreRefused) {
 TEST(Variant, ObjectsAreCountedOnCopyAndClear) {
     CountedObject object;
     {
-        Var holder;
+        Var holder, copy, dereferenced;
         hold(holder, &object);
-        Var copy;
         ASSERT_EQ(VariantCopy(&copy, &holder), S_OK);
         EXPECT_EQ(object.references, 3u);
-        Var reference;
-        reference.vt = VT_DISPATCH | VT_BYREF;
-        reference.ppdispVal = &holder.pdispVal;
-        Var dereferenced;
+        VARIANT reference = byRef(VT_DISPATCH, &holder.pdispVal);
         ASSERT_EQ(VariantCopyInd(&dereferenced, &reference), S_OK);
         EXPECT_EQ(dereferenced.vt, VT_DISPATCH);
         EXPECT_EQ(object.references, 4u);
@@ -92,60 +86,41 @@ TEST(Variant, CopyIndDereferencesEveryKind) {
     DECIMAL decimal{};
     decimal.Lo64 = 25;
     decimal.scale = 1;
-    struct Row {
-        VARTYPE vt;
-        void *pointer;
-        const char *expected;
-    };
-    const Row rows[] = {
-        {VT_I4 | VT_BYREF, &number, "I4:-5"}, {VT_R8 | VT_BYREF, &real, "R8:0.25"},
-        {VT_BSTR | VT_BYREF, &text, "BSTR:referenced"}, {VT_VARIANT | VT_BYREF, &inner, "I2:12"},
-        {VT_DECIMAL | VT_BYREF, &decimal, "DEC:25e-1"},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.expected);
-        Var reference;
-        reference.vt = row.vt;
-        reference.byref = row.pointer;
-        Var value;
+    const std::tuple<VARTYPE, void *, const char *> rows[] = {
+        {VT_I4, &number, "I4:-5"}, {VT_R8, &real, "R8:0.25"}, {VT_BSTR, &text, "BSTR:referenced"},
+        {VT_VARIANT, &inner, "I2:12"}, {VT_DECIMAL, &decimal, "DEC:25e-1"}};
+    for (const auto &[vt, pointer, expected] : rows) {
+        SCOPED_TRACE(expected);
+        Var reference(byRef(vt, pointer)), value, shallow;
         ASSERT_EQ(VariantCopyInd(&value, &reference), S_OK);
-        EXPECT_EQ(describe(value), row.expected);
+        EXPECT_EQ(describe(value), expected);
         // A plain copy keeps the reference.
-        Var shallow;
         ASSERT_EQ(VariantCopy(&shallow, &reference), S_OK);
-        EXPECT_EQ(shallow.vt, row.vt);
-        EXPECT_EQ(shallow.byref, row.pointer);
+        EXPECT_TRUE(shallow.vt == (vt | VT_BYREF) && shallow.byref == pointer);
         // Dereferenced in place.
         ASSERT_EQ(VariantCopyInd(&reference, &reference), S_OK);
-        EXPECT_EQ(describe(reference), row.expected);
+        EXPECT_EQ(describe(reference), expected);
     }
     EXPECT_EQ(units(text), u"referenced");  // the referenced string stays the caller's
     SysFreeString(text);
 
     // A reference to a reference to a variant is refused.
-    VARIANT outer;
-    outer.vt = VT_VARIANT | VT_BYREF;
-    outer.pvarVal = &inner;
-    Var twice;
-    twice.vt = VT_VARIANT | VT_BYREF;
-    twice.pvarVal = &outer;
+    VARIANT outer = byRef(VT_VARIANT, &inner), twice = byRef(VT_VARIANT, &outer);
     Var value;
     EXPECT_EQ(VariantCopyInd(&value, &twice), E_INVALIDARG);
 }
 
 TEST(Variant, ArraysAreOwnedByTheirVariant) {
-    Var holder;
+    Var holder, copy;
     holder.vt = VT_ARRAY | VT_BSTR;
     holder.parray = SafeArrayCreateVector(VT_BSTR, 0, 2);
     ASSERT_NE(holder.parray, nullptr);
     LONG index = 1;
-    BSTR element = SysAllocString(ole(u"element"));
+    BSTR element = SysAllocString(ole(u"element")), read = nullptr;
     ASSERT_EQ(SafeArrayPutElement(holder.parray, &index, element), S_OK);
     SysFreeString(element);
-    Var copy;
     ASSERT_EQ(VariantCopy(&copy, &holder), S_OK);
     ASSERT_NE(copy.parray, holder.parray);
-    BSTR read = nullptr;
     ASSERT_EQ(SafeArrayGetElement(copy.parray, &index, &read), S_OK);
     EXPECT_EQ(units(read), u"element");
     SysFreeString(read);

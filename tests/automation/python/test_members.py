@@ -477,27 +477,5 @@ class EveryMember(unittest.TestCase):
             self.assertEqual(observe(call(target, member, (), by_dispid), member.result), entry.put)
 
 
-class Events(unittest.TestCase):
-    def test_the_xml_event_is_declared_for_advisers_and_never_raised(self):
-        events = members.INTERFACES["_IQuorvelXmlEvents"]
-        self.assertEqual([(m.dispid, m.name, m.args) for m in events.members],
-                         [(1, "ParsePercentDone", (("long", "percentDone"),))])
-        self.assertEqual(members.INTERFACES["_IQuorvelRssEvents"].members, [])
-        self.assertEqual(members.INTERFACES["_IQuorvelAtomEvents"].members, [])
-        calls = []
-        sink = support.dispatch_sink(quorvel.GUID.parse(events.iid), calls)
-        xml = xml_of()
-        point = support.connection_point(xml, quorvel.GUID.parse(events.iid))
-        hr, cookie = support.advise(point, sink.address)
-        self.assertEqual(hr, 0)
-        self.assertEqual(xml.LoadXml("<root>" + "<item>text</item>" * 20000 + "</root>"), 1)
-        self.assertEqual(xml.LoadXmlFile(path("doc.xml")), 1)
-        self.assertEqual(calls, [])
-        self.assertEqual(support.unadvise(point, cookie), 0)
-        del point, xml
-        support.collect()
-        self.assertEqual(sink.references, 0)
-
-
 if __name__ == "__main__":
     unittest.main()

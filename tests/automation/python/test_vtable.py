@@ -18,20 +18,16 @@ ATOM = ('<feed xmlns="http://www.w3.org/2005/Atom"><title>Feed</title><updated>2
 WHEN = datetime.datetime(2025, 1, 2, 3, 4, 5)
 
 
-def fresh(interface):
-    if interface == "IQuorvelXml":
-        made = quorvel.CreateObject("Quorvel.Xml")
-        made.LoadXml(DOC)
-    elif interface == "IQuorvelRss":
-        made = quorvel.CreateObject("Quorvel.Rss")
-        made.LoadRssString(RSS)
-        made = made.GetChannel(0)
-    else:
-        made = quorvel.CreateObject("Quorvel.Atom")
-        made.LoadXml(ATOM)
-        if interface == "IQvDateTime":
-            made = made.GetElementDt("updated", 0)
+def loaded(progid, method, doc):
+    made = quorvel.CreateObject(progid)
+    getattr(made, method)(doc)
     return made
+
+
+FRESH = {"IQuorvelXml": lambda: loaded("Quorvel.Xml", "LoadXml", DOC),
+         "IQuorvelRss": lambda: loaded("Quorvel.Rss", "LoadRssString", RSS).GetChannel(0),
+         "IQuorvelAtom": lambda: loaded("Quorvel.Atom", "LoadXml", ATOM),
+         "IQvDateTime": lambda: loaded("Quorvel.Atom", "LoadXml", ATOM).GetElementDt("updated", 0)}
 
 
 def slots(interface):
@@ -63,69 +59,52 @@ def view(value, result_type):
     return value
 
 
-LONG, DATE = ctypes.c_int32, ctypes.c_double
-IN = {"string": ctypes.c_void_p, "long": LONG, "bool": LONG, "date": DATE, "variant": native.VARIANT}
-OUT = {"string": ctypes.c_void_p, "long": LONG, "bool": LONG, "date": DATE, "variant": native.VARIANT}
+# The C type of each table type, as argument and as the target of a result pointer.
+NATIVE = {"string": ctypes.c_void_p, "long": ctypes.c_int32, "bool": ctypes.c_int32, "date": ctypes.c_double,
+          "variant": native.VARIANT}
 
 
 def by_vtable(obj, interface, slot, member, side, values):
-    dual = obj._oleobj_.QueryInterface(members.INTERFACES[interface].iid)
-    types, actual, keep = [], [], []
+    library = variants._library()
+    types, actual, strings, holders = [], [], [], []
     for kind, value in values:
-        if kind in variants.OBJECT_TYPES:
-            types.append(ctypes.c_void_p)
-            actual.append(None)
+        if kind in variants.OBJECT_TYPES:  # the rows pass no object: a null pointer
+            kind, value = "string", None
         elif kind == "string":
-            bstr = variants.new_bstr(value)
-            keep.append(bstr)
-            types.append(ctypes.c_void_p)
-            actual.append(bstr)
+            value = variants.new_bstr(value)
+            strings.append(value)
         elif kind == "date":
-            types.append(DATE)
-            actual.append(variants.date_to_ole(value))
+            value = variants.date_to_ole(value)
         elif kind == "variant":
-            holder = native.VARIANT()
-            variants.to_variant(value, holder)
-            keep.append(holder)
-            types.append(native.VARIANT)
-            actual.append(holder)
-        else:
-            types.append(LONG)
-            actual.append(value)
-    result_type = member.result if side != "put" else None
-    out = None
-    if result_type in variants.OBJECT_TYPES or result_type == "string":
-        out = ctypes.c_void_p()
-    elif result_type:
-        out = OUT[result_type]()
+            holders.append(native.VARIANT())
+            variants.to_variant(value, holders[-1])
+            value = holders[-1]
+        types.append(NATIVE[kind])
+        actual.append(value)
+    result = member.result if side != "put" else None
+    out = None if result is None else (ctypes.c_void_p if result in variants.OBJECT_TYPES else NATIVE[result])()
     if out is not None:
         types.append(ctypes.c_void_p)
         actual.append(ctypes.addressof(out))
-    hr = dual.call(slot, tuple(types), *actual)
-    library = variants._library()
-    for item in keep:
-        if isinstance(item, native.VARIANT):
-            library.VariantClear(ctypes.byref(item))
-        else:
-            library.SysFreeString(item)
+    hr = obj._oleobj_.QueryInterface(members.INTERFACES[interface].iid).call(slot, tuple(types), *actual)
+    for bstr in strings:
+        library.SysFreeString(bstr)
+    for holder in holders:
+        library.VariantClear(ctypes.byref(holder))
     if hr < 0:
         raise quorvel.com_error(hr)
-    if result_type is None:
-        return None
-    if result_type == "string":
+    if result == "string":
         text = variants.read_bstr(out.value)
         library.SysFreeString(out.value)
         return text
-    if result_type in variants.OBJECT_TYPES:
-        return quorvel.Dispatch(quorvel.DispatchPointer(out.value), result_type) if out.value else None
-    if result_type == "date":
-        return variants.ole_to_date(out.value)
-    if result_type == "variant":
+    if result in variants.OBJECT_TYPES:
+        return quorvel.Dispatch(quorvel.DispatchPointer(out.value), result) if out.value else None
+    if result == "variant":
         try:
             return variants.from_variant(out)
         finally:
             library.VariantClear(ctypes.byref(out))
-    return out.value
+    return variants.ole_to_date(out.value) if result == "date" else out.value if out is not None else None
 
 
 def by_invoke(obj, member, side, values):
@@ -141,11 +120,11 @@ def by_invoke(obj, member, side, values):
 class DualVtable(unittest.TestCase):
     def test_every_slot_gives_what_invoke_gives(self):
         with tempfile.TemporaryDirectory() as folder:
-            for interface in ("IQuorvelXml", "IQuorvelRss", "IQuorvelAtom", "IQvDateTime"):
+            for interface in FRESH:
                 for slot, member, side in slots(interface):
                     with self.subTest(interface=interface, member=member.name, side=side):
                         values = values_for(member, side, folder)
-                        through_invoke, through_vtable = fresh(interface), fresh(interface)
+                        through_invoke, through_vtable = FRESH[interface](), FRESH[interface]()
                         expected = view(by_invoke(through_invoke, member, side, values), member.result)
                         got = view(by_vtable(through_vtable, interface, slot, member, side, values), member.result)
                         if member.name in ("TreeId", "SetFromCurrentSystemTime"):
@@ -156,16 +135,15 @@ class DualVtable(unittest.TestCase):
                                              view(getattr(through_invoke, member.name), member.result))
 
     def test_object_results_come_as_the_dual_interface_and_null_strings_as_null(self):
-        xml = fresh("IQuorvelXml")
+        xml = FRESH["IQuorvelXml"]()
         table = {m.name: (slot, m) for slot, m, side in slots("IQuorvelXml") if side == "method"}
-        slot, get_child = table["GetChild"]
-        child = by_vtable(xml, "IQuorvelXml", slot, get_child, "method", [("long", 1)])
+        child = by_vtable(xml, "IQuorvelXml", *table["GetChild"], "method", [("long", 1)])
         self.assertEqual(child.Content, "beta")
         dual = child._oleobj_.QueryInterface(members.INTERFACES["IQuorvelXml"].iid)
         self.assertEqual(dual.address, child._oleobj_.address)  # handed out as the dual interface
-        slot, content = table["GetChildContent"]
-        self.assertIsNone(by_vtable(xml, "IQuorvelXml", slot, content, "method", [("string", "none")]))
-        self.assertEqual(by_vtable(xml, "IQuorvelXml", slot, content, "method", [("string", "n")]), "5")
+        content = table["GetChildContent"]
+        self.assertIsNone(by_vtable(xml, "IQuorvelXml", *content, "method", [("string", "none")]))
+        self.assertEqual(by_vtable(xml, "IQuorvelXml", *content, "method", [("string", "n")]), "5")
 
 
 if __name__ == "__main__":
