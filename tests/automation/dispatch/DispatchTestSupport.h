@@ -43,7 +43,7 @@ struct FakeObject : comtest::CountedObject {
 
 class FakeServices : public ObjectServices {
 public:
-    bool inBrowser = false, wrapFails = false, dateTimeFails = false;
+    bool wrapFails = false, dateTimeFails = false;
     int progressRequests = 0;
     ProgressEvent sink;
     std::vector<std::unique_ptr<FakeObject>> made;  // every object the services made; the tests own them
@@ -70,13 +70,12 @@ public:
             o.isDateTime = true;
         });
     }
-    bool sitedInBrowser() override { return inBrowser; }
+    bool sitedInBrowser() override { return false; }  // (a browser site: the Python host's suite)
     ProgressEvent *progressSink() override {
         ++progressRequests;
         return &sink;
     }
-    // A new object of this server holding a fresh internal object, or a date-time object.
-    FakeObject *newXml() { return static_cast<FakeObject *>(newXmlObject()); }
+    // A new date-time object of this server.
     FakeObject *newDate(double oleDate) {
         return static_cast<FakeObject *>(wrap([&](FakeObject &o) { o.isDateTime = true, o.oleDate = oleDate; }));
     }
@@ -126,5 +125,32 @@ inline std::u16string text(const VARIANT &v) {
     if (v.vt != VT_BSTR) return u"<type " + comtest::wide(std::to_string(v.vt).c_str()) + u">";
     return v.bstrVal ? comtest::units(v.bstrVal) : u"<null>";
 }
+
+// An Xml object of the fake server and its member calls as script hosts make them; each call must
+// succeed. The last result is kept until the next call.
+struct XmlCalls {
+    ClsXml xml;
+    FakeServices services;
+    Var result;
+
+    template <class Arguments = Args>
+    Var &call(const char *name, Arguments &&args = Args()) {
+        VariantClear(&result);
+        EXPECT_EQ(S_OK, invoke(xml, services, name, kGet, args, &result)) << name;
+        return result;
+    }
+    template <class Arguments = Args>
+    LONG callLong(const char *name, Arguments &&args = Args()) {
+        EXPECT_EQ(VT_I4, call(name, args).vt) << name;
+        return result.lVal;
+    }
+    template <class Arguments = Args>
+    std::u16string callText(const char *name, Arguments &&args = Args()) { return text(call(name, args)); }
+    template <class Arguments>
+    void put(const char *name, Arguments &&value) {
+        EXPECT_EQ(S_OK, invoke(xml, services, name, DISPATCH_PROPERTYPUT, value, nullptr)) << name;
+    }
+    void load(const char16_t *document) { EXPECT_EQ(1, callLong("LoadXml", Args().str(document))) << "loaded"; }
+};
 
 }  // namespace quorvel::dispatchtest

@@ -14,28 +14,7 @@
 namespace quorvel::dispatchtest {
 namespace {
 
-class Dispatch : public ::testing::Test {
-protected:
-    ClsXml xml;
-    FakeServices services;
-
-    // A method or get called the way script hosts call it; the result's HRESULT must be S_OK.
-    Var &call(const char *name, Args &&args = Args()) {
-        VariantClear(&result);
-        EXPECT_EQ(S_OK, invoke(xml, services, name, kGet, args, &result)) << name;
-        return result;
-    }
-    std::u16string callText(const char *name, Args &&args = Args()) { return text(call(name, std::move(args))); }
-    LONG callLong(const char *name, Args &&args = Args()) {
-        EXPECT_EQ(VT_I4, call(name, std::move(args)).vt) << name;
-        return result.lVal;
-    }
-    void put(const char *name, Args &&value) {
-        ASSERT_EQ(S_OK, invoke(xml, services, name, DISPATCH_PROPERTYPUT, value, nullptr)) << name;
-    }
-    void load(const char16_t *document) { ASSERT_EQ(1, callLong("LoadXml", std::move(Args().str(document)))); }
-    Var result;
-};
+class Dispatch : public ::testing::Test, public XmlCalls {};
 
 // ---- names
 
@@ -135,25 +114,21 @@ TEST_F(Dispatch, NamedArgumentsTakeTheirPositions) {
 
 TEST_F(Dispatch, TextServesAsABooleanAndReferencesAreReadThrough) {
     load(u"<r><a>first</a><b>second</b></r>");
-    put("Cdata", std::move(Args().boolean(true)));
-    put("Cdata", std::move(Args().str(u"0")));  // "0" is false, not a non-empty string
+    put("Cdata", Args().boolean(true));
+    put("Cdata", Args().str(u"0"));  // "0" is false, not a non-empty string
     EXPECT_EQ(0, callLong("Cdata"));
     BSTR tag = SysAllocString(ole(u"b"));
-    VARIANT inner{}, refs[2]{};
+    VARIANT inner{}, toTag = comtest::byRef(VT_BSTR, &tag), toIndex = comtest::byRef(VT_VARIANT, &inner);
     inner.vt = VT_I4;
     inner.lVal = 1;
-    refs[0].vt = VT_BSTR | VT_BYREF;
-    refs[0].pbstrVal = &tag;
-    refs[1].vt = VT_VARIANT | VT_BYREF;
-    refs[1].pvarVal = &inner;
-    EXPECT_EQ(u"second", callText("GetChildContent", std::move(Args().take(refs[0]))));
-    EXPECT_EQ(u"b", callText("GetChildTag", std::move(Args().take(refs[1]))));
+    EXPECT_EQ(u"second", callText("GetChildContent", Args().take(toTag)));
+    EXPECT_EQ(u"b", callText("GetChildTag", Args().take(toIndex)));
     SysFreeString(tag);
 }
 
 TEST_F(Dispatch, ArgumentsThatDoNotConvertAreNamed) {
     load(u"<r><a/></r>");
-    FakeObject *own = services.newXml();
+    IDispatch *own = services.newXmlObject();
     struct Row {
         const char *name;
         std::function<void(Args &)> fill;  // declaration order

@@ -11,39 +11,29 @@
 namespace quorvel::dispatchtest {
 namespace {
 
+using comtest::byRef;
+using comtest::textVariant;
+
 SAFEARRAY *byteArray(const std::string &bytes) {
     SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-    void *data = nullptr;
-    SafeArrayAccessData(array, &data);
-    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
-    SafeArrayUnaccessData(array);
+    if (!bytes.empty()) std::memcpy(array->pvData, bytes.data(), bytes.size());
     return array;
 }
 
-// A variant holding a new byte array, or a new string.
+// A variant holding a new byte array, or a byte, a boolean, a long or null.
 VARIANT bytesVariant(const std::string &bytes) {
     VARIANT v{};
     v.vt = VT_ARRAY | VT_UI1;
     v.parray = byteArray(bytes);
     return v;
 }
-VARIANT textVariant(const char16_t *text) {
+VARIANT scalar(VARTYPE type, LONGLONG value) {
     VARIANT v{};
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(ole(text));
+    v.vt = type;
+    if (type == VT_BOOL) v.boolVal = static_cast<VARIANT_BOOL>(value);
+    else v.bVal = static_cast<BYTE>(value);
     return v;
 }
-
-// An Xml object holding "<r/>".
-struct Root {
-    ClsXml xml;
-    FakeServices services;
-    Root() {
-        XString document;
-        document.setFromUtf8("<r/>");
-        EXPECT_TRUE(xml.LoadXml(document));
-    }
-};
 
 struct Flat {
     std::string bytes;
@@ -56,14 +46,6 @@ Flat flatten(const VARIANT &value) {
     EXPECT_TRUE(flattenVariant(value, out, flat.isText));
     flat.bytes.assign(reinterpret_cast<const char *>(out.getData()), out.getSize());
     return flat;
-}
-
-VARIANT scalar(VARTYPE type, LONGLONG value) {
-    VARIANT v{};
-    v.vt = type;
-    if (type == VT_BOOL) v.boolVal = static_cast<VARIANT_BOOL>(value);
-    else v.bVal = static_cast<BYTE>(value);
-    return v;
 }
 
 TEST(VariantFlattening, EachFormGivesItsBytes) {
@@ -85,45 +67,31 @@ TEST(VariantFlattening, ArraysOfVariantsAndReferencesAreFollowed) {
     Var list;
     list.vt = VT_ARRAY | VT_VARIANT;
     list.parray = SafeArrayCreateVector(VT_VARIANT, 0, 4);
-    VARIANT *elements = nullptr;
-    SafeArrayAccessData(list.parray, reinterpret_cast<void **>(&elements));
-    elements[0].vt = VT_UI1;
-    elements[0].bVal = 'x';
+    auto *elements = static_cast<VARIANT *>(list.parray->pvData);
+    elements[0] = scalar(VT_UI1, 'x');
     elements[1] = textVariant(u"y");
     elements[2] = bytesVariant("za");
-    elements[3].vt = VT_I4;  // gives nothing
-    elements[3].lVal = 7;
-    SafeArrayUnaccessData(list.parray);
+    elements[3] = scalar(VT_I4, 7);  // gives nothing
     const Flat flat = flatten(list);
     EXPECT_EQ(std::string("xy\0za", 5), flat.bytes);
     EXPECT_TRUE(flat.isText);  // one element was a string
 
     // By reference: to the list itself and to a byte array.
-    VARIANT toList;
-    toList.vt = VT_VARIANT | VT_BYREF;
-    toList.pvarVal = &list;
-    EXPECT_EQ(flat.bytes, flatten(toList).bytes);
+    EXPECT_EQ(flat.bytes, flatten(byRef(VT_VARIANT, &list)).bytes);
     SAFEARRAY *array = byteArray("arr");
-    VARIANT toArray;
-    toArray.vt = VT_ARRAY | VT_UI1 | VT_BYREF;
-    toArray.pparray = &array;
-    EXPECT_EQ("arr", flatten(toArray).bytes);
+    EXPECT_EQ("arr", flatten(byRef(VT_ARRAY | VT_UI1, &array)).bytes);
     SafeArrayDestroy(array);
 
-    // Two dimensions are no byte array; a reference to itself ends.
+    // Two dimensions are no byte array; a reference to itself ends, and one to nothing gives nothing.
     SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
     Var square;
     square.vt = VT_ARRAY | VT_UI1;
     square.parray = SafeArrayCreate(VT_UI1, 2, bounds);
     EXPECT_EQ("", flatten(square).bytes);
     VARIANT loop;
-    loop.vt = VT_VARIANT | VT_BYREF;
-    loop.pvarVal = &loop;
+    loop = byRef(VT_VARIANT, &loop);
     EXPECT_EQ("", flatten(loop).bytes);
-    VARIANT nowhere;
-    nowhere.vt = VT_BSTR | VT_BYREF;
-    nowhere.pbstrVal = nullptr;
-    EXPECT_EQ("", flatten(nowhere).bytes);
+    EXPECT_EQ("", flatten(byRef(VT_BSTR, nullptr)).bytes);
 }
 
 // ---- through the dispatcher
@@ -134,39 +102,29 @@ struct AnsiCodePage {
     ~AnsiCodePage() { SystemInfo::overrideAnsiCodePage(0); }
 };
 
-std::u16string loadedVia(VARIANT &document) {
-    ClsXml xml;
-    FakeServices services;
-    Var loaded;
-    EXPECT_EQ(S_OK, invoke(xml, services, "LoadXmlV", kGet, Args().take(document), &loaded));
-    EXPECT_EQ(VT_I4, loaded.vt);
-    if (loaded.lVal != 1) return u"<not loaded>";
-    Var out;
-    EXPECT_EQ(S_OK, invoke(xml, services, "GetXml", kGet, Args(), &out));
-    return text(out);
-}
+// An Xml object holding "<r/>".
+struct Root : XmlCalls {
+    Root() { load(u"<r/>"); }
+};
 
 TEST(VariantFlattening, LoadXmlVReadsAnsiBytesAndStringsAlike) {
     AnsiCodePage windowsLatin(1252);
-    VARIANT fromString = textVariant(u"<r>  caf\u00e9 \u20ac  </r>");
-    const std::u16string expected = loadedVia(fromString);
+    Root fromString, fromBytes;
+    VARIANT string = textVariant(u"<r>  caf\u00e9 \u20ac  </r>"), bytes = bytesVariant("<r>  caf\xe9 \x80  </r>");
+    ASSERT_EQ(1, fromString.call("LoadXmlV", Args().take(string)).lVal);
+    const std::u16string expected = text(fromString.call("GetXml"));
     EXPECT_NE(std::u16string::npos, expected.find(u"<r>caf\u00e9 \u20ac</r>"));  // loaded trimmed
-
     // (The other forms and the byte-order marks, in the system's own code page: the Python host's suite.)
-    VARIANT fromBytes = bytesVariant("<r>  caf\xe9 \x80  </r>");
-    EXPECT_EQ(expected, loadedVia(fromBytes));
+    ASSERT_EQ(1, fromBytes.call("LoadXmlV", Args().take(bytes)).lVal);
+    EXPECT_EQ(expected, text(fromBytes.call("GetXml")));
 }
 
 // Binary content comes back as a zero-based array of bytes.
 TEST(VariantFlattening, BinaryContentRoundTripsAsAByteArray) {
     Root root;
     VARIANT data = bytesVariant(std::string("\x00\x10\x80\xff", 4));
-    Var stored, out;
-    ASSERT_EQ(S_OK, invoke(root.xml, root.services, "SetBinaryContent", kGet,
-                           Args().take(data).boolean(true).boolean(false).str(u""), &stored));
-    EXPECT_EQ(1, stored.lVal);
-    ASSERT_EQ(S_OK, invoke(root.xml, root.services, "GetBinaryContent", kGet,
-                           Args().boolean(true).boolean(false).str(u""), &out));
+    EXPECT_EQ(1, root.call("SetBinaryContent", Args().take(data).boolean(true).boolean(false).str(u"")).lVal);
+    const Var &out = root.call("GetBinaryContent", Args().boolean(true).boolean(false).str(u""));
     ASSERT_TRUE(out.vt == (VT_ARRAY | VT_UI1) && SafeArrayGetDim(out.parray) == 1);
     EXPECT_EQ(0, out.parray->rgsabound[0].lLbound);
     ASSERT_EQ(4u, out.parray->rgsabound[0].cElements);
@@ -176,13 +134,7 @@ TEST(VariantFlattening, BinaryContentRoundTripsAsAByteArray) {
 // A string handed to an encoded-word member is written in the charset the word names, so the
 // label tells the truth; bytes are encoded as they are.
 TEST(VariantFlattening, EncodedWordsWriteStringDataInTheirCharset) {
-    struct Row {
-        const char *member;
-        const char16_t *charset;
-        bool asText;
-        std::u16string expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, const char16_t *, bool, std::u16string> rows[] = {
         {"QEncodeContent", u"utf-8", true, u"=?utf-8?Q?h=C3=A9_=E2=82=AC?="},
         {"QEncodeContent", u"iso-8859-15", true, u"=?iso-8859-15?Q?h=E9_=A4?="},
         {"QEncodeContent", u"", true, u"=?utf-8?Q?h=C3=A9_=E2=82=AC?="},
@@ -192,15 +144,11 @@ TEST(VariantFlattening, EncodedWordsWriteStringDataInTheirCharset) {
         {"BEncodeContent", u"windows-1252", true, u"=?windows-1252?B?aOkggA==?="},
         {"BEncodeContent", u"utf-16le", true, u"=?utf-16le?B?aADpACAArCA=?="},
     };
-    for (const Row &row : rows) {
+    for (const auto &[member, charset, asText, expected] : rows) {
         Root root;
-        VARIANT data = row.asText ? textVariant(u"h\u00e9 \u20ac") : bytesVariant("h\xe9 \x80");
-        Var encoded, content;
-        auto &[xml, services] = root;
-        ASSERT_EQ(S_OK, invoke(xml, services, row.member, kGet, Args().str(row.charset).take(data), &encoded));
-        EXPECT_EQ(1, encoded.lVal) << row.member;
-        ASSERT_EQ(S_OK, invoke(xml, services, "Content", kGet, Args(), &content));
-        EXPECT_EQ(row.expected, text(content)) << row.member << " " << row.asText;
+        VARIANT data = asText ? textVariant(u"h\u00e9 \u20ac") : bytesVariant("h\xe9 \x80");
+        EXPECT_EQ(1, root.call(member, Args().str(charset).take(data)).lVal) << member;
+        EXPECT_EQ(expected, text(root.call("Content"))) << member << " " << asText;
     }
 }
 
