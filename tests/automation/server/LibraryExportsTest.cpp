@@ -4,6 +4,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "automation/com/Com.h"
 
 namespace quorvel::automation {
@@ -11,37 +13,23 @@ namespace {
 
 using NoArguments = HRESULT (*)();
 
-class LibraryExports : public ::testing::Test {
-protected:
-    void SetUp() override {
-        library = dlopen(QUORVEL_XML_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
-    }
-    void TearDown() override {
-        if (library) dlclose(library);
-    }
-    template <class Function>
-    Function symbol(const char *name) {
-        return reinterpret_cast<Function>(dlsym(library, name));
-    }
-    void *library = nullptr;
-};
-
-TEST_F(LibraryExports, OnlyTheEntryPointsAndTheAutomationRuntimeAreExported) {
+TEST(LibraryExports, OnlyTheEntryPointsAndTheAutomationRuntimeAreExported) {
+    const std::unique_ptr<void, int (*)(void *)> library(dlopen(QUORVEL_XML_LIBRARY, RTLD_NOW | RTLD_LOCAL), dlclose);
+    ASSERT_NE(library, nullptr) << dlerror();
     // Clients allocate and free the strings, variants and arrays they exchange with the objects
     // through the library's own runtime.
     for (const char *name : {"DllGetClassObject", "DllCanUnloadNow", "QuorvelProgIdMap", "SysAllocStringLen",
                              "SysFreeString", "SysStringLen", "VariantClear", "SafeArrayCreateVector",
                              "SafeArrayAccessData"})
-        EXPECT_NE(dlsym(library, name), nullptr) << name;
-    auto registerServer = symbol<NoArguments>("DllRegisterServer");
-    auto unregisterServer = symbol<NoArguments>("DllUnregisterServer");
+        EXPECT_NE(dlsym(library.get(), name), nullptr) << name;
+    auto registerServer = reinterpret_cast<NoArguments>(dlsym(library.get(), "DllRegisterServer"));
+    auto unregisterServer = reinterpret_cast<NoArguments>(dlsym(library.get(), "DllUnregisterServer"));
     ASSERT_TRUE(registerServer && unregisterServer);
     EXPECT_EQ(registerServer(), S_OK) << "registration runs over the class map";
     EXPECT_EQ(unregisterServer(), S_OK);
     // The library's own code and the COM layer's constants stay inside.
     for (const char *name : {"_ZN7quorvel10automation14moduleRegistryEv", "IID_IDispatch", "IID_IUnknown"})
-        EXPECT_EQ(dlsym(library, name), nullptr) << name;
+        EXPECT_EQ(dlsym(library.get(), name), nullptr) << name;
 }
 
 }  // namespace
