@@ -201,6 +201,7 @@ class Dispatching(unittest.TestCase):
         self.assertFails(errors.DISP_E_MEMBERNOTFOUND, self.invoke, xml, 7, method)  # NumChildren is a property
         self.assertEqual(self.invoke(xml, 7, method | get), 3)  # as script hosts read a value
         self.assertFails(errors.DISP_E_UNKNOWNNAME, xml._oleobj_.GetIDsOfNames, "NoSuchMember")
+        self.assertEqual(xml._oleobj_.GetIDsOfNames("GetChildContent", "tag"), (8, 0))  # with argument names
         self.assertEqual(xml.getchildcontent("item"), "alpha")  # the host finds members in any case
         with self.assertRaises(AttributeError):
             xml.NoSuchMember
@@ -213,6 +214,7 @@ class Dispatching(unittest.TestCase):
                          errors.DISP_E_BADPARAMCOUNT)
         error = self.assertFails(errors.DISP_E_TYPEMISMATCH, xml.NewChildBefore, "first", "x", "")
         self.assertEqual(error.argerror, 0)  # the argument at fault, counted from the first
+        self.assertFails(errors.DISP_E_OVERFLOW, xml.GetChild, 2**40)
         # Strings, doubles (rounded to even) and booleans (true is -1) serve as numbers.
         for index, tag in (("1", "item"), (1.4, "item"), (1.5, "empty"), (2.5, "empty"), (True, ""), (2, "empty")):
             with self.subTest(index=index):
