@@ -69,6 +69,12 @@ public:
     // Four bytes of slack after the data, in storage of its own.
     bool ensureSlack4();
 
+    // The n or more bytes of free capacity after the data, when the buffer owns them; null
+    // otherwise. Nothing is allocated: bytes written there join the data with setSize.
+    unsigned char *spareRoom(uint32_t n) {
+        return !m_borrowed && m_data != nullptr && m_capacity - m_size >= n ? m_data + m_size : nullptr;
+    }
+
     // ---- append
     bool append(const void *bytes, uint32_t n);
     bool appendByte(unsigned char b);

@@ -1,6 +1,8 @@
 #include "foundation/charsets/Utf8Codec.h"
 
-#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "foundation/charsets/ConvertOutput.h"
 #include "foundation/charsets/PivotEscape.h"
@@ -22,28 +24,75 @@ template <bool kBigEndian> unsigned char *putUnit(unsigned char *w, uint32_t uni
     return w + 2;
 }
 
-bool isAscii8(const unsigned char *p) {
-    uint64_t word;
-    std::memcpy(&word, p, 8);
-    return (word & 0x8080808080808080ull) == 0;
+// Widens the ASCII bytes that start p (16 bytes readable) to units at w (32 bytes writable) and
+// returns how many there were. All 16 are written; the ones past the ASCII run are overwritten
+// by what follows.
+template <bool kBigEndian> uint32_t widenAsciiRun(const unsigned char *p, unsigned char *w) {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(w),
+                     kBigEndian ? _mm_unpacklo_epi8(zero, bytes) : _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(w + 16),
+                     kBigEndian ? _mm_unpackhi_epi8(zero, bytes) : _mm_unpackhi_epi8(bytes, zero));
+    const unsigned others = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+    return others == 0 ? 16 : static_cast<uint32_t>(__builtin_ctz(others));
+#else
+    uint32_t k = 0;
+    while (k < 16 && p[k] < 0x80) {
+        putUnit<kBigEndian>(w + 2 * k, p[k]);
+        ++k;
+    }
+    return k;
+#endif
 }
 
-// Input bytes per fill of the output block; the last step of a fill may read a few bytes past
-// it, which the room asked for allows.
+// Narrows the ASCII units that start p (32 bytes readable) to bytes at w (16 bytes writable)
+// and returns how many there were; as above, all 16 are written.
+template <bool kBigEndian> uint32_t narrowAsciiRun(const unsigned char *p, unsigned char *w) {
+#if defined(__SSE2__)
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16));
+    if (kBigEndian) {
+        a = _mm_or_si128(_mm_srli_epi16(a, 8), _mm_slli_epi16(a, 8));
+        b = _mm_or_si128(_mm_srli_epi16(b, 8), _mm_slli_epi16(b, 8));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(w), _mm_packus_epi16(a, b));
+    // A unit is ASCII when none of its bits above the lowest seven is set.
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i asciiA = _mm_cmpeq_epi16(_mm_and_si128(a, high), zero);
+    const __m128i asciiB = _mm_cmpeq_epi16(_mm_and_si128(b, high), zero);
+    const unsigned others = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(asciiA, asciiB))) & 0xFFFFu;
+    return others == 0 ? 16 : static_cast<uint32_t>(__builtin_ctz(others));
+#else
+    uint32_t k = 0;
+    while (k < 16) {
+        const uint32_t unit = kBigEndian ? (uint32_t{p[2 * k]} << 8) | p[2 * k + 1] : (uint32_t{p[2 * k + 1]} << 8) | p[2 * k];
+        if (unit >= 0x80) break;
+        w[k++] = static_cast<unsigned char>(unit);
+    }
+    return k;
+#endif
+}
+
+// Input bytes per fill of the output room; the last step of a fill may read and write a little
+// past it, which the room asked for allows.
 constexpr uint32_t kChunk = 192;
 
 template <bool kBigEndian> void utf8ToUtf16Units(const unsigned char *p, uint32_t n, ConvertOutput &out) {
     uint32_t i = 0;
     while (i < n) {
         const uint32_t end = n - i > kChunk ? i + kChunk : n;
-        // At most two output bytes for each input byte.
-        unsigned char *w = out.room(2 * (kChunk + 8));
+        // At most two output bytes for each input byte, and 32 written at once.
+        unsigned char *w = out.room(2 * kChunk + 32);
         while (i < end) {
             const uint32_t b0 = p[i];
             if (b0 < 0x80) {
-                if (n - i >= 8 && isAscii8(p + i)) {
-                    for (int k = 0; k < 8; ++k) w = putUnit<kBigEndian>(w, p[i + k]);
-                    i += 8;
+                if (n - i >= 16) {
+                    const uint32_t k = widenAsciiRun<kBigEndian>(p + i, w);
+                    w += 2 * k;
+                    i += k;
                 } else {
                     w = putUnit<kBigEndian>(w, b0);
                     ++i;
@@ -90,15 +139,22 @@ template <bool kBigEndian> void utf16UnitsToUtf8(const unsigned char *p, uint32_
     uint32_t i = 0;
     while (n - i >= 2) {
         const uint32_t end = n - i > kChunk ? i + kChunk : n;
-        // At most three output bytes for each unit, four for a pair.
-        unsigned char *w = out.room(2 * (kChunk + 8));
+        // At most three output bytes for each unit, four for a pair, and 16 written at once.
+        unsigned char *w = out.room(3 * (kChunk / 2) + 4 + 16);
         while (i < end && n - i >= 2) {
             const uint32_t unit = unitAt<kBigEndian>(p + i);
-            i += 2;
             if (unit < 0x80) {
-                *w++ = static_cast<unsigned char>(unit);
+                if (n - i >= 32) {
+                    const uint32_t k = narrowAsciiRun<kBigEndian>(p + i, w);
+                    w += k;
+                    i += 2 * k;
+                } else {
+                    *w++ = static_cast<unsigned char>(unit);
+                    i += 2;
+                }
                 continue;
             }
+            i += 2;
             if (Utf8Codec::isHighSurrogate(unit) && n - i >= 2) {
                 const uint32_t next = unitAt<kBigEndian>(p + i);
                 if (Utf8Codec::isLowSurrogate(next)) {
