@@ -1,7 +1,7 @@
 // XML loading from text and from bytes (every encoding path: byte-order marks, declared
 // charsets, UTF-16 and UTF-32), then GetXml, then a second load of that output: what we write,
-// we read back the same, so the second output equals the first (except where a CDATA section
-// holds "]]>", which the serializer's rules drop).
+// we read back the same, so the second output equals the first (except where the serializer's
+// rules drop text: see writtenLossily).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,21 +20,32 @@ using namespace quorvel;
 
 namespace {
 
-// True when a CDATA content holds "]]>": such a section is written without its "]]>" and
-// "<![CDATA[" markers, as the serializer's rules say, so the document does not read back whole.
-bool hasCdataEnd(TreeNode *root) {
+bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// True when the document holds a content that is written by a rule that loses text on reading:
+// a CDATA content with "]]>" (written without its "]]>" and "<![CDATA[" markers), or a plain
+// content with whitespace at an end (kept from character references such as "&#9;", but
+// written as the bytes themselves, which a trimming load, or any load of an element with
+// children, drops).
+bool writtenLossily(TreeNode *root, bool trim) {
     LevelOrderWalk walk(root);
-    while (TreeNode *node = walk.next())
-        if (node->getCdata() && std::strstr(node->getContent(), "]]>")) return true;
+    while (TreeNode *node = walk.next()) {
+        const char *content = node->getContent();
+        const uint32_t n = node->getContentSize();
+        if (node->getCdata() ? std::strstr(content, "]]>") != nullptr
+                             : n > 0 && (trim || node->hasChildrenArray()) &&
+                                   (isXmlSpace(content[0]) || isXmlSpace(content[n - 1])))
+            return true;
+    }
     return false;
 }
 
 // Loads the UTF-8 text and gives its XML; false when the load fails. lossy: written by a rule
-// that drops text (see hasCdataEnd).
+// that drops text (see writtenLossily).
 bool xmlOf(const std::string &text, bool trim, std::string &out, bool &lossy) {
     ClsXml xml;
     if (!xml.loadXmlUtf8(text.c_str(), trim)) return false;
-    lossy = hasCdataEnd(xml.node());
+    lossy = writtenLossily(xml.node(), trim);
     StringBuffer written;
     if (!xml.getXmlUtf8(written)) return false;
     out.assign(written.getString(), written.getSize());

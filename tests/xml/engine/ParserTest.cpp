@@ -55,6 +55,8 @@ TEST(Parser, TextCdataAndEntities) {
          "n{&e;} doctype:<!DOCTYPE n [\n<!ELEMENT n (#PCDATA)>\n<!ENTITY e \"<v>\">\n]>\n"},
         // Numeric references (tabled below): never in CDATA, quotes by reference, cut by the end of the text.
         {"<a>&#65;<![CDATA[&#66;]]></a>", "a!{A&#66;}"}, {"<a x='&#34;' y=\"&#39;\"/>", "a[x=\",y=']"}, {"<a>x&#6", "a{x&#6}"},
+        // Trimming drops the whitespace written as itself, before references are decoded.
+        {"<a> &#9;x&#32; </a>", "a{\tx }", "a{ \tx  }"},
     });
 }
 
