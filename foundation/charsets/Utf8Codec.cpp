@@ -6,6 +6,7 @@
 
 #include "foundation/charsets/ConvertOutput.h"
 #include "foundation/charsets/PivotEscape.h"
+#include "foundation/charsets/Utf16BlockEncoder.h"
 
 namespace quorvel {
 
@@ -135,38 +136,102 @@ template <bool kBigEndian> uint32_t unitAt(const unsigned char *p) {
     return kBigEndian ? (uint32_t{p[0]} << 8) | p[1] : (uint32_t{p[1]} << 8) | p[0];
 }
 
+// Writes the character whose units start at p + i (n - i >= 2) and steps i past it: one unit,
+// or two for a surrogate pair. A lone surrogate keeps its three-byte form.
+template <bool kBigEndian>
+inline unsigned char *encodeCharAt(const unsigned char *p, uint32_t &i, uint32_t n, unsigned char *w) {
+    const uint32_t unit = unitAt<kBigEndian>(p + i);
+    i += 2;
+    if (unit < 0x80) {
+        *w = static_cast<unsigned char>(unit);
+        return w + 1;
+    }
+    if (unit < 0x800) {
+        w[0] = static_cast<unsigned char>(0xC0 | (unit >> 6));
+        w[1] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+        return w + 2;
+    }
+    if (unit - 0xD800 >= 0x800) {
+        w[0] = static_cast<unsigned char>(0xE0 | (unit >> 12));
+        w[1] = static_cast<unsigned char>(0x80 | ((unit >> 6) & 0x3F));
+        w[2] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+        return w + 3;
+    }
+    if (Utf8Codec::isHighSurrogate(unit) && n - i >= 2) {
+        const uint32_t next = unitAt<kBigEndian>(p + i);
+        if (Utf8Codec::isLowSurrogate(next)) {
+            i += 2;
+            return Utf8Codec::write(w, Utf8Codec::joinSurrogates(unit, next));
+        }
+    }
+    return Utf8Codec::write(w, unit);
+}
+
+// Output room per fill: three bytes for each unit of a chunk, and for the last step, which may
+// start just before the chunk's end, nine more units (eight and the second half of a pair)
+// and the sixteen bytes a block store writes at once.
+constexpr uint32_t kUtf8Room = 3 * (kChunk / 2) + 48;
+static_assert(kUtf8Room <= ConvertOutput::kBlockSize);
+
 template <bool kBigEndian> void utf16UnitsToUtf8(const unsigned char *p, uint32_t n, ConvertOutput &out) {
     uint32_t i = 0;
     while (n - i >= 2) {
         const uint32_t end = n - i > kChunk ? i + kChunk : n;
-        // At most three output bytes for each unit, four for a pair, and 16 written at once.
-        unsigned char *w = out.room(3 * (kChunk / 2) + 4 + 16);
+        unsigned char *w = out.room(kUtf8Room);
         while (i < end && n - i >= 2) {
-            const uint32_t unit = unitAt<kBigEndian>(p + i);
-            if (unit < 0x80) {
-                if (n - i >= 32) {
-                    const uint32_t k = narrowAsciiRun<kBigEndian>(p + i, w);
-                    w += k;
-                    i += 2 * k;
-                } else {
-                    *w++ = static_cast<unsigned char>(unit);
-                    i += 2;
-                }
+            if (n - i >= 32 && unitAt<kBigEndian>(p + i) < 0x80) {
+                const uint32_t k = narrowAsciiRun<kBigEndian>(p + i, w);
+                w += k;
+                i += 2 * k;
                 continue;
             }
-            i += 2;
-            if (Utf8Codec::isHighSurrogate(unit) && n - i >= 2) {
-                const uint32_t next = unitAt<kBigEndian>(p + i);
-                if (Utf8Codec::isLowSurrogate(next)) {
-                    w = Utf8Codec::write(w, Utf8Codec::joinSurrogates(unit, next));
-                    i += 2;
-                    continue;
-                }
-            }
-            w = Utf8Codec::write(w, unit);  // a lone surrogate keeps its three-byte form
+            w = encodeCharAt<kBigEndian>(p, i, n, w);
         }
         out.commit(w);
     }
+}
+
+#if defined(QUORVEL_UTF16_BLOCKS)
+// The same with eight units at a time. Text that switches often between ASCII and other
+// characters costs the scalar loop a mispredicted branch at every switch; the block encoder
+// has none. A block holding a surrogate goes one character at a time.
+template <bool kBigEndian>
+QUORVEL_TARGET_SSSE3 void utf16UnitsToUtf8Blocks(const unsigned char *p, uint32_t n, ConvertOutput &out) {
+    uint32_t i = 0;
+    while (n - i >= 2) {
+        const uint32_t end = n - i > kChunk ? i + kChunk : n;
+        unsigned char *w = out.room(kUtf8Room);
+        while (i < end && n - i >= 16) {
+            if (unsigned char *next = utf16blocks::encodeBlock<kBigEndian>(p + i, w)) {
+                const bool ascii = next - w == 8;
+                w = next;
+                i += 16;
+                // After eight ASCII units, sixteen at a time while they go on: markup is mostly
+                // ASCII. Mixed text seldom has eight in a row, so the branch stays predictable.
+                while (ascii && i < end && n - i >= 32) {
+                    const uint32_t k = narrowAsciiRun<kBigEndian>(p + i, w);
+                    w += k;
+                    i += 2 * k;
+                    if (k < 16) break;
+                }
+                continue;
+            }
+            for (const uint32_t stop = i + 16; i < stop;) w = encodeCharAt<kBigEndian>(p, i, n, w);
+        }
+        while (i < end && n - i >= 2) w = encodeCharAt<kBigEndian>(p, i, n, w);
+        out.commit(w);
+    }
+}
+#endif
+
+template <bool kBigEndian> void convertUtf16ToUtf8(const unsigned char *p, uint32_t n, ConvertOutput &out) {
+#if defined(QUORVEL_UTF16_BLOCKS)
+    if (!utf16blocks::scalarOnly && utf16blocks::hasSsse3()) {
+        utf16UnitsToUtf8Blocks<kBigEndian>(p, n, out);
+        return;
+    }
+#endif
+    utf16UnitsToUtf8<kBigEndian>(p, n, out);
 }
 
 }  // namespace
@@ -211,8 +276,8 @@ void Utf8Codec::utf8ToUtf16(const unsigned char *p, uint32_t n, bool bigEndian, 
 void Utf8Codec::utf16ToUtf8(const unsigned char *p, uint32_t n, bool bigEndian, ConvertOutput &out,
                             bool pivotEscapes) {
     PivotEscape::convert(p, n, pivotEscapes, out, [&](const unsigned char *units, uint32_t len) {
-        if (bigEndian) utf16UnitsToUtf8<true>(units, len, out);
-        else utf16UnitsToUtf8<false>(units, len, out);
+        if (bigEndian) convertUtf16ToUtf8<true>(units, len, out);
+        else convertUtf16ToUtf8<false>(units, len, out);
     });
 }
 
