@@ -1,10 +1,9 @@
 #include "xml/engine/AttributeSet.h"
 
-#include <cstdlib>
 #include <cstring>
 
-#include "foundation/base/AllocationFailures.h"
 #include "foundation/text/StringBuffer.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/Wildcard.h"
 
 namespace quorvel {
@@ -18,7 +17,20 @@ constexpr uint32_t kFirstTextCapacity = 40;
 AttributeSet::AttributeSet() = default;
 
 AttributeSet::~AttributeSet() {
-    if (m_lengths != m_inlineLengths) std::free(m_lengths);
+    if (m_lengths != m_inlineLengths) NodeArena::release(m_lengths);
+}
+
+void *AttributeSet::operator new(size_t size, NodeArena &arena) noexcept { return arena.allocate(size); }
+
+void AttributeSet::operator delete(void *block) noexcept { NodeArena::release(block); }
+
+void AttributeSet::operator delete(void *block, NodeArena &) noexcept { NodeArena::release(block); }
+
+void AttributeSet::abandon() {
+    m_text.abandon();
+    m_lengths = m_inlineLengths;
+    m_numLengths = 0;
+    m_lengthsCapacity = kInlineLengths;
 }
 
 uint32_t AttributeSet::offsetOf(int32_t entry) const {
@@ -116,36 +128,34 @@ bool AttributeSet::hasMatching(const char *name, const char *pattern) const {
     return false;
 }
 
-bool AttributeSet::growLengths() {
+bool AttributeSet::growLengths(NodeArena &arena) {
     if (m_numLengths + 2 <= m_lengthsCapacity) return true;
     if (m_lengthsCapacity > INT32_MAX / 2 - 2) return false;
     int32_t capacity = m_lengthsCapacity * 2;
     const bool wasInline = m_lengths == m_inlineLengths;
-    void *block = std::realloc(wasInline ? nullptr : m_lengths, static_cast<size_t>(capacity) * sizeof(int32_t));
-    if (!block) {
-        AllocationFailures::note();
-        return false;
-    }
+    void *block = arena.resize(wasInline ? nullptr : m_lengths, static_cast<size_t>(m_lengthsCapacity) * sizeof(int32_t),
+                               static_cast<size_t>(capacity) * sizeof(int32_t));
+    if (!block) return false;
     if (wasInline) std::memcpy(block, m_inlineLengths, sizeof m_inlineLengths);
     m_lengths = static_cast<int32_t *>(block);
     m_lengthsCapacity = capacity;
     return true;
 }
 
-bool AttributeSet::appendPair(const char *name, uint32_t nameLen, const char *value, uint32_t valueLen) {
+bool AttributeSet::appendPair(NodeArena &arena, const char *name, uint32_t nameLen, const char *value, uint32_t valueLen) {
     if (!name || nameLen == 0) return true;
     if (!value) valueLen = 0;
     // Lengths are signed 32-bit entries and the whole text stays below 4 GiB.
     if (nameLen > INT32_MAX || valueLen > INT32_MAX) return false;
     if (static_cast<uint64_t>(m_text.size()) + nameLen + valueLen > 0xFFFFFFFEull) return false;
-    if (!growLengths()) return false;
+    if (!growLengths(arena)) return false;
     uint32_t before = m_text.size();
     // One reservation for the pair, so the two appends cost at most one reallocation; the
     // first one leaves room for a second short pair, as most elements have several.
     uint32_t wanted = before + nameLen + valueLen;
     if (!m_text.isAllocated() && wanted < kFirstTextCapacity) wanted = kFirstTextCapacity;
-    if (!m_text.ensureAllocated(wanted) || !m_text.append(name, nameLen) ||
-        (valueLen && !m_text.append(value, valueLen))) {
+    if (!m_text.ensureAllocated(arena, wanted) || !m_text.append(arena, name, nameLen) ||
+        (valueLen && !m_text.append(arena, value, valueLen))) {
         m_text.shorten(before);
         return false;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/base/QuorvelObject.h"
@@ -6,6 +7,7 @@
 
 namespace quorvel {
 
+class NodeArena;
 class StringBuffer;
 
 // The ordered attribute list of one element. All names and values live back to back in one
@@ -19,6 +21,10 @@ public:
     ~AttributeSet() override;
     AttributeSet(const AttributeSet &) = delete;
     AttributeSet &operator=(const AttributeSet &) = delete;
+    // Sets live in their tree's arena: `new (arena) AttributeSet()`, null when memory runs out.
+    static void *operator new(size_t size, NodeArena &arena) noexcept;
+    static void operator delete(void *block) noexcept;
+    static void operator delete(void *block, NodeArena &arena) noexcept;
 
     int32_t count() const { return m_numLengths / 2; }
 
@@ -43,17 +49,19 @@ public:
 
     // Appends the pair as given (no name reduction); an empty name adds nothing (true).
     // False only when memory is exhausted, the set unchanged.
-    bool appendPair(const char *name, uint32_t nameLen, const char *value, uint32_t valueLen);
+    bool appendPair(NodeArena &arena, const char *name, uint32_t nameLen, const char *value, uint32_t valueLen);
     // Removes every attribute named so, at most maxRemoved of them; returns how many.
     int32_t removeAll(const char *name, int32_t maxRemoved);
     void clear();
+    // Forgets its blocks without giving them back: the arena freed them with all its pages.
+    void abandon();
     // Bytes held (for memory accounting in benchmarks and tests).
     uint64_t bytesHeld() const;
 
 private:
     // Byte offset of entry k (2i for a name, 2i+1 for a value) in the text.
     uint32_t offsetOf(int32_t entry) const;
-    bool growLengths();
+    bool growLengths(NodeArena &arena);
     void removeAt(int32_t i);
 
     static constexpr int32_t kInlineLengths = 8;

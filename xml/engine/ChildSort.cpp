@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/base/ExtPtrArray.h"
+#include "xml/engine/ChildList.h"
 #include "xml/engine/TreeNode.h"
 
 namespace quorvel {
@@ -30,7 +30,7 @@ void mergeSort(TreeNode **items, TreeNode **scratch, int64_t n, const ChildCompa
     if (from != items) std::memcpy(items, from, static_cast<size_t>(n) * sizeof *items);
 }
 
-void siftDown(ExtPtrArray &a, int32_t root, int32_t n, const ChildComparison &cmp) {
+void siftDown(ChildList &a, int32_t root, int32_t n, const ChildComparison &cmp) {
     for (;;) {
         int32_t child = 2 * root + 1;
         if (child >= n) return;
@@ -42,7 +42,7 @@ void siftDown(ExtPtrArray &a, int32_t root, int32_t n, const ChildComparison &cm
     }
 }
 
-void heapSort(ExtPtrArray &a, const ChildComparison &cmp) {
+void heapSort(ChildList &a, const ChildComparison &cmp) {
     int32_t n = a.getSize();
     for (int32_t i = n / 2 - 1; i >= 0; --i) siftDown(a, i, n, cmp);
     for (int32_t end = n - 1; end > 0; --end) {
@@ -55,7 +55,7 @@ void heapSort(ExtPtrArray &a, const ChildComparison &cmp) {
 
 void sortChildren(TreeNode *parent, const ChildComparison &comparison) {
     if (!TreeNode::isValid(parent) || !parent->childrenArray()) return;
-    ExtPtrArray &children = *parent->childrenArray();
+    ChildList &children = *parent->childrenArray();
     int32_t n = children.getSize();
     if (n < 2) return;
     TreeNode **items = new (std::nothrow) TreeNode *[2 * static_cast<size_t>(n)];

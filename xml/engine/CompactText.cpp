@@ -5,6 +5,7 @@
 
 #include "foundation/base/AllocationFailures.h"
 #include "foundation/text/StringBuffer.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/XmlReferences.h"
 
 namespace quorvel {
@@ -25,7 +26,7 @@ inline bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == 
 
 const char *CompactText::data() const { return m_block ? bytesOf(m_block) : ""; }
 
-bool CompactText::reserveTotal(uint64_t total) {
+bool CompactText::reserveTotal(NodeArena &arena, uint64_t total) {
     if (total > kMaxSize) return false;
     if (m_block && total <= m_block->capacity) return true;
     uint64_t capacity = total;
@@ -34,8 +35,9 @@ bool CompactText::reserveTotal(uint64_t total) {
         uint64_t grown = static_cast<uint64_t>(m_block->capacity) + m_block->capacity / 2 + kMinGrowth;
         if (grown > capacity) capacity = grown < kMaxSize ? grown : kMaxSize;
     }
-    void *block = std::realloc(m_block, sizeof(Header) + static_cast<size_t>(capacity) + 1);
-    if (!block) return gaveUp();
+    const size_t oldBytes = m_block ? sizeof(Header) + static_cast<size_t>(m_block->capacity) + 1 : 0;
+    void *block = arena.resize(m_block, oldBytes, sizeof(Header) + static_cast<size_t>(capacity) + 1);
+    if (!block) return false;
     bool fresh = m_block == nullptr;
     m_block = static_cast<Header *>(block);
     if (fresh) {
@@ -46,9 +48,9 @@ bool CompactText::reserveTotal(uint64_t total) {
     return true;
 }
 
-bool CompactText::ensureAllocated(uint32_t minCapacity) { return reserveTotal(minCapacity); }
+bool CompactText::ensureAllocated(NodeArena &arena, uint32_t minCapacity) { return reserveTotal(arena, minCapacity); }
 
-bool CompactText::set(const char *bytes, uint32_t n) {
+bool CompactText::set(NodeArena &arena, const char *bytes, uint32_t n) {
     if (m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1) {
         // A piece of our own text: move it down in place.
         std::memmove(bytesOf(m_block), bytes, n);
@@ -58,8 +60,10 @@ bool CompactText::set(const char *bytes, uint32_t n) {
     }
     if (!m_block || n > m_block->capacity) {
         // Exact fit for a fresh text: most contents are set once and never grow.
-        void *block = std::realloc(m_block, sizeof(Header) + static_cast<size_t>(n) + 1);
-        if (!block) return gaveUp();
+        // The old text is not kept: a fresh block, then the old one goes.
+        void *block = arena.allocate(sizeof(Header) + static_cast<size_t>(n) + 1);
+        if (!block) return false;
+        NodeArena::release(m_block);
         m_block = static_cast<Header *>(block);
         m_block->capacity = n;
     }
@@ -69,18 +73,18 @@ bool CompactText::set(const char *bytes, uint32_t n) {
     return true;
 }
 
-bool CompactText::append(const char *bytes, uint32_t n) {
+bool CompactText::append(NodeArena &arena, const char *bytes, uint32_t n) {
     uint64_t old = size();
     if (m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1) {
         // Appending a piece of our own text: copy it out first, the block may move.
         char *copy = static_cast<char *>(std::malloc(n ? n : 1));
         if (!copy) return gaveUp();
         std::memcpy(copy, bytes, n);
-        bool ok = append(copy, n);
+        bool ok = append(arena, copy, n);
         std::free(copy);
         return ok;
     }
-    if (!reserveTotal(old + n)) return false;
+    if (!reserveTotal(arena, old + n)) return false;
     if (n) std::memcpy(bytesOf(m_block) + old, bytes, n);
     m_block->size = static_cast<uint32_t>(old + n);
     bytesOf(m_block)[m_block->size] = '\0';
@@ -94,7 +98,7 @@ void CompactText::clear() {
 }
 
 void CompactText::release() {
-    std::free(m_block);
+    NodeArena::release(m_block);
     m_block = nullptr;
 }
 

@@ -3,11 +3,12 @@
 
 namespace quorvel {
 
+class NodeArena;
 class StringBuffer;
 
 // A growable byte string that costs one pointer while unallocated, for the many small texts of
-// a document tree (element content, attribute text). Its block holds the length and capacity
-// in front of the bytes and always keeps a NUL after them. "Unallocated" and "allocated but
+// a document tree (element content, attribute text). Its block, from the tree's arena, holds
+// the length and capacity in front of the bytes and always keeps a NUL after them. "Unallocated" and "allocated but
 // empty" are distinct states: an element can hold an empty content buffer.
 // Sizes never pass 4 GiB: an operation that would fails and changes nothing.
 class CompactText {
@@ -25,15 +26,17 @@ public:
     bool isEmpty() const { return size() == 0; }
 
     // Allocates an empty block when there is none; false when memory is exhausted.
-    bool ensureAllocated(uint32_t minCapacity = 0);
+    bool ensureAllocated(NodeArena &arena, uint32_t minCapacity = 0);
     // Replaces the text; the block is allocated even for an empty text.
-    bool set(const char *bytes, uint32_t n);
-    bool append(const char *bytes, uint32_t n);
-    bool appendChar(char c) { return append(&c, 1); }
+    bool set(NodeArena &arena, const char *bytes, uint32_t n);
+    bool append(NodeArena &arena, const char *bytes, uint32_t n);
+    bool appendChar(NodeArena &arena, char c) { return append(arena, &c, 1); }
     // Keeps the block allocated, empty.
     void clear();
     // Back to the unallocated state.
     void release();
+    // Unallocated without giving the block back: its arena freed it with all its pages.
+    void abandon() { m_block = nullptr; }
     // Cuts the text to n bytes (no effect when already shorter).
     void shorten(uint32_t n);
     void swap(CompactText &other);
@@ -55,7 +58,7 @@ private:
     };
     static char *bytesOf(Header *h) { return reinterpret_cast<char *>(h + 1); }
     static const char *bytesOf(const Header *h) { return reinterpret_cast<const char *>(h + 1); }
-    bool reserveTotal(uint64_t total);
+    bool reserveTotal(NodeArena &arena, uint64_t total);
 
     Header *m_block = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "foundation/base/ExtPtrArray.h"
 #include "foundation/base/QuorvelObject.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/SearchResume.h"
 
 namespace quorvel {
@@ -61,6 +62,9 @@ public:
     void structureChanged() { ++m_structureVersion; }
     SearchResume &searchResume() { return m_searchResume; }
 
+    // The memory of the tree's nodes.
+    NodeArena &arena() { return m_arena; }
+
 private:
     uint8_t m_marker;
     TreeNode *m_root = nullptr;
@@ -72,6 +76,7 @@ private:
     uint32_t m_refCount = 0;
     uint64_t m_structureVersion = 0;
     SearchResume m_searchResume;
+    NodeArena m_arena;
 
     static inline uint32_t s_nextTreeId = kFirstTreeId;
 };

@@ -1,15 +1,15 @@
 // TreeNode: construction, destruction, tag and content.
 #include "xml/engine/TreeNode.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "foundation/base/AllocationFailures.h"
-#include "foundation/base/ExtPtrArray.h"
 #include "foundation/text/NameChars.h"
 #include "foundation/text/StringBuffer.h"
 #include "xml/engine/AttributeSet.h"
+#include "xml/engine/ChildList.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/TreeInfo.h"
 
 namespace quorvel {
@@ -30,19 +30,44 @@ uint32_t copyTagChars(char *dst, const char *src, uint32_t n) {
 
 TreeNode::TreeNode() { m_tag.inlineTag[0] = '\0'; }
 
+void *TreeNode::operator new(size_t size, NodeArena &arena) noexcept { return arena.allocate(size); }
+
+void TreeNode::operator delete(void *block) noexcept { NodeArena::release(block); }
+
+void TreeNode::operator delete(void *block, NodeArena &) noexcept { NodeArena::release(block); }
+
 TreeNode::~TreeNode() {
+    const bool root = TreeInfo::isValid(m_tree) && m_tree->root() == this;
+    if (root && m_tree->arena().releaseAllBut(this)) {
+        // The whole tree went with its pages; only this node's own block is left.
+        forgetOwnFields();
+    } else {
+        destroyChildren();
+        releaseOwnFields();
+    }
+    if (root) {
+        TreeInfo *info = m_tree;
+        m_tree = nullptr;
+        delete info;
+    }
+    m_parent = m_next = m_previous = nullptr;
+    m_refCount = 0;
+    m_marker = 0;
+}
+
+void TreeNode::destroyChildren() {
     // Children are unhooked onto a pending list threaded through their sibling links and
     // destroyed one by one, each with no children left, so depth never reaches the stack.
     TreeNode *pending = nullptr;
     auto takeChildren = [&pending](TreeNode *node) {
         if (!node->m_children) return;
         for (int32_t i = 0; i < node->m_children->getSize(); ++i) {
-            TreeNode *child = static_cast<TreeNode *>(node->m_children->elementAt(i));
+            TreeNode *child = node->m_children->elementAt(i);
             if (!isValid(child)) continue;  // never touch what is not ours any more
             child->m_next = pending;
             pending = child;
         }
-        delete node->m_children;
+        ChildList::destroy(node->m_children);
         node->m_children = nullptr;
     };
     takeChildren(this);
@@ -53,20 +78,11 @@ TreeNode::~TreeNode() {
         node->m_parent = node->m_next = node->m_previous = nullptr;
         delete node;
     }
-    releaseOwnFields();
-    if (TreeInfo::isValid(m_tree) && m_tree->root() == this) {
-        TreeInfo *info = m_tree;
-        m_tree = nullptr;
-        delete info;
-    }
-    m_parent = m_next = m_previous = nullptr;
-    m_refCount = 0;
-    m_marker = 0;
 }
 
 void TreeNode::releaseOwnFields() {
     m_cdata = 0;
-    if (!m_tagInline) std::free(m_tag.heap);
+    if (!m_tagInline) NodeArena::release(m_tag.heap);
     m_tagInline = 1;
     m_tag.inlineTag[0] = '\0';
     m_content.release();
@@ -74,11 +90,22 @@ void TreeNode::releaseOwnFields() {
     m_attributes = nullptr;
 }
 
+void TreeNode::forgetOwnFields() {
+    m_cdata = 0;
+    m_tagInline = 1;
+    m_tag.inlineTag[0] = '\0';
+    m_content.abandon();
+    m_attributes = nullptr;
+    m_children = nullptr;
+}
+
+NodeArena *TreeNode::arena() const { return TreeInfo::isValid(m_tree) ? &m_tree->arena() : nullptr; }
+
 TreeNode *TreeNode::createTree(const char *tag) {
-    TreeNode *node = new (std::nothrow) TreeNode();
-    TreeInfo *info = node ? new (std::nothrow) TreeInfo() : nullptr;
-    if (!info) {
-        delete node;
+    TreeInfo *info = new (std::nothrow) TreeInfo();
+    TreeNode *node = info ? new (info->arena()) TreeNode() : nullptr;
+    if (!node) {
+        delete info;
         AllocationFailures::note();
         return nullptr;
     }
@@ -99,35 +126,26 @@ TreeNode *TreeNode::createChildN(TreeNode *parent, const char *tag, uint32_t n) 
         return root;
     }
     if (!isValid(parent) || !TreeInfo::isValid(parent->m_tree)) return nullptr;
-    TreeNode *node = new (std::nothrow) TreeNode();
-    if (!node) {
-        AllocationFailures::note();
-        return nullptr;
-    }
+    NodeArena &arena = parent->m_tree->arena();
+    if (!parent->ensureChildrenArray() || !ChildList::reserve(parent->m_children, arena)) return nullptr;
+    TreeNode *node = new (arena) TreeNode();
+    if (!node) return nullptr;
+    node->m_tree = parent->m_tree;
     node->setTagN(tag, n);
-    if (!parent->ensureChildrenArray()) {
-        delete node;
-        return nullptr;
-    }
-    TreeNode *previous = static_cast<TreeNode *>(parent->m_children->lastElement());
-    if (!parent->m_children->append(node)) {
-        delete node;
-        return nullptr;
-    }
+    TreeNode *previous = parent->m_children->lastElement();
+    parent->m_children->append(node);
     parent->m_tree->structureChanged();
     if (previous) previous->m_next = node;
     node->m_previous = previous;
     node->m_parent = parent;
-    node->m_tree = parent->m_tree;
     return node;
 }
 
 bool TreeNode::ensureChildrenArray() {
     if (m_children) return true;
-    m_children = new (std::nothrow) ExtPtrArray(false);
-    if (m_children) return true;
-    AllocationFailures::note();
-    return false;
+    NodeArena *memory = arena();
+    m_children = memory ? ChildList::create(*memory) : nullptr;
+    return m_children != nullptr;
 }
 
 // ---------------------------------------------------------------- tag
@@ -150,7 +168,7 @@ void TreeNode::setTagN(const char *tag, uint32_t n) {
             // A heap tag can be the source itself: copy before releasing it.
             char *old = m_tag.heap;
             if (source != reduced) std::memcpy(reduced, source, n);
-            std::free(old);
+            NodeArena::release(old);
             source = reduced;
         }
         std::memmove(m_tag.inlineTag, source, n);
@@ -158,7 +176,8 @@ void TreeNode::setTagN(const char *tag, uint32_t n) {
         m_tagInline = 1;
         return;
     }
-    char *copy = static_cast<char *>(std::malloc(static_cast<size_t>(n) + 1));
+    NodeArena *memory = arena();
+    char *copy = memory ? static_cast<char *>(memory->allocate(static_cast<size_t>(n) + 1)) : nullptr;
     if (copy) {
         if (clean) {
             std::memcpy(copy, tag, n);
@@ -167,9 +186,8 @@ void TreeNode::setTagN(const char *tag, uint32_t n) {
             copyTagChars(copy, tag, n);
         }
     }
-    if (!m_tagInline) std::free(m_tag.heap);
+    if (!m_tagInline) NodeArena::release(m_tag.heap);
     if (!copy) {
-        AllocationFailures::note();
         std::memcpy(m_tag.inlineTag, "outOfMemory", sizeof "outOfMemory");
         m_tagInline = 1;
         return;
@@ -197,7 +215,8 @@ bool TreeNode::setContent(const char *text) {
         m_content.clear();
         return true;
     }
-    return m_content.set(text, static_cast<uint32_t>(std::strlen(text)));
+    NodeArena *memory = arena();
+    return memory && m_content.set(*memory, text, static_cast<uint32_t>(std::strlen(text)));
 }
 
 bool TreeNode::setContentN(const char *bytes, uint32_t n) {
@@ -205,19 +224,21 @@ bool TreeNode::setContentN(const char *bytes, uint32_t n) {
         m_content.clear();
         return true;
     }
-    return m_content.set(bytes, n);
+    NodeArena *memory = arena();
+    return memory && m_content.set(*memory, bytes, n);
 }
 
 bool TreeNode::appendContent(const char *text) {
     if (!text || !*text) return true;
-    return m_content.append(text, static_cast<uint32_t>(std::strlen(text)));
+    NodeArena *memory = arena();
+    return memory && m_content.append(*memory, text, static_cast<uint32_t>(std::strlen(text)));
 }
 
 uint64_t TreeNode::bytesHeld() const {
     uint64_t bytes = sizeof(TreeNode) + m_content.bytesHeld();
     if (!m_tagInline) bytes += std::strlen(m_tag.heap) + 1;
     if (m_attributes) bytes += m_attributes->bytesHeld();
-    if (m_children) bytes += sizeof(ExtPtrArray) + static_cast<uint64_t>(m_children->getCapacity()) * sizeof(void *);
+    if (m_children) bytes += m_children->bytesHeld();
     return bytes;
 }
 

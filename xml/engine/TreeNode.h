@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/base/QuorvelObject.h"
@@ -7,7 +8,8 @@
 namespace quorvel {
 
 class AttributeSet;
-class ExtPtrArray;
+class ChildList;
+class NodeArena;
 class StringBuffer;
 class TreeInfo;
 
@@ -15,6 +17,9 @@ class TreeInfo;
 // attributes and ordered children. Documents have no separate text, comment or PI nodes.
 // API objects never own nodes; each stands on one node and counts one reference on it and on
 // its tree. A tree lives while at least one reference is counted anywhere in it.
+//
+// Nodes and all they own live in their tree's NodeArena (see there), so a whole tree is freed
+// page by page while its pages are its own.
 //
 // Every walk over a subtree (destroying, counting, re-pointing, serializing) uses an explicit
 // work list, so a document nested a million levels deep cannot exhaust the stack.
@@ -30,6 +35,11 @@ public:
     ~TreeNode() override;
     TreeNode(const TreeNode &) = delete;
     TreeNode &operator=(const TreeNode &) = delete;
+
+    // Nodes are made by createTree and createChild only, in their tree's arena.
+    static void *operator new(size_t size, NodeArena &arena) noexcept;
+    static void operator delete(void *block) noexcept;
+    static void operator delete(void *block, NodeArena &arena) noexcept;
 
     static bool isValid(const TreeNode *node) { return node != nullptr && node->m_marker == kValidMarker; }
 
@@ -49,6 +59,8 @@ public:
     bool tagEquals(const char *tag) const;
 
     TreeInfo *treeInfo() const { return m_tree; }
+    // The memory of this node's tree; null when the tree is not valid.
+    NodeArena *arena() const;
     void setTreeInfo(TreeInfo *info) { m_tree = info; }
     // The root of this node's tree (null when the tree is not valid).
     TreeNode *getRoot() const;
@@ -97,7 +109,7 @@ public:
     bool copyAttributesFrom(const TreeNode &other);
 
     // ---- children (tag and content comparisons are exact; no content counts as "")
-    ExtPtrArray *childrenArray() const { return m_children; }
+    ChildList *childrenArray() const { return m_children; }
     bool hasChildrenArray() const { return m_children != nullptr; }
     // Gives the node a child list (empty at first); false when memory runs out.
     bool makeChildrenArray() { return ensureChildrenArray(); }
@@ -168,7 +180,13 @@ private:
     static constexpr uint32_t kTagArea = 16;
     bool ensureChildrenArray();
     static bool attachAt(TreeNode *parent, int32_t index, TreeNode *child);
+    void destroyChildren();
     void releaseOwnFields();
+    // Drops the own fields' blocks unreleased, once the arena has freed them with its pages.
+    void forgetOwnFields();
+    // Appends a pair to set (made when null) with the name reduced as addAttributeN says.
+    static bool addAttributeTo(AttributeSet *&set, NodeArena &arena, const char *name, uint32_t nameLen,
+                               const char *value, uint32_t valueLen);
 
     CompactText m_content;
     TreeInfo *m_tree = nullptr;
@@ -180,7 +198,7 @@ private:
     uint8_t m_cdata = 0;
     uint32_t m_refCount = 0;
     AttributeSet *m_attributes = nullptr;
-    ExtPtrArray *m_children = nullptr;
+    ChildList *m_children = nullptr;
     TreeNode *m_parent = nullptr;
     TreeNode *m_next = nullptr;
     TreeNode *m_previous = nullptr;

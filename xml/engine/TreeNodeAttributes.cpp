@@ -7,6 +7,7 @@
 #include "foundation/text/NameChars.h"
 #include "foundation/text/StringBuffer.h"
 #include "xml/engine/AttributeSet.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/TreeNode.h"
 
 namespace quorvel {
@@ -62,6 +63,12 @@ bool TreeNode::addAttribute(const char *name, const char *value) {
 }
 
 bool TreeNode::addAttributeN(const char *name, uint32_t nameLen, const char *value, uint32_t valueLen) {
+    NodeArena *memory = arena();
+    return memory && addAttributeTo(m_attributes, *memory, name, nameLen, value, valueLen);
+}
+
+bool TreeNode::addAttributeTo(AttributeSet *&set, NodeArena &arena, const char *name, uint32_t nameLen,
+                              const char *value, uint32_t valueLen) {
     if (!name || nameLen == 0) return false;
     // Most names are clean already and go in as they are.
     uint32_t kept = nameCharRun(name, nameLen);
@@ -88,20 +95,18 @@ bool TreeNode::addAttributeN(const char *name, uint32_t nameLen, const char *val
     }
     bool ok = finalLen == 0;  // a name reduced to nothing adds nothing
     if (!ok) {
-        if (!m_attributes && !(m_attributes = new (std::nothrow) AttributeSet())) AllocationFailures::note();
-        ok = m_attributes && m_attributes->appendPair(finalName, finalLen, value, value ? valueLen : 0);
+        if (!set) set = new (arena) AttributeSet();
+        ok = set && set->appendPair(arena, finalName, finalLen, value, value ? valueLen : 0);
     }
     if (reduced && reduced != local) std::free(reduced);
     return ok;
 }
 
 bool TreeNode::addOrReplaceAttribute(const char *name, const char *value) {
-    if (!name || !*name) return false;
-    if (!m_attributes) m_attributes = new (std::nothrow) AttributeSet();
-    if (!m_attributes) {
-        AllocationFailures::note();
-        return false;
-    }
+    NodeArena *memory = arena();
+    if (!name || !*name || !memory) return false;
+    if (!m_attributes) m_attributes = new (*memory) AttributeSet();
+    if (!m_attributes) return false;
     // The new pair goes in before the old ones go (front first), so that memory running out
     // leaves the old value in place.
     const uint32_t nameLen = static_cast<uint32_t>(std::strlen(name));
@@ -111,7 +116,7 @@ bool TreeNode::addOrReplaceAttribute(const char *name, const char *value) {
         uint32_t length = 0;
         if (m_attributes->nameAt(i, n, length) && length == nameLen && std::memcmp(n, name, nameLen) == 0) ++old;
     }
-    if (!m_attributes->appendPair(name, nameLen, value, value ? static_cast<uint32_t>(std::strlen(value)) : 0))
+    if (!m_attributes->appendPair(*memory, name, nameLen, value, value ? static_cast<uint32_t>(std::strlen(value)) : 0))
         return false;
     m_attributes->removeAll(name, old);
     return true;
@@ -128,7 +133,9 @@ void TreeNode::removeAllAttributes() {
 bool TreeNode::copyAttributesFrom(const TreeNode &other) {
     // Built aside and swapped in, so copying from this very node loses nothing and a failure
     // leaves the attributes as they were.
-    TreeNode scratch;
+    NodeArena *memory = arena();
+    if (!memory) return false;
+    AttributeSet *copy = nullptr;
     const AttributeSet *source = other.m_attributes;
     for (int32_t i = 0; source && i < source->count(); ++i) {
         const char *name, *value;
@@ -137,15 +144,17 @@ bool TreeNode::copyAttributesFrom(const TreeNode &other) {
         source->valueAt(i, value, valueLen);
         while (nameLen && isWhite(name[0])) ++name, --nameLen;
         while (nameLen && isWhite(name[nameLen - 1])) --nameLen;
-        if (nameLen && !scratch.addAttributeN(name, nameLen, value, valueLen)) return false;
+        if (nameLen && !addAttributeTo(copy, *memory, name, nameLen, value, valueLen)) {
+            delete copy;
+            return false;
+        }
     }
-    if (!scratch.m_attributes) {
+    if (!copy) {
         removeAllAttributes();
         return true;
     }
-    AttributeSet *old = m_attributes;
-    m_attributes = scratch.m_attributes;
-    scratch.m_attributes = old;
+    delete m_attributes;
+    m_attributes = copy;
     return true;
 }
 

@@ -1,7 +1,8 @@
 // TreeNode: child queries.
 #include <cstring>
 
-#include "foundation/base/ExtPtrArray.h"
+#include "xml/engine/ChildList.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/TreeNode.h"
 
 namespace quorvel {
@@ -17,14 +18,14 @@ inline bool contentEquals(const TreeNode *node, const char *content) {
 int32_t TreeNode::getNumChildren() const { return m_children ? m_children->getSize() : 0; }
 
 TreeNode *TreeNode::getChild(int32_t index) const {
-    return m_children ? static_cast<TreeNode *>(m_children->elementAt(index)) : nullptr;
+    return m_children ? m_children->elementAt(index) : nullptr;
 }
 
 TreeNode *TreeNode::firstChild() const { return getChild(0); }
 
-bool TreeNode::reserveChild() { return ensureChildrenArray() && m_children->growForOne(); }
+bool TreeNode::reserveChild() { return ensureChildrenArray() && ChildList::reserve(m_children, *arena()); }
 
-TreeNode *TreeNode::lastChild() const { return m_children ? static_cast<TreeNode *>(m_children->lastElement()) : nullptr; }
+TreeNode *TreeNode::lastChild() const { return m_children ? m_children->lastElement() : nullptr; }
 
 TreeNode *TreeNode::firstChildWithTag(const char *tag, const char *attrName, const char *attrValue) const {
     for (TreeNode *child = firstChild(); child; child = child->m_next) {

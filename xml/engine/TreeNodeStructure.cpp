@@ -3,8 +3,9 @@
 #include <new>
 
 #include "foundation/base/AllocationFailures.h"
-#include "foundation/base/ExtPtrArray.h"
 #include "xml/engine/AttributeSet.h"
+#include "xml/engine/ChildList.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/TreeWalk.h"
@@ -25,6 +26,13 @@ bool canJoin(const TreeNode *parent, const TreeNode *child) {
     // A parentless node must be the root its TreeInfo names, or destroying that TreeInfo on
     // joining would orphan another tree.
     return !TreeInfo::isValid(child->treeInfo()) || child->treeInfo()->root() == child;
+}
+
+// Blocks are about to move between two trees: from now on each frees its nodes one by one.
+void shareMemory(TreeNode *a, TreeNode *b) {
+    if (a->treeInfo() == b->treeInfo()) return;
+    if (NodeArena *arena = a->arena()) arena->share();
+    if (NodeArena *arena = b->arena()) arena->share();
 }
 
 bool isAncestorOf(const TreeNode *ancestor, const TreeNode *node) {
@@ -68,20 +76,25 @@ bool TreeNode::insertChildAt(TreeNode *parent, int32_t index, TreeNode *child) {
 
 bool TreeNode::attachAt(TreeNode *parent, int32_t index, TreeNode *child) {
     // Everything that can fail happens before anything changes.
-    if (!parent->ensureChildrenArray()) return false;
+    NodeArena &arena = parent->m_tree->arena();
+    if (!parent->ensureChildrenArray() || !ChildList::reserve(parent->m_children, arena)) return false;
     int32_t count = parent->m_children->getSize();
     if (index < 0) index = 0;
     if (index > count) index = count;
-    if (!parent->m_children->insertAt(index, child)) return false;
+    parent->m_children->insertAt(index, child);
     shapeChanged(parent->m_tree);
 
     uint32_t joiningRefs = 0;
     if (TreeInfo::isValid(child->m_tree)) {
-        // The joining tree's declaration, style sheets, PIs and DOCTYPE go with its TreeInfo.
+        // The joining tree's declaration, style sheets, PIs and DOCTYPE go with its TreeInfo;
+        // its memory joins ours.
         joiningRefs = child->m_tree->refCount();
         TreeInfo *old = child->m_tree;
+        arena.adopt(old->arena());
         old->setRoot(nullptr);
         delete old;
+    } else {
+        arena.share();
     }
     TreeNode *previous = parent->getChild(index - 1);
     TreeNode *next = parent->getChild(index + 1);
@@ -114,6 +127,9 @@ bool TreeNode::removeFromTree(TreeNode *node) {
 
     uint32_t refs = subtreeRefCount(node);
     TreeInfo *old = node->m_tree;
+    // The detached nodes stay where they are, in pages the two trees now share.
+    fresh->arena().share();
+    if (TreeInfo::isValid(old)) old->arena().share();
     fresh->setRoot(node);
     fresh->addRefs(refs);
     setTreeOfSubtree(node, fresh);
@@ -185,6 +201,7 @@ void TreeNode::deleteTree(TreeNode *node) {
 
 void TreeNode::swapNode(TreeNode *a, TreeNode *b) {
     if (!isValid(a) || !isValid(b) || a == b) return;
+    shareMemory(a, b);
     auto tag = a->m_tag;
     a->m_tag = b->m_tag;
     b->m_tag = tag;
@@ -209,7 +226,7 @@ bool TreeNode::swapTree(TreeNode *a, TreeNode *b, ChildLists lists) {
     shapeChanged(a->m_tree);
     shapeChanged(b->m_tree);
     swapNode(a, b);
-    ExtPtrArray *children = a->m_children;
+    ChildList *children = a->m_children;
     a->m_children = b->m_children;
     b->m_children = children;
     int64_t fromB = 0, fromA = 0;  // references that moved to a's subtree, to b's subtree

@@ -104,22 +104,25 @@ XmlParseRun::Step XmlParseRun::readTextPiece() {
 bool XmlParseRun::addTextPiece(uint32_t whitespaceLen, const char *piece, uint32_t pieceLen) {
     const char *whitespace = piece - whitespaceLen;
     CompactText &content = m_current->content();
+    NodeArena *memory = m_current->arena();
+    if (!memory) return false;
+    NodeArena &arena = *memory;
     if (pieceLen == 0) {
         // Whitespace alone is kept only (trim off) until the element has children.
         if (whitespaceLen == 0 || m_current->hasChildrenArray()) return true;
-        return content.append(whitespace, whitespaceLen);
+        return content.append(arena, whitespace, whitespaceLen);
     }
     const bool hasEntity = memchr(piece, '&', pieceLen) != nullptr;
     if (!content.isAllocated()) {
-        if (!content.set(whitespace, whitespaceLen + pieceLen)) return false;
+        if (!content.set(arena, whitespace, whitespaceLen + pieceLen)) return false;
         if (hasEntity) content.decodeXmlReferencesFrom(0);
         return true;
     }
     // Text after a child element or a CDATA section joins the content with one space.
-    if (whitespaceLen > 0 && !content.append(whitespace, whitespaceLen)) return false;
-    if (!content.isEmpty() && !content.appendChar(' ')) return false;
+    if (whitespaceLen > 0 && !content.append(arena, whitespace, whitespaceLen)) return false;
+    if (!content.isEmpty() && !content.appendChar(arena, ' ')) return false;
     const uint32_t before = content.size();
-    if (!content.append(piece, pieceLen)) return false;
+    if (!content.append(arena, piece, pieceLen)) return false;
     if (hasEntity) content.decodeXmlReferencesFrom(before);
     return true;
 }
@@ -129,13 +132,14 @@ XmlParseRun::Step XmlParseRun::readCdata() {
     for (;;) {
         m_engine.advanceBy(kCdataOpenLen);
         CompactText &content = m_current->content();
-        if (!content.ensureAllocated()) {
+        NodeArena *arena = m_current->arena();
+        if (!arena || !content.ensureAllocated(*arena)) {
             m_outOfMemory = true;
             return Step::Stop;
         }
         const char *close = m_engine.find("]]>");
         const char *stop = close ? close : m_engine.end();
-        if (!content.append(m_engine.cursor(), static_cast<uint32_t>(stop - m_engine.cursor()))) {
+        if (!content.append(*arena, m_engine.cursor(), static_cast<uint32_t>(stop - m_engine.cursor()))) {
             m_outOfMemory = true;
             return Step::Stop;
         }

@@ -5,10 +5,12 @@
 #include <memory>
 #include <new>
 
-#include "foundation/buffers/DataBuffer.h"
 #include "foundation/base/ExtPtrArray.h"
+#include "foundation/buffers/DataBuffer.h"
 #include "foundation/text/StringBuffer.h"
 #include "xml/engine/AttributeSet.h"
+#include "xml/engine/ChildList.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlTextWriter.h"
@@ -84,7 +86,7 @@ void writeAttributes(XmlTextWriter &w, const AttributeSet *attributes, bool pseu
 
 // Makes standalone the last pseudo-attribute of the declaration, keeping one of them with the
 // value of the first. This edits the stored declaration, so the order sticks.
-void moveStandaloneLast(AttributeSet &attributes) {
+void moveStandaloneLast(AttributeSet &attributes, NodeArena &arena) {
     int32_t first = attributes.indexOf(kStandalone, kStandaloneLength);
     // The first occurrence in last place is the only one: nothing to move.
     if (first < 0 || first == attributes.count() - 1) return;
@@ -95,7 +97,7 @@ void moveStandaloneLast(AttributeSet &attributes) {
     if (!copy.append(value, valueLength)) return;
     attributes.removeAll(kStandalone, INT32_MAX);
     // The removal freed at least this much room, so the append cannot run out of memory.
-    attributes.appendPair(kStandalone, kStandaloneLength, reinterpret_cast<const char *>(copy.getData()),
+    attributes.appendPair(arena, kStandalone, kStandaloneLength, reinterpret_cast<const char *>(copy.getData()),
                           copy.getSize());
 }
 
@@ -111,7 +113,7 @@ void writePrologue(XmlTextWriter &w, TreeInfo &tree, bool suppressDeclaration) {
     TreeNode *declaration = tree.declaration();
     if (!suppressDeclaration && TreeNode::isValid(declaration)) {
         AttributeSet *attributes = declaration->attributes();
-        if (attributes) moveStandaloneLast(*attributes);
+        if (attributes && declaration->arena()) moveStandaloneLast(*attributes, *declaration->arena());
         static constexpr char kOpen[] = "<?xml";
         writeProcessingInstruction(w, kOpen, sizeof kOpen - 1, attributes);
     }
@@ -222,11 +224,11 @@ bool serializeNode(const TreeNode *node, StringBuffer &out, int32_t index, int32
 
     while (!open.empty() && !w.failed()) {
         OpenElement &current = open.top();
-        const ExtPtrArray *children = current.node->childrenArray();
+        const ChildList *children = current.node->childrenArray();
         if (current.nextChild < children->getSize()) {
             int32_t i = current.nextChild++;
             int32_t childDepth = current.depth < INT32_MAX ? current.depth + 1 : current.depth;
-            const TreeNode *child = static_cast<const TreeNode *>(children->elementAt(i));
+            const TreeNode *child = children->elementAt(i);
             if (!isWritable(child)) continue;
             if (writeOpening(w, *child, i, childDepth, false) && !open.push({child, 0, childDepth})) {
                 w.markFailed();

@@ -8,6 +8,7 @@
 #include "foundation/text/StringBuffer.h"
 #include "foundation/text/XString.h"
 #include "xml/engine/CompactText.h"
+#include "xml/engine/NodeArena.h"
 #include "xml/engine/TreeInfo.h"
 #include "xml/engine/TreeNode.h"
 #include "xml/engine/XmlParser.h"
@@ -76,9 +77,9 @@ bool appendParsedChildren(TreeNode *node, TreeNode *parsedRoot, LogBase &log) {
     return true;
 }
 
-// The content as the parsed root holds it: unallocated when it has none.
-bool copyContent(const TreeNode *from, CompactText &to, LogBase &log) {
-    if (!from->content().isAllocated() || to.set(from->getContent(), from->getContentSize())) return true;
+// The content as the parsed root holds it (unallocated when it has none), in to's arena.
+bool copyContent(const TreeNode *from, CompactText &to, NodeArena &arena, LogBase &log) {
+    if (!from->content().isAllocated() || to.set(arena, from->getContent(), from->getContentSize())) return true;
     log.logAllocationFailure("content", from->getContentSize());
     return false;
 }
@@ -111,7 +112,8 @@ bool ClsXml::ZipTree() {
     if (!StoredContent::compress(xml.getString(), xml.getSize(), stored, log)) return frame.finish(false);
     // Made ready first: once the children are gone, nothing may fail any more.
     CompactText packed;
-    if (!packed.set(stored.getString(), stored.getSize())) {
+    NodeArena *arena = m_node->arena();
+    if (!arena || !packed.set(*arena, stored.getString(), stored.getSize())) {
         log.logAllocationFailure("content", stored.getSize());
         return frame.finish(false);
     }
@@ -161,7 +163,8 @@ bool ClsXml::UnzipTree() {
     CompactText content;
     // Counted while its children leave, so that detaching them never frees the parsed tree.
     TreeNode::addRef(root);
-    bool ok = copyContent(root, content, log) && appendParsedChildren(m_node, root, log);
+    NodeArena *arena = m_node->arena();
+    bool ok = arena && copyContent(root, content, *arena, log) && appendParsedChildren(m_node, root, log);
     if (ok) m_node->content().swap(content);
     TreeNode::release(root);
     TreeNode::deleteTree(root);

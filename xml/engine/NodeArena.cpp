@@ -1,0 +1,211 @@
+#include "xml/engine/NodeArena.h"
+
+#include <cstring>
+#include <new>
+
+#include "foundation/base/AllocationFailures.h"
+#include "platform/AlignedMemory.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define QV_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define QV_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define QV_POISON(p, n) ((void)(p), (void)(n))
+#define QV_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace quorvel {
+
+// The current page carries this bias on top of its live count, so that cutting a block from
+// it is a plain addition; the real count is settled once, when the page stops being current.
+static constexpr int64_t kCurrentBias = int64_t{1} << 40;
+// Pages are the alignment less the allocator's chunk header, so that pages cut one after the
+// other from the heap line up without slack. The first page of a tree is small: most trees
+// made by scripts hold a few nodes, and the heap keeps the slack in front of it for others.
+static constexpr size_t kFullPage = NodeArena::kPageAlign - 16;
+static constexpr size_t kFirstPage = 1024 - 16;
+
+static size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
+
+NodeArena::Page *NodeArena::pageOf(const void *block) {
+    return reinterpret_cast<Page *>(reinterpret_cast<uintptr_t>(block) & ~(uintptr_t{kPageAlign} - 1));
+}
+
+NodeArena::~NodeArena() {
+    retireCurrent();
+    for (Page *page = m_listed; page;) {
+        Page *next = page->next;
+        page->owner = nullptr;
+        page->previous = page->next = nullptr;
+        page = next;
+    }
+    m_listed = nullptr;
+}
+
+void *NodeArena::allocate(size_t size) {
+    const size_t n = roundUp8(size == 0 ? 1 : size);
+    if (m_current && n <= kLargestSmallBlock && m_current->bytes - m_used >= n) {
+        void *block = reinterpret_cast<char *>(m_current) + m_used;
+        m_used += n;
+        ++m_currentBlocks;
+        QV_UNPOISON(block, n);
+        return block;
+    }
+    return allocateSlow(size);
+}
+
+void *NodeArena::allocateSlow(size_t size) {
+    const size_t pageBytes = m_pagesCut == 0 ? kFirstPage : kFullPage;
+    const size_t n = roundUp8(size == 0 ? 1 : size);
+    if (n > kLargestSmallBlock || n > pageBytes - kHeader) return allocateLarge(size);
+    Page *page = newPage(pageBytes);
+    if (!page) return nullptr;
+    retireCurrent();
+    page->live.store(kCurrentBias, std::memory_order_relaxed);
+    m_current = page;
+    m_used = kHeader + n;
+    m_currentBlocks = 1;
+    void *block = reinterpret_cast<char *>(page) + kHeader;
+    QV_UNPOISON(block, n);
+    return block;
+}
+
+void *NodeArena::allocateLarge(size_t size) {
+    if (size > SIZE_MAX - kHeader - kPageAlign) {
+        AllocationFailures::note();
+        return nullptr;
+    }
+    Page *page = newPage(kHeader + roundUp8(size));
+    if (!page) return nullptr;
+    page->live.store(1, std::memory_order_relaxed);
+    void *block = reinterpret_cast<char *>(page) + kHeader;
+    QV_UNPOISON(block, roundUp8(size));
+    return block;
+}
+
+NodeArena::Page *NodeArena::newPage(size_t bytes) {
+    void *memory = alignedAllocate(kPageAlign, bytes);
+    if (!memory) {
+        AllocationFailures::note();
+        return nullptr;
+    }
+    Page *page = static_cast<Page *>(memory);
+    new (&page->live) std::atomic<int64_t>(0);
+    page->owner = nullptr;
+    page->previous = page->next = nullptr;
+    page->bytes = bytes;
+    QV_POISON(reinterpret_cast<char *>(page) + kHeader, bytes - kHeader);
+    ++m_pagesCut;
+    if (m_exclusive) list(page);
+    return page;
+}
+
+void NodeArena::retireCurrent() {
+    Page *page = m_current;
+    if (!page) return;
+    m_current = nullptr;
+    const int64_t drop = kCurrentBias - m_currentBlocks;
+    m_currentBlocks = 0;
+    m_used = 0;
+    if (page->live.fetch_sub(drop, std::memory_order_acq_rel) == drop) freePage(page);
+}
+
+void NodeArena::release(void *block) {
+    if (!block) return;
+    // The size is not known here: the first bytes are poisoned, which catches a call through
+    // a released node.
+    QV_POISON(block, 8);
+    Page *page = pageOf(block);
+    if (page->live.fetch_sub(1, std::memory_order_acq_rel) == 1) freePage(page);
+}
+
+void *NodeArena::resize(void *block, size_t oldSize, size_t newSize) {
+    if (!block) return allocate(newSize);
+    const size_t oldN = roundUp8(oldSize == 0 ? 1 : oldSize), newN = roundUp8(newSize == 0 ? 1 : newSize);
+    char *start = static_cast<char *>(block);
+    if (m_current && pageOf(block) == m_current && start + oldN == reinterpret_cast<char *>(m_current) + m_used &&
+        newN <= kLargestSmallBlock && static_cast<size_t>(start - reinterpret_cast<char *>(m_current)) + newN <= m_current->bytes) {
+        m_used = static_cast<size_t>(start - reinterpret_cast<char *>(m_current)) + newN;
+        QV_UNPOISON(block, newN);
+        return block;
+    }
+    void *moved = allocate(newSize);
+    if (!moved) return nullptr;
+    std::memcpy(moved, block, oldSize < newSize ? oldSize : newSize);
+    release(block);
+    return moved;
+}
+
+void NodeArena::list(Page *page) {
+    page->owner = this;
+    page->previous = nullptr;
+    page->next = m_listed;
+    if (m_listed) m_listed->previous = page;
+    m_listed = page;
+}
+
+void NodeArena::unlist(Page *page) {
+    if (page->previous) page->previous->next = page->next;
+    else m_listed = page->next;
+    if (page->next) page->next->previous = page->previous;
+    page->owner = nullptr;
+    page->previous = page->next = nullptr;
+}
+
+void NodeArena::freePage(Page *page) {
+    if (page->owner) page->owner->unlist(page);
+    page->live.~atomic();
+    alignedFree(page);
+}
+
+void NodeArena::share() {
+    m_exclusive = false;
+    for (Page *page = m_listed; page;) {
+        Page *next = page->next;
+        page->owner = nullptr;
+        page->previous = page->next = nullptr;
+        page = next;
+    }
+    m_listed = nullptr;
+}
+
+void NodeArena::adopt(NodeArena &other) {
+    if (&other == this) return;
+    other.retireCurrent();
+    if (!m_exclusive || !other.m_exclusive) {
+        share();
+        other.share();
+        return;
+    }
+    while (Page *page = other.m_listed) {
+        other.unlist(page);
+        list(page);
+    }
+    m_pagesCut += other.m_pagesCut;
+}
+
+bool NodeArena::releaseAllBut(const void *survivor) {
+    Page *keep = pageOf(survivor);
+    if (!m_exclusive || keep->owner != this) return false;
+    if (keep == m_current) m_current = nullptr;
+    m_currentBlocks = 0;
+    m_used = 0;
+    unlist(keep);
+    keep->live.store(1, std::memory_order_release);
+    while (Page *page = m_listed) {
+        unlist(page);
+        page->live.~atomic();
+        alignedFree(page);
+    }
+    m_current = nullptr;
+    return true;
+}
+
+uint64_t NodeArena::bytesListed() const {
+    uint64_t bytes = 0;
+    for (const Page *page = m_listed; page; page = page->next) bytes += page->bytes;
+    return bytes;
+}
+
+}  // namespace quorvel
