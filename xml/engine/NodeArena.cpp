@@ -5,15 +5,7 @@
 
 #include "foundation/base/AllocationFailures.h"
 #include "platform/AlignedMemory.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#define QV_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
-#define QV_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
-#else
-#define QV_POISON(p, n) ((void)(p), (void)(n))
-#define QV_UNPOISON(p, n) ((void)(p), (void)(n))
-#endif
+#include "xml/engine/MemoryPoison.h"
 
 namespace quorvel {
 
@@ -21,15 +13,17 @@ namespace quorvel {
 // it is a plain addition; the real count is settled once, when the page stops being current.
 static constexpr int64_t kCurrentBias = int64_t{1} << 40;
 // Pages are the alignment less the allocator's chunk header, so that pages cut one after the
-// other from the heap line up without slack. The first page of a tree is small: most trees
-// made by scripts hold a few nodes, and the heap keeps the slack in front of it for others.
+// other from the heap line up without slack.
 static constexpr size_t kFullPage = NodeArena::kPageAlign - 16;
-static constexpr size_t kFirstPage = 1024 - 16;
 
 static size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
 
 NodeArena::Page *NodeArena::pageOf(const void *block) {
-    return reinterpret_cast<Page *>(reinterpret_cast<uintptr_t>(block) & ~(uintptr_t{kPageAlign} - 1));
+    const uintptr_t address = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t start = address & ~(uintptr_t{kPageAlign} - 1);
+    // Pages and pools both begin with their kind.
+    if (*reinterpret_cast<const uint32_t *>(start) != kPool) return reinterpret_cast<Page *>(start);
+    return reinterpret_cast<Page *>(address & ~(uintptr_t{kSubPage} - 1));
 }
 
 NodeArena::~NodeArena() {
@@ -49,17 +43,17 @@ void *NodeArena::allocate(size_t size) {
         void *block = reinterpret_cast<char *>(m_current) + m_used;
         m_used += n;
         ++m_currentBlocks;
-        QV_UNPOISON(block, n);
+        unpoisonMemory(block, n);
         return block;
     }
     return allocateSlow(size);
 }
 
 void *NodeArena::allocateSlow(size_t size) {
-    const size_t pageBytes = m_pagesCut == 0 ? kFirstPage : kFullPage;
+    const bool first = m_pagesCut == 0;
     const size_t n = roundUp8(size == 0 ? 1 : size);
-    if (n > kLargestSmallBlock || n > pageBytes - kHeader) return allocateLarge(size);
-    Page *page = newPage(pageBytes);
+    if (n > kLargestSmallBlock || n > (first ? kSubPage : kFullPage) - kHeader) return allocateLarge(size);
+    Page *page = first ? newSubPage() : newPage(kFullPage);
     if (!page) return nullptr;
     retireCurrent();
     page->live.store(kCurrentBias, std::memory_order_relaxed);
@@ -67,7 +61,7 @@ void *NodeArena::allocateSlow(size_t size) {
     m_used = kHeader + n;
     m_currentBlocks = 1;
     void *block = reinterpret_cast<char *>(page) + kHeader;
-    QV_UNPOISON(block, n);
+    unpoisonMemory(block, n);
     return block;
 }
 
@@ -80,7 +74,7 @@ void *NodeArena::allocateLarge(size_t size) {
     if (!page) return nullptr;
     page->live.store(1, std::memory_order_relaxed);
     void *block = reinterpret_cast<char *>(page) + kHeader;
-    QV_UNPOISON(block, roundUp8(size));
+    unpoisonMemory(block, roundUp8(size));
     return block;
 }
 
@@ -91,14 +85,29 @@ NodeArena::Page *NodeArena::newPage(size_t bytes) {
         return nullptr;
     }
     Page *page = static_cast<Page *>(memory);
+    page->kind = kWholePage;
+    page->bytes = static_cast<uint32_t>(bytes);
+    started(page);
+    return page;
+}
+
+NodeArena::Page *NodeArena::newSubPage() {
+    Page *page = takeSubPage();
+    if (!page) {
+        AllocationFailures::note();
+        return nullptr;
+    }
+    started(page);
+    return page;
+}
+
+void NodeArena::started(Page *page) {
     new (&page->live) std::atomic<int64_t>(0);
     page->owner = nullptr;
     page->previous = page->next = nullptr;
-    page->bytes = bytes;
-    QV_POISON(reinterpret_cast<char *>(page) + kHeader, bytes - kHeader);
+    poisonMemory(reinterpret_cast<char *>(page) + kHeader, page->bytes - kHeader);
     ++m_pagesCut;
     if (m_exclusive) list(page);
-    return page;
 }
 
 void NodeArena::retireCurrent() {
@@ -115,7 +124,7 @@ void NodeArena::release(void *block) {
     if (!block) return;
     // The size is not known here: the first bytes are poisoned, which catches a call through
     // a released node.
-    QV_POISON(block, 8);
+    poisonMemory(block, 8);
     Page *page = pageOf(block);
     if (page->live.fetch_sub(1, std::memory_order_acq_rel) == 1) freePage(page);
 }
@@ -127,7 +136,7 @@ void *NodeArena::resize(void *block, size_t oldSize, size_t newSize) {
     if (m_current && pageOf(block) == m_current && start + oldN == reinterpret_cast<char *>(m_current) + m_used &&
         newN <= kLargestSmallBlock && static_cast<size_t>(start - reinterpret_cast<char *>(m_current)) + newN <= m_current->bytes) {
         m_used = static_cast<size_t>(start - reinterpret_cast<char *>(m_current)) + newN;
-        QV_UNPOISON(block, newN);
+        unpoisonMemory(block, newN);
         return block;
     }
     void *moved = allocate(newSize);
@@ -155,8 +164,13 @@ void NodeArena::unlist(Page *page) {
 
 void NodeArena::freePage(Page *page) {
     if (page->owner) page->owner->unlist(page);
+    dispose(page);
+}
+
+void NodeArena::dispose(Page *page) {
     page->live.~atomic();
-    alignedFree(page);
+    if (page->kind == kSubPageOfPool) returnSubPage(page);
+    else alignedFree(page);
 }
 
 void NodeArena::share() {
@@ -195,8 +209,7 @@ bool NodeArena::releaseAllBut(const void *survivor) {
     keep->live.store(1, std::memory_order_release);
     while (Page *page = m_listed) {
         unlist(page);
-        page->live.~atomic();
-        alignedFree(page);
+        dispose(page);
     }
     m_current = nullptr;
     return true;

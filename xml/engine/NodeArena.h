@@ -13,6 +13,9 @@ namespace quorvel {
 // counts its live blocks and goes when the count reaches zero. A tree whose pages hold only
 // its own blocks (exclusive) is freed page by page, without visiting its nodes.
 //
+// A tree's first page is a 1 KiB sub-page of a pool page shared by many trees (found by a
+// second mask), so that the many small trees of a script cost about 1 KiB, not a full page.
+//
 // A page can hold blocks of several trees once a subtree moves out of its tree, and those
 // trees may be used from different threads: the live count is atomic. The arena's own state
 // belongs to its tree and is used from one thread at a time, as the tree is.
@@ -22,6 +25,7 @@ public:
     static constexpr size_t kPageAlign = kPreferredPageAlignment;
     // Blocks above this get a page of their own.
     static constexpr size_t kLargestSmallBlock = kPageAlign / 8;
+    static constexpr size_t kSubPage = 1024;
 
     NodeArena() = default;
     // Forgets its pages without freeing live blocks: each page then goes with its last block.
@@ -54,22 +58,30 @@ public:
     uint64_t bytesListed() const;
 
 private:
+    enum Kind : uint32_t { kWholePage = 0x51504147, kSubPageOfPool = 0x51505342, kPool = 0x5150504C };
     struct Page {
+        uint32_t kind;  // first, as in Pool
+        uint32_t bytes;
         std::atomic<int64_t> live;
         NodeArena *owner;  // the exclusive arena listing the page; null when unlisted
         Page *previous;
         Page *next;
-        size_t bytes;
     };
+    struct Pool;
     static constexpr size_t kHeader = (sizeof(Page) + 15) & ~size_t{15};
     static Page *pageOf(const void *block);
     void *allocateSlow(size_t size);
     void *allocateLarge(size_t size);
     Page *newPage(size_t bytes);
+    Page *newSubPage();
+    void started(Page *page);
+    static Page *takeSubPage();
+    static void returnSubPage(Page *page);
     void retireCurrent();
     void list(Page *page);
     void unlist(Page *page);
     static void freePage(Page *page);
+    static void dispose(Page *page);
 
     Page *m_current = nullptr;
     size_t m_used = 0;              // bytes of the current page cut so far, header included

@@ -4,7 +4,9 @@
 // and checked so that a page freed too early shows up as lost bytes even without it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -184,6 +186,46 @@ TEST(NodeArena, BlocksOfSharedPagesGoFromTwoThreadsAtOnce) {
     a.join();
     b.join();
     EXPECT_TRUE(even.empty() && odd.empty());
+}
+
+TEST(NodeArena, SmallTreesShareSubPagesFromEveryThread) {
+    // A tree of a few nodes costs one sub-page; its blocks stay its own.
+    {
+        NodeArena arena;
+        std::vector<Block> blocks;
+        for (int i = 0; i < 10; ++i) blocks.push_back(cut(arena, 64, static_cast<unsigned char>(i)));
+        EXPECT_EQ(arena.bytesListed(), NodeArena::kSubPage);
+        releaseAll(blocks);
+    }
+    // Many small arenas at once from two threads, released in another order and thread than
+    // they were made: every sub-page goes back exactly once.
+    std::vector<Block> first, second;
+    auto make = [](std::vector<Block> &out, unsigned char mark) {
+        for (int tree = 0; tree < 3000; ++tree) {
+            NodeArena arena;
+            out.push_back(cut(arena, 8 + (tree % 5) * 40, mark));
+            out.push_back(cut(arena, 24, mark));
+            if (tree % 7 == 0) out.push_back(cut(arena, 2 * NodeArena::kSubPage, mark));  // beyond the first page
+        }
+    };
+    std::thread a(make, std::ref(first), 0xA1), b(make, std::ref(second), 0xB2);
+    a.join();
+    b.join();
+    std::thread c([&first] { releaseAll(first); }), d([&second] {
+        std::reverse(second.begin(), second.end());
+        releaseAll(second);
+    });
+    c.join();
+    d.join();
+    // A tree freed all at once gives its sub-page back too, and the next tree reuses it.
+    for (int i = 0; i < 100; ++i) {
+        NodeArena arena;
+        Block survivor = cut(arena, 40, 0x66);
+        cut(arena, 40, 0x67);
+        ASSERT_TRUE(arena.releaseAllBut(survivor.p));
+        EXPECT_TRUE(intact(survivor));
+        NodeArena::release(survivor.p);
+    }
 }
 
 }  // namespace

@@ -133,6 +133,12 @@ TEST(TreeMemory, AnExclusiveTreeGoesAtOnceAndASharedOneNodeByNode) {
     EXPECT_EQ(dumpTree(onA.node()), std::string("a{") + kLongText + "}");
 }
 
+TEST(TreeMemory, ASmallTreeCostsOneSubPage) {
+    Holder small("doc", {"a", "b"});
+    small.node()->getChild(0)->setContent("text");
+    EXPECT_EQ(small.info().arena().bytesListed(), NodeArena::kSubPage);
+}
+
 TEST(TreeMemory, RemovedNodesGiveTheirPagesBack) {
     // A live tree whose children come and go keeps a bounded amount of memory.
     Holder doc("doc");
