@@ -196,13 +196,13 @@ private:
     } m_tag;
     uint8_t m_tagInline = 1;
     uint8_t m_cdata = 0;
+    uint8_t m_marker = kValidMarker;  // beside the flags, in what would be padding
     uint32_t m_refCount = 0;
     AttributeSet *m_attributes = nullptr;
     ChildList *m_children = nullptr;
     TreeNode *m_parent = nullptr;
     TreeNode *m_next = nullptr;
     TreeNode *m_previous = nullptr;
-    uint8_t m_marker = kValidMarker;
 };
 
 }  // namespace quorvel
