@@ -26,12 +26,6 @@ void AttributeSet::operator delete(void *block) noexcept { NodeArena::release(bl
 
 void AttributeSet::operator delete(void *block, NodeArena &) noexcept { NodeArena::release(block); }
 
-void AttributeSet::abandon() {
-    m_text.abandon();
-    m_lengths = m_inlineLengths;
-    m_numLengths = 0;
-    m_lengthsCapacity = kInlineLengths;
-}
 
 uint32_t AttributeSet::offsetOf(int32_t entry) const {
     uint32_t offset = 0;

@@ -53,8 +53,6 @@ public:
     // Removes every attribute named so, at most maxRemoved of them; returns how many.
     int32_t removeAll(const char *name, int32_t maxRemoved);
     void clear();
-    // Forgets its blocks without giving them back: the arena freed them with all its pages.
-    void abandon();
     // Bytes held (for memory accounting in benchmarks and tests).
     uint64_t bytesHeld() const;
 

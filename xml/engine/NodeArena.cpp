@@ -28,6 +28,10 @@ NodeArena::Page *NodeArena::pageOf(const void *block) {
 
 NodeArena::~NodeArena() {
     retireCurrent();
+    forgetListed();
+}
+
+void NodeArena::forgetListed() {
     for (Page *page = m_listed; page;) {
         Page *next = page->next;
         page->owner = nullptr;
@@ -46,13 +50,12 @@ void *NodeArena::allocate(size_t size) {
         unpoisonMemory(block, n);
         return block;
     }
-    return allocateSlow(size);
+    return allocateSlow(n);
 }
 
-void *NodeArena::allocateSlow(size_t size) {
-    const bool first = m_pagesCut == 0;
-    const size_t n = roundUp8(size == 0 ? 1 : size);
-    if (n > kLargestSmallBlock || n > (first ? kSubPage : kFullPage) - kHeader) return allocateLarge(size);
+void *NodeArena::allocateSlow(size_t n) {
+    const bool first = !m_startedPaging;
+    if (n > kLargestSmallBlock || n > (first ? kSubPage : kFullPage) - kHeader) return allocateLarge(n);
     Page *page = first ? newSubPage() : newPage(kFullPage);
     if (!page) return nullptr;
     retireCurrent();
@@ -65,16 +68,17 @@ void *NodeArena::allocateSlow(size_t size) {
     return block;
 }
 
-void *NodeArena::allocateLarge(size_t size) {
-    if (size > SIZE_MAX - kHeader - kPageAlign) {
+// n is a multiple of 8.
+void *NodeArena::allocateLarge(size_t n) {
+    if (n > SIZE_MAX - kHeader - kPageAlign) {
         AllocationFailures::note();
         return nullptr;
     }
-    Page *page = newPage(kHeader + roundUp8(size));
+    Page *page = newPage(kHeader + n);
     if (!page) return nullptr;
     page->live.store(1, std::memory_order_relaxed);
     void *block = reinterpret_cast<char *>(page) + kHeader;
-    unpoisonMemory(block, roundUp8(size));
+    unpoisonMemory(block, n);
     return block;
 }
 
@@ -86,7 +90,7 @@ NodeArena::Page *NodeArena::newPage(size_t bytes) {
     }
     Page *page = static_cast<Page *>(memory);
     page->kind = kWholePage;
-    page->bytes = static_cast<uint32_t>(bytes);
+    page->bytes = bytes;
     started(page);
     return page;
 }
@@ -106,7 +110,7 @@ void NodeArena::started(Page *page) {
     page->owner = nullptr;
     page->previous = page->next = nullptr;
     poisonMemory(reinterpret_cast<char *>(page) + kHeader, page->bytes - kHeader);
-    ++m_pagesCut;
+    m_startedPaging = true;
     if (m_exclusive) list(page);
 }
 
@@ -175,13 +179,7 @@ void NodeArena::dispose(Page *page) {
 
 void NodeArena::share() {
     m_exclusive = false;
-    for (Page *page = m_listed; page;) {
-        Page *next = page->next;
-        page->owner = nullptr;
-        page->previous = page->next = nullptr;
-        page = next;
-    }
-    m_listed = nullptr;
+    forgetListed();
 }
 
 void NodeArena::adopt(NodeArena &other) {
@@ -196,7 +194,6 @@ void NodeArena::adopt(NodeArena &other) {
         other.unlist(page);
         list(page);
     }
-    m_pagesCut += other.m_pagesCut;
 }
 
 bool NodeArena::releaseAllBut(const void *survivor) {

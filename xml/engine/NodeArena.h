@@ -61,7 +61,7 @@ private:
     enum Kind : uint32_t { kWholePage = 0x51504147, kSubPageOfPool = 0x51505342, kPool = 0x5150504C };
     struct Page {
         uint32_t kind;  // first, as in Pool
-        uint32_t bytes;
+        size_t bytes;   // a large block's page can pass 4 GiB
         std::atomic<int64_t> live;
         NodeArena *owner;  // the exclusive arena listing the page; null when unlisted
         Page *previous;
@@ -70,8 +70,9 @@ private:
     struct Pool;
     static constexpr size_t kHeader = (sizeof(Page) + 15) & ~size_t{15};
     static Page *pageOf(const void *block);
-    void *allocateSlow(size_t size);
-    void *allocateLarge(size_t size);
+    void *allocateSlow(size_t n);
+    void *allocateLarge(size_t n);
+    void forgetListed();
     Page *newPage(size_t bytes);
     Page *newSubPage();
     void started(Page *page);
@@ -87,7 +88,7 @@ private:
     size_t m_used = 0;              // bytes of the current page cut so far, header included
     int64_t m_currentBlocks = 0;    // blocks cut from the current page (counted against its bias)
     Page *m_listed = nullptr;       // pages of an exclusive arena, current one included
-    uint32_t m_pagesCut = 0;        // decides the size of the next page
+    bool m_startedPaging = false;   // the first page is a sub-page
     bool m_exclusive = true;
 };
 

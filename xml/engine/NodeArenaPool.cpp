@@ -54,7 +54,7 @@ NodeArena::Page *NodeArena::takeSubPage() {
     Page *page = reinterpret_cast<Page *>(reinterpret_cast<char *>(pool) + index * kSubPage);
     unpoisonMemory(page, kHeader);
     page->kind = kSubPageOfPool;
-    page->bytes = static_cast<uint32_t>(kSubPage);
+    page->bytes = kSubPage;
     return page;
 }
 

@@ -23,7 +23,10 @@ TreeNode *TreeNode::getChild(int32_t index) const {
 
 TreeNode *TreeNode::firstChild() const { return getChild(0); }
 
-bool TreeNode::reserveChild() { return ensureChildrenArray() && ChildList::reserve(m_children, *arena()); }
+bool TreeNode::reserveChild() {
+    NodeArena *memory = arena();
+    return memory && ensureChildrenArray() && ChildList::reserve(m_children, *memory);
+}
 
 TreeNode *TreeNode::lastChild() const { return m_children ? m_children->lastElement() : nullptr; }
 
