@@ -148,8 +148,7 @@ bool AttributeSet::appendPair(NodeArena &arena, const char *name, uint32_t nameL
     // first one leaves room for a second short pair, as most elements have several.
     uint32_t wanted = before + nameLen + valueLen;
     if (!m_text.isAllocated() && wanted < kFirstTextCapacity) wanted = kFirstTextCapacity;
-    if (!m_text.ensureAllocated(arena, wanted) || !m_text.append(arena, name, nameLen) ||
-        (valueLen && !m_text.append(arena, value, valueLen))) {
+    if (!m_text.appendTwo(arena, name, nameLen, value, valueLen, wanted)) {
         m_text.shorten(before);
         return false;
     }

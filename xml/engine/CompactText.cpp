@@ -51,7 +51,7 @@ bool CompactText::reserveTotal(NodeArena &arena, uint64_t total) {
 bool CompactText::ensureAllocated(NodeArena &arena, uint32_t minCapacity) { return reserveTotal(arena, minCapacity); }
 
 bool CompactText::set(NodeArena &arena, const char *bytes, uint32_t n) {
-    if (m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1) {
+    if (holds(bytes)) {
         // A piece of our own text: move it down in place.
         std::memmove(bytesOf(m_block), bytes, n);
         m_block->size = n;
@@ -75,7 +75,7 @@ bool CompactText::set(NodeArena &arena, const char *bytes, uint32_t n) {
 
 bool CompactText::append(NodeArena &arena, const char *bytes, uint32_t n) {
     uint64_t old = size();
-    if (m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1) {
+    if (holds(bytes)) {
         // Appending a piece of our own text: copy it out first, the block may move.
         char *copy = static_cast<char *>(std::malloc(n ? n : 1));
         if (!copy) return gaveUp();
@@ -88,6 +88,22 @@ bool CompactText::append(NodeArena &arena, const char *bytes, uint32_t n) {
     if (n) std::memcpy(bytesOf(m_block) + old, bytes, n);
     m_block->size = static_cast<uint32_t>(old + n);
     bytesOf(m_block)[m_block->size] = '\0';
+    return true;
+}
+
+bool CompactText::appendTwo(NodeArena &arena, const char *a, uint32_t an, const char *b, uint32_t bn, uint32_t minCapacity) {
+    const uint64_t old = size();
+    const uint64_t total = old + an + bn;
+    // Pieces of our own text go the careful way: the block may move under them.
+    if (holds(a) || holds(b) || total > kMaxSize) {
+        return ensureAllocated(arena, minCapacity) && append(arena, a, an) && append(arena, b, bn);
+    }
+    if (!reserveTotal(arena, total > minCapacity ? total : minCapacity)) return false;
+    char *text = bytesOf(m_block);
+    if (an) std::memcpy(text + old, a, an);
+    if (bn) std::memcpy(text + old + an, b, bn);
+    m_block->size = static_cast<uint32_t>(total);
+    text[total] = '\0';
     return true;
 }
 

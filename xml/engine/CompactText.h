@@ -31,6 +31,9 @@ public:
     bool set(NodeArena &arena, const char *bytes, uint32_t n);
     bool append(NodeArena &arena, const char *bytes, uint32_t n);
     bool appendChar(NodeArena &arena, char c) { return append(arena, &c, 1); }
+    // Appends a then b after one reservation of at least minCapacity bytes in all; on failure
+    // the text may hold a alone.
+    bool appendTwo(NodeArena &arena, const char *a, uint32_t an, const char *b, uint32_t bn, uint32_t minCapacity);
     // Keeps the block allocated, empty.
     void clear();
     // Back to the unallocated state.
@@ -59,6 +62,7 @@ private:
     static char *bytesOf(Header *h) { return reinterpret_cast<char *>(h + 1); }
     static const char *bytesOf(const Header *h) { return reinterpret_cast<const char *>(h + 1); }
     bool reserveTotal(NodeArena &arena, uint64_t total);
+    bool holds(const char *bytes) const { return m_block && bytes >= bytesOf(m_block) && bytes < bytesOf(m_block) + m_block->size + 1; }
 
     Header *m_block = nullptr;
 };

@@ -41,18 +41,6 @@ void NodeArena::forgetListed() {
     m_listed = nullptr;
 }
 
-void *NodeArena::allocate(size_t size) {
-    const size_t n = roundUp8(size == 0 ? 1 : size);
-    if (m_current && n <= kLargestSmallBlock && m_current->bytes - m_used >= n) {
-        void *block = reinterpret_cast<char *>(m_current) + m_used;
-        m_used += n;
-        ++m_currentBlocks;
-        unpoisonMemory(block, n);
-        return block;
-    }
-    return allocateSlow(n);
-}
-
 void *NodeArena::allocateSlow(size_t n) {
     const bool first = !m_startedPaging;
     if (n > kLargestSmallBlock || n > (first ? kSubPage : kFullPage) - kHeader) return allocateLarge(n);
@@ -204,10 +192,13 @@ bool NodeArena::releaseAllBut(const void *survivor) {
     m_used = 0;
     unlist(keep);
     keep->live.store(1, std::memory_order_release);
-    while (Page *page = m_listed) {
-        unlist(page);
+    // Freed without unlinking each: nothing else points at them any more.
+    for (Page *page = m_listed; page;) {
+        Page *next = page->next;
         dispose(page);
+        page = next;
     }
+    m_listed = nullptr;
     m_current = nullptr;
     return true;
 }

@@ -1,6 +1,10 @@
 #include "xml/engine/ParseEngine.h"
 
+#include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "foundation/buffers/DataBuffer.h"
 
@@ -94,6 +98,37 @@ bool ParseEngine::startsWithNoCase(const char *prefix) const {
     return true;
 }
 
+bool ParseEngine::seekTextEnd(bool &sawAmpersand) {
+    const char *p = cursor();
+    const char *const stop = end();
+    bool ampersand = false;
+#if defined(__SSE2__)
+    // Sixteen bytes a step while a whole block remains, so nothing past the text is read.
+    const __m128i less = _mm_set1_epi8('<');
+    const __m128i amp = _mm_set1_epi8('&');
+    while (stop - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const uint32_t lessMask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, less)));
+        const uint32_t ampMask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, amp)));
+        if (lessMask != 0) {
+            const uint32_t at = static_cast<uint32_t>(std::countr_zero(lessMask));
+            sawAmpersand = ampersand || (ampMask & ((1u << at) - 1)) != 0;
+            moveTo(p + at);
+            return true;
+        }
+        ampersand = ampersand || ampMask != 0;
+        p += 16;
+    }
+#endif
+    while (p < stop && *p != '<') {
+        ampersand = ampersand || *p == '&';
+        ++p;
+    }
+    sawAmpersand = ampersand;
+    moveTo(p);
+    return p < stop;
+}
+
 const char *ParseEngine::find(const char *substring) const {
     const size_t n = strlen(substring);
     if (n == 0) return cursor();
@@ -140,13 +175,6 @@ bool ParseEngine::captureUntil(char c, StringBuffer &out) {
     const void *hit = c == '\0' ? nullptr : memchr(cursor(), c, remaining());
     const char *stop = hit ? static_cast<const char *>(hit) : end();
     return captureBytes(static_cast<uint32_t>(stop - cursor()), out);
-}
-
-bool ParseEngine::seekByteBeforeStop(char wanted, char stop) {
-    const char *p = cursor();
-    while (*p != '\0' && *p != wanted && *p != stop) ++p;
-    moveTo(p);
-    return *p == '\0' || *p == wanted;
 }
 
 bool ParseEngine::skipPastSubstring(const char *substring) {

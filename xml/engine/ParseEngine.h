@@ -86,6 +86,9 @@ public:
         moveTo(hit ? static_cast<const char *>(hit) : end());
         return hit != nullptr;
     }
+    // Advances to the next '<' (true) or to the end (false); sawAmpersand tells whether a '&'
+    // lies on the way, so a text piece is searched once for both.
+    bool seekTextEnd(bool &sawAmpersand);
     // The first occurrence of the substring at or after the position, or null.
     const char *find(const char *substring) const;
 
@@ -95,8 +98,6 @@ public:
     bool captureUntilAnyOf(const ByteSet &stops, StringBuffer &out);
     bool captureUntilEither(char a, char b, StringBuffer &out);
     bool captureUntil(char c, StringBuffer &out);
-    // Advances to wanted (true), to stop (false) or to the end (true).
-    bool seekByteBeforeStop(char wanted, char stop);
     // True with the position after the substring; false with the position unchanged.
     bool skipPastSubstring(const char *substring);
     // As skipPastSubstring, appending everything up to and including the substring to out.

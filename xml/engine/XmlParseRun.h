@@ -34,8 +34,9 @@ private:
     Step mainStep();
     Step readTextPiece();
     Step readCdata();
-    // Adds a piece and (trim off) the whitespace run just before it to the current element.
-    bool addTextPiece(uint32_t whitespaceLen, const char *piece, uint32_t pieceLen);
+    // Adds a piece and (trim off) the whitespace run just before it to the current element;
+    // hasReference when the piece holds a '&' to decode.
+    bool addTextPiece(uint32_t whitespaceLen, const char *piece, uint32_t pieceLen, bool hasReference);
 
     // ---- markup (XmlParserMarkup.cpp)
     Step dispatchMarkup();

@@ -79,16 +79,26 @@ XmlParseRun::Step XmlParseRun::readTextPiece() {
     const char *whitespace = m_engine.cursor();
     m_engine.skipWhitespace();
     const uint32_t whitespaceLen = static_cast<uint32_t>(m_engine.cursor() - whitespace);
-    if (m_engine.current() == '<' && m_engine.peek(1) == '!' && m_engine.startsWith(kCdataOpen)) return Step::Cdata;
+    if (m_engine.current() == '<') {
+        // Markup right after the whitespace (the usual indentation between tags).
+        if (m_engine.peek(1) == '!' && m_engine.startsWith(kCdataOpen)) return Step::Cdata;
+        if (!m_trim && !addTextPiece(whitespaceLen, m_engine.cursor(), 0, false)) {
+            m_outOfMemory = true;
+            return Step::Stop;
+        }
+        m_engine.advance();
+        return Step::Markup;
+    }
 
     const char *piece = m_engine.cursor();
-    m_engine.seekByte('<');
+    bool hasReference = false;
+    m_engine.seekTextEnd(hasReference);
     const char *pieceEnd = m_engine.cursor();
     m_engine.advance();
     if (m_trim) {
         while (pieceEnd > piece && ParseEngine::isWhitespace(pieceEnd[-1])) --pieceEnd;
     }
-    if (!addTextPiece(m_trim ? 0 : whitespaceLen, piece, static_cast<uint32_t>(pieceEnd - piece))) {
+    if (!addTextPiece(m_trim ? 0 : whitespaceLen, piece, static_cast<uint32_t>(pieceEnd - piece), hasReference)) {
         m_outOfMemory = true;
         return Step::Stop;
     }
@@ -101,7 +111,7 @@ XmlParseRun::Step XmlParseRun::readTextPiece() {
 
 // The whitespace run directly precedes the piece in the text, so a first piece with its
 // whitespace is stored with one copy.
-bool XmlParseRun::addTextPiece(uint32_t whitespaceLen, const char *piece, uint32_t pieceLen) {
+bool XmlParseRun::addTextPiece(uint32_t whitespaceLen, const char *piece, uint32_t pieceLen, bool hasReference) {
     const char *whitespace = piece - whitespaceLen;
     CompactText &content = m_current->content();
     NodeArena *memory = m_current->arena();
@@ -112,10 +122,9 @@ bool XmlParseRun::addTextPiece(uint32_t whitespaceLen, const char *piece, uint32
         if (whitespaceLen == 0 || m_current->hasChildrenArray()) return true;
         return content.append(arena, whitespace, whitespaceLen);
     }
-    const bool hasEntity = memchr(piece, '&', pieceLen) != nullptr;
     if (!content.isAllocated()) {
         if (!content.set(arena, whitespace, whitespaceLen + pieceLen)) return false;
-        if (hasEntity) content.decodeXmlReferencesFrom(0);
+        if (hasReference) content.decodeXmlReferencesFrom(0);
         return true;
     }
     // Text after a child element or a CDATA section joins the content with one space.
@@ -123,7 +132,7 @@ bool XmlParseRun::addTextPiece(uint32_t whitespaceLen, const char *piece, uint32
     if (!content.isEmpty() && !content.appendChar(arena, ' ')) return false;
     const uint32_t before = content.size();
     if (!content.append(arena, piece, pieceLen)) return false;
-    if (hasEntity) content.decodeXmlReferencesFrom(before);
+    if (hasReference) content.decodeXmlReferencesFrom(before);
     return true;
 }
 

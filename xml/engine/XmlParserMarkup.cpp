@@ -13,6 +13,8 @@ namespace quorvel {
 
 namespace {
 
+// A close tag ends at '>'; a '<' first means it was never closed.
+constexpr ByteSet kCloseTagStops{"<>", true};
 // A tag name (and a prolog instruction name) ends at whitespace, '/' or '>'.
 constexpr ByteSet kTagNameStops{" \t\r\n/>", true};
 constexpr ByteSet kTagNameStopsOrLess{" \t\r\n/><", true};
@@ -138,7 +140,8 @@ XmlParseRun::Step XmlParseRun::readPrologInstruction(bool declaration) {
 
 // Position after the '/'. The name is not compared: any close tag closes the current element.
 XmlParseRun::Step XmlParseRun::readCloseTag() {
-    if (!m_engine.seekByteBeforeStop('>', '<')) {
+    m_engine.skipUntil(kCloseTagStops);
+    if (m_engine.current() == '<') {
         m_log.logError("Error in closing tag");
         if (m_current) m_log.logData("error_tag", m_current->getTag());
     } else if (m_engine.atEnd()) {

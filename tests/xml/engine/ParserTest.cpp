@@ -60,6 +60,28 @@ TEST(Parser, TextCdataAndEntities) {
     });
 }
 
+// The text scan looks at sixteen bytes a step and at the last bytes one by one: the end of a
+// piece and its references are found wherever they fall, near the end of the text or not.
+TEST(Parser, TextPiecesEndAndDecodeAtEveryOffset) {
+    for (const std::string after : {"", "</a>", "</a><p/><p/><p/><p/><p/><p/><p/><p/></r>"}) {
+        for (size_t len = 0; len <= 40; ++len) {
+            for (size_t at = 0; at <= len + 1; ++at) {
+                std::string written(len, 'x'), expected(len, 'x');
+                if (at <= len) {
+                    written.insert(at, "&amp;");
+                    expected.insert(at, "&");
+                }
+                const std::string xml = (after.size() > 4 ? "<r><a>" : "<a>") + written + after;
+                Parsed parsed(xml);
+                ASSERT_TRUE(parsed.ok && parsed.root) << xml;
+                const TreeNode *a = after.size() > 4 ? parsed.root->getChild(0) : parsed.root;
+                ASSERT_NE(a, nullptr) << xml;
+                EXPECT_EQ(std::string(a->getContent(), a->getContentSize()), expected) << xml;
+            }
+        }
+    }
+}
+
 TEST(Parser, RootsAndTheEndOfTheText) {
     expectParses({
         // The largest top-level element (most nodes, over all levels) survives, the later one on a

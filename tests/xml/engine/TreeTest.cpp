@@ -9,6 +9,7 @@
 #include <string>
 
 #include "EngineTestSupport.h"
+#include "xml/engine/AttributeSet.h"
 #include "xml/engine/LevelOrderWalk.h"
 #include "xml/engine/Wildcard.h"
 
@@ -63,6 +64,16 @@ TEST(TreeNode, AttributeNamesDuplicatesReplacementRemovalAndCopy) {
     from.node()->addOrReplaceAttribute("2b", "2");
     EXPECT_TRUE(n->copyAttributesFrom(*from.node()) && n->copyAttributesFrom(*n));
     EXPECT_EQ(dumpTree(n), "n[a=1,A2b=2]");
+    // A name and value read from the set's own text survive that text moving as it grows.
+    std::string expected = "n[a=1,A2b=2";
+    for (int i = 0; i < 40; ++i) {
+        const char *name = nullptr, *value = nullptr;
+        uint32_t nameLen = 0, valueLen = 0;
+        ASSERT_TRUE(n->attributes()->nameAt(0, name, nameLen) && n->attributes()->valueAt(1, value, valueLen));
+        EXPECT_TRUE(n->addAttributeN(name, nameLen, value, valueLen));
+        expected += ",a=2";
+    }
+    EXPECT_EQ(dumpTree(n), expected + "]");
 }
 
 TEST(Wildcard, PatternTable) {
