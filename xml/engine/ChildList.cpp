@@ -23,7 +23,7 @@ ChildList *ChildList::create(NodeArena &arena) {
 
 void ChildList::destroy(ChildList *list) { NodeArena::release(list); }
 
-bool ChildList::reserve(ChildList *&list, NodeArena &arena, int32_t more) {
+bool ChildList::grow(ChildList *&list, NodeArena &arena, int32_t more) {
     if (more < 0 || list->m_count > INT32_MAX - more) return false;
     const int32_t needed = list->m_count + more;
     if (needed <= list->m_capacity) return true;

@@ -17,7 +17,9 @@ public:
     static void destroy(ChildList *list);
     // Room for `more` further children (the list may move); false, nothing changed, when
     // memory runs out or the count would pass INT32_MAX.
-    static bool reserve(ChildList *&list, NodeArena &arena, int32_t more = 1);
+    static bool reserve(ChildList *&list, NodeArena &arena, int32_t more = 1) {
+        return (more >= 0 && more <= list->m_capacity - list->m_count) || grow(list, arena, more);
+    }
 
     int32_t getSize() const { return m_count; }
     int32_t getCapacity() const { return m_capacity; }
@@ -27,7 +29,9 @@ public:
     int32_t indexOf(const TreeNode *node) const;
     // Needs room (reserve); the index is clamped into [0, count].
     void insertAt(int32_t index, TreeNode *node);
-    void append(TreeNode *node) { insertAt(m_count, node); }
+    void append(TreeNode *node) {
+        if (m_count < m_capacity) items()[m_count++] = node;  // callers reserve first
+    }
     // Null outside [0, count).
     TreeNode *removeAt(int32_t index);
     bool removeItem(const TreeNode *node);
@@ -37,6 +41,7 @@ public:
     uint64_t bytesHeld() const;
 
 private:
+    static bool grow(ChildList *&list, NodeArena &arena, int32_t more);
     // Only `create` makes lists, in arena blocks; the items follow the header.
     explicit ChildList(int32_t capacity) : m_count(0), m_capacity(capacity) {}
     TreeNode **items() { return reinterpret_cast<TreeNode **>(this + 1); }

@@ -129,6 +129,28 @@ bool ParseEngine::seekTextEnd(bool &sawAmpersand) {
     return p < stop;
 }
 
+bool ParseEngine::seekAnyOf(char a, char b, char c) {
+    const char *p = cursor();
+    const char *const stop = end();
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b), wantC = _mm_set1_epi8(c);
+    while (stop - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB)),
+                                          _mm_cmpeq_epi8(block, wantC));
+        const uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(hits));
+        if (mask != 0) {
+            moveTo(p + std::countr_zero(mask));
+            return true;
+        }
+        p += 16;
+    }
+#endif
+    while (p < stop && *p != a && *p != b && *p != c) ++p;
+    moveTo(p);
+    return p < stop;
+}
+
 const char *ParseEngine::find(const char *substring) const {
     const size_t n = strlen(substring);
     if (n == 0) return cursor();

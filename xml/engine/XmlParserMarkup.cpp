@@ -24,10 +24,6 @@ constexpr ByteSet kTagNameDropped{"<", false};
 constexpr ByteSet kAttributeNameStops{" \t\r\n=/>", true};
 // Bytes dropped from attribute names before they are stored.
 constexpr ByteSet kAttributeNameDropped{"\"'<", false};
-// Where an attribute value ends, by its opening quote; '&' stops the scan to note an entity.
-constexpr ByteSet kValueStopsDouble{"\"&", true};
-constexpr ByteSet kValueStopsSingle{"'&", true};
-constexpr ByteSet kValueStopsUnquoted{"\"'&", true};
 
 bool isQuote(char c) { return c == '"' || c == '\''; }
 
@@ -224,9 +220,9 @@ bool XmlParseRun::readAttribute() {
         if (isQuote(quote)) m_engine.advance();
         value = m_engine.cursor();
         // Unquoted, the value runs to the next quote of either kind, across '>' and markup.
-        const ByteSet &stops = quote == '"' ? kValueStopsDouble : quote == '\'' ? kValueStopsSingle : kValueStopsUnquoted;
+        const char first = isQuote(quote) ? quote : '"', second = isQuote(quote) ? quote : '\'';
         bool hasEntity = false;
-        while (m_engine.skipUntil(stops), m_engine.current() == '&') {
+        while (m_engine.seekAnyOf(first, second, '&'), m_engine.current() == '&') {
             hasEntity = true;
             m_engine.advance();
         }
