@@ -95,7 +95,7 @@ bool CompactText::appendTwo(NodeArena &arena, const char *a, uint32_t an, const 
     const uint64_t old = size();
     const uint64_t total = old + an + bn;
     // Pieces of our own text go the careful way: the block may move under them.
-    if (holds(a) || holds(b) || total > kMaxSize) {
+    if (holds(a) || holds(b)) {
         return ensureAllocated(arena, minCapacity) && append(arena, a, an) && append(arena, b, bn);
     }
     if (!reserveTotal(arena, total > minCapacity ? total : minCapacity)) return false;

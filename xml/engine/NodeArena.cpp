@@ -16,8 +16,6 @@ static constexpr int64_t kCurrentBias = int64_t{1} << 40;
 // other from the heap line up without slack.
 static constexpr size_t kFullPage = NodeArena::kPageAlign - 16;
 
-static size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
-
 NodeArena::Page *NodeArena::pageOf(const void *block) {
     const uintptr_t address = reinterpret_cast<uintptr_t>(block);
     const uintptr_t start = address & ~(uintptr_t{kPageAlign} - 1);

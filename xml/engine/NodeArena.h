@@ -37,7 +37,7 @@ public:
     // An 8-byte aligned block; null (and the failure noted) when memory runs out. Cutting from
     // the current page is inline: the parser calls it for every node and text.
     void *allocate(size_t size) {
-        const size_t n = (size + (size == 0) + 7) & ~size_t{7};
+        const size_t n = roundUp8(size == 0 ? 1 : size);
         if (m_current && n <= kLargestSmallBlock && m_current->bytes - m_used >= n) {
             void *block = reinterpret_cast<char *>(m_current) + m_used;
             m_used += n;
@@ -80,6 +80,7 @@ private:
         Page *next;
     };
     struct Pool;
+    static constexpr size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
     static constexpr size_t kHeader = (sizeof(Page) + 15) & ~size_t{15};
     static Page *pageOf(const void *block);
     void *allocateSlow(size_t n);

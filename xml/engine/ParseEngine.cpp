@@ -98,41 +98,11 @@ bool ParseEngine::startsWithNoCase(const char *prefix) const {
     return true;
 }
 
-bool ParseEngine::seekTextEnd(bool &sawAmpersand) {
-    const char *p = cursor();
-    const char *const stop = end();
-    bool ampersand = false;
-#if defined(__SSE2__)
-    // Sixteen bytes a step while a whole block remains, so nothing past the text is read.
-    const __m128i less = _mm_set1_epi8('<');
-    const __m128i amp = _mm_set1_epi8('&');
-    while (stop - p >= 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const uint32_t lessMask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, less)));
-        const uint32_t ampMask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, amp)));
-        if (lessMask != 0) {
-            const uint32_t at = static_cast<uint32_t>(std::countr_zero(lessMask));
-            sawAmpersand = ampersand || (ampMask & ((1u << at) - 1)) != 0;
-            moveTo(p + at);
-            return true;
-        }
-        ampersand = ampersand || ampMask != 0;
-        p += 16;
-    }
-#endif
-    while (p < stop && *p != '<') {
-        ampersand = ampersand || *p == '&';
-        ++p;
-    }
-    sawAmpersand = ampersand;
-    moveTo(p);
-    return p < stop;
-}
-
 bool ParseEngine::seekAnyOf(char a, char b, char c) {
     const char *p = cursor();
     const char *const stop = end();
 #if defined(__SSE2__)
+    // Sixteen bytes a step while a whole block remains, so nothing past the text is read.
     const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b), wantC = _mm_set1_epi8(c);
     while (stop - p >= 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));

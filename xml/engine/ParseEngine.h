@@ -86,9 +86,6 @@ public:
         moveTo(hit ? static_cast<const char *>(hit) : end());
         return hit != nullptr;
     }
-    // Advances to the next '<' (true) or to the end (false); sawAmpersand tells whether a '&'
-    // lies on the way, so a text piece is searched once for both.
-    bool seekTextEnd(bool &sawAmpersand);
     // Advances to the next a, b or c (true) or to the end (false), sixteen bytes a step.
     bool seekAnyOf(char a, char b, char c);
     // The first occurrence of the substring at or after the position, or null.

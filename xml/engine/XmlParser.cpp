@@ -91,8 +91,12 @@ XmlParseRun::Step XmlParseRun::readTextPiece() {
     }
 
     const char *piece = m_engine.cursor();
+    // One scan finds the end of the piece and tells whether it holds a reference to decode.
     bool hasReference = false;
-    m_engine.seekTextEnd(hasReference);
+    while (m_engine.seekAnyOf('<', '&', '&') && m_engine.current() == '&') {
+        hasReference = true;
+        m_engine.advance();
+    }
     const char *pieceEnd = m_engine.cursor();
     m_engine.advance();
     if (m_trim) {
