@@ -58,7 +58,7 @@ void convertFromCharset(const StringBuffer &charset, DataBuffer &bytes, LogBase 
 }  // namespace
 
 bool convertResponseBodyToUtf8(DataBuffer &body, const MimeHeader &responseHeader, StringBuffer &text,
-                               LogBase &log) {
+                               LogBase &log, bool freeOfNul) {
     LogContextExitor context(log, "convertResponseBodyToUtf8");
     text.clear();
     if (body.isEmpty()) return true;
@@ -97,7 +97,10 @@ bool convertResponseBodyToUtf8(DataBuffer &body, const MimeHeader &responseHeade
         convertToUtf8(bytes, log);
         if (!isText) log.logInfo("HTTP response body was binary (not text)");
     }
-    if (!bytes.isEmpty() && std::memchr(bytes.getData(), 0, bytes.getSize())) {
+    const auto unchanged = [&] {
+        return bytes.isBorrowed() && bytes.getData() == body.getData() && bytes.getSize() == body.getSize();
+    };
+    if (!bytes.isEmpty() && !(freeOfNul && unchanged()) && std::memchr(bytes.getData(), 0, bytes.getSize())) {
         bytes.replaceByte(0, ' ');
         // Still the body's own block: the copy to edit could not be had.
         if (bytes.isBorrowed()) {
@@ -105,7 +108,7 @@ bool convertResponseBodyToUtf8(DataBuffer &body, const MimeHeader &responseHeade
             return false;
         }
     }
-    if (bytes.isBorrowed() && bytes.getSize() == body.getSize()) {
+    if (unchanged()) {
         bytes.clear();
         if (text.takeData(body)) return true;
         log.logAllocationFailure("convertResponseBodyToUtf8", body.getSize());

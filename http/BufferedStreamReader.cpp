@@ -5,6 +5,7 @@
 #include "foundation/base/ProgressEvent.h"
 #include "foundation/buffers/DataBuffer.h"
 #include "http/internal/GrowingAppend.h"
+#include "platform/MemoryPages.h"
 
 namespace quorvel {
 
@@ -16,10 +17,11 @@ void BufferedStreamReader::attach(ByteStream *stream) {
     m_error.clear();
 }
 
-void BufferedStreamReader::setProgress(ProgressEvent *sink, int64_t expected) {
+void BufferedStreamReader::beginBody(ProgressEvent *sink, int64_t expected) {
     m_sink = sink;
     m_expected = expected;
     m_received = 0;
+    m_nulSeen = false;
 }
 
 Status BufferedStreamReader::fill() {
@@ -35,7 +37,8 @@ Status BufferedStreamReader::fill() {
     return Status::Ok;
 }
 
-Status BufferedStreamReader::reportProgress(uint32_t added) {
+Status BufferedStreamReader::appended(const DataBuffer &out, uint32_t added) {
+    if (!m_nulSeen && std::memchr(out.getData() + out.getSize() - added, 0, added)) m_nulSeen = true;
     m_received += added;
     if (!m_sink) return Status::Ok;
     bool abort = false;
@@ -93,7 +96,9 @@ Status BufferedStreamReader::readInto(DataBuffer &out, uint32_t n, uint64_t grow
     }
     if (!http_buffer::reserveGrowing(out, n, growthLimit)) return Status::NoMemory;
     size_t received = 0;
-    if (!m_stream->readSome(out.getData() + out.getSize(), n, received, m_timeoutMs, m_error)) return Status::Failed;
+    unsigned char *room = out.getData() + out.getSize();
+    backPagesForWriting(room, n);
+    if (!m_stream->readSome(room, n, received, m_timeoutMs, m_error)) return Status::Failed;
     if (received == 0) return Status::Ended;
     got = static_cast<uint32_t>(received);
     out.setSize(out.getSize() + got);
@@ -120,7 +125,7 @@ Status BufferedStreamReader::readExactly(uint32_t n, DataBuffer &out, uint64_t g
             continue;
         }
         n -= take;
-        const Status s = reportProgress(take);
+        const Status s = appended(out, take);
         if (s != Status::Ok) return s;
     }
     return Status::Ok;
@@ -138,7 +143,7 @@ Status BufferedStreamReader::readToEnd(DataBuffer &out, uint64_t maxSize) {
         if (static_cast<uint64_t>(out.getSize()) + take > maxSize) return Status::TooLong;
         if (!http_buffer::appendGrowing(out, m_buffer + m_begin, take, maxSize)) return Status::NoMemory;
         m_begin += take;
-        const Status s = reportProgress(take);
+        const Status s = appended(out, take);
         if (s != Status::Ok) return s;
     }
 }

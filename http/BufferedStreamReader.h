@@ -30,9 +30,15 @@ public:
     // Reads from the stream from now on (null: none), dropping any buffered bytes.
     void attach(ByteStream *stream);
     void setTimeoutMs(uint32_t ms) { m_timeoutMs = ms; }
-    // Receive progress for the body reads: the sink hears the running count against expected
-    // (-1 when unknown) and may abort. Null switches it off.
-    void setProgress(ProgressEvent *sink, int64_t expected);
+    // Starts the reads of a body: the sink (null: none) hears the running count against
+    // expected (-1 when unknown) and may abort, and the NUL watch starts anew. endBody() drops
+    // the sink; what the watch saw stays until the next body.
+    void beginBody(ProgressEvent *sink, int64_t expected);
+    void endBody() { m_sink = nullptr; }
+    // Whether a NUL byte was among the bytes readExactly and readToEnd appended since
+    // beginBody. They are looked at as they arrive, still in the cache, so that the text made
+    // of a large body need not read it all again to find out.
+    bool nulSeen() const { return m_nulSeen; }
     const NetError &error() const { return m_error; }
     uint64_t bytesReceived() const { return m_received; }
 
@@ -56,7 +62,8 @@ private:
     // One read of up to n bytes appended straight to out (grown as appendGrowing does).
     Status readInto(DataBuffer &out, uint32_t n, uint64_t growthLimit, uint32_t &got);
     uint32_t available() const { return m_end - m_begin; }
-    Status reportProgress(uint32_t added);
+    // Counts the bytes just appended to out for progress and watches them for a NUL.
+    Status appended(const DataBuffer &out, uint32_t added);
 
     ByteStream *m_stream = nullptr;
     uint32_t m_timeoutMs = 20000;
@@ -64,6 +71,7 @@ private:
     ProgressEvent *m_sink = nullptr;
     int64_t m_expected = -1;
     uint64_t m_received = 0;
+    bool m_nulSeen = false;
     unsigned char m_buffer[kBufferSize];
     uint32_t m_begin = 0;
     uint32_t m_end = 0;

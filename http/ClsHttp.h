@@ -92,6 +92,8 @@ private:
     HttpConnPool m_pool;
     HttpResult m_result;
     DataBuffer m_body;
+    // Set when every byte of m_body came through the reader's NUL watch and none was NUL.
+    bool m_bodyFreeOfNul = false;
     UrlObject m_url;
     // The pooled connection of the current request; owned by the pool.
     HttpConnection *m_connection = nullptr;

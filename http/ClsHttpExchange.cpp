@@ -49,7 +49,7 @@ bool ClsHttp::requestText(const char *verb, const XString &url, XString &text, P
         // Straight into the text's UTF-8 form (no NUL is left in it), without a preamble. A body
         // that could not be had whole (a failed exchange, memory running out) makes no text.
         StringBuffer &utf8 = text.getUtf8SbRw();
-        if (ok && !convertResponseBodyToUtf8(m_body, m_result.responseHeader(), utf8, log)) {
+        if (ok && !convertResponseBodyToUtf8(m_body, m_result.responseHeader(), utf8, log, m_bodyFreeOfNul)) {
             log.logError("Out of memory for the response text.");
             text.clear();
             ok = false;
@@ -142,7 +142,10 @@ bool ClsHttp::checkUngzipResponse(ProgressEvent *sink, LogBase &log) {
     if (sink) sink->decompressBegin("gzip");
     DataBuffer inflated;
     const bool ok = GzipDecoder::ungzip(p, m_body.getSize(), inflated, m_control.maxResponseSize, log);
-    if (ok) m_body.takeData(inflated);
+    if (ok) {
+        m_body.takeData(inflated);
+        m_bodyFreeOfNul = false;
+    }
     else log.logError("Failed to ungzip response data.");
     if (sink) sink->decompressEnd(ok);
     return ok;

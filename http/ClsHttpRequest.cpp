@@ -30,6 +30,7 @@ bool ClsHttp::quickHttpRequest(const char *verb, ProgressEvent *sink, LogBase &l
     log.logDataSb("url", m_url.url());
     m_result.reset();
     m_body.clear();
+    m_bodyFreeOfNul = false;
     HttpConnection &connection = *m_connection;
     connection.failed = false;
     connection.lost = false;
@@ -82,6 +83,8 @@ bool ClsHttp::quickHttpRequest(const char *verb, ProgressEvent *sink, LogBase &l
             connection.close();
             return false;
         }
+        // A body that is not empty was read in full since the reader's NUL watch began.
+        m_bodyFreeOfNul = !m_body.isEmpty() && !connection.reader().nulSeen();
         if (readToClose) connection.close();
     }
     checkCloseConnection(connection, sink, log);

@@ -99,7 +99,7 @@ bool ResponseBodyReader::readResponseBody(BufferedStreamReader &reader, const Ht
 
     const int64_t expected = !chunked && hasLength ? result.contentLength() : -1;
     if (sink) sink->receiveBegin(expected);
-    reader.setProgress(sink, expected);
+    reader.beginBody(sink, expected);
     bool ok;
     if (chunked) {
         ok = ChunkedBodyReader::readChunkedResponse(reader, body, maxSize, log);
@@ -110,7 +110,7 @@ bool ResponseBodyReader::readResponseBody(BufferedStreamReader &reader, const Ht
         ok = readContentLength(reader, result.contentLength(), maxSize, body, log);
     }
     if (sink) sink->receiveEnd(reader.bytesReceived());
-    reader.setProgress(nullptr, -1);
+    reader.endBody();
     return ok;
 }
 
