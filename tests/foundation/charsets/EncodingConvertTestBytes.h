@@ -62,4 +62,21 @@ inline std::string utf32Le(const std::u32string &cps) {
     return out;
 }
 
+// One code point (a lone surrogate too) in UTF-8, and in UTF-16 of either byte order, by hand.
+inline std::string utf8Of(char32_t c) {
+    if (c < 0x80) return std::string(1, static_cast<char>(c));
+    const int n = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    std::string s(n, '\0');
+    for (int i = n - 1; i > 0; --i, c >>= 6) s[i] = static_cast<char>(0x80 | (c & 0x3F));
+    s[0] = static_cast<char>(((0xFF00 >> n) & 0xFF) | c);  // C0, E0 or F0 and the top bits
+    return s;
+}
+inline std::string utf16Of(char32_t c, bool bigEndian) {
+    const auto unit = [bigEndian](uint32_t u) {
+        const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+        return bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    };
+    return c < 0x10000 ? unit(c) : unit(0xD800 + ((c - 0x10000) >> 10)) + unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
 }  // namespace quorvel::test
