@@ -43,10 +43,41 @@ std::shared_ptr<ClsAtom> loadedAtom() {
     return atom;
 }
 
+// A call that writes its text result to the XString given. The sub-object it acts on (a channel,
+// an item, an entry) is asked for during the call, and may itself fail to come.
+template <class Feed>
+using FeedCall = std::function<bool(Feed &, XString &)>;
+template <class Feed>
+struct Member {
+    const char *name;
+    FeedCall<Feed> call;
+    CallKind kind = CallKind::kReportsFailure;
+};
+constexpr CallKind kWhole = CallKind::kAllOrNothing;  // returns nothing: done whole or not at all
+
+FeedCall<ClsRss> onChannel(FeedCall<ClsRss> call) {
+    return [call](ClsRss &rss, XString &out) {
+        std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
+        return channel && call(*channel, out);
+    };
+}
+FeedCall<ClsRss> onItem(FeedCall<ClsRss> call) {
+    return onChannel([call](ClsRss &channel, XString &out) {
+        std::unique_ptr<ClsRss> item = channel.GetItem(0);
+        return item && call(*item, out);
+    });
+}
+FeedCall<ClsAtom> onEntry(FeedCall<ClsAtom> call) {
+    return [call](ClsAtom &atom, XString &out) {
+        std::unique_ptr<ClsAtom> entry = atom.GetEntry(0);
+        return entry && call(*entry, out);
+    };
+}
+
 // Each call on a freshly loaded feed; what is seen is the call's text output and the whole feed.
-template <class Feed, class Calls>
-void sweepFeedCalls(const Calls &calls, std::shared_ptr<Feed> (*load)(), std::string (*text)(Feed &)) {
-    for (const auto &c : calls) {
+template <class Feed, size_t N>
+void sweepFeedCalls(const Member<Feed> (&calls)[N], std::shared_ptr<Feed> (*load)(), std::string (*text)(Feed &)) {
+    for (const Member<Feed> &c : calls) {
         SCOPED_TRACE(c.name);
         sweepAllocations([&c, load, text] {
             std::shared_ptr<Feed> feed = load();
@@ -60,59 +91,20 @@ void sweepFeedCalls(const Calls &calls, std::shared_ptr<Feed> (*load)(), std::st
 TEST(AllocationFailure, RssMembers) {
     const XString document = x(kRss), title = x("title"), category = x("category"), domain = x("domain"),
                   value = x("V \xe2\x82\xac"), date = x("lastBuildDate"), isoDate = x("2026-12-08T11:30:00+02:00");
-    using Call = std::function<bool(ClsRss &, XString &)>;
-    const struct { const char *name; Call call; CallKind kind; } calls[] = {
-        {"LoadRssString", [&](ClsRss &rss, XString &) { return rss.LoadRssString(document); }, CallKind::kReportsFailure},
-        {"ToXmlString", [](ClsRss &rss, XString &out) { return rss.ToXmlString(out); }, CallKind::kReportsFailure},
-        {"GetString", [&](ClsRss &rss, XString &out) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             return channel && channel->GetString(title, out);
-         }, CallKind::kReportsFailure},
-        {"MGetAttr", [&](ClsRss &rss, XString &out) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
-             return item && item->MGetAttr(category, 0, domain, out);
-         }, CallKind::kReportsFailure},
-        {"GetDateStr", [&](ClsRss &rss, XString &out) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             return channel && channel->GetDateStr(date, out);
-         }, CallKind::kReportsFailure},
-        {"AddNewItem", [&](ClsRss &rss, XString &) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             return channel && channel->AddNewItem();
-         }, CallKind::kReportsFailure},
-        {"SetString", [&](ClsRss &rss, XString &) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             if (channel) channel->SetString(title, value);
-             return true;
-         }, CallKind::kAllOrNothing},
-        {"NewRss", [](ClsRss &rss, XString &) { rss.NewRss(); return true; }, CallKind::kAllOrNothing},
-        {"MSetString", [&](ClsRss &rss, XString &) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
-             return item && item->MSetString(category, 1, value);
-         }, CallKind::kReportsFailure},
-        {"MSetAttr", [&](ClsRss &rss, XString &) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
-             return item && item->MSetAttr(category, 1, domain, value);
-         }, CallKind::kReportsFailure},
-        {"SetAttr", [&](ClsRss &rss, XString &) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             if (channel) channel->SetAttr(title, domain, value);
-             return true;
-         }, CallKind::kAllOrNothing},
-        {"SetDateStr", [&](ClsRss &rss, XString &) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             if (channel) channel->SetDateStr(date, isoDate);
-             return true;
-         }, CallKind::kAllOrNothing},
-        {"Remove", [&](ClsRss &rss, XString &) {
-             std::unique_ptr<ClsRss> channel = rss.GetChannel(0);
-             std::unique_ptr<ClsRss> item = channel ? channel->GetItem(0) : nullptr;
-             if (item) item->Remove(category);
-             return true;
-         }, CallKind::kAllOrNothing},
+    const Member<ClsRss> calls[] = {
+        {"LoadRssString", [&](ClsRss &rss, XString &) { return rss.LoadRssString(document); }},
+        {"ToXmlString", [](ClsRss &rss, XString &out) { return rss.ToXmlString(out); }},
+        {"GetString", onChannel([&](ClsRss &c, XString &out) { return c.GetString(title, out); })},
+        {"MGetAttr", onItem([&](ClsRss &i, XString &out) { return i.MGetAttr(category, 0, domain, out); })},
+        {"GetDateStr", onChannel([&](ClsRss &c, XString &out) { return c.GetDateStr(date, out); })},
+        {"AddNewItem", onChannel([](ClsRss &c, XString &) { return c.AddNewItem() != nullptr; })},
+        {"MSetString", onItem([&](ClsRss &i, XString &) { return i.MSetString(category, 1, value); })},
+        {"MSetAttr", onItem([&](ClsRss &i, XString &) { return i.MSetAttr(category, 1, domain, value); })},
+        {"SetString", onChannel([&](ClsRss &c, XString &) { c.SetString(title, value); return true; }), kWhole},
+        {"NewRss", [](ClsRss &rss, XString &) { rss.NewRss(); return true; }, kWhole},
+        {"SetAttr", onChannel([&](ClsRss &c, XString &) { c.SetAttr(title, domain, value); return true; }), kWhole},
+        {"SetDateStr", onChannel([&](ClsRss &c, XString &) { c.SetDateStr(date, isoDate); return true; }), kWhole},
+        {"Remove", onItem([&](ClsRss &i, XString &) { i.Remove(category); return true; }), kWhole},
     };
     sweepFeedCalls(calls, loadedRss, rssText);
 }
@@ -122,51 +114,30 @@ TEST(AllocationFailure, AtomMembers) {
                   html = x("<i>x</i> &amp; y"), rel = x("self"), href = x("http://example.com/feed"), empty = x(""),
                   author = x("author"), name = x("Bo \xc3\xa5"), content = x("content"),
                   markup = x("<div xmlns=\"http://www.w3.org/1999/xhtml\"><p>One &amp; <b>two</b></p></div>"),
-                  updated = x("updated"), rfcDate = x("Tue, 08 Dec 2026 10:00:00 GMT"), alternate = x("alt*"), nameTag = x("name");
-    using Call = std::function<bool(ClsAtom &, XString &)>;
-    const struct { const char *name; Call call; CallKind kind; } calls[] = {
-        {"LoadXml", [&](ClsAtom &atom, XString &) { return atom.LoadXml(document); }, CallKind::kReportsFailure},
-        {"ToXmlString", [](ClsAtom &atom, XString &out) { return atom.ToXmlString(out); }, CallKind::kReportsFailure},
-        {"GetElement", [&](ClsAtom &atom, XString &out) {
-             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
-             return first && first->GetElement(title, 0, out);
-         }, CallKind::kReportsFailure},
-        {"AddEntry", [&](ClsAtom &atom, XString &) { atom.AddEntry(entry); return true; }, CallKind::kAllOrNothing},
-        {"AddElementHtml", [&](ClsAtom &atom, XString &) { return atom.AddElementHtml(title, html) >= 0; },
-         CallKind::kReportsFailure},
-        {"AddLink", [&](ClsAtom &atom, XString &) { atom.AddLink(rel, href, empty, empty); return true; },
-         CallKind::kAllOrNothing},
-        {"AddPerson", [&](ClsAtom &atom, XString &) { atom.AddPerson(author, name, empty, empty); return true; },
-         CallKind::kAllOrNothing},
-        {"NewFeed", [](ClsAtom &atom, XString &) { atom.NewFeed(); return true; }, CallKind::kAllOrNothing},
-        {"AddElementXml", [&](ClsAtom &atom, XString &) { return atom.AddElementXml(content, markup) >= 0; },
-         CallKind::kReportsFailure},
-        {"AddElementXHtml", [&](ClsAtom &atom, XString &) { return atom.AddElementXHtml(content, markup) >= 0; },
-         CallKind::kReportsFailure},
-        {"AddElementDateStr", [&](ClsAtom &atom, XString &) { return atom.AddElementDateStr(updated, rfcDate) >= 0; },
-         CallKind::kReportsFailure},
-        {"UpdateElement", [&](ClsAtom &atom, XString &) { atom.UpdateElement(title, 0, name); return true; },
-         CallKind::kAllOrNothing},
-        {"UpdateElementXml", [&](ClsAtom &atom, XString &) {
-             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
-             if (first) first->UpdateElementXml(title, 0, markup);
-             return true;
-         }, CallKind::kAllOrNothing},
-        {"UpdatePerson", [&](ClsAtom &atom, XString &) {
-             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
-             if (first) first->UpdatePerson(author, 0, name, href, empty);
-             return true;
-         }, CallKind::kAllOrNothing},
-        {"SetElementAttr", [&](ClsAtom &atom, XString &) { atom.SetElementAttr(title, 0, rel, name); return true; },
-         CallKind::kAllOrNothing},
-        {"GetElementDateStr", [&](ClsAtom &atom, XString &out) { return atom.GetElementDateStr(updated, 0, out); },
-         CallKind::kReportsFailure},
-        {"GetLinkHref", [&](ClsAtom &atom, XString &out) { return atom.GetLinkHref(alternate, out); },
-         CallKind::kReportsFailure},
-        {"GetPersonInfo", [&](ClsAtom &atom, XString &out) {
-             std::unique_ptr<ClsAtom> first = atom.GetEntry(0);
-             return first && first->GetPersonInfo(author, 0, nameTag, out);
-         }, CallKind::kReportsFailure},
+                  updated = x("updated"), rfcDate = x("Tue, 08 Dec 2026 10:00:00 GMT"), alternate = x("alt*"),
+                  nameTag = x("name");
+    const Member<ClsAtom> calls[] = {
+        {"LoadXml", [&](ClsAtom &atom, XString &) { return atom.LoadXml(document); }},
+        {"ToXmlString", [](ClsAtom &atom, XString &out) { return atom.ToXmlString(out); }},
+        {"GetElement", onEntry([&](ClsAtom &e, XString &out) { return e.GetElement(title, 0, out); })},
+        {"AddElementHtml", [&](ClsAtom &a, XString &) { return a.AddElementHtml(title, html) >= 0; }},
+        {"AddElementXml", [&](ClsAtom &a, XString &) { return a.AddElementXml(content, markup) >= 0; }},
+        {"AddElementXHtml", [&](ClsAtom &a, XString &) { return a.AddElementXHtml(content, markup) >= 0; }},
+        {"AddElementDateStr", [&](ClsAtom &a, XString &) { return a.AddElementDateStr(updated, rfcDate) >= 0; }},
+        {"GetElementDateStr", [&](ClsAtom &a, XString &out) { return a.GetElementDateStr(updated, 0, out); }},
+        {"GetLinkHref", [&](ClsAtom &atom, XString &out) { return atom.GetLinkHref(alternate, out); }},
+        {"GetPersonInfo",
+         onEntry([&](ClsAtom &e, XString &out) { return e.GetPersonInfo(author, 0, nameTag, out); })},
+        {"AddEntry", [&](ClsAtom &atom, XString &) { atom.AddEntry(entry); return true; }, kWhole},
+        {"AddLink", [&](ClsAtom &a, XString &) { a.AddLink(rel, href, empty, empty); return true; }, kWhole},
+        {"AddPerson", [&](ClsAtom &a, XString &) { a.AddPerson(author, name, empty, empty); return true; }, kWhole},
+        {"NewFeed", [](ClsAtom &atom, XString &) { atom.NewFeed(); return true; }, kWhole},
+        {"UpdateElement", [&](ClsAtom &a, XString &) { a.UpdateElement(title, 0, name); return true; }, kWhole},
+        {"UpdateElementXml",
+         onEntry([&](ClsAtom &e, XString &) { e.UpdateElementXml(title, 0, markup); return true; }), kWhole},
+        {"UpdatePerson",
+         onEntry([&](ClsAtom &e, XString &) { e.UpdatePerson(author, 0, name, href, empty); return true; }), kWhole},
+        {"SetElementAttr", [&](ClsAtom &a, XString &) { a.SetElementAttr(title, 0, rel, name); return true; }, kWhole},
     };
     sweepFeedCalls(calls, loadedAtom, atomText);
 }

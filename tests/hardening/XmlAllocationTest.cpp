@@ -26,15 +26,10 @@ const char *const kDocument =
     "<blurb>A text long enough to need room of its own wherever it is copied, read or written out.</blurb></book>\n"
     "</catalog>\n";
 
-std::shared_ptr<ClsXml> loaded(const std::string &text) {
-    std::shared_ptr<ClsXml> xml = load(text);
-    return xml;
-}
-
 // A trial on a loaded document whose view is the whole document.
 TrialFactory onDocument(const std::string &text, std::function<bool(ClsXml &)> call) {
     return [text, call] {
-        std::shared_ptr<ClsXml> xml = loaded(text);
+        std::shared_ptr<ClsXml> xml = load(text);
         return Trial{[xml, call] { return call(*xml); }, [xml] { return documentOf(*xml); }};
     };
 }
@@ -43,7 +38,7 @@ TrialFactory onDocument(const std::string &text, std::function<bool(ClsXml &)> c
 // where the object stands.
 TrialFactory textResult(const std::string &text, std::function<bool(ClsXml &, XString &)> call) {
     return [text, call] {
-        std::shared_ptr<ClsXml> xml = loaded(text);
+        std::shared_ptr<ClsXml> xml = load(text);
         auto out = std::make_shared<XString>();
         return Trial{[xml, out, call] { return call(*xml, *out); },
                      [xml, out] { return std::string(out->getUtf8()) + "|" + tagOf(*xml); }};
@@ -102,7 +97,7 @@ TEST(AllocationFailure, SaveXmlWritesAWholeFileOrNone) {
                                  save.text + "\">" + save.text + "</a><b>" + std::string(200, 'b') + "</b></list>";
         sweepAllocations([text, path] {
             std::remove(path.c_str());
-            std::shared_ptr<ClsXml> xml = loaded(text);
+            std::shared_ptr<ClsXml> xml = load(text);
             auto name = std::make_shared<XString>(x(path));
             return Trial{[xml, name] { return xml->SaveXml(*name); }, [path] { return fileBytes(path); }};
         });
@@ -113,20 +108,15 @@ TEST(AllocationFailure, SaveXmlWritesAWholeFileOrNone) {
 // memory. An object the call asks for (a child) may itself fail to come.
 using Call = std::function<bool(ClsXml &)>;
 
-Call onFirstBook(std::function<bool(ClsXml &)> call) {
+// The call on the first child (a book; twice: its title), which may itself fail to come.
+Call inFirstChild(Call call) {
     return [call](ClsXml &xml) {
-        std::unique_ptr<ClsXml> book = xml.GetChild(0);
-        return book && call(*book);
+        std::unique_ptr<ClsXml> child = xml.GetChild(0);
+        return child && call(*child);
     };
 }
-
-Call onFirstTitle(std::function<bool(ClsXml &)> call) {
-    return [call](ClsXml &xml) {
-        std::unique_ptr<ClsXml> book = xml.GetChild(0);
-        std::unique_ptr<ClsXml> title = book ? book->GetChild(0) : nullptr;
-        return title && call(*title);
-    };
-}
+Call onFirstBook(Call call) { return inFirstChild(call); }
+Call onFirstTitle(Call call) { return inFirstChild(inFirstChild(call)); }
 
 // Each packing call, and its undoing on a packed document.
 TEST(AllocationFailure, PackingTransforms) {
@@ -143,7 +133,7 @@ TEST(AllocationFailure, PackingTransforms) {
     for (const auto &t : transforms) {
         SCOPED_TRACE(t.name);
         sweepAllocations(onDocument(kDocument, t.pack));
-        std::shared_ptr<ClsXml> packed = loaded(kDocument);
+        std::shared_ptr<ClsXml> packed = load(kDocument);
         ASSERT_TRUE(t.pack(*packed));
         sweepAllocations(onDocument(documentOf(*packed), t.unpack));
     }
@@ -158,11 +148,11 @@ TEST(AllocationFailure, BinaryContentInEveryLayering) {
         for (bool encrypt : {false, true}) {
             SCOPED_TRACE(std::to_string(zip) + std::to_string(encrypt));
             sweepAllocations(onDocument("<a/>", [&](ClsXml &xml) { return xml.SetBinaryContent(data, zip, encrypt, password); }));
-            std::shared_ptr<ClsXml> stored = loaded("<a/>");
+            std::shared_ptr<ClsXml> stored = load("<a/>");
             ASSERT_TRUE(stored->SetBinaryContent(data, zip, encrypt, password));
             const std::string storedText = documentOf(*stored);
             sweepAllocations([&] {
-                std::shared_ptr<ClsXml> xml = loaded(storedText);
+                std::shared_ptr<ClsXml> xml = load(storedText);
                 auto out = std::make_shared<DataBuffer>();
                 return Trial{[xml, out, zip, encrypt, &password] { return xml->GetBinaryContent(zip, encrypt, password, *out); },
                              [out] { return std::string(reinterpret_cast<const char *>(out->getData()), out->getSize()); }};
@@ -194,7 +184,7 @@ TEST(AllocationFailure, SortingKeepsEveryChild) {
     for (const auto &s : sorts) {
         SCOPED_TRACE(&s - sorts);
         sweepAllocations([&s] {
-            std::shared_ptr<ClsXml> xml = loaded(kDocument);
+            std::shared_ptr<ClsXml> xml = load(kDocument);
             return Trial{[xml, &s] { return s.sort(*xml); },
                          [xml, &s] {
                              std::shared_ptr<ClsXml> parent = s.onBook ? std::shared_ptr<ClsXml>(xml->GetChild(0)) : xml;
