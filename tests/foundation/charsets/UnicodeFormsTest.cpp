@@ -50,15 +50,19 @@ TEST(Utf8Codec, SurrogatesAndInvalidBytes) {
     });
 }
 
-TEST(Utf8Codec, LongTextsCrossTheOutputBlockWhole) {
-    // Many local blocks of every kind of sequence, ASCII runs and invalid bytes across their edges.
+// Many local blocks of every kind of sequence, and ASCII runs of every length up to several steps of
+// the run loops, ending in each kind of character, with an invalid byte after each and a run at the end.
+TEST(Utf8Codec, LongTextsAndAsciiRunsOfEveryLength) {
+    const char32_t kLast[] = {U'\u00E9', U'\u20AC', U'\U0001F600', U'\u007F'};
     std::string utf8, utf16le;
     for (int i = 0; i < 1000; ++i) {
-        const std::string ascii(i % 19, 'x');
-        utf8 += ascii + "\xE2\x82\xAC\xC3\xA9\xF0\x9F\x98\x80" + "\x80";
-        for (char c : ascii) utf16le += std::string{c, '\0'};
-        utf16le += hexBytes("AC 20 E9 00 3D D8 00 DE");
+        std::u32string piece;
+        for (int k = 0; k < i % 71; ++k) piece += static_cast<char32_t>('!' + k % 90);
+        piece += kLast[i % 4] + std::u32string(U"\u20AC\u00E9\U0001F600");
+        for (char32_t c : piece) utf8 += utf8Of(c), utf16le += utf16Of(c, false);
+        utf8 += "\x80";
     }
+    for (char c : std::string("ascii at the end")) utf8 += c, utf16le += utf16Of(c, false);
     const std::string clean = convertBytes(1200, 65001, utf16le).bytes, utf16be = convertBytes(65001, 1201, utf8).bytes;
     EXPECT_TRUE(convertBytes(65001, 1200, utf8).bytes == utf16le && clean.size() == utf8.size() - 1000 &&
                 convertBytes(65001, 1200, clean).bytes == utf16le);

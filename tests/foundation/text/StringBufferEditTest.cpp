@@ -166,11 +166,10 @@ TEST(StringBufferHex, EncodeDecodeAndDump) {
 
 TEST(StringBufferParse, IntValueSaturatesOutsideInt32) {
     const std::pair<const char *, int32_t> cases[] = {
-        {"", 0},          {"42", 42},         {"-0042abc", -42},          {"+", 0},
-        {"-", 0},         {"+17", 17},        {" 5", 0},                  {"--5", 0},
-        {"abc", 0},       {"0000000000000000000001", 1},                  {"2147483647", INT32_MAX},
-        {"2147483648", INT32_MAX},            {"4294967296", INT32_MAX},  {"99999999999999999999999999", INT32_MAX},
-        {"-2147483648", INT32_MIN},           {"-2147483649", INT32_MIN}, {"-99999999999999999999999999", INT32_MIN},
+        {"", 0}, {"42", 42}, {"-0042abc", -42}, {"+", 0}, {"-", 0}, {"+17", 17}, {" 5", 0}, {"--5", 0}, {"abc", 0},
+        {"0000000000000000000001", 1}, {"2147483647", INT32_MAX}, {"2147483648", INT32_MAX}, {"4294967296", INT32_MAX},
+        {"99999999999999999999999999", INT32_MAX}, {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN},
+        {"-99999999999999999999999999", INT32_MIN},
     };
     for (const auto &[text, value] : cases) EXPECT_EQ(StringBuffer(text).intValue(), value) << "\"" << text << "\"";
 }

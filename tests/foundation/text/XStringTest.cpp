@@ -83,26 +83,17 @@ TEST(XString, GettersConvertLazilyAndKeepTheirForms) {
     EXPECT_TRUE(forms(assigned) == "uw16" && assigned.equalsUtf8(kMixedUtf8));
 }
 
+// UTF-16 without surrogates goes to UTF-8, and ASCII UTF-8 to UTF-16, by direct loops built a chunk
+// of 256 units at a time; surrogates and non-ASCII take the general codecs, as UTF-32 input always does.
 TEST(XString, ShortCutConversionsAgreeWithTheGeneralCodecs) {
-    // UTF-16 without surrogates goes to UTF-8, and ASCII UTF-8 to UTF-16, by direct loops built a
-    // chunk of 256 units at a time; surrogates and non-ASCII take the general codecs. UTF-32 input
-    // always converts through the general codec, so it is the reference.
-    auto repeated = [](std::u32string piece, size_t times) {
-        std::u32string s;
-        while (times-- > 0) s += piece;
-        return s;
-    };
+    std::u32string mixed, smileys;
+    for (int i = 0; i < 300; ++i) mixed += U"ab\u00E9\u20AC", smileys += U"\U0001F600";
     const std::u32string texts[] = {U"a", U"plain ascii", U"\u00E9\u20AC\u65E5\u07FF\u0800\uFFFD", std::u32string(255, U'x') + U"\u20AC",
-                                    repeated(U"ab\u00E9\u20AC", 300), U"x\U0001F600y", repeated(U"\U0001F600", 300),
-                                    std::u32string(700, U'q')};
+                                    mixed, U"x\U0001F600y", smileys, std::u32string(700, U'q')};
     for (const std::u32string &text : texts) {
-        std::u16string utf16;
-        for (char32_t c : text) {
-            if (c >= 0x10000) utf16 += {char16_t(0xD800 + ((c - 0x10000) >> 10)), char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))};
-            else utf16 += char16_t(c);
-        }
         const XString reference = fromWide(text.c_str());
         const std::string utf8 = reference.getUtf8();
+        const std::u16string utf16 = fromWide(text.c_str()).getUtf16();
         EXPECT_EQ(fromWide(utf16.c_str()).getUtf8(), utf8) << utf8.substr(0, 20);
         EXPECT_TRUE(std::u16string(fromUtf8(utf8.c_str()).getUtf16()) == utf16) << utf8.substr(0, 20);
         EXPECT_EQ(fromUtf8(utf8.c_str()).getNumChars(), reference.getNumChars());
