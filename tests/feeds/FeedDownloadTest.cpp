@@ -1,7 +1,8 @@
 // Feed downloads from the loopback feed server (tests/feeds/feed_server.py), which runs this
 // program with its ports in the environment: success, a redirect to gzip, charsets, HTTP errors
 // (the RSS document kept, the Atom document cleared), a body too large for a feed, a body that
-// names a file, and TLS. The framings and the other failures are the HTTP tests' part.
+// names a file. TLS, the framings and the other failures are the HTTP tests' part (feeds over
+// TLS: Nginx.FeedFilesArriveAsTheirTextOverTls).
 #include <cstdlib>
 
 #include "FeedTestSupport.h"
@@ -74,14 +75,6 @@ TEST_F(FeedDownload, ABodyIsNeverTakenForAFileName) {
     EXPECT_TRUE(rss.DownloadRss(x(url("/feed/text?body=" + path))));
     EXPECT_TRUE(logHas(rss, "The response holds no XML.")) << lastError(rss);
     EXPECT_EQ(xmlOf(rss), before);
-}
-
-TEST_F(FeedDownload, OverTls) {
-    const std::string port = env("QUORVEL_HTTPS_TEST_PORT");
-    if (port.empty()) GTEST_SKIP() << "no TLS server (the feed server needs the openssl command)";
-    ClsRss rss;
-    ASSERT_TRUE(rss.DownloadRss(x("https://localhost:" + port + "/feed/rss"))) << lastError(rss);
-    EXPECT_EQ(getString(*rss.GetChannel(0), "title"), "Loopback feed");
 }
 
 }  // namespace

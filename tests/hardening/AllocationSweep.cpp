@@ -83,18 +83,16 @@ void sweepAllocations(const TrialFactory &make, CallKind kind) {
                 }
                 alloc::stop();
                 seen = trial.view();
-                bool allowed = kind == CallKind::kAllOrNothing ? (seen == reference.before || seen == reference.after)
-                               : ok                            ? seen == reference.after
-                                                               : seen == reference.before;
+                const bool whole = kind == CallKind::kAllOrNothing;
+                const bool allowed = whole ? (seen == reference.before || seen == reference.after)
+                                           : seen == (ok ? reference.after : reference.before);
                 faulty = threw || !allowed;
                 if (threw) {
                     fault = std::string("an exception left the call");
                 } else if (!allowed) {
-                    fault = std::string("the call ") +
-                            (kind == CallKind::kAllOrNothing ? "returned" : ok ? "reported success" : "reported failure") +
-                            " and left something else:" +
-                            difference(seen, ok || kind == CallKind::kAllOrNothing ? reference.after : reference.before) +
-                            (kind == CallKind::kAllOrNothing ? "\nor, as before the call:" + difference(seen, reference.before) : "");
+                    fault = std::string("the call ") + (whole ? "returned" : ok ? "reported success" : "reported failure") +
+                            " and left something else:" + difference(seen, ok || whole ? reference.after : reference.before) +
+                            (whole ? "\nor, as before the call:" + difference(seen, reference.before) : "");
                 }
             }
             leaked = alloc::liveBlocks() - live;

@@ -69,51 +69,34 @@ TEST(NodeArena, PagesGoWithTheirLastBlockAndTheArenaLetsGoOfTheRest) {
     }
 }
 
+// Resizes the block; the bytes it keeps must come along, and the rest is filled.
+void resize(NodeArena &arena, Block &b, size_t n) {
+    auto *p = static_cast<unsigned char *>(arena.resize(b.p, b.n, n));
+    ASSERT_NE(p, nullptr);
+    b = {p, std::min(b.n, n), b.mark};
+    EXPECT_TRUE(intact(b)) << n;
+    std::memset(p, b.mark, n);
+    b.n = n;
+}
+
 TEST(NodeArena, ResizeGrowsTheLastBlockInPlaceAndMovesOthersWithTheirBytes) {
     NodeArena arena;
     Block first = cut(arena, 40, 0x11);
-    void *grown = arena.resize(first.p, 40, 200);
-    ASSERT_EQ(grown, first.p);  // the last block of the current page grows where it is
-    std::memset(first.p + 40, 0x11, 160);
-    first.n = 200;
+    unsigned char *const start = first.p;
+    resize(arena, first, 200);
+    ASSERT_EQ(first.p, start);  // the last block of the current page grows where it is
     Block second = cut(arena, 16, 0x22);
-    auto *moved = static_cast<unsigned char *>(arena.resize(first.p, 200, 600));
-    ASSERT_NE(moved, nullptr);
-    EXPECT_NE(moved, first.p);
-    first.p = moved;
-    EXPECT_TRUE(intact(first));  // the first 200 bytes came along
-    std::memset(moved + 200, 0x11, 400);
-    first.n = 600;
+    resize(arena, first, 600);
+    EXPECT_NE(first.p, start);
     // Past the small-block limit the block moves to a page of its own; shrinking keeps bytes.
-    moved = static_cast<unsigned char *>(arena.resize(first.p, 600, 4 * NodeArena::kLargestSmallBlock));
-    ASSERT_NE(moved, nullptr);
-    first.p = moved;
-    EXPECT_TRUE(intact(first));
-    moved = static_cast<unsigned char *>(arena.resize(first.p, 4 * NodeArena::kLargestSmallBlock, 100));
-    ASSERT_NE(moved, nullptr);
-    first = {moved, 100, 0x11};
-    EXPECT_TRUE(intact(first));
-    EXPECT_TRUE(intact(second));
+    resize(arena, first, 4 * NodeArena::kLargestSmallBlock);
+    resize(arena, first, 100);
     std::vector<Block> all{first, second};
     releaseAll(all);
     // From nothing, resize allocates.
     void *fresh = arena.resize(nullptr, 0, 32);
     EXPECT_NE(fresh, nullptr);
     NodeArena::release(fresh);
-}
-
-TEST(NodeArena, SharedArenaKeepsItsBlocksAliveAndFreesNothingAtOnce) {
-    NodeArena arena;
-    std::vector<Block> blocks;
-    for (int i = 0; i < 2000; ++i) blocks.push_back(cut(arena, 48, static_cast<unsigned char>(i)));
-    EXPECT_TRUE(arena.isExclusive());
-    arena.share();
-    EXPECT_FALSE(arena.isExclusive());
-    EXPECT_EQ(arena.bytesListed(), 0u);
-    EXPECT_FALSE(arena.releaseAllBut(blocks[0].p));
-    for (int i = 0; i < 500; ++i) blocks.push_back(cut(arena, 48, 0x5A));  // still cuts, unlisted
-    EXPECT_EQ(arena.bytesListed(), 0u);
-    releaseAll(blocks);
 }
 
 TEST(NodeArena, BlocksOutliveTheirArena) {
@@ -139,19 +122,17 @@ TEST(NodeArena, AdoptingMergesExclusivePagesAndSharesOtherwise) {
         into.adopt(from);
         EXPECT_EQ(from.bytesListed(), 0u);
         EXPECT_EQ(into.isExclusive(), !shareFirst);
-        if (!shareFirst) {
-            EXPECT_EQ(into.bytesListed(), both);
-            // The merged pages all go at once; the survivor stays readable.
-            Block survivor = blocks.back();
-            EXPECT_TRUE(into.releaseAllBut(survivor.p));
-            EXPECT_TRUE(intact(survivor));
-            NodeArena::release(survivor.p);
-            blocks.clear();
-        } else {
+        if (shareFirst) {
             EXPECT_EQ(into.bytesListed(), 0u);
             EXPECT_FALSE(into.releaseAllBut(blocks[0].p));
             releaseAll(blocks);
+            continue;
         }
+        EXPECT_EQ(into.bytesListed(), both);
+        // The merged pages all go at once; the survivor stays readable.
+        EXPECT_TRUE(into.releaseAllBut(blocks.back().p));
+        EXPECT_TRUE(intact(blocks.back()));
+        NodeArena::release(blocks.back().p);
     }
 }
 
@@ -160,8 +141,7 @@ TEST(NodeArena, ReleaseAllButKeepsTheSurvivorWhereverItIs) {
     for (int where : {0, 1, 2}) {
         NodeArena arena;
         Block survivor = cut(arena, where == 2 ? 5 * NodeArena::kLargestSmallBlock : 96, 0x3C);
-        for (int i = 0; i < (where == 0 ? 0 : 4000); ++i) cut(arena, 56, 0x10);
-        if (where == 0) cut(arena, 56, 0x10);
+        for (int i = 0; i < (where == 0 ? 1 : 4000); ++i) cut(arena, 56, 0x10);
         ASSERT_TRUE(arena.releaseAllBut(survivor.p));
         EXPECT_EQ(arena.bytesListed(), 0u);
         EXPECT_TRUE(intact(survivor));
@@ -173,13 +153,23 @@ TEST(NodeArena, ReleaseAllButKeepsTheSurvivorWhereverItIs) {
     }
 }
 
-TEST(NodeArena, BlocksOfSharedPagesGoFromTwoThreadsAtOnce) {
-    // Two trees used from two threads can hold blocks of the same pages.
+// A shared arena lists no pages and frees nothing at once; its blocks, cut before and after the
+// sharing, outlive it and go from two threads at once (two trees used from two threads can hold
+// blocks of the same pages).
+TEST(NodeArena, SharedArenaBlocksGoFromTwoThreadsAtOnce) {
     std::vector<Block> even, odd;
     {
         NodeArena arena;
-        arena.share();
-        for (int i = 0; i < 20000; ++i) (i % 2 ? odd : even).push_back(cut(arena, 40, static_cast<unsigned char>(i % 2)));
+        for (int i = 0; i < 20000; ++i) {
+            if (i == 2000) {
+                EXPECT_TRUE(arena.isExclusive());
+                arena.share();
+                EXPECT_TRUE(!arena.isExclusive() && arena.bytesListed() == 0u);
+                EXPECT_FALSE(arena.releaseAllBut(even[0].p));
+            }
+            (i % 2 ? odd : even).push_back(cut(arena, i < 2000 ? 48 : 40, static_cast<unsigned char>(i)));
+        }
+        EXPECT_EQ(arena.bytesListed(), 0u);  // still cuts, unlisted
     }
     std::thread a([&even] { releaseAll(even); });
     std::thread b([&odd] { releaseAll(odd); });
@@ -189,15 +179,7 @@ TEST(NodeArena, BlocksOfSharedPagesGoFromTwoThreadsAtOnce) {
 }
 
 TEST(NodeArena, SmallTreesShareSubPagesFromEveryThread) {
-    // A tree of a few nodes costs one sub-page; its blocks stay its own.
-    {
-        NodeArena arena;
-        std::vector<Block> blocks;
-        for (int i = 0; i < 10; ++i) blocks.push_back(cut(arena, 64, static_cast<unsigned char>(i)));
-        EXPECT_EQ(arena.bytesListed(), NodeArena::kSubPage);
-        releaseAll(blocks);
-    }
-    // Many small arenas at once from two threads, released in another order and thread than
+    // A tree of a few nodes costs one sub-page (TreeMemoryTest). Many small arenas at once from two threads, released in another order and thread than
     // they were made: every sub-page goes back exactly once.
     std::vector<Block> first, second;
     auto make = [](std::vector<Block> &out, unsigned char mark) {
