@@ -105,12 +105,9 @@ TEST(ClsBaseLog, LineEndsInTheGettersSaveLastErrorAndTheDebugFile) {
 }
 
 // Counts its destructions so that tests can see what an owning array destroys.
-class Tracked : public QuorvelObject {
-public:
+struct Tracked : QuorvelObject {
     explicit Tracked(int &destroyed) : m_destroyed(destroyed) {}
     ~Tracked() override { ++m_destroyed; }
-
-private:
     int &m_destroyed;
 };
 
@@ -137,8 +134,8 @@ TEST(ExtPtrArray, IndexingAndOwnership) {
     {
         ExtPtrArray arr;
         ASSERT_TRUE(arr.append(&b) && arr.insertAt(-5, &a) && arr.insertAt(100, &d) && arr.insertAt(2, &c));
-        const std::vector<QuorvelObject *> items = {arr.elementAt(-1), arr.elementAt(0), arr.elementAt(1),
-                                                    arr.elementAt(2), arr.elementAt(3), arr.elementAt(4)};
+        std::vector<QuorvelObject *> items;
+        for (int i = -1; i <= 4; ++i) items.push_back(arr.elementAt(i));
         EXPECT_EQ(items, (std::vector<QuorvelObject *>{nullptr, &a, &b, &c, &d, nullptr}));
         EXPECT_TRUE(arr.lastElement() == &d && arr.indexOf(&c) == 2 && arr.removeAt(1) == &b && arr.removeAt(3) == nullptr);
         EXPECT_TRUE(arr.removeItem(&a) && !arr.removeItem(&a) && arr.getSize() == 2 && arr.elementAt(0) == &c);

@@ -14,14 +14,10 @@ namespace {
 using test::bytesOf, test::fileBytes, test::patternBytes, test::RecordingLog;
 
 // Asks to abort at the given abort check (counting from 1); 0 never aborts.
-class AbortAt : public ProgressEvent {
-public:
+struct AbortAt : ProgressEvent {
     explicit AbortAt(int when) : m_when(when) {}
     void abortCheck(bool &abort) override { abort = ++checks == m_when; }
-    int checks = 0;
-
-private:
-    int m_when;
+    int checks = 0, m_when;
 };
 
 uint32_t len(const std::string &s) { return static_cast<uint32_t>(s.size()); }
