@@ -1,8 +1,9 @@
-"""Every member of every interface, called once by name and once by DISPID on a fresh object,
-with the table's argument and result types. One row per member; the completeness test holds
+"""Every member of every interface, called by name, by DISPID and through its dual interface's
+vtable slot, each time on a fresh object, with the table's argument and result types. One row per member; the completeness test holds
 the rows to the member table, so a member added to the table needs its row here."""
 import base64
 import collections
+import ctypes
 import datetime
 import functools
 import http.server
@@ -16,7 +17,7 @@ import unittest
 from unittest import mock
 
 import quorvel
-from quorvel import members
+from quorvel import members, _native as native, _variants as variants
 import support
 
 DOC = '<root a="1" b="two"><item id="1">alpha</item><item id="2">beta</item><n>5</n><empty/></root>'
@@ -413,19 +414,83 @@ def tearDownModule():
     time.tzset()
 
 
-# ---- the calls
+# ---- the calls: by name, by DISPID, and through the dual interface's vtable slot
 
-def call(target, member, args, by_dispid):
-    if not by_dispid:
+MODES = ("name", "dispid", "vtable")
+NATIVE = {"string": ctypes.c_void_p, "long": ctypes.c_int32, "bool": ctypes.c_int32, "date": ctypes.c_double,
+          "variant": native.VARIANT}  # each table type, as argument and as the target of a result pointer
+
+
+def slots(interface):
+    """Each member side's slot, in the type library's order after IDispatch's seven."""
+    out = {}
+    for member in members.INTERFACES[interface].members:
+        for side in ("method",) if member.kind == "method" else member.kind.split("+"):
+            out[member.name, side] = 7 + len(out)
+    return out
+
+
+def by_vtable(target, interface, slot, kinds, args, result):
+    """A call with typed arguments, the way a client built against the type library makes it."""
+    library = variants._library()
+    types, actual, strings, keep = [], [], [], []
+    for kind, value in zip(kinds, args):
+        if kind in variants.OBJECT_TYPES:  # the argument's own dual interface, or a null pointer
+            keep.append(value and value._oleobj_.QueryInterface(members.INTERFACES[kind].iid))
+            kind, value = "string", keep[-1] and keep[-1].address
+        elif kind == "string":
+            value = variants.new_bstr(value)
+            strings.append(value)
+        elif kind == "date":
+            value = variants.date_to_ole(value)
+        elif kind == "variant":
+            keep.append(native.VARIANT())
+            variants.to_variant(value, keep[-1])
+            value = keep[-1]
+        types.append(NATIVE[kind])
+        actual.append(value)
+    out = None if result is None else (ctypes.c_void_p if result in variants.OBJECT_TYPES else NATIVE[result])()
+    if out is not None:
+        types.append(ctypes.c_void_p)
+        actual.append(ctypes.addressof(out))
+    hr = target._oleobj_.QueryInterface(members.INTERFACES[interface].iid).call(slot, tuple(types), *actual)
+    for bstr in strings:
+        library.SysFreeString(bstr)
+    for variant in (k for k in keep if isinstance(k, native.VARIANT)):
+        library.VariantClear(ctypes.byref(variant))
+    if hr < 0:
+        raise quorvel.com_error(hr)
+    if result == "string":
+        text = variants.read_bstr(out.value)
+        library.SysFreeString(out.value)
+        return text
+    if result in variants.OBJECT_TYPES:
+        return quorvel.Dispatch(quorvel.DispatchPointer(out.value), result) if out.value else None
+    if result == "variant":
+        try:
+            return variants.from_variant(out)
+        finally:
+            library.VariantClear(ctypes.byref(out))
+    return variants.ole_to_date(out.value) if result == "date" else None if out is None else out.value
+
+
+def call(target, interface, member, args, mode):
+    if mode == "name":
         found = getattr(target, member.name)
         return found(*args) if member.kind == "method" else found
+    if mode == "vtable":
+        side = "method" if member.kind == "method" else "get"
+        return by_vtable(target, interface, slots(interface)[member.name, side], [t for t, _ in member.args], args,
+                         member.result)
     flags = quorvel.DISPATCH_METHOD if member.kind == "method" else quorvel.DISPATCH_PROPERTYGET
     value = target._oleobj_.Invoke(member.dispid, quorvel.LOCALE_USER_DEFAULT, flags, True, *args)
     return quorvel.Dispatch(value, member.result) if isinstance(value, quorvel.DispatchPointer) else value
 
 
-def put(target, member, value, by_dispid):
-    if by_dispid:
+def put(target, interface, member, value, mode):
+    if mode == "vtable":
+        by_vtable(target, interface, slots(interface)[member.name, "put"], (member.result,), (value,), None)
+    elif mode == "dispid":
         target._oleobj_.Invoke(member.dispid, quorvel.LOCALE_USER_DEFAULT, quorvel.DISPATCH_PROPERTYPUT, False, value)
     else:
         setattr(target, member.name, value)
@@ -446,18 +511,18 @@ class EveryMember(unittest.TestCase):
             self.assertEqual(sorted(r.member for r in rows), expected, interface)
         self.assertEqual(set(TABLES), {name for name, iface in members.INTERFACES.items() if iface.kind == "dual"})
 
-    def test_every_member_by_name_and_by_dispid(self):
+    def test_every_member_by_name_by_dispid_and_by_vtable(self):
         for interface, (_, _, rows) in TABLES.items():
             table = {m.name: m for m in members.INTERFACES[interface].members}
-            for entry, by_dispid in itertools.product(rows, (False, True)):
-                with self.subTest(interface=interface, member=entry.member, by_dispid=by_dispid):
-                    self.check(interface, table[entry.member], entry, by_dispid)
+            for entry, mode in itertools.product(rows, MODES):
+                with self.subTest(interface=interface, member=entry.member, mode=mode):
+                    self.check(interface, table[entry.member], entry, mode)
         self.assertEqual(support.collect(), quorvel._errors.S_OK)  # every object made here is gone again
 
-    def check(self, interface, member, entry, by_dispid):
+    def check(self, interface, member, entry, mode):
         made, target, args = prepare(interface, entry)
         self.assertEqual(len(args), len(member.args))
-        result = observe(call(target, member, args, by_dispid), member.result)
+        result = observe(call(target, interface, member, args, mode), member.result)
         if callable(entry.result):
             self.assertTrue(entry.result(result), result)
         else:
@@ -466,8 +531,17 @@ class EveryMember(unittest.TestCase):
             self.assertEqual(entry.effect[0](made, target), entry.effect[1])
         self.assertEqual(entry.put is not None, member.kind == "get+put", "a property that can be set needs a value")
         if entry.put is not None:
-            put(target, member, entry.put, by_dispid)
-            self.assertEqual(observe(call(target, member, (), by_dispid), member.result), entry.put)
+            put(target, interface, member, entry.put, mode)
+            self.assertEqual(observe(call(target, interface, member, (), mode), member.result), entry.put)
+
+    def test_vtable_results_are_the_dual_interface_and_failed_strings_null(self):
+        xml, table = xml_of(), slots("IQuorvelXml")
+        child = by_vtable(xml, "IQuorvelXml", table["GetChild", "method"], ("long",), (1,), "IQuorvelXml")
+        dual = child._oleobj_.QueryInterface(members.INTERFACES["IQuorvelXml"].iid)
+        self.assertEqual((child.Content, dual.address), ("beta", child._oleobj_.address))
+        content = table["GetChildContent", "method"]
+        self.assertIsNone(by_vtable(xml, "IQuorvelXml", content, ("string",), ("none",), "string"))
+        self.assertEqual(by_vtable(xml, "IQuorvelXml", content, ("string",), ("n",), "string"), "5")
 
 
 if __name__ == "__main__":
