@@ -13,6 +13,7 @@ namespace {
 
 using Codec = void (*)(const unsigned char *, uint32_t, ConvertOutput &);
 
+// The escapes we write, and input Python would not write (its own texts: below).
 TEST(Iso2022, EscapeSequencesBothWays) {
     const Codec jpOut = Iso2022Jp::encodeFromShiftJis, jpIn = Iso2022Jp::decodeToShiftJis;
     const Codec krOut = Iso2022Kr::encodeFrom949, krIn = Iso2022Kr::decodeTo949;
@@ -23,7 +24,6 @@ TEST(Iso2022, EscapeSequencesBothWays) {
         {jpOut, "B1 DF 61 B1 88 9F", "1B 28 49 31 5F 1B 28 42 61 1B 28 49 31 1B 24 42 30 21 1B 28 42", true},
         {jpOut, "FA 40 FA 4A", "1B 24 42 7C 71 2D 35 1B 28 42", true},  // vendor codes to rows 92 and 13
         {jpOut, "61 F0 40 62", "61 62", false}, {jpOut, "61 88", "61", false},  // user-defined row dropped; lead byte cut off
-        {jpIn, "61 1B 24 42 30 21 1B 28 42 62", "61 88 9F 62", true},
         {jpIn, "1B 24 40 30 21 30 22 1B 28 4A 5C", "88 9F 88 A0 5C", true},  // ESC $ @ and ESC ( J
         {jpIn, "1B 28 49 31 5F 1B 28 42 31", "B1 DF 31", true}, {jpIn, "1B 24 42 30 21 30", "88 9F", false},  // ESC ( I; odd kanji byte at the end
         {jpIn, "61 1B 24", "61 24", false}, {jpIn, "1B 24 28 44 61", "24 28 44 61", false},  // cut-off escape; unknown escape
@@ -31,7 +31,6 @@ TEST(Iso2022, EscapeSequencesBothWays) {
         {krOut, "61 B0 A1 62", "1B 24 29 43 61 0E 30 21 0F 62", true},
         {krOut, "B0 A1 B0 A2", "1B 24 29 43 0E 30 21 30 22 0F", true},  // one shift per run, ending in two-byte mode
         {krOut, "61 81 41 62", "1B 24 29 43 61 62", false},             // extended code dropped
-        {krIn, "1B 24 29 43 61 0E 30 21 0F 62", "61 B0 A1 62", true},
         {krIn, "0E 30 21 0F 61", "30 21 61", false}, {krIn, "1B 24 29 61", "24 29 61", false},  // SO without designator; cut-off designator
         {krIn, "1B 24 29 43 0E 30", "", false}, {krIn, "1B 24 29 43 B0 A1", "", false},  // odd byte in two-byte mode; eight-bit byte
     };

@@ -157,7 +157,7 @@ TEST(Utf16ToUtf8, SurrogatesAndEscapesAtBlockEdges) {
         }
     EXPECT_EQ(failures, 0);
     // The plain cases spelled out, in case the oracle and the codec share a mistake (little-endian
-    // ones: UnicodeFormsTest).
+    // ones: UnicodeFormsTest, and pairs against iconv there).
     expectConversions({
         {1201, 65001, "00 41 D8 3D", true, "41 ED A0 BD"}, {1201, 65001, "D8 3D DE 00", true, "F0 9F 98 80"},
         {1200, 65001, "41 00 42 00 43 00 44 00 45 00 46 00 47 00 E9 00 2D 4E 00 DC 41 00 42 00 43 00 44 00 45 00 46 00", true,
