@@ -65,12 +65,11 @@ TEST(Atom, TypedContentAndTheIndexRule) {
     // Text types are entity-decoded: the content types of the sample feed atom_content.xml.
     auto atom = loaded("<feed><a type=\"XHTML\"><div>Hi</div></a><b type=\"text/xml\">a &amp;amp; b</b><d>x</d></feed>");
     ClsAtom &a = *atom;
-    const struct { std::string got, want; } reads[] = {
+    expectReads({
         {element(a, "a"), "\r\n<div>Hi</div>\r\n"},  // the child's subtree as XML text
         {element(a, "b"), "a &amp; b"},             // markup type without a child: the content as it is
         {element(a, "d", 1), ""}, {element(a, "missing"), ""}, {element(a, ""), ""},
-    };
-    for (const auto &r : reads) EXPECT_EQ(r.got, r.want);
+    });
     // Index results: the count with that tag minus one after the change; -1 for a null tag.
     const std::string before = xmlOf(a);
     for (int result : {a.AddElement(x(""), x("v")), a.AddElementHtml(x(" "), x("v")), a.AddElementXHtml(x(""), x("<p/>")),

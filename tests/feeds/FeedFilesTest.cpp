@@ -19,9 +19,6 @@ std::unique_ptr<ClsAtom> atomFile(const std::string &name) {
     return atom;
 }
 
-struct Read { std::string got, want; };
-void expectReads(std::initializer_list<Read> reads) { for (const Read &r : reads) EXPECT_EQ(r.got, r.want); }
-
 TEST(FeedFiles, EncodingsBecomeUtf8) {
     const struct { const char *file, *title, *item; } feeds[] = {
         {"rss_iso-8859-1.xml", "Café Müller", "Größere Straßen in Köln"}, {"rss_windows-1251.xml", "Новости дня", "Погода в Москве"},

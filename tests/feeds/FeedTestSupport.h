@@ -35,6 +35,10 @@ inline std::string crlf(std::initializer_list<const char *> lines) {
     return text;
 }
 
+// Values read, each with the value it must be.
+struct Read { std::string got, want; };
+inline void expectReads(std::initializer_list<Read> reads) { for (const Read &r : reads) EXPECT_EQ(r.got, r.want); }
+
 inline std::string feedFile(const std::string &name) { return dataFile("feeds/" + name); }
 
 }  // namespace quorvel::test

@@ -83,14 +83,13 @@ TEST(Rss, ValuesByTagAndIndexAndEntityDecoding) {
         "<item><title>a &amp;amp; b</title><title>second</title><n>+42abc</n><big>99999999999</big>"
         "<c attr=\"x &amp;amp; y\"/><c/></item>");
     ClsRss &r = *rss;
-    const struct { std::string got, want; } reads[] = {
+    expectReads({
         {getString(r, "title"), "a & b"},  // the parser decodes one level, the feed text one more
         {getString(r, "missing"), ""}, {mGetString(r, "title", 1), "second"}, {mGetString(r, "title", 2), "(null)"},
         {mGetString(r, "title", -1), "(null)"}, {QUORVEL_TEXT(r.GetAttr(x("c"), x("attr"), out_)), "x & y"},
         {QUORVEL_TEXT(r.GetAttr(x("c"), x("other"), out_)), ""}, {QUORVEL_TEXT(r.MGetAttr(x("c"), 1, x("attr"), out_)), ""},
         {QUORVEL_TEXT(r.MGetAttr(x("c"), 2, x("attr"), out_)), "(null)"},
-    };
-    for (const auto &read : reads) EXPECT_EQ(read.got, read.want);
+    });
     // The integer rule (StringBufferParse): leading sign and digits, saturated, 0 for none.
     const std::pair<const char *, int> ints[] = {{"n", 42}, {"big", INT_MAX}, {"missing", 0}};
     for (const auto &[tag, value] : ints) EXPECT_EQ(r.GetInt(x(tag)), value) << tag;

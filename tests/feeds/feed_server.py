@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""Loopback feed server for the feed download tests.
-
-The scripted server of the HTTP client tests (tests/http/scripted_server.py: plain and TLS ports
-on 127.0.0.1 and ::1 chosen at run time, the "-- COMMAND" mode, the time limit) with the feed
-cases below added under /feed/. It marks the environment with QUORVEL_FEED_SERVER=1.
-
-  feed_server.py -- COMMAND...   runs COMMAND with the ports in its environment
-"""
+"""Loopback feed server: the HTTP tests' scripted_server.py (ports chosen at run time, the time
+limit; "feed_server.py -- COMMAND..." runs COMMAND with the ports and QUORVEL_FEED_SERVER=1 in its
+environment) with the feed cases below added under /feed/."""
 import os
 import sys
 

@@ -209,6 +209,10 @@ TEST(DeepDocument, MillionLevelsClosedAtTheEndOrDiscarded) {
     ASSERT_EQ(levelsBelow(open.root, innermost), kDepth - 1);
     EXPECT_STREQ(innermost->getContent(), " y");  // no children: nothing to trim
     EXPECT_FALSE(open.root->content().isAllocated() || innermost->parent()->content().isAllocated());
+    // Trim on, with the layout the serializer writes between levels: none of it stays.
+    Parsed laidOut(repeated("<b>\r\n    ", kDepth) + "y" + repeated("</b>\r\n", kDepth));
+    ASSERT_EQ(levelsBelow(laidOut.root, innermost), kDepth - 1);
+    EXPECT_TRUE(std::string(innermost->getContent()) == "y" && !laidOut.root->content().isAllocated());
     // An unfinished element after a finished root is closed when it is larger, and otherwise
     // discarded with its whole subtree.
     Parsed larger("<r/>" + repeated("<c>", kDepth)), smaller("<r>" + repeated("<c/>", kDepth) + "</r>" + repeated("<c>", kDepth));
