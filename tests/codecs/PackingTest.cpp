@@ -20,13 +20,12 @@ std::string rawEncrypted(std::string blocks, const std::string &pw) {
     return blocks;
 }
 
-// Every stream reads back, trailing bytes ignored; so do zlib's stored blocks (dynamic ones: the shared vector).
-TEST(Compression, RoundTripsAndEveryBlockType) {
+// Every stream reads back, trailing bytes ignored (zlib's streams of every block type: CodecInteropTest).
+TEST(Compression, RoundTripsIgnoringTrailingBytes) {
     const std::string cases[] = {"", kNotUtf8, rowsText(2000).substr(0, DeflateCodec::kInputChunk + 1),
                                  noise(3 * DeflateCodec::kInputChunk + 17, 7), std::string(300000, 'a')};
     for (const std::string &data : cases) EXPECT_TRUE(inflated(deflated(data) + "trailing garbage") == data) << data.size();
     EXPECT_EQ(hexOf(deflated("")), "0300");  // no zlib header: a single empty fixed-Huffman block
-    EXPECT_EQ(inflated(unhex("000300fcff6162634b4c4c4c0400")), "abcaaaa");
 }
 
 // A borrowed output block is the caller's: it is copied before anything is written after it.

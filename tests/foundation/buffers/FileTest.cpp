@@ -114,10 +114,13 @@ std::string readRest(FileHandle &file) {
     return file.read(buf, sizeof buf, got, log) ? std::string(buf, got) : "<read failed>";
 }
 
-TEST(FileHandle, OpenFailuresAndNameChanges) {
-    const std::string dir = scratchDir("fh_missing");
+struct FileHandleCase : ::testing::Test {
     RecordingLog log;
     FileHandle file;
+};
+
+TEST_F(FileHandleCase, OpenFailuresAndNameChanges) {
+    const std::string dir = scratchDir("fh_missing");
     FileOpenError why = FileOpenError::None;
     // The path is logged as it was handed to the system: Windows takes '\\' for '/'.
     const std::string inFolder = std::string("no-folder") + static_cast<char>(std::filesystem::path::preferred_separator);
@@ -142,11 +145,9 @@ TEST(FileHandle, OpenFailuresAndNameChanges) {
 #endif
 }
 
-TEST(FileHandle, MisuseAndPlatformErrorsAreLogged) {
+TEST_F(FileHandleCase, MisuseAndPlatformErrorsAreLogged) {
     const std::string path = scratchDir("fh_misuse") + "f.txt";
     ASSERT_TRUE(writeRawFile(path, "abc"));
-    RecordingLog log;
-    FileHandle file;
     uint32_t count = 7;
     char buf[4];
     int64_t size = 0;
@@ -172,11 +173,9 @@ TEST(FileHandle, MisuseAndPlatformErrorsAreLogged) {
 
 // Large writes go out in chunks, appending writes at the end; one byte past 4 GiB leaves a sparse
 // file (cheap on the usual file systems) whose size only the 64-bit query gives.
-TEST(FileHandle, LargeWritesAppendsAndSizesOf4GiB) {
+TEST_F(FileHandleCase, LargeWritesAppendsAndSizesOf4GiB) {
     const std::string dir = scratchDir("fh_large"), path = dir + "large.bin", huge = dir + "sparse.bin";
     const std::string data = patternBytes(2 * FileHandle::kWriteChunk + 12345);
-    RecordingLog log;
-    FileHandle file;
     ASSERT_TRUE(file.openForWrite(path.c_str(), false, log) && writeText(file, data, log));
     ASSERT_TRUE(file.openForAppend(path.c_str(), log) && writeText(file, "+", log));
     file.close();
@@ -192,10 +191,8 @@ TEST(FileHandle, LargeWritesAppendsAndSizesOf4GiB) {
     std::remove(huge.c_str());
 }
 
-TEST(FileHandle, AdoptedStreamUsesItsOwnMessages) {
+TEST_F(FileHandleCase, AdoptedStreamUsesItsOwnMessages) {
     const std::string path = scratchDir("fh_stream") + "stream.bin";
-    RecordingLog log;
-    FileHandle file;
     file.adoptStream(nullptr);
     EXPECT_FALSE(file.isOpen());
     FILE *f = std::fopen(path.c_str(), "w+b");

@@ -22,10 +22,13 @@ struct AbortAt : ProgressEvent {
 
 uint32_t len(const std::string &s) { return static_cast<uint32_t>(s.size()); }
 
-TEST(Streams, BufferOutputGrowsByHalfAgainOfTheNeed) {
+struct BufferOutput : ::testing::Test {
     DataBuffer target;
-    DataOutputBuffer out(target);
+    DataOutputBuffer out{target};
     RecordingLog log;
+};
+
+TEST_F(BufferOutput, GrowsByHalfAgainOfTheNeed) {
     const std::string a(100, 'a');
     for (const auto &[n, capacity] : {std::pair{100u, 150u}, {40u, 150u}, {60u, 300u}}) {
         ASSERT_TRUE(out.writeBytes(a.data(), n, nullptr, log));
@@ -36,10 +39,9 @@ TEST(Streams, BufferOutputGrowsByHalfAgainOfTheNeed) {
     EXPECT_TRUE(log.lines.empty()) << log.joined();
 }
 
-TEST(Streams, AbortStopsBetweenChunks) {
-    DataBuffer target, copied;
-    DataOutputBuffer out(target), copy(copied);
-    RecordingLog log;
+TEST_F(BufferOutput, AbortStopsBetweenChunks) {
+    DataBuffer copied;
+    DataOutputBuffer copy(copied);
     const std::string big = patternBytes(3 * DataOutput::kChunkSize);
     AbortAt second(2), never(0), secondCopy(2), first(1);
     EXPECT_TRUE(!out.writeBytes(big.data(), len(big), &second, log) && out.bytesWritten() == DataOutput::kChunkSize);
@@ -60,13 +62,10 @@ TEST(Streams, AbortStopsBetweenChunks) {
                             "error: Read source bytes aborted by application callback.\n");
 }
 
-TEST(Streams, BufferOutputReroutesToAFileWhenTooLarge) {
+TEST_F(BufferOutput, ReroutesToAFileWhenTooLarge) {
     const std::string dir = test::scratchDir("StreamsReroute"), path = dir + "rerouted.bin";
     const std::string part1 = patternBytes(600), part2(600, 'b'), part3(50, 'c');
-    DataBuffer target;
-    DataOutputBuffer out(target);
     ASSERT_TRUE(out.setRerouteFile(path.c_str(), 1000));
-    RecordingLog log;
     ASSERT_TRUE(out.writeBytes(part1.data(), 600, nullptr, log));
     EXPECT_TRUE(!out.isRerouted() && target.getSize() == 600u);
     ASSERT_TRUE(out.writeBytes(part2.data(), 600, nullptr, log) && out.writeBytes(part3.data(), 50, nullptr, log));
