@@ -179,8 +179,9 @@ TEST(NodeArena, SharedArenaBlocksGoFromTwoThreadsAtOnce) {
 }
 
 TEST(NodeArena, SmallTreesShareSubPagesFromEveryThread) {
-    // A tree of a few nodes costs one sub-page (TreeMemoryTest). Many small arenas at once from two threads, released in another order and thread than
-    // they were made: every sub-page goes back exactly once.
+    // A tree of a few nodes costs one sub-page (TreeMemoryTest). Many small arenas at once from
+    // two threads, released in another order and thread than they were made: every sub-page goes
+    // back exactly once. (One freed all at once: ReleaseAllBut, the survivor on the current page.)
     std::vector<Block> first, second;
     auto make = [](std::vector<Block> &out, unsigned char mark) {
         for (int tree = 0; tree < 3000; ++tree) {
@@ -199,15 +200,6 @@ TEST(NodeArena, SmallTreesShareSubPagesFromEveryThread) {
     });
     c.join();
     d.join();
-    // A tree freed all at once gives its sub-page back too, and the next tree reuses it.
-    for (int i = 0; i < 100; ++i) {
-        NodeArena arena;
-        Block survivor = cut(arena, 40, 0x66);
-        cut(arena, 40, 0x67);
-        ASSERT_TRUE(arena.releaseAllBut(survivor.p));
-        EXPECT_TRUE(intact(survivor));
-        NodeArena::release(survivor.p);
-    }
 }
 
 }  // namespace
