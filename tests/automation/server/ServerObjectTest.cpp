@@ -177,32 +177,6 @@ TEST(ServerObject, ObjectSafetyReportsAndAcceptsBothOptions) {
     safety->Release();
 }
 
-TEST(ServerObject, ObjectArgumentsAreFoundOnlyInThisImplementation) {
-    XmlObject *xml = XmlObject::createStandalone(ServerModule::instance());
-    RssObject *rss = RssObject::createStandalone(ServerModule::instance());
-    AtomObject *atom = AtomObject::createStandalone(ServerModule::instance());
-    ASSERT_TRUE(xml && rss && atom);
-    EXPECT_TRUE(xml->xmlOf(xml) == &xml->internal() && xml->rssOf(rss) == &rss->internal() &&
-                xml->atomOf(atom) == &atom->internal());
-    EXPECT_TRUE(xml->xmlOf(rss) == nullptr && xml->xmlOf(nullptr) == nullptr);
-    servertest::ForeignDispatch foreign;
-    EXPECT_EQ(xml->xmlOf(&foreign), nullptr);
-    EXPECT_EQ(foreign.references, 1u);
-    double date = 0;
-    EXPECT_FALSE(xml->utcOleDateOf(&foreign, date)) << "an object without GetAsOleDate gives no date";
-    EXPECT_FALSE(xml->utcOleDateOf(nullptr, date));
-    // Result objects come over fresh internal objects. (Results sharing their tree: the Python
-    // host's suite.)
-    IDispatch *results[] = {xml->newXmlObject(), xml->newRssObject(), xml->newAtomObject()};
-    EXPECT_TRUE(xml->xmlOf(results[0]) && xml->rssOf(results[1]) && xml->atomOf(results[2]));
-    for (IDispatch *result : results) result->Release();
-    const long before = liveObjects();
-    xml->Release();
-    rss->Release();
-    atom->Release();
-    EXPECT_EQ(liveObjects(), before - 3);
-}
-
 TEST(ServerObject, NewDateTimeCarriesTheValueThroughTheDateTimeClass) {
 #ifdef _WIN32
     GTEST_SKIP() << "the date-time component is not installed in the test prefix";
