@@ -115,18 +115,25 @@ TEST(XString, AnsiFormAndItsLength) {
     }
 }
 
-TEST(XString, AnsiFormsFollowTheCodePage) {
-    const struct { uint32_t codePage; const char *utf8, *ansi; } cases[] = {
-        {932, "a\xE4\xBA\x9C" "b\xEF\xBD\xB1", "61 88 9F 62 B1"},  // a, kanji, b, half-width katakana
-        {932, "\xE3\x82\xBD\\", "83 5C 5C"},                         // a trail byte equal to '\'
-        {1252, "\xE2\x82\xAC\xC3\xA9", "80 E9"}, {65001, "\xE2\x82\xAC", "E2 82 AC"},  // tables: the charset tests
+// Each page's ANSI form both ways and appended, and its case rules: the Latin-1 rules byte by byte
+// in a Latin page (its other letters stay), characters through UTF-16 elsewhere.
+TEST(XString, AnsiFormsAndCaseFollowTheCodePage) {
+    const struct { uint32_t codePage; const char *utf8, *ansi, *upper, *lower; } cases[] = {
+        {932, "a\xE4\xBA\x9C" "b\xEF\xBD\xB1\xEF\xBD\x81", "61 88 9F 62 B1 82 81",  // a, kanji, b, half-width
+         "41 88 9F 42 B1 82 60", "61 88 9F 62 B1 82 81"},                                  // katakana, full-width a
+        {932, "\xE3\x82\xBD\\", "83 5C 5C", "83 5C 5C", "83 5C 5C"},  // a trail byte equal to '\'
+        {1252, "\xE2\x82\xAC" "a\xC3\xA9\xC3\xBF\xC5\xA1", "80 61 E9 FF 9A", "80 41 C9 FF 9A", "80 61 E9 FF 9A"},
+        {28592, "a\xC4\x85\xC3\xA9", "61 B1 E9", "41 B1 C9", "61 B1 E9"},
+        {1251, "a\xD1\x91\xD0\xA7", "61 B8 D7", "41 A8 D7", "61 B8 F7"},  // Cyrillic yo and che
+        {65001, "\xE2\x82\xAC", "E2 82 AC", "E2 82 AC", "E2 82 AC"},  // the tables: the charset tests
     };
     for (const auto &c : cases) {
         AnsiCodePage guard(c.codePage);
-        XString appended = fromUtf8("x");
-        ASSERT_TRUE(appended.appendAnsi(hexBytes(c.ansi).c_str()));
+        XString appended = fromUtf8("x"), upper = fromAnsiHex(c.ansi), lower = fromAnsiHex(c.ansi);
+        ASSERT_TRUE(appended.appendAnsi(hexBytes(c.ansi).c_str()) && upper.toUpperCase() && lower.toLowerCase());
         EXPECT_EQ(toHex(fromUtf8(c.utf8).getAnsi()), c.ansi) << c.codePage;
         EXPECT_TRUE(fromAnsiHex(c.ansi).getUtf8() == std::string(c.utf8) && appended.getUtf8() == "x" + std::string(c.utf8)) << c.codePage;
+        EXPECT_EQ(toHex(upper.getAnsi()) + "|" + toHex(lower.getAnsi()), std::string(c.upper) + "|" + c.lower) << c.codePage;
     }
     // Byte edits never split a double-byte character: katakana so (83 5C), '\', kanji.
     AnsiCodePage guard(932);
@@ -186,21 +193,6 @@ TEST(XStringEdit, EditsAndTheFormsTheyLeave) {
     EXPECT_EQ(forms(s), "u");
     raw.append("!");
     EXPECT_TRUE(std::u16string(s.getUtf16()) == u"E!" && !s.replaceFirstUtf8("zz", "y"));
-}
-
-TEST(XStringEdit, CaseRulesOfTheAnsiCodePage) {
-    const struct { uint32_t codePage; const char *ansi, *upper, *lower; } cases[] = {
-        {1252, "61 E9 FF 9A", "41 C9 FF 9A", "61 E9 FF 9A"},  // bytes: the Latin-1 rules only
-        {28592, "61 B1 E9", "41 B1 C9", "61 B1 E9"},
-        {1251, "61 B8 D7", "41 A8 D7", "61 B8 F7"},           // characters: Cyrillic yo and che
-        {932, "61 88 9F 82 81", "41 88 9F 82 60", "61 88 9F 82 81"},  // full-width a to A
-    };
-    for (const auto &c : cases) {
-        AnsiCodePage guard(c.codePage);
-        XString upper = fromAnsiHex(c.ansi), lower = fromAnsiHex(c.ansi);
-        ASSERT_TRUE(upper.toUpperCase() && lower.toLowerCase());
-        EXPECT_EQ(toHex(upper.getAnsi()) + "|" + toHex(lower.getAnsi()), std::string(c.upper) + "|" + c.lower) << c.codePage;
-    }
 }
 
 TEST(XStringEdit, AppendsAndQueries) {
