@@ -26,10 +26,10 @@ const char *const kDocument =
     "<blurb>A text long enough to need room of its own wherever it is copied, read or written out.</blurb></book>\n"
     "</catalog>\n";
 
-// A trial on a loaded document whose view is the whole document.
+// A trial on an object holding the text (none: a new object) whose view is the whole document.
 TrialFactory onDocument(const std::string &text, std::function<bool(ClsXml &)> call) {
     return [text, call] {
-        std::shared_ptr<ClsXml> xml = load(text);
+        std::shared_ptr<ClsXml> xml = text.empty() ? std::shared_ptr<ClsXml>(ClsXml::createNew()) : load(text);
         return Trial{[xml, call] { return call(*xml); }, [xml] { return documentOf(*xml); }};
     };
 }
@@ -49,12 +49,7 @@ TEST(AllocationFailure, LoadXmlKeepsTheDocumentItHad) {
     // A new object, and one holding a document already: a failed load changes neither.
     for (const char *earlier : {"", "<old a=\"1\">kept</old>"}) {
         SCOPED_TRACE(earlier);
-        sweepAllocations([earlier] {
-            std::shared_ptr<ClsXml> xml = ClsXml::createNew();
-            if (*earlier) xml->LoadXml(x(earlier));
-            auto text = std::make_shared<XString>(x(kDocument));
-            return Trial{[xml, text] { return xml->LoadXml(*text); }, [xml] { return documentOf(*xml); }};
-        });
+        sweepAllocations(onDocument(earlier, [text = x(kDocument)](ClsXml &xml) { return xml.LoadXml(text); }));
     }
 }
 
@@ -69,13 +64,8 @@ TEST(AllocationFailure, LoadXmlFileInEveryEncodingPath) {
     };
     for (const auto &file : files) {
         SCOPED_TRACE(file.name);
-        const std::string path = dir + file.name;
-        ASSERT_TRUE(writeRawFile(path, file.bytes));
-        sweepAllocations([path] {
-            std::shared_ptr<ClsXml> xml = ClsXml::createNew();
-            auto name = std::make_shared<XString>(x(path));
-            return Trial{[xml, name] { return xml->LoadXmlFile(*name); }, [xml] { return documentOf(*xml); }};
-        });
+        ASSERT_TRUE(writeRawFile(dir + file.name, file.bytes));
+        sweepAllocations(onDocument("", [name = x(dir + file.name)](ClsXml &xml) { return xml.LoadXmlFile(name); }));
     }
 }
 
