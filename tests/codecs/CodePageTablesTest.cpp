@@ -5,7 +5,7 @@
 #include "CodecSamples.h"
 #include "foundation/charsets/CharsetNames.h"
 #include "foundation/charsets/CodePageTable.h"
-#include "foundation/charsets/ConvertOutput.h"
+#include "foundation/charsets/EncodingConvertTestBytes.h"
 #include "support/IconvOracle.h"
 #include "support/PythonOracle.h"
 
@@ -111,19 +111,15 @@ uint32_t fromIconv(const std::string &name, const std::string &bytes) {
 // The table's own character for the bytes, else kNone (preparing and folding are tested with their paths).
 uint32_t ourChar(uint32_t codePage, const std::string &bytes) {
     const CodePageTable *table = CodePageTable::forCodePage(codePage);
-    if (table == nullptr) return kNone;
-    DataBuffer out;
-    ConvertOutput output(out);
-    table->decode(reinterpret_cast<const unsigned char *>(bytes.data()), len(bytes), false, output);
-    return output.flush() && !output.dropped() && out.getSize() == 2 ? unitOf(bytesOf(out), 0, false) : kNone;
+    const Converted r = table ? throughOutput(bytes, [&](auto p, auto n, auto &o) { table->decode(p, n, false, o); }) : Converted{};
+    return r.ok && r.bytes.size() == 2 ? unitOf(r.bytes, 0, false) : kNone;
 }
 
 std::string ourCode(uint32_t codePage, uint32_t c) {
-    const unsigned char unit[2] = {static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8)};
-    DataBuffer out;
-    ConvertOutput output(out);
-    CodePageTable::forCodePage(codePage)->encode(unit, 2, false, output, false);
-    return output.flush() && !output.dropped() ? bytesOf(out) : "";
+    const std::string unit = {static_cast<char>(c), static_cast<char>(c >> 8)};
+    const CodePageTable *table = CodePageTable::forCodePage(codePage);
+    const Converted r = throughOutput(unit, [&](auto p, auto n, auto &o) { table->encode(p, n, false, o, false); });
+    return r.ok ? r.bytes : "";
 }
 
 // Visits every byte, and the pairs of each that decodes to no one character alone.
