@@ -90,8 +90,10 @@ void sweepAllocations(const TrialFactory &make, CallKind kind) {
                 if (threw) {
                     fault = std::string("an exception left the call");
                 } else if (!allowed) {
-                    fault = std::string("the call ") + (whole ? "returned" : ok ? "reported success" : "reported failure") +
-                            " and left something else:" + difference(seen, ok || whole ? reference.after : reference.before) +
+                    fault = std::string("the call ") +
+                            (whole ? "returned" : ok ? "reported success" : "reported failure") +
+                            " and left something else:" +
+                            difference(seen, ok || whole ? reference.after : reference.before) +
                             (whole ? "\nor, as before the call:" + difference(seen, reference.before) : "");
                 }
             }

@@ -136,8 +136,10 @@ TEST(AllocationFailure, AtomMembers) {
         {"UpdateElementXml",
          onEntry([&](ClsAtom &e, XString &) { e.UpdateElementXml(title, 0, markup); return true; }), kWhole},
         {"UpdatePerson",
-         onEntry([&](ClsAtom &e, XString &) { e.UpdatePerson(author, 0, name, href, empty); return true; }), kWhole},
-        {"SetElementAttr", [&](ClsAtom &a, XString &) { a.SetElementAttr(title, 0, rel, name); return true; }, kWhole},
+         onEntry([&](ClsAtom &e, XString &) { e.UpdatePerson(author, 0, name, href, empty); return true; }),
+         kWhole},
+        {"SetElementAttr", [&](ClsAtom &a, XString &) { a.SetElementAttr(title, 0, rel, name); return true; },
+         kWhole},
     };
     sweepFeedCalls(calls, loadedAtom, atomText);
 }

@@ -64,8 +64,9 @@ TEST(AllocationFailure, LoadXmlFileInEveryEncodingPath) {
     };
     for (const auto &file : files) {
         SCOPED_TRACE(file.name);
-        ASSERT_TRUE(writeRawFile(dir + file.name, file.bytes));
-        sweepAllocations(onDocument("", [name = x(dir + file.name)](ClsXml &xml) { return xml.LoadXmlFile(name); }));
+        const std::string path = dir + file.name;
+        ASSERT_TRUE(writeRawFile(path, file.bytes));
+        sweepAllocations(onDocument("", [name = x(path)](ClsXml &xml) { return xml.LoadXmlFile(name); }));
     }
 }
 
