@@ -169,7 +169,9 @@ TEST(LoggerDebugFile, LinesIndentationAndSwitchingOff) {
     EXPECT_EQ(textOf(log), "QuorvelLog:\r\n  fresh\r\n  tree only\r\n  tree only\r\n  tree only\r\n--QuorvelLog\r\n");
 }
 
-TEST(LogBase, TextNumberAndHexValues) {
+TEST(LogBase, TextNumberHexAndErrorValues) {
+    std::string text;
+    ASSERT_TRUE(SystemInfo::appendErrorText(2, text));
     test::RecordingLog log;
     XString x;
     x.setFromUtf16(u"\u00E9\U0001F600");
@@ -185,12 +187,17 @@ TEST(LogBase, TextNumberAndHexValues) {
     log.logDataHexBytes("three", bytes, 3), log.logDataHexBytes("eighteen", bytes, 18);
     log.logDataHexBytes("none", bytes, 0), log.logDataHexBytes("null", nullptr, 5);
     log.logDataHexBytesOrError("second", bytes, 2), log.logDataHexBytesOrError("second", bytes, 0);
+    log.logAllocationFailure("growBuffer", 5000000000ull);
+    SystemInfo::setLastErrorCode(2);
+    log.logLastPlatformError(), log.logPlatformError(0), log.logPlatformError(2);
     EXPECT_EQ(log.joined(),
               "data: x=\xC3\xA9\xF0\x9F\x98\x80\ndata: sb=plain\ndata: ansi=caf\xC3\xA9 \xE2\x82\xAC\n"
               "data: null=(NULL)\ndata: int=-2147483648\ndata: uint=4294967295\n"
               "data: int64=-9223372036854775808\ndata: hex=0xabc\ndata: hexZero=0x0\ndata: br=[text]\n"
               "data: brNull=[]\ndata: three=000F 1E\ndata: eighteen=000F 1E2D 3C4B 5A69 7887 96A5 B4C3 D2E1\nF0FF\n"
-              "data: none=(empty)\ndata: null=(empty)\ndata: second=000F\nerror: No binary data to log\n");
+              "data: none=(empty)\ndata: null=(empty)\ndata: second=000F\nerror: No binary data to log\n"
+              "error: Memory allocation failed.\ndata: failurePoint=growBuffer\ndata: numBytes=5000000000\n"
+              "data: WindowsError=" + text + "\ndata: WindowsErrorCode=0x2\ndata: WindowsError=" + text + "\n");
 }
 
 TEST(LogBase, ElapsedTime) {
@@ -204,17 +211,6 @@ TEST(LogBase, ElapsedTime) {
     ASSERT_TRUE(log.lines.size() == 1u && std::sscanf(log.lines[0].c_str(), "data: elapsed=Elapsed time: %ld %15s", &ms, unit) == 2)
         << log.joined();
     EXPECT_TRUE(std::string(unit) == "millisec" && ms >= 2500 && ms < 2500 + 600000) << ms;  // however slow, not ten minutes
-}
-
-TEST(LogBase, AllocationFailureAndPlatformErrors) {
-    std::string text;
-    ASSERT_TRUE(SystemInfo::appendErrorText(2, text));
-    test::RecordingLog log;
-    log.logAllocationFailure("growBuffer", 5000000000ull);
-    SystemInfo::setLastErrorCode(2);
-    log.logLastPlatformError(), log.logPlatformError(0), log.logPlatformError(2);
-    EXPECT_EQ(log.joined(), "error: Memory allocation failed.\ndata: failurePoint=growBuffer\ndata: numBytes=5000000000\ndata: WindowsError=" +
-                                text + "\ndata: WindowsErrorCode=0x2\ndata: WindowsError=" + text + "\n");
 }
 
 }  // namespace
