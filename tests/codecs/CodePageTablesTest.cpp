@@ -111,7 +111,8 @@ uint32_t fromIconv(const std::string &name, const std::string &bytes) {
 // The table's own character for the bytes, else kNone (preparing and folding are tested with their paths).
 uint32_t ourChar(uint32_t codePage, const std::string &bytes) {
     const CodePageTable *table = CodePageTable::forCodePage(codePage);
-    const Converted r = table ? throughOutput(bytes, [&](auto p, auto n, auto &o) { table->decode(p, n, false, o); }) : Converted{};
+    const auto decode = [&](auto p, auto n, auto &o) { table->decode(p, n, false, o); };
+    const Converted r = table ? throughOutput(bytes, decode) : Converted{};
     return r.ok && r.bytes.size() == 2 ? unitOf(r.bytes, 0, false) : kNone;
 }
 

@@ -99,8 +99,8 @@ void checkZone(const Zone &zone) {
         TimeRecord local = utc.utc(), back;
         local.toLocal();
         (back = local).toUtc();
-        EXPECT_TRUE(describe(local).substr(0, 19) == wall && describe(back) == describe(utc.utc()) && local.utcOffset() == offset &&
-                    readsBack(local)) << wall << " " << rfc822Of(local);
+        EXPECT_TRUE(describe(local).substr(0, 19) == wall && describe(back) == describe(utc.utc()) &&
+                    local.utcOffset() == offset && readsBack(local)) << wall << " " << rfc822Of(local);
     }
 }
 

@@ -17,8 +17,8 @@ TEST(ConvertOutput, EveryWayOfWritingLandsInOrder) {
     for (Start start : {kEmpty, kRoomy, kTight, kBorrowed}) {
         DataBuffer target;
         if (start == kBorrowed) target.borrow(borrowedBytes.data(), static_cast<uint32_t>(borrowedBytes.size()));
-        ASSERT_TRUE(start == kBorrowed || ((start != kRoomy || target.ensureCapacity(8192)) && target.append("head:", 5) &&
-                                           (start != kTight || target.ensureCapacity(5))));
+        ASSERT_TRUE(start == kBorrowed || ((start != kRoomy || target.ensureCapacity(8192)) &&
+                                           target.append("head:", 5) && (start != kTight || target.ensureCapacity(5))));
         ConvertOutput out(target);
         for (char c : letters) out.put(static_cast<unsigned char>(c));
         out.putBytes(reinterpret_cast<const unsigned char *>(zs.data()), static_cast<uint32_t>(zs.size()));

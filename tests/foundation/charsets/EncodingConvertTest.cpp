@@ -75,7 +75,9 @@ TEST(EncodingConvertTable, SecondStepWritesEscapedRawBytes) {
     for (const auto &c : cases) {
         const Converted utf8 = throughOutput(hexBytes(c.pivot), [&](auto p, auto n, auto &o) { Utf8Codec::utf16ToUtf8(p, n, false, o, c.secondStep); });
         EXPECT_EQ(toHex(utf8.bytes), toHex(hexBytes(c.utf8))) << c.pivot;
-        if (c.cp1252) EXPECT_EQ(run(c.pivot, [&](auto p, auto n, auto &o) { cp1252->encode(p, n, false, o, true); }), c.cp1252);
+        if (c.cp1252) {
+            EXPECT_EQ(run(c.pivot, [&](auto p, auto n, auto &o) { cp1252->encode(p, n, false, o, true); }), c.cp1252);
+        }
     }
     // Through the converter, U+EFFD has no Windows-1252 code and is dropped like any other.
     expectConversions({{65001, 1252, "EE BF BD 02 41 42", false, "02 41 42"}});

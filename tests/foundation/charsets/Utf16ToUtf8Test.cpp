@@ -33,13 +33,17 @@ std::string oracle(const std::string &bytes, bool bigEndian, bool escapes) {
     std::string out;
     for (size_t i = 0; bytes.size() - i >= 2;) {
         if (const size_t esc = escapeAt(i)) {
-            out += bytes.substr(i + 3, esc - 3), i += esc;
+            out += bytes.substr(i + 3, esc - 3);
+            i += esc;
             continue;
         }
         uint32_t c = unitAt(i);
         i += 2;
-        if (c >= 0xD800 && c < 0xDC00 && bytes.size() - i >= 2 && escapeAt(i) == 0 && unitAt(i) >= 0xDC00 && unitAt(i) < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (unitAt(i) - 0xDC00), i += 2;
+        const bool lowFollows = bytes.size() - i >= 2 && escapeAt(i) == 0 && unitAt(i) >= 0xDC00 && unitAt(i) < 0xE000;
+        if (c >= 0xD800 && c < 0xDC00 && lowFollows) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unitAt(i) - 0xDC00);
+            i += 2;
+        }
         out += utf8Of(c);
     }
     return out;
@@ -68,7 +72,8 @@ int expectLikeOracle(const std::vector<uint16_t> &units, const std::string &labe
                                        bigEndian, out, escapes);
                 if ((!out.flush() || out.dropped() || bytesOf(target) != expected) && failures++ == 0)
                     ADD_FAILURE() << label << (scalar ? " scalar" : " blocks") << (bigEndian ? " BE" : " LE")
-                                  << (roomy ? " roomy" : " block") << ": got " << toHex(bytesOf(target)) << "\nwant " << toHex(expected);
+                                  << (roomy ? " roomy" : " block") << ": got " << toHex(bytesOf(target))
+                                  << "\nwant " << toHex(expected);
             }
     }
 #if defined(QUORVEL_UTF16_BLOCKS)
@@ -136,7 +141,8 @@ TEST(Utf16ToUtf8, SurrogatesAndEscapesAtBlockEdges) {
         {{0xD83D, 0xDE00}, false}, {{0xD800, 0xD800, 0xDC00}, false}, {{0xDBFF, 0xDFFF, 0xDBFF, 0xDFFF}, false},
     };
     // FD EF in little-endian order, then the raw count in the low byte, then the raw bytes.
-    for (uint16_t raw : {0x0000, 0x0103, 0x0205, 0x0280}) insertions.push_back({{0xD83D, 0xEFFD, raw, 0x4142, 0xDE00}, true});
+    for (uint16_t raw : {0x0000, 0x0103, 0x0205, 0x0280})
+        insertions.push_back({{0xD83D, 0xEFFD, raw, 0x4142, 0xDE00}, true});
     int failures = 0;
     for (const auto &[insertion, escapes] : insertions)
         for (const Form &around : kForms)
@@ -145,15 +151,16 @@ TEST(Utf16ToUtf8, SurrogatesAndEscapesAtBlockEdges) {
                 appendRun(units, around, at, 1);
                 units.insert(units.end(), insertion.begin(), insertion.end());
                 appendRun(units, around, 34 - at, 2);
-                failures += expectLikeOracle(units, "insertion at " + std::to_string(at) + " in " + around.name, escapes);
+                const std::string label = "insertion at " + std::to_string(at) + " in " + around.name;
+                failures += expectLikeOracle(units, label, escapes);
             }
     for (const Form &before : kForms)
         for (size_t length = 0; length < 40; ++length) {
             std::vector<uint16_t> units;
             appendRun(units, before, length, 5);
             units.push_back(0xD83D);
-            for (const char *tail : {"", "\xDC"})
-                failures += expectLikeOracle(units, "cut pair after " + std::to_string(length) + " " + before.name, false, tail);
+            const std::string label = "cut pair after " + std::to_string(length) + " " + before.name;
+            for (const char *tail : {"", "\xDC"}) failures += expectLikeOracle(units, label, false, tail);
         }
     EXPECT_EQ(failures, 0);
     // The plain cases spelled out, in case the oracle and the codec share a mistake (little-endian
