@@ -1,9 +1,7 @@
-// Downloads from servers on loopback that run this program and pass their ports in the
-// environment. The scripted server (scripted_server.py) stages what needs real sockets: reuse and
-// the lost-connection retry, timeouts, redirects over kept connections, and TLS (the reasons of
-// the stream's refusals are NetStreamTest's; here each kind's text in the log). Debian's nginx
-// (nginx_server.py) serves feed files plain and over TLS, through its chunked gzip answers on one
-// kept connection, and a missing file with its status. The TLS tests trust the servers' test CA.
+// Downloads from loopback servers that run this program with their ports in the environment:
+// scripted_server.py stages what needs real sockets (reuse and the lost-connection retry,
+// timeouts, redirects over kept connections, each TLS refusal's text in the log), Debian's nginx
+// (nginx_server.py) serves feed files plain and over TLS. The TLS tests trust the servers' test CA.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,12 +27,11 @@ struct Fetch : TestClient {
     Fetch() { http.setReadTimeoutMs(3000); }  // a server that hangs fails the test within seconds
 };
 
-// What takes a real socket: the failed status with its body, the charset the response names, and
-// the read timeout, per read and not for the whole body (the framings and hostile answers are
-// played over scripted streams in ResponseBodyTest and ExchangeTest).
+// The read timeout holds per read, not for the whole body (framings and hostile answers: the
+// scripted streams of ResponseBodyTest and ExchangeTest).
 TEST(Loopback, ServedCasesGiveTheirTextOrFailCleanly) {
     QUORVEL_SERVED_BY("QUORVEL_HTTP_TEST_PORT", kNoServer);
-    // The whole text expected and the reason a failure must log, each when not null.
+    // text: the whole text expected, logLine: what a failure logs; each when not null.
     const struct { const char *path; bool ok; const char *text, *logLine; uint32_t readTimeoutMs; } cases[] = {
         {"/not-found", false, "<html><body>No such feed</body></html>",
          "error: Returning failed status because of HTTP response code.", 0},

@@ -3,12 +3,11 @@
 
   nginx_server.py -- COMMAND...
 
-nginx serves a few feed files of tests/data/feeds under /feeds/ with `gzip on` (its gzip answers
-are chunked), on 127.0.0.1 at a plain and a TLS port chosen at run time, the TLS one with the
-loopback certificate of scripted_server.py's test CA. COMMAND runs with QUORVEL_NGINX_PORT,
-QUORVEL_NGINX_TLS_PORT, QUORVEL_HTTP_TEST_CA and SSL_CERT_FILE in its environment, within the time
-limit, and its status is returned. Without nginx it runs without them (its tests skip); without
-openssl, without the TLS port.
+nginx serves a few files of tests/data/feeds under /feeds/ with `gzip on` (chunked answers) on
+127.0.0.1, at a plain and a TLS port chosen at run time (the TLS one with scripted_server.py's
+loopback certificate). COMMAND runs within the time limit with QUORVEL_NGINX_PORT,
+QUORVEL_NGINX_TLS_PORT, QUORVEL_HTTP_TEST_CA and SSL_CERT_FILE set, and its status is returned;
+without nginx it runs without them (its tests skip), without openssl without the TLS port.
 """
 import os
 import shutil

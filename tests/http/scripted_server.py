@@ -3,12 +3,11 @@
 
   scripted_server.py -- COMMAND...
 
-Serves the cases of CASES by request path on 127.0.0.1 at ports chosen at run time, and runs
-COMMAND with the ports in its environment (QUORVEL_HTTP_TEST_PORT and friends), within a time
-limit; it exits with the command's status. With the openssl command it also serves TLS from a
-test CA of its own: one port answers plain HTTP and TLS for the loopback names, and one port each
-has a certificate of another host, a self-signed one and an expired one. The certificate,
-listener and command helpers serve the tests' other loopback servers as well.
+Serves CASES by request path on 127.0.0.1 at ports chosen at run time and runs COMMAND, within a
+time limit, with the ports in its environment (QUORVEL_HTTP_TEST_PORT and friends); exits with its
+status. With openssl it serves TLS from a test CA of its own too: one port answers plain and TLS,
+one port each has a certificate of another host, a self-signed and an expired one. The other
+loopback servers of the tests share its certificate, listener and command helpers.
 """
 import gzip
 import io

@@ -1,7 +1,6 @@
-// The network stream (POSIX and Windows) against servers of the test's own on loopback: plain TCP
-// and the TLS handshake failures that need no certificate against one-connection servers here, the
-// rest of TLS against the TLS peer tls_peer.py that runs around this program (certificates made by
-// the openssl command at test time; on Windows its CA is trusted inside the test's Wine prefix).
+// The network stream against loopback servers of its own: plain TCP and the TLS handshake
+// failures that need no certificate here, the rest of TLS against tls_peer.py, which runs around
+// this program (certificates made by openssl at test time; on Windows the CA is trusted in Wine).
 #include "platform/NetStream.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -373,11 +373,9 @@ class NetStreamTls : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         const char *listeners = std::getenv("QUORVEL_TLS_PEER");
-        for (std::string rest = listeners ? listeners : ""; !rest.empty();) {
-            const std::string item = rest.substr(0, rest.find(';'));
-            if (item.find('=') != std::string::npos) g_peer[item.substr(0, item.find('='))] = item.substr(item.find('=') + 1);
-            rest = item.size() < rest.size() ? rest.substr(item.size() + 1) : "";
-        }
+        std::istringstream items(listeners ? listeners : "");
+        for (std::string item; std::getline(items, item, ';');)
+            if (const size_t eq = item.find('='); eq != std::string::npos) g_peer[item.substr(0, eq)] = item.substr(eq + 1);
         if (!g_peer.empty()) g_trustedCa = std::make_unique<TrustedTestCa>(g_peer["dir"] + "/ca.pem");
     }
     static void TearDownTestSuite() { g_trustedCa.reset(); }
