@@ -122,6 +122,18 @@ def connection_point(obj, iid):
     return ComPointer(found.value)
 
 
+def enumerated_points(obj):
+    """How many connection points the object's EnumConnectionPoints lists (each listed one is released)."""
+    container = obj._oleobj_.QueryInterface(IID_IConnectionPointContainer)
+    found, listed, fetched = ctypes.c_void_p(), (ctypes.c_void_p * 4)(), ctypes.c_uint32()
+    quorvel._errors.check(container.call(3, (ctypes.POINTER(ctypes.c_void_p),), ctypes.byref(found)))
+    assert ComPointer(found.value).call(3, (ctypes.c_uint32, ctypes.c_void_p, ctypes.POINTER(ctypes.c_uint32)), 4,
+                                        listed, ctypes.byref(fetched)) == 1  # S_FALSE: fewer than asked for
+    for address in listed[:fetched.value]:
+        ComPointer(address)
+    return fetched.value
+
+
 def advise(point, sink_address):
     cookie = ctypes.c_uint32()
     hr = point.call(5, (ctypes.c_void_p, ctypes.POINTER(ctypes.c_uint32)), sink_address, ctypes.byref(cookie))

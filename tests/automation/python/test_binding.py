@@ -306,16 +306,15 @@ class BrowserHost(unittest.TestCase):
 
 class ControlInterfaces(unittest.TestCase):
     def test_connection_points_take_and_release_advisers_and_the_xml_event_is_never_raised(self):
-        xml, calls = xml_with(), []
+        xml, calls, held = xml_with(), [], []
         events = quorvel.GUID.parse(members.INTERFACES["_IQuorvelXmlEvents"].iid)
         property_sink, event_sink = support.property_sink([]), support.dispatch_sink(events, calls)
         for iid, sink, other in ((support.IID_IPropertyNotifySink, property_sink, event_sink),
                                  (events, event_sink, property_sink)):
             point = support.connection_point(xml, iid)
-            hr, _ = support.advise(point, other.address)
-            self.assertEqual(hr, support.CONNECT_E_CANNOTCONNECT)  # a sink of the wrong interface
-            hr, cookie = support.advise(point, sink.address)
-            self.assertEqual((hr, cookie != 0), (0, True))
+            self.assertEqual(support.advise(point, other.address), (support.CONNECT_E_CANNOTCONNECT, 0))  # wrong sink
+            (hr, cookie), (again, second) = support.advise(point, sink.address), support.advise(point, sink.address)
+            self.assertEqual((hr, again, cookie != 0, second != cookie), (0, 0, True, True))
             self.assertGreater(sink.references, 0)
             with tempfile.TemporaryDirectory() as folder:  # large loads, from text and from a file
                 self.assertEqual(xml.LoadXml("<root>" + "<item>text</item>" * 20000 + "</root>"), 1)
@@ -324,7 +323,13 @@ class ControlInterfaces(unittest.TestCase):
             self.assertEqual(calls, [])
             self.assertEqual(support.unadvise(point, cookie), 0)
             self.assertNotEqual(support.unadvise(point, cookie), 0)  # only once
-            del point
+            held.append(point)  # the second adviser is left to the object's end
+        self.assertEqual(support.enumerated_points(xml), 2)
+        del xml, point
+        support.collect()
+        self.assertGreater(min(property_sink.references, event_sink.references), 0)  # a held point keeps the object
+        del held
+        support.collect()
         self.assertEqual((property_sink.references, event_sink.references), (0, 0))
         rss = quorvel.CreateObject("Quorvel.Rss")
         support.connection_point(rss, support.IID_IPropertyNotifySink)

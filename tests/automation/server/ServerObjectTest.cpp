@@ -12,7 +12,6 @@ namespace {
 
 using servertest::create;
 using servertest::query;
-using servertest::TestSink;
 
 const Guid &kXml = kCoClasses[0].clsid;
 const Guid &kRss = kCoClasses[1].clsid;
@@ -129,36 +128,7 @@ TEST(ServerObject, ClassInfoErrorInfoAndOleObjectAnswers) {
     }
 }
 
-TEST(ServerObject, ConnectionPointsListBothAndReleaseTheAdvisersLeftAtTheEnd) {
-    // (Advising the wrong sink, unadvising once, and Rss without the event point: the Python host's suite.)
-    IConnectionPointContainer *container = create<IConnectionPointContainer>(kXml, IID_IConnectionPointContainer);
-    ASSERT_NE(container, nullptr);
-    IEnumConnectionPoints *points = nullptr;
-    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
-    IConnectionPoint *listed[3] = {};
-    ULONG fetched = 0;
-    EXPECT_EQ(points->Next(3, listed, &fetched), S_FALSE);
-    EXPECT_EQ(fetched, 2u);
-    for (ULONG i = 0; i < fetched; ++i) listed[i]->Release();
-    points->Release();
-    IConnectionPoint *point = nullptr;
-    ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
-    TestSink sink;
-    DWORD first = 0, second = 0;
-    ASSERT_EQ(point->Advise(&sink, &first), S_OK);
-    ASSERT_EQ(point->Advise(&sink, &second), S_OK);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(sink.references, 3u);
-    servertest::Refusing stranger;
-    DWORD cookie = 9;
-    EXPECT_EQ(point->Advise(&stranger, &cookie), CONNECT_E_CANNOTCONNECT);
-    EXPECT_EQ(cookie, 0u) << "a refused advise hands out no cookie";
-    // A held point keeps the object; the object's end releases the advisers left.
-    container->Release();
-    point->Release();
-    EXPECT_EQ(sink.references, 1u);
-}
-
+// (Connection points, their advisers and their lifetimes: the Python host's suite.)
 TEST(ServerObject, ObjectSafetyReportsAndAcceptsBothOptions) {
     IObjectSafety *safety = create<IObjectSafety>(kXml, IID_IObjectSafety);
     ASSERT_NE(safety, nullptr);

@@ -1,5 +1,5 @@
 #pragma once
-// Outer objects, sinks and interface look-ups for the server object tests. (Client sites that are
+// Outer objects, strangers and interface look-ups for the server object tests. (Client sites that are
 // or are not a browser: the Python host's suite.)
 #include "automation/com/Com.h"
 #include "automation/server/GuidText.h"
@@ -18,15 +18,6 @@ struct Refusing final : Counted<IUnknown> {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
         return answer(iid, nullptr, object);
     }
-};
-
-// A property-change sink.
-struct TestSink final : Counted<IPropertyNotifySink> {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        return answer(iid, &IID_IPropertyNotifySink, object);
-    }
-    HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 };
 
 // An object of a served class queried for T; null when that fails.
