@@ -116,7 +116,6 @@ TEST(ZoneRules, FixedTimesAndDaylightSavingChanges) {
     if (entered == 0) GTEST_SKIP() << "no zone of the table can be entered here";
 }
 
-// The dst flag is worked out once; operations that write the fields forget it.
 TEST(ZoneRules, DstFlagIsCachedUntilTheFieldsChange) {
     QUORVEL_IN_ZONE("Europe/Berlin");
     TimeRecord r = localRecord(2014, 7, 15, 12, 0, 0);

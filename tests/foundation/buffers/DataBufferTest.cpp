@@ -49,7 +49,6 @@ TEST(DataBuffer, CopiesAreDeepAndTakeOverMovesStorage) {
     EXPECT_TRUE(target.getSize() == 0u && std::memcmp(target.getData(), "\0\0\0\0", 4) == 0);
 }
 
-// A borrowed block is the caller's: never written to, never freed.
 TEST(DataBuffer, BorrowedBlocksAreNeverWrittenOrFreed) {
     const char original[] = "borrowed";
     char block[sizeof original];

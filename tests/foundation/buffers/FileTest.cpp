@@ -47,7 +47,6 @@ TEST(FileAccess, WholeFilesAndHeadersRoundTrip) {
     }
 }
 
-// Each failure names the file, says why, and leaves the buffers as they were.
 TEST(FileAccess, FailuresNameTheFileAndKeepTheBuffers) {
     const std::string dir = test::scratchDir("FileAccessFailures"), absent = dir + "absent.bin", unwritable = dir + "no-such-dir/out.txt";
     ASSERT_TRUE(test::writeRawFile(dir + "empty.bin", "") && test::writeRawFile(dir + "huge.bin", std::string("\xFF\xFF\xFF\xFF" "0123", 8)) &&

@@ -105,7 +105,6 @@ TEST(Iso2022, JapaneseAndKoreanMatchPython) {
     checkAgainstPython("iso2022_kr", "cp949", Iso2022Kr::decodeTo949, Iso2022Kr::encodeFrom949);
 }
 
-// The vendor-row folding must name codes of the same character in code page 932 itself.
 TEST(Iso2022Jp, VendorFoldingAgreesWithCodePage932) {
     uint32_t folded = 0;
     for (uint32_t code = 0xFA40; code <= 0xFCFC; ++code) {
