@@ -133,6 +133,20 @@ class Variants(unittest.TestCase):
         empty = xml_with()  # no bytes in and out: an empty byte array both ways
         self.assertEqual((empty.SetBinaryContent(b"", 0, 0, ""), empty.GetBinaryContent(0, 0, "")), (1, b""))
 
+    def test_encoded_words_write_text_in_the_charset_they_name_and_bytes_as_they_are(self):
+        rows = [("QEncodeContent", "utf-8", "h\u00e9 \u20ac", "=?utf-8?Q?h=C3=A9_=E2=82=AC?="),
+                ("QEncodeContent", "iso-8859-15", "h\u00e9 \u20ac", "=?iso-8859-15?Q?h=E9_=A4?="),
+                ("QEncodeContent", "", "h\u00e9 \u20ac", "=?utf-8?Q?h=C3=A9_=E2=82=AC?="),
+                ("QEncodeContent", "no-such-charset", "h\u00e9 \u20ac", "=?no-such-charset?Q?h=C3=A9_=E2=82=AC?="),
+                ("QEncodeContent", "utf-8", b"h\xe9 \x80", "=?utf-8?Q?h=E9_=80?="),  # the bytes, unchanged
+                ("BEncodeContent", "utf-8", "h\u00e9 \u20ac", "=?utf-8?B?aMOpIOKCrA==?="),
+                ("BEncodeContent", "windows-1252", "h\u00e9 \u20ac", "=?windows-1252?B?aOkggA==?="),
+                ("BEncodeContent", "utf-16le", "h\u00e9 \u20ac", "=?utf-16le?B?aADpACAArCA=?=")]
+        for member, charset, data, expected in rows:
+            with self.subTest(member=member, charset=charset, data=data):
+                xml = xml_with("<r/>")
+                self.assertEqual((getattr(xml, member)(charset, data), xml.Content), (1, expected))
+
 
 class Dates(unittest.TestCase):
     OLE = [(datetime.datetime(1899, 12, 30), 0.0), (datetime.datetime(1899, 12, 31, 6), 1.25),
