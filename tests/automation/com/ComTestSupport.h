@@ -61,7 +61,6 @@ public:
     ~Args() { std::for_each(m_values.begin(), m_values.end(), [](VARIANT &v) { VariantClear(&v); }); }
     Args &str(const char16_t *text) { return add(VT_BSTR).bstrVal = text ? SysAllocString(ole(text)) : nullptr, *this; }
     Args &i4(LONG value) { return add(VT_I4).lVal = value, *this; }
-    Args &r8(double value) { return add(VT_R8).dblVal = value, *this; }
     Args &boolean(bool value) { return add(VT_BOOL).boolVal = value ? VARIANT_TRUE : VARIANT_FALSE, *this; }
     // Not owned: the test keeps the object.
     Args &object(IDispatch *value) {
