@@ -2,8 +2,8 @@
 // registration code writes: each script is read here as the system's registrar reads it.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -16,29 +16,12 @@ namespace {
 
 constexpr const char *kModule = "C:\\Program Files\\Quorvel\\QuorvelXml.dll";
 
+// The script's words: a quoted name (quotes kept), a braced GUID, a brace or '=', or a plain word.
 std::vector<std::string> tokens(const std::string &script) {
+    static const std::regex word(R"('[^']*'|\{[^\s}]*\}|[{}=]|[^\s=]+)");
     std::vector<std::string> out;
-    for (size_t at = 0; at < script.size();) {
-        const char c = script[at];
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++at;
-        } else if (c == '\'') {
-            const size_t end = script.find('\'', at + 1);
-            out.push_back(script.substr(at, end + 1 - at));  // quotes kept: a quoted word is a name
-            at = end + 1;
-        } else if (c == '{' && script.find('}', at) < script.find_first_of(" \r\n", at)) {
-            const size_t end = script.find('}', at);
-            out.push_back(script.substr(at, end + 1 - at));  // a braced GUID is a key name
-            at = end + 1;
-        } else if (c == '{' || c == '}' || c == '=') {
-            out.push_back(std::string(1, c));
-            ++at;
-        } else {
-            const size_t end = script.find_first_of(" \t\r\n=", at);
-            out.push_back(script.substr(at, end - at));
-            at = end;
-        }
-    }
+    for (auto at = std::sregex_iterator(script.begin(), script.end(), word); at != std::sregex_iterator(); ++at)
+        out.push_back(at->str());
     return out;
 }
 
