@@ -13,13 +13,9 @@ namespace quorvel::test {
 
 #ifdef _WIN32
 
-namespace {
-
-HCERTSTORE openMachineRoot() {
+static HCERTSTORE openMachineRoot() {
     return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
 }
-
-}  // namespace
 
 // The store is closed right after each change: a registry store writes its certificates out only
 // when its last handle goes, and the chain engine reads them from the registry. (Keeping the added
