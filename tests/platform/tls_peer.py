@@ -37,13 +37,11 @@ import scripted_server as shared  # noqa: E402
 
 LIMIT_S = 240
 lock = threading.Lock()
-server_names = {}  # id of the TLS socket -> the name the client asked for
 notify_results = {}  # token -> "clean" / "unclean"
 
 
 def remember_server_name(tls, name, _ctx):
-    with lock:
-        server_names[id(tls)] = name
+    tls.asked_name = name  # the socket being wrapped
 
 
 def context(work, cert, max_version=None):
@@ -63,9 +61,7 @@ def serve(conn, ctx):
     conn.settimeout(5)
     try:
         with ctx.wrap_socket(conn, server_side=True) as tls:  # a refused certificate or protocol ends here
-            with lock:
-                name = server_names.pop(id(tls), None) or ""
-            answer(tls, name)
+            answer(tls, getattr(tls, "asked_name", None) or "")
     except (ssl.SSLError, OSError):
         conn.close()
 
