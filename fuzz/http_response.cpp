@@ -2,7 +2,7 @@
 // redirects, chunked, Content-Length and read-until-close bodies, gzip, and the body made text.
 // The fuzzer's bytes are the server's side of every connection the client opens (no socket),
 // handed out in pieces of a chosen size. A download that succeeds never holds a body past the
-// response size limit.
+// response size limit, and no text holds a NUL byte.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +12,7 @@
 #include "FuzzInput.h"
 #include "foundation/base/ProgressEvent.h"
 #include "foundation/log/LogNull.h"
+#include "foundation/text/StringBuffer.h"
 #include "foundation/text/XString.h"
 #include "http/ClsHttp.h"
 #include "http/HttpStreamFactory.h"
@@ -132,6 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                          static_cast<unsigned long long>(body), text.getUtf8Sb().getSize());
             fuzz::broken("a download that succeeds holds no body past the limit");
         }
+        // NUL bytes become spaces, whichever path the body came by.
+        const StringBuffer &utf8 = text.getUtf8Sb();
+        if (utf8.getSize() && std::memchr(utf8.getString(), 0, utf8.getSize()))
+            fuzz::broken("the text of a download holds no NUL byte");
     }
     return 0;
 }
