@@ -141,10 +141,11 @@ bool ClsHttp::checkUngzipResponse(ProgressEvent *sink, LogBase &log) {
     log.logInfo("decompressing GZIP response...");
     if (sink) sink->decompressBegin("gzip");
     DataBuffer inflated;
-    const bool ok = GzipDecoder::ungzip(p, m_body.getSize(), inflated, m_control.maxResponseSize, log);
+    bool nulSeen = true;
+    const bool ok = GzipDecoder::ungzip(p, m_body.getSize(), inflated, m_control.maxResponseSize, log, &nulSeen);
     if (ok) {
         m_body.takeData(inflated);
-        m_bodyFreeOfNul = false;
+        m_bodyFreeOfNul = !nulSeen;
     }
     else log.logError("Failed to ungzip response data.");
     if (sink) sink->decompressEnd(ok);

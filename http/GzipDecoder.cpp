@@ -2,9 +2,13 @@
 
 #include <zlib.h>
 
+#include <cstring>
+
+#include "codecs/Crc32.h"
 #include "foundation/buffers/DataBuffer.h"
 #include "foundation/log/LogBase.h"
 #include "http/internal/GrowingAppend.h"
+#include "platform/MemoryPages.h"
 
 namespace quorvel {
 
@@ -15,6 +19,7 @@ constexpr uint32_t kTrailer = 8;
 constexpr unsigned char kFlagHeaderCrc = 2, kFlagExtra = 4, kFlagName = 8, kFlagComment = 16;
 constexpr unsigned char kReservedFlags = 0xE0;
 constexpr uint32_t kOutputStep = 65536;
+constexpr uint32_t kInflateWindow = 262144;
 
 uint32_t readLe32(const unsigned char *p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
@@ -71,7 +76,7 @@ uint32_t GzipDecoder::memberHeaderLength(const unsigned char *data, uint32_t n, 
 }
 
 bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffer &out, uint64_t maxOut,
-                                uint32_t &consumed, LogBase &log) {
+                                uint32_t &consumed, bool &nulSeen, LogBase &log) {
     z_stream zs{};
     if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) {
         log.logError("Failed to initialise the inflater.");
@@ -81,7 +86,7 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
     zs.avail_in = n;
     const uint32_t startSize = out.getSize();
     const uint64_t growthLimit = maxOut < DataBuffer::kMaxSize ? maxOut + 1 : DataBuffer::kMaxSize;
-    uLong crc = crc32(0L, Z_NULL, 0);
+    uint32_t crc = 0;
     int rc = Z_OK;
     bool ok = true;
     while (ok && rc != Z_STREAM_END) {
@@ -94,13 +99,16 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
             ok = false;
             break;
         }
-        const uint32_t space = out.getCapacity() - out.getSize();
-        if (space == 0) {
+        const uint32_t freeRoom = out.getCapacity() - out.getSize();
+        if (freeRoom == 0) {
             log.logError("The decompressed body would be larger than the maximum response size.");
             ok = false;
             break;
         }
+        // A window at a time, so that the CRC and the NUL search read bytes still in the cache.
+        const uint32_t space = freeRoom < kInflateWindow ? freeRoom : kInflateWindow;
         unsigned char *at = out.getData() + out.getSize();
+        backPagesForWriting(at, space);
         zs.next_out = at;
         zs.avail_out = space;
         rc = inflate(&zs, Z_NO_FLUSH);
@@ -118,7 +126,8 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
             break;
         }
         out.setSize(out.getSize() + produced);
-        crc = crc32(crc, at, produced);
+        crc = crc32Update(crc, at, produced);
+        if (!nulSeen && std::memchr(at, 0, produced)) nulSeen = true;
         if (rc == Z_OK && produced == 0 && zs.avail_in == 0) {
             log.logError("The gzip data ends early.");
             ok = false;
@@ -133,7 +142,7 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
         return false;
     }
     const uint32_t inflated = out.getSize() - startSize;
-    if (readLe32(data + used) != static_cast<uint32_t>(crc)) {
+    if (readLe32(data + used) != crc) {
         log.logError("The gzip CRC-32 does not match the data.");
         return false;
     }
@@ -145,20 +154,23 @@ bool GzipDecoder::inflateMember(const unsigned char *data, uint32_t n, DataBuffe
     return true;
 }
 
-bool GzipDecoder::ungzip(const unsigned char *data, uint32_t n, DataBuffer &out, uint64_t maxOut, LogBase &log) {
+bool GzipDecoder::ungzip(const unsigned char *data, uint32_t n, DataBuffer &out, uint64_t maxOut, LogBase &log,
+                         bool *nulSeen) {
     if (maxOut == 0 || maxOut > DataBuffer::kMaxSize) maxOut = DataBuffer::kMaxSize;
+    bool sawNul = false;
     uint32_t at = 0;
     do {
         const uint32_t header = memberHeaderLength(data + at, n - at, log);
         if (header == 0) return false;
         uint32_t consumed = 0;
-        if (!inflateMember(data + at + header, n - at - header, out, maxOut, consumed, log)) return false;
+        if (!inflateMember(data + at + header, n - at - header, out, maxOut, consumed, sawNul, log)) return false;
         at += header + consumed;
     } while (n - at >= kFixedHeader && data[at] == 0x1F && data[at + 1] == 0x8B);
     if (at < n) {
         log.logInfo("Ignoring bytes after the gzip data.");
         log.logDataUint32("ignoredBytes", n - at);
     }
+    if (nulSeen) *nulSeen = sawNul;
     return true;
 }
 
