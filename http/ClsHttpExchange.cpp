@@ -146,8 +146,9 @@ bool ClsHttp::checkUngzipResponse(ProgressEvent *sink, LogBase &log) {
     if (ok) {
         m_body.takeData(inflated);
         m_bodyFreeOfNul = !nulSeen;
+    } else {
+        log.logError("Failed to ungzip response data.");
     }
-    else log.logError("Failed to ungzip response data.");
     if (sink) sink->decompressEnd(ok);
     return ok;
 }
