@@ -25,10 +25,6 @@ uint32_t tableCrc(uint32_t crc, const unsigned char *data, size_t n) {
 
 #ifdef QUORVEL_CRC32_FOLDING
 
-// Folding by carry-less multiplication over 16-byte lanes, then a Barrett reduction to 32 bits.
-// The constants are powers of x modulo the polynomial, bit-reflected: x^(4*128+32) and
-// x^(4*128-32) fold four lanes at once, x^(128+32) and x^(128-32) one lane, x^64 takes 64 bits
-// to 32; the last pair is the polynomial itself and its Barrett quotient floor(x^64 / P).
 __m128i load(const unsigned char *at) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(at)); }
 
 // a's low half times k's low half plus a's high half times k's high half, added to next.
@@ -36,6 +32,10 @@ __attribute__((target("pclmul,sse2"))) inline __m128i fold(__m128i a, __m128i k,
     return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x00), _mm_clmulepi64_si128(a, k, 0x11)), next);
 }
 
+// Folding by carry-less multiplication over 16-byte lanes, then a Barrett reduction to 32 bits.
+// The constants are powers of x modulo the polynomial, bit-reflected: x^(4*128+32) and
+// x^(4*128-32) fold four lanes at once, x^(128+32) and x^(128-32) one lane, x^64 takes 64 bits
+// to 32; the last pair is the polynomial itself and its Barrett quotient floor(x^64 / P).
 // State is the register's value (the caller inverts before and after); n is a multiple of 16
 // and at least 64.
 __attribute__((target("pclmul,sse2"))) uint32_t foldedCrc(uint32_t state, const unsigned char *p, size_t n) {
