@@ -18,6 +18,10 @@ std::string withNulAt(std::string text, size_t at) {
     return text;
 }
 
+std::string withLength(const std::string &body, const std::string &fields = "") {
+    return "HTTP/1.1 200 OK\r\n" + fields + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
 std::string chunked(const std::string &a, const std::string &b) {
     char sizes[2][16];
     std::snprintf(sizes[0], sizeof sizes[0], "%zx", a.size());
@@ -29,24 +33,19 @@ std::string chunked(const std::string &a, const std::string &b) {
 TEST(BodyNul, BecomesASpaceOnEveryReadPath) {
     // Large enough that most of it skips the 16 KiB read-ahead buffer.
     const std::string plain = "<a>" + std::string(100000, 'x') + "</a>";
-    const auto length = [](const std::string &body) {
-        return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-    };
+    const std::string packed = gzipMember(withNulAt(plain, 5));
     struct Case {
         const char *name;
         std::string response;
         size_t nulAt;  // npos: the body holds none
     } cases[] = {
-        {"none", length(plain), std::string::npos},
-        {"first byte, with the header", length(withNulAt(plain, 0)), 0},
-        {"read straight into the body", length(withNulAt(plain, 70001)), 70001},
-        {"last byte", length(withNulAt(plain, plain.size() - 1)), plain.size() - 1},
+        {"none", withLength(plain), std::string::npos},
+        {"first byte, with the header", withLength(withNulAt(plain, 0)), 0},
+        {"read straight into the body", withLength(withNulAt(plain, 70001)), 70001},
+        {"last byte", withLength(withNulAt(plain, plain.size() - 1)), plain.size() - 1},
         {"second chunk", chunked(plain.substr(0, 50000), withNulAt(plain.substr(50000), 7)), 50007},
         {"read to the close", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + withNulAt(plain, 99000), 99000},
-        {"inside a gzip member",
-         "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " +
-             std::to_string(gzipMember(withNulAt(plain, 5)).size()) + "\r\n\r\n" + gzipMember(withNulAt(plain, 5)),
-         5},
+        {"inside a gzip member", withLength(packed, "Content-Encoding: gzip\r\n"), 5},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -68,10 +67,7 @@ TEST(BodyNul, TheWatchStartsAnewForEachResponseOnAConnection) {
     ScriptedStreamFactory factory;
     TestClient client(&factory);
     const std::string clean = std::string(20000, 'c'), dirty = withNulAt(std::string(20000, 'd'), 19999);
-    const auto response = [](const std::string &body) {
-        return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-    };
-    factory.expect("h:80/plain", {bytesStep(response(dirty)), bytesStep(response(clean)), bytesStep(response(dirty)),
+    factory.expect("h:80/plain", {bytesStep(withLength(dirty)), bytesStep(withLength(clean)), bytesStep(withLength(dirty)),
                                   endStep()});
     for (const std::string &sent : {dirty, clean, dirty}) {
         ASSERT_TRUE(client.get("http://h/again")) << client.log.joined();

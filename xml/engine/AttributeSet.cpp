@@ -26,7 +26,6 @@ void AttributeSet::operator delete(void *block) noexcept { NodeArena::release(bl
 
 void AttributeSet::operator delete(void *block, NodeArena &) noexcept { NodeArena::release(block); }
 
-
 uint32_t AttributeSet::offsetOf(int32_t entry) const {
     uint32_t offset = 0;
     for (int32_t k = 0; k < entry; ++k) offset += static_cast<uint32_t>(m_lengths[k]);
